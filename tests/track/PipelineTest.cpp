@@ -1,0 +1,281 @@
+// The whole loading pipeline on clips made by our clip maker, through the track tool, as
+// the player runs it when a clip is chosen.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+const std::string kData = OSTVIK_TESTDATA;
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+ToolRun Shell(const std::string& command) {
+    const std::string errFile = ::testing::TempDir() + "ostvik-pipeline-stderr";
+    ToolRun run;
+    FILE* pipe = ::popen((command + " 2>" + Quoted(errFile)).c_str(), "r");
+    if (pipe == nullptr) {
+        return run;
+    }
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        run.out.append(buffer, n);
+    }
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(errFile);
+    run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    return run;
+}
+
+ToolRun Track(const std::string& args) {
+    return Shell(Quoted(OSTVIK_TRACK_TOOL) + " " + args);
+}
+
+using Row = std::vector<std::string>;
+
+std::vector<Row> Csv(const std::string& text) {
+    std::vector<Row> rows;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        Row row;
+        std::string field;
+        std::istringstream fields(line);
+        while (std::getline(fields, field, ',')) {
+            row.push_back(field);
+        }
+        if (!line.empty() && line.back() == ',') {
+            row.emplace_back();
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// Ground truth written by the clip maker: second,latitude,longitude,speed_kmh,course,
+// x_raw,y_raw,z_raw,status.
+std::vector<Row> Truth(const std::string& stem) {
+    std::ifstream file(kData + "/" + stem + ".truth.csv");
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<Row> rows = Csv(text);
+    if (!rows.empty()) {
+        rows.erase(rows.begin());
+    }
+    return rows;
+}
+
+std::string Clip(const std::string& name) {
+    return Quoted(kData + "/" + name);
+}
+
+double D(const std::string& text) {
+    return std::stod(text);
+}
+
+enum Column { kSecond, kFix, kLat, kLon, kSpeed, kHeading, kX, kY, kZ, kG };
+enum TruthColumn { tSecond, tLat, tLon, tSpeed, tCourse, tX, tY, tZ, tStatus };
+
+TEST(Pipeline, EmbeddedClipGivesItsDriveSecondBySecond) {
+    const ToolRun run = Track(Clip("drive.MP4"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<Row> rows = Csv(run.out);
+    const std::vector<Row> truth = Truth("drive");
+    ASSERT_EQ(truth.size(), 12u);
+    ASSERT_EQ(rows.size(), truth.size() + 1);
+    EXPECT_EQ(rows[0], (Row{"second", "fix", "latitude", "longitude", "speed", "heading", "x", "y",
+                            "z", "g"}));
+    bool moved = false;
+    for (size_t s = 0; s < truth.size(); ++s) {
+        const Row& row = rows[s + 1];
+        const Row& t = truth[s];
+        ASSERT_EQ(row.size(), 10u) << "second " << s;
+        EXPECT_EQ(row[kSecond], std::to_string(s));
+        EXPECT_EQ(row[kFix], "A");
+        EXPECT_NEAR(D(row[kLat]), D(t[tLat]), 1e-6) << "second " << s;
+        EXPECT_NEAR(D(row[kLon]), D(t[tLon]), 1e-6) << "second " << s;
+        EXPECT_EQ(row[kSpeed], std::to_string(static_cast<int>(D(t[tSpeed])))) << "second " << s;
+        EXPECT_EQ(row[kHeading], std::to_string(static_cast<int>(D(t[tCourse]))));
+        EXPECT_NEAR(D(row[kX]), std::stoi(t[tX]) / 64.0, 1e-5);
+        EXPECT_NEAR(D(row[kY]), std::stoi(t[tY]) / 64.0, 1e-5);
+        EXPECT_NEAR(D(row[kZ]), std::stoi(t[tZ]) / 64.0, 1e-5);
+        EXPECT_EQ(row[kG], "0.00000");
+        moved = moved || D(row[kSpeed]) >= 15;
+    }
+    EXPECT_TRUE(moved) << "the synthetic drive should get up to speed";
+}
+
+TEST(Pipeline, SouthernAndWesternPositionsAreNegative) {
+    const ToolRun run = Track(Clip("south.MP4"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<Row> rows = Csv(run.out);
+    const std::vector<Row> truth = Truth("south");
+    ASSERT_EQ(rows.size(), truth.size() + 1);
+    for (size_t s = 0; s < truth.size(); ++s) {
+        EXPECT_LT(D(rows[s + 1][kLat]), -33.0);
+        EXPECT_NEAR(D(rows[s + 1][kLat]), D(truth[s][tLat]), 1e-6);
+        EXPECT_NEAR(D(rows[s + 1][kLon]), D(truth[s][tLon]), 1e-6);
+    }
+}
+
+TEST(Pipeline, ClipWithoutValidFixFallsBackToItsNmeaLog) {
+    const ToolRun run = Track(Clip("nofix.MP4"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<Row> rows = Csv(run.out);
+    const std::vector<Row> truth = Truth("nofix");
+    const std::vector<Row> logged = Truth("nofix-log"); // the drive as the log has it
+    ASSERT_EQ(logged.size(), truth.size());
+    ASSERT_EQ(rows.size(), truth.size() + 1);
+    for (size_t s = 0; s < truth.size(); ++s) {
+        const Row& row = rows[s + 1];
+        EXPECT_EQ(truth[s][tStatus], "V");
+        EXPECT_EQ(row[kFix], "A") << "second " << s;
+        // The log carries minutes to four decimals: within 2e-6 degrees.
+        EXPECT_NEAR(D(row[kLat]), D(logged[s][tLat]), 2e-6);
+        EXPECT_NEAR(D(row[kLon]), D(logged[s][tLon]), 2e-6);
+        // Speeds and G-sensor values still come from the clip's own blocks.
+        EXPECT_EQ(row[kSpeed], std::to_string(static_cast<int>(D(truth[s][tSpeed]))));
+        EXPECT_NEAR(D(row[kZ]), std::stoi(truth[s][tZ]) / 64.0, 1e-5);
+    }
+}
+
+TEST(Pipeline, SidecarOnlyClipTakesItsTrackFromTheLog) {
+    const ToolRun run = Track(Clip("sidecar.MOV"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<Row> rows = Csv(run.out);
+    const std::vector<Row> truth = Truth("sidecar");
+    ASSERT_EQ(truth.size(), 8u);
+    ASSERT_EQ(rows.size(), truth.size() + 1);
+    for (size_t s = 0; s < truth.size(); ++s) {
+        const Row& row = rows[s + 1];
+        EXPECT_EQ(row[kFix], "A");
+        EXPECT_NEAR(D(row[kLat]), D(truth[s][tLat]), 2e-6);
+        EXPECT_NEAR(D(row[kLon]), D(truth[s][tLon]), 2e-6);
+        // Knots in the log, km/h on the dial; the log's rounding may cost one unit.
+        EXPECT_NEAR(D(row[kSpeed]), std::floor(D(truth[s][tSpeed])), 1.0) << "second " << s;
+        const bool bareSentence = (s + 1) % 4 == 0;
+        if (bareSentence) {
+            EXPECT_EQ(row[kZ], "0.00000") << "second " << s;
+        } else {
+            EXPECT_NEAR(D(row[kZ]), std::stoi(truth[s][tZ]) / 64.0, 1e-5) << "second " << s;
+        }
+    }
+}
+
+TEST(Pipeline, LinesAreTheDispatchedTrackLinesInOrder) {
+    const ToolRun run = Track("--format lines " + Clip("sidecar.MOV"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::istringstream text(run.out);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);) {
+        lines.push_back(line);
+    }
+    ASSERT_EQ(lines.size(), 8u);
+    for (size_t s = 0; s < lines.size(); ++s) {
+        EXPECT_EQ(lines[s].rfind("T:" + std::to_string(s * 1000) + " X:", 0), 0u) << lines[s];
+        EXPECT_NE(lines[s].find(" $GPRMC,"), std::string::npos);
+    }
+    EXPECT_EQ(lines[3].rfind("T:3000 X:0.000000 Y:0.000000 Z:0.000000 G:0.000000 $GPRMC,", 0), 0u);
+
+    const ToolRun embedded = Track("--format=lines " + Clip("drive.MP4"));
+    ASSERT_EQ(embedded.status, 0);
+    EXPECT_EQ(embedded.out, ""); // embedded blocks reach the stores without the dispatch
+}
+
+TEST(Pipeline, AviClipReadsItsSidecar) {
+    const ToolRun run = Track(Clip("plain.AVI"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<Row> rows = Csv(run.out);
+    ASSERT_EQ(rows.size(), Truth("plain").size() + 1);
+    EXPECT_EQ(rows.back()[kFix], "A");
+}
+
+TEST(Pipeline, GpxAndGeoJsonListThePositionedSeconds) {
+    const ToolRun gpx = Track("--format gpx " + Clip("drive.MP4"));
+    ASSERT_EQ(gpx.status, 0) << gpx.err;
+    EXPECT_EQ(gpx.out.rfind("<?xml", 0), 0u);
+    size_t points = 0;
+    for (size_t at = gpx.out.find("<trkpt "); at != std::string::npos;
+         at = gpx.out.find("<trkpt ", at + 1)) {
+        ++points;
+    }
+    EXPECT_EQ(points, 12u);
+    EXPECT_NE(gpx.out.find("<name>drive.MP4</name>"), std::string::npos);
+    EXPECT_NE(gpx.out.find("</gpx>"), std::string::npos);
+
+    const ToolRun json = Track("--format geojson " + Clip("drive.MP4"));
+    ASSERT_EQ(json.status, 0) << json.err;
+    const std::vector<Row> rows = Csv(Track(Clip("drive.MP4")).out);
+    ASSERT_GT(rows.size(), 1u);
+    const std::string first = "\"coordinates\":[[" + rows[1][kLon] + "," + rows[1][kLat] + "]";
+    EXPECT_NE(json.out.find(first), std::string::npos) << json.out.substr(0, 200);
+    EXPECT_NE(json.out.find("\"second\":[0,1,2,3,4,5,6,7,8,9,10,11]"), std::string::npos);
+}
+
+TEST(Pipeline, PositionsAgreeWithExiftool) {
+    const ToolRun exif =
+        Shell("exiftool -ee -n -p '$GPSLatitude,$GPSLongitude' " + Clip("drive.MP4"));
+    ASSERT_EQ(exif.status, 0) << exif.err;
+    const std::vector<Row> theirs = Csv(exif.out);
+    const std::vector<Row> ours = Csv(Track(Clip("drive.MP4")).out);
+    ASSERT_EQ(theirs.size(), 12u);
+    ASSERT_EQ(ours.size(), theirs.size() + 1);
+    for (size_t s = 0; s < theirs.size(); ++s) {
+        ASSERT_EQ(theirs[s].size(), 2u) << exif.out;
+        EXPECT_NEAR(D(ours[s + 1][kLat]), D(theirs[s][0]), 1e-5);
+        EXPECT_NEAR(D(ours[s + 1][kLon]), D(theirs[s][1]), 1e-5);
+    }
+}
+
+TEST(TrackTool, ExitStatusTellsReadFailuresFromUsageErrors) {
+    const ToolRun missing = Track(Quoted(kData + "/no-such-clip.MP4"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_NE(missing.err.find("no-such-clip.MP4"), std::string::npos);
+    EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1);
+
+    EXPECT_EQ(Track(Quoted(kData)).status, 1); // a folder is no clip
+
+    EXPECT_EQ(Track("").status, 2);
+    EXPECT_EQ(Track("--format kml " + Clip("drive.MP4")).status, 2);
+    EXPECT_EQ(Track("--format").status, 2);
+    EXPECT_EQ(Track(Clip("drive.MP4") + " " + Clip("south.MP4")).status, 2);
+    EXPECT_EQ(Track("--bogus " + Clip("drive.MP4")).status, 2);
+}
+
+TEST(TrackTool, ClipWithoutAnyTrackPrintsSecondZeroOnly) {
+    const ToolRun run = Track("/dev/null");
+    EXPECT_EQ(run.status, 1); // not a regular file
+    const ToolRun avi = Track(Clip("plain.AVI") + " --format csv");
+    EXPECT_EQ(avi.status, 0);
+
+    const std::string empty = ::testing::TempDir() + "ostvik-empty.MP4";
+    std::ofstream(empty).close();
+    const ToolRun none = Track(Quoted(empty));
+    EXPECT_EQ(none.status, 0) << none.err;
+    EXPECT_EQ(none.out, "second,fix,latitude,longitude,speed,heading,x,y,z,g\n"
+                        "0,,,,,,0.00000,0.00000,0.00000,0.00000\n");
+}
+
+} // namespace

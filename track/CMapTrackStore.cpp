@@ -1,0 +1,140 @@
+#include "track/CMapTrackStore.h"
+
+#include "track/CNMEAParser.h"
+#include "track/CSpeedDialModel.h"
+#include "track/TrackLine.h"
+#include "track/Truncate.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// A coordinate that prints as zero is what a receiver without a position writes.
+bool PrintsAsZero(const std::string& text) {
+    size_t start = (!text.empty() && text[0] == '-') ? 1 : 0;
+    return text.find_first_not_of("0.", start) == std::string::npos;
+}
+
+std::string MarkerText(double value) {
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, "%5.15f", value);
+    return buffer;
+}
+
+} // namespace
+
+void CMapTrackStore::Clear() {
+    m_latitudes.clear();
+    m_longitudes.clear();
+    m_fixStatus.clear();
+    m_nLastShown = -1;
+}
+
+void CMapTrackStore::PutEntry(int second, double latitude, double longitude, char fix) {
+    if (second < 0 || second > kMaxTrackSecond) {
+        return;
+    }
+    const auto at = static_cast<size_t>(second);
+    if (at >= m_fixStatus.size()) {
+        m_latitudes.resize(at + 1, 0.0);
+        m_longitudes.resize(at + 1, 0.0);
+        m_fixStatus.resize(at + 1, 'V');
+    }
+    m_latitudes[at] = latitude;
+    m_longitudes[at] = longitude;
+    m_fixStatus[at] = fix;
+}
+
+int CMapTrackStore::StoreTrackLine(const char* line) {
+    if (line == nullptr) {
+        return 0;
+    }
+    std::optional<int> second = TrackLineSecond(line);
+    if (!second || *second > kMaxTrackSecond) {
+        return 0;
+    }
+    const char* sentence = std::strchr(line, '$');
+    if (sentence == nullptr) {
+        return 0;
+    }
+    CNMEAParser parser;
+    parser.ParseBuffer(reinterpret_cast<const unsigned char*>(sentence),
+                       static_cast<unsigned>(std::strlen(sentence)));
+    PutEntry(*second, parser.m_dRMCLatitude, parser.m_dRMCLongitude, parser.m_RMCStatus);
+    if (m_pDial != nullptr) {
+        m_pDial->SetSpeedRecord(*second,
+                                TruncateToInt(parser.m_dRMCGroundSpeed * kKilometresPerKnot),
+                                TruncateToInt(parser.m_dRMCCourse));
+    }
+    return 1;
+}
+
+bool CMapTrackStore::LoadNmeaLog(const std::string& path) {
+    Clear();
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return false;
+    }
+    const std::string text((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+
+    CNMEAParser parser;
+    bool anyFix = false;
+    size_t sentenceStart = std::string::npos;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char byte = text[i];
+        if (byte == '$') {
+            sentenceStart = i;
+            continue;
+        }
+        if ((byte != '\r' && byte != '\n') || sentenceStart == std::string::npos) {
+            continue;
+        }
+        // Every line end closes the sentence, so logs written with bare line feeds load
+        // too; the parser is handed a carriage return, the end it knows.
+        const uint32_t rmcBefore = parser.m_dwRMCCount;
+        parser.ParseBuffer(reinterpret_cast<const unsigned char*>(text.data() + sentenceStart),
+                           static_cast<unsigned>(i - sentenceStart));
+        const unsigned char cr = '\r';
+        parser.ParseBuffer(&cr, 1);
+        sentenceStart = std::string::npos;
+        if (parser.m_dwRMCCount == rmcBefore) {
+            continue;
+        }
+        PutEntry(static_cast<int>(size()), parser.m_dRMCLatitude, parser.m_dRMCLongitude,
+                 parser.m_RMCStatus);
+        anyFix = anyFix || parser.m_RMCStatus == 'A';
+    }
+    return anyFix;
+}
+
+bool CMapTrackStore::HasPosition(int second) const {
+    if (second < 0 || static_cast<size_t>(second) >= size()) {
+        return false;
+    }
+    const auto at = static_cast<size_t>(second);
+    if (m_fixStatus[at] != 'A') {
+        return false;
+    }
+    // A position off the globe is a damaged record, not a place to show.
+    if (!(std::fabs(m_latitudes[at]) <= 90.0) || !(std::fabs(m_longitudes[at]) <= 180.0)) {
+        return false;
+    }
+    return !PrintsAsZero(MarkerText(m_latitudes[at])) &&
+           !PrintsAsZero(MarkerText(m_longitudes[at]));
+}
+
+std::optional<MarkerTexts> CMapTrackStore::ShowSecond(int second) {
+    if (!HasPosition(second)) {
+        return std::nullopt;
+    }
+    m_nLastShown = second;
+    const auto at = static_cast<size_t>(second);
+    const std::string latitude = MarkerText(m_latitudes[at]);
+    const std::string longitude = MarkerText(m_longitudes[at]);
+    return MarkerTexts{latitude, longitude, latitude, longitude};
+}

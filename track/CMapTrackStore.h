@@ -1,0 +1,57 @@
+// The map view's track store: one position and fix status per second of the clip, filled
+// from track lines, from an NMEA log and from the clip's embedded blocks, and read once
+// per playback tick to decide where the marker goes.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CSpeedDialModel;
+
+// km/h for one knot: NMEA gives speed over ground in knots, the dial keeps km/h.
+constexpr double kKilometresPerKnot = 1.852;
+
+// The four texts handed to the page's SetMarker: latitude, longitude, latitude, longitude.
+using MarkerTexts = std::array<std::string, 4>;
+
+class CMapTrackStore {
+public:
+    // Empties the store and forgets the last marker.
+    void Clear();
+
+    // Places the RMC position of a track line at the line's second, replacing what was
+    // there and filling skipped seconds with entries without fix, and hands the second,
+    // speed and course to the dial. 1 when an entry was stored, 0 for a line without a
+    // time field or without a sentence.
+    int StoreTrackLine(const char* line);
+
+    // Refills the store from an NMEA log, one entry per RMC sentence in order. True when
+    // at least one entry has a valid fix.
+    bool LoadNmeaLog(const std::string& path);
+
+    // Sets the entry of one second, filling skipped seconds with entries without fix.
+    void PutEntry(int second, double latitude, double longitude, char fix);
+
+    // True when the entry of the second is a valid fix at a real position: the seconds
+    // the map puts its marker at and the exports list.
+    bool HasPosition(int second) const;
+
+    // The marker texts for a second that HasPosition, and that second becomes the last
+    // shown; nothing for any other second.
+    std::optional<MarkerTexts> ShowSecond(int second);
+
+    // Where StoreTrackLine sends each line's speed and course; none by default.
+    void SetSpeedDial(CSpeedDialModel* dial) { m_pDial = dial; }
+
+    size_t size() const { return m_fixStatus.size(); }
+
+    std::vector<double> m_latitudes;
+    std::vector<double> m_longitudes;
+    std::vector<char> m_fixStatus;
+    int m_nLastShown = -1;
+
+private:
+    CSpeedDialModel* m_pDial = nullptr;
+};

@@ -1,0 +1,15 @@
+#include "track/ClipTrackLoader.h"
+
+#include "track/CMapTrackStore.h"
+#include "track/EmbeddedTrack.h"
+#include "track/SidecarLog.h"
+
+ClipTrackLoad LoadClipTrack(const std::string& clipPath, const TrackStores& stores) {
+    ClipTrackLoad load;
+    load.embeddedFix = LoadEmbeddedTrack(clipPath, stores);
+    if (!load.embeddedFix) {
+        load.nmeaLogFix = stores.map.LoadNmeaLog(SidecarPathFor(clipPath));
+    }
+    load.sidecarLines = ReadSidecarLog(clipPath);
+    return load;
+}

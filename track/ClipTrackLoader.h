@@ -1,0 +1,17 @@
+// Everything a clip's track goes through when the clip is chosen and its open succeeds, in
+// the player's order: the blocks embedded in the clip; when they gave no valid fix, the
+// sidecar read as an NMEA log; then the sidecar's track lines through the dispatch.
+#pragma once
+
+#include <string>
+
+#include "track/TrackStores.h"
+
+struct ClipTrackLoad {
+    bool embeddedFix = false;
+    bool nmeaLogFix = false;
+    int sidecarLines = 0;
+};
+
+// The dispatch's consumers must already lead to `stores` for the sidecar's lines to land.
+ClipTrackLoad LoadClipTrack(const std::string& clipPath, const TrackStores& stores);

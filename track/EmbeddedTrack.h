@@ -1,0 +1,44 @@
+// The GPS and G-sensor records some cameras write into the clip file itself: fixed-layout
+// "freeGPS" blocks, one per second, found by scanning the file for their marker.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "track/TrackStores.h"
+
+struct FreeGpsBlock {
+    uint64_t offset = 0;    // of the marker in the file
+    char status = 'V';      // 'A' is a valid fix
+    double latitude = 0.0;  // decimal degrees, south negative
+    double longitude = 0.0; // decimal degrees, west negative
+    float speed = 0.0f;     // km/h
+    float course = 0.0f;    // degrees
+    int8_t x = 0;           // accelerations in 1/64 g
+    int8_t y = 0;
+    int8_t z = 0;
+};
+
+// The scan rule: nothing in the first MiB is searched; a block is taken only when its
+// 108 bytes lie inside the file with at least one byte after them; after a block the
+// search resumes 1 MiB + 108 bytes further on, past the video data between two blocks.
+constexpr uint64_t kFirstBlockSearch = 1u << 20;
+constexpr uint64_t kFreeGpsBlockLength = 108;
+constexpr uint64_t kJumpAfterBlock = (1u << 20) + kFreeGpsBlockLength;
+
+// Decimal degrees from a ddmm.mmmm (degreeDigits 2) or dddmm.mmmm (3) value, read from its
+// text printed with four decimals as the camera's own readers do.
+double DegreesFromNmeaValue(double value, int degreeDigits);
+
+// Decodes the block whose marker is at `block`.
+FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset);
+
+// Calls `take` for each block the scan rule takes from the bytes, in file order, and
+// returns how many there were.
+uint64_t ScanFreeGpsBlocks(const unsigned char* data, uint64_t length,
+                           const std::function<void(const FreeGpsBlock& block)>& take);
+
+// Resets the three stores, then fills them from the clip's blocks: block k is second k.
+// True when at least one block has a valid fix; false also when the clip cannot be read.
+bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores);

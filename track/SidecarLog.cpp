@@ -1,0 +1,113 @@
+#include "track/SidecarLog.h"
+
+#include "track/TrackDispatch.h"
+#include "track/TrackLine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+bool EndsWith(const std::string& text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The file in the same folder whose name equals `path`'s up to letter case, the exact
+// name first; `path` itself when there is none.
+std::string ExistingCaseVariant(const std::string& path) {
+    std::error_code error;
+    const fs::path wanted(path);
+    if (fs::exists(wanted, error)) {
+        return path;
+    }
+    const fs::path folder = wanted.has_parent_path() ? wanted.parent_path() : fs::path(".");
+    const std::string name = Upper(wanted.filename().string());
+    std::string found;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (Upper(it->path().filename().string()) != name) {
+            continue;
+        }
+        // Directory order is arbitrary; the smallest name keeps the choice repeatable.
+        const std::string candidate = (wanted.parent_path() / it->path().filename()).string();
+        if (found.empty() || candidate < found) {
+            found = candidate;
+        }
+    }
+    return found.empty() ? path : found;
+}
+
+} // namespace
+
+std::string SidecarPathFor(const std::string& clipPath) {
+    const fs::path clip(clipPath);
+    fs::path sidecar = clip;
+    if (clip.has_extension()) {
+        sidecar.replace_extension(".TXT");
+    } else {
+        sidecar += ".TXT";
+    }
+    return ExistingCaseVariant(sidecar.string());
+}
+
+std::string SidecarLogOf(const std::string& clipPath) {
+    const std::string upper = Upper(clipPath);
+    if (!EndsWith(upper, ".MOV") && !EndsWith(upper, ".AVI")) {
+        return {};
+    }
+    return SidecarPathFor(clipPath);
+}
+
+void ForEachSidecarTrackLine(std::string_view bytes,
+                             const std::function<void(const std::string& line)>& emit) {
+    int time = 0;
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size() && time / 1000 <= kMaxTrackSecond; ++i) {
+        const char byte = bytes[i];
+        if (byte != '\r' && byte != '\n') {
+            continue;
+        }
+        const std::string_view line = bytes.substr(start, i - start);
+        if (!line.empty() && line.front() == 'X') {
+            emit(SensorTrackLine(time, line));
+        } else if (!line.empty() && line.front() == '$') {
+            emit(SentenceTrackLine(time, line));
+        }
+        if (byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            ++i;
+        }
+        start = i + 1;
+        time += 1000;
+    }
+}
+
+int ReadSidecarLog(const std::string& clipPath) {
+    const std::string sidecar = SidecarLogOf(clipPath);
+    if (sidecar.empty()) {
+        return 0;
+    }
+    std::ifstream file(sidecar, std::ios::binary);
+    if (!file) {
+        return 0;
+    }
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+    int dispatched = 0;
+    ForEachSidecarTrackLine(bytes, [&dispatched](const std::string& line) {
+        DispatchTrackLine(line.c_str(), static_cast<int>(line.size()), nullptr);
+        ++dispatched;
+    });
+    return dispatched;
+}

@@ -1,0 +1,28 @@
+// The sidecar log: the text file beside a clip, same name with the extension .TXT, one line
+// per second of G-sensor values and an NMEA sentence. ReadSidecarLog turns it into track
+// lines; the playlist hands its path to the map store's NMEA log loader.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// The sidecar path the playlist loads as an NMEA log: the file name's extension replaced by
+// TXT, or ".TXT" added to a name without one; an existing file whose name differs only in
+// letter case is preferred, since cameras write upper case and copies may not keep it.
+std::string SidecarPathFor(const std::string& clipPath);
+
+// The sidecar of a .MOV or .AVI clip (any letter case), found as SidecarPathFor finds it;
+// empty for any other clip, which carries no sidecar log.
+std::string SidecarLogOf(const std::string& clipPath);
+
+// Calls `emit` with each track line that the bytes of a sidecar log give: lines end at
+// CR LF, LF or CR; line n (from 0) has time n * 1000; a line that begins with "X" gives
+// "T:<t> <line>", one that begins with "$" the line with zero sensor fields, any other line
+// nothing but its second. Bytes after the last line end are not a line.
+void ForEachSidecarTrackLine(std::string_view bytes,
+                             const std::function<void(const std::string& line)>& emit);
+
+// Reads the sidecar of the clip, if it has one, and sends each of its track lines through
+// DispatchTrackLine. Returns the number of lines dispatched.
+int ReadSidecarLog(const std::string& clipPath);

@@ -1,0 +1,32 @@
+#include "track/TrackDispatch.h"
+
+#include <utility>
+
+namespace {
+
+struct Consumers {
+    TrackLineConsumer chart;
+    TrackLineConsumer map;
+};
+
+Consumers& Registered() {
+    static Consumers consumers;
+    return consumers;
+}
+
+} // namespace
+
+void SetTrackLineConsumers(TrackLineConsumer chart, TrackLineConsumer map) {
+    Registered() = {std::move(chart), std::move(map)};
+}
+
+int DispatchTrackLine(const char* line, int /*length*/, void* /*context*/) {
+    const Consumers& consumers = Registered();
+    if (consumers.chart) {
+        consumers.chart(line);
+    }
+    if (consumers.map) {
+        consumers.map(line);
+    }
+    return 0;
+}

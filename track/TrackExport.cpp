@@ -1,0 +1,166 @@
+#include "track/TrackExport.h"
+
+#include "track/CGSampleStore.h"
+#include "track/CMapTrackStore.h"
+#include "track/CSpeedDialModel.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+std::string Format(const char* format, double value) {
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+int LastSecond(const TrackStores& stores) {
+    long long last = static_cast<long long>(stores.chart.m_samples.size()) - 1;
+    last = std::max(last, static_cast<long long>(stores.map.size()) - 1);
+    if (!stores.dial.m_records.empty()) {
+        last = std::max(last, static_cast<long long>(stores.dial.m_records.rbegin()->first));
+    }
+    return static_cast<int>(last);
+}
+
+// A status byte from a damaged block may be anything; keep the CSV one field.
+char PrintableStatus(char status) {
+    return (status > ' ' && status < 127 && status != ',' && status != '"') ? status : '?';
+}
+
+std::string XmlEscaped(const std::string& text) {
+    std::string escaped;
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string JsonEscaped(const std::string& text) {
+    std::string escaped;
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            escaped += '\\';
+            escaped += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            escaped += buffer;
+        } else {
+            escaped += static_cast<char>(c);
+        }
+    }
+    return escaped;
+}
+
+struct TrackPoint {
+    int second;
+    double latitude;
+    double longitude;
+    const SpeedRecord* record;
+};
+
+std::vector<TrackPoint> PositionedSeconds(const TrackStores& stores) {
+    std::vector<TrackPoint> points;
+    for (int s = 0; static_cast<size_t>(s) < stores.map.size(); ++s) {
+        if (stores.map.HasPosition(s)) {
+            const auto at = static_cast<size_t>(s);
+            points.push_back(
+                {s, stores.map.m_latitudes[at], stores.map.m_longitudes[at], stores.dial.Find(s)});
+        }
+    }
+    return points;
+}
+
+} // namespace
+
+void WriteTrackCsv(std::ostream& out, const TrackStores& stores) {
+    out << "second,fix,latitude,longitude,speed,heading,x,y,z,g\n";
+    const int last = LastSecond(stores);
+    for (int s = 0; s <= last; ++s) {
+        const auto at = static_cast<size_t>(s);
+        out << s << ',';
+        if (at < stores.map.size()) {
+            out << PrintableStatus(stores.map.m_fixStatus[at]) << ','
+                << Format("%.6f", stores.map.m_latitudes[at]) << ','
+                << Format("%.6f", stores.map.m_longitudes[at]) << ',';
+        } else {
+            out << ",,,";
+        }
+        if (const SpeedRecord* record = stores.dial.Find(s)) {
+            out << record->speed << ',' << record->heading << ',';
+        } else {
+            out << ",,";
+        }
+        if (at < stores.chart.m_samples.size()) {
+            const GSample& sample = stores.chart.m_samples[at];
+            out << Format("%.5f", sample.x) << ',' << Format("%.5f", sample.y) << ','
+                << Format("%.5f", sample.z) << ',' << Format("%.5f", sample.g);
+        } else {
+            out << ",,,";
+        }
+        out << '\n';
+    }
+}
+
+void WriteTrackGpx(std::ostream& out, const TrackStores& stores, const std::string& name) {
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<gpx version=\"1.1\" creator=\"ostvik-track\" "
+           "xmlns=\"http://www.topografix.com/GPX/1/1\""
+           " xmlns:ostvik=\"urn:ostvik:track:1\">\n"
+           "  <trk>\n    <name>"
+        << XmlEscaped(name) << "</name>\n    <trkseg>\n";
+    for (const TrackPoint& point : PositionedSeconds(stores)) {
+        out << "      <trkpt lat=\"" << Format("%.6f", point.latitude) << "\" lon=\""
+            << Format("%.6f", point.longitude) << "\">\n"
+            << "        <extensions><ostvik:second>" << point.second << "</ostvik:second>";
+        if (point.record != nullptr) {
+            out << "<ostvik:speed>" << point.record->speed << "</ostvik:speed><ostvik:course>"
+                << point.record->heading << "</ostvik:course>";
+        }
+        out << "</extensions>\n      </trkpt>\n";
+    }
+    out << "    </trkseg>\n  </trk>\n</gpx>\n";
+}
+
+void WriteTrackGeoJson(std::ostream& out, const TrackStores& stores, const std::string& name) {
+    const std::vector<TrackPoint> points = PositionedSeconds(stores);
+    auto list = [&](auto field) {
+        std::string text = "[";
+        for (size_t i = 0; i < points.size(); ++i) {
+            text += (i ? "," : "") + field(points[i]);
+        }
+        return text + "]";
+    };
+    auto orNull = [](const SpeedRecord* record, int SpeedRecord::*member) {
+        return record ? std::to_string(record->*member) : std::string("null");
+    };
+    out << "{\"type\":\"Feature\",\"geometry\":{\"type\":\"LineString\",\"coordinates\":"
+        << list([](const TrackPoint& p) {
+               return "[" + Format("%.6f", p.longitude) + "," + Format("%.6f", p.latitude) + "]";
+           })
+        << "},\"properties\":{\"name\":\"" << JsonEscaped(name)
+        << "\",\"coordinateProperties\":{\"second\":"
+        << list([](const TrackPoint& p) { return std::to_string(p.second); }) << ",\"speed\":"
+        << list([&](const TrackPoint& p) { return orNull(p.record, &SpeedRecord::speed); })
+        << ",\"heading\":"
+        << list([&](const TrackPoint& p) { return orNull(p.record, &SpeedRecord::heading); })
+        << "}}}\n";
+}
