@@ -55,7 +55,7 @@ def embedded(repo: Path, work: Path, clip_bytes: int):
                     "--block-spacing", "1258240"], check=True, capture_output=True)
     try:
         ours, csv_text = timed([repo / "build" / "tools" / "ostvik-track", clip])
-        theirs, exif_text = timed(["exiftool", "-ee", "-n", "-p", "$GPSLatitude,$GPSLongitude", clip], 2)
+        theirs, exif_text = timed(["exiftool", "-q", "-api", "LargeFileSupport=1", "-ee", "-n", "-p", "$GPSLatitude,$GPSLongitude", clip], 2)
         ours_points = positions_from_csv(csv_text)
         their_points = [tuple(map(float, line.split(","))) for line in exif_text.split()]
         same = len(ours_points) == len(their_points) and all(

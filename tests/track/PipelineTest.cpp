@@ -235,7 +235,7 @@ TEST(Pipeline, GpxAndGeoJsonListThePositionedSeconds) {
 
 TEST(Pipeline, PositionsAgreeWithExiftool) {
     const ToolRun exif =
-        Shell("exiftool -ee -n -p '$GPSLatitude,$GPSLongitude' " + Clip("drive.MP4"));
+        Shell("exiftool -q -ee -n -p '$GPSLatitude,$GPSLongitude' " + Clip("drive.MP4"));
     ASSERT_EQ(exif.status, 0) << exif.err;
     const std::vector<Row> theirs = Csv(exif.out);
     const std::vector<Row> ours = Csv(Track(Clip("drive.MP4")).out);

@@ -1,0 +1,521 @@
+#!/usr/bin/env python3
+"""Make synthetic dash-camera clips for Ostvik's tests, benchmarks and demo.
+
+A clip is a small H.264 video made by ffmpeg, followed (for MP4/MOV) by one
+extra top-level 'mdat' box that carries one binary "freeGPS" record per second
+of a synthetic drive: the car waits, pulls away, cruises, slows for a corner,
+turns by 90 degrees, brakes and stops; longer drives repeat such trips,
+turning left and right in turn. Optional companions are the camera's text log
+(.TXT beside the clip), a plain NMEA log and a CSV of the drive's ground truth
+computed from exactly the values stored in the clip.
+
+Only the Python standard library and the ffmpeg command are needed.
+"""
+
+import argparse
+import bisect
+import datetime
+import math
+import os
+import random
+import struct
+import subprocess
+import sys
+import tempfile
+from dataclasses import dataclass
+
+FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
+MIB = 1 << 20
+# The reader starts looking 1 MiB into the file and skips 1 MiB + 108 bytes
+# past each record it takes, so records closer than this are never seen.
+READER_START = MIB
+READER_SKIP = MIB + 108
+DEFAULT_SPACING = 0x110000
+# exiftool only recognises a record box whose size has a zero first and fourth
+# byte, i.e. a multiple of 0x100 below 16 MiB.
+MAX_SPACING = 1 << 24
+BLOCK_LEN = 112
+SPARSE_VIDEO_SECONDS = 2
+TRIP_SECONDS = 60
+TURN_KMH = 20.0
+TOP_KMH = 60.0
+ACCEL_MS2 = 1.5
+DECEL_MS2 = 2.0
+FIRST_COURSE = 30.0
+EARTH_RADIUS_M = 6371008.8
+G_MS2 = 9.80665
+KMH_PER_KNOT = 1.852
+NOISE_SEED = 20240601
+CONTAINERS = {".mp4": "mp4", ".mov": "mov", ".avi": "avi"}
+
+
+@dataclass
+class Record:
+    """One second of the drive, holding the values exactly as stored."""
+
+    second: int
+    when: datetime.datetime
+    lat: float  # float32 NMEA ddmm.mmmm, always positive
+    lat_hemi: str
+    lon: float  # float32 NMEA dddmm.mmmm, always positive
+    lon_hemi: str
+    speed_kmh: float  # float32
+    course: float  # float32
+    raw: tuple  # accelerometer X, Y, Z as the camera's signed 8-bit counts
+    status: str
+
+
+class Curve:
+    """Piecewise cosine ease between (time, value) keys.
+
+    Easing keeps the derivative continuous, so the accelerations derived from
+    it look like a driver's rather than step changes.
+    """
+
+    def __init__(self, keys):
+        self.keys = keys
+        self.times = [t for t, _ in keys]
+
+    def at(self, t):
+        """Return (value, rate of change per second) at time t."""
+        i = bisect.bisect_right(self.times, t) - 1
+        if not 0 <= i < len(self.keys) - 1:
+            return self.keys[max(i, 0)][1], 0.0
+        (t0, v0), (t1, v1) = self.keys[i], self.keys[i + 1]
+        x = (t - t0) / (t1 - t0)
+        value = v0 + (v1 - v0) * (1 - math.cos(math.pi * x)) / 2
+        rate = (v1 - v0) * math.pi * math.sin(math.pi * x) / (2 * (t1 - t0))
+        return value, rate
+
+
+def float32(x):
+    return struct.unpack("<f", struct.pack("<f", x))[0]
+
+
+def trip_keys(start, length, course, turn):
+    """Speed (km/h) and course keys for one trip that ends at rest."""
+    cruise_kmh = TURN_KMH + (TOP_KMH - TURN_KMH) * min(max((length - 10) / 50, 0.0), 1.0)
+    rest = 0.1 * length
+    corner = min(0.3 * length, 5.0)
+    moving = length - 2 * rest - corner
+    accel = cruise_kmh / 3.6 / ACCEL_MS2
+    slow = (cruise_kmh - TURN_KMH) / 3.6 / DECEL_MS2
+    brake = TURN_KMH / 3.6 / DECEL_MS2
+    # Short trips cannot fit gentle ramps, so they get firmer ones instead.
+    squeeze = min(1.0, moving / (accel + slow + brake))
+    accel, slow, brake = accel * squeeze, slow * squeeze, brake * squeeze
+    cruise = moving - accel - slow - brake
+    t = [start + rest]
+    for step in (accel, cruise, slow, corner, brake):
+        t.append(t[-1] + step)
+    speed = [(start, 0.0), (t[0], 0.0), (t[1], cruise_kmh), (t[2], cruise_kmh),
+             (t[3], TURN_KMH), (t[4], TURN_KMH), (t[5], 0.0)]
+    heading = [(start, course), (t[3], course), (t[4], course + turn)]
+    return speed, heading
+
+
+def drive_curves(seconds):
+    """Speed and course curves for a drive of about TRIP_SECONDS-long trips."""
+    trips = max(1, math.ceil(seconds / TRIP_SECONDS))
+    speed, heading = [], []
+    start, course = 0.0, FIRST_COURSE
+    for i in range(trips):
+        length = seconds // trips + (1 if i < seconds % trips else 0)
+        turn = 90.0 if i % 2 == 0 else -90.0
+        trip_speed, trip_heading = trip_keys(start, length, course, turn)
+        speed += trip_speed
+        heading += trip_heading
+        start += length
+        course += turn
+    speed.append((start, 0.0))
+    heading.append((start, course))
+    return Curve(dedupe(speed)), Curve(dedupe(heading))
+
+
+def dedupe(keys):
+    """Drop zero-length spans (e.g. no slowing down when cruise = turn speed)."""
+    kept = [keys[0]]
+    for key in keys[1:]:
+        if key[0] > kept[-1][0]:
+            kept.append(key)
+        else:
+            kept[-1] = key
+    return kept
+
+
+def positions(speed, heading, origin, seconds, steps=20):
+    """Latitude/longitude (decimal degrees) at each whole second, dead reckoned."""
+    lat, lon = origin
+    track = [(lat, lon)]
+    dt = 1.0 / steps
+    for second in range(1, seconds):
+        for k in range(steps):
+            t = second - 1 + (k + 0.5) * dt
+            v = speed.at(t)[0] / 3.6
+            course = math.radians(heading.at(t)[0])
+            north, east = v * math.cos(course) * dt, v * math.sin(course) * dt
+            lat += math.degrees(north / EARTH_RADIUS_M)
+            lon += math.degrees(east / (EARTH_RADIUS_M * math.cos(math.radians(lat))))
+        track.append((lat, lon))
+    return track
+
+
+def nmea_angle(degrees, hemispheres):
+    """Split decimal degrees into a float32 ddmm.mmmm value and its hemisphere."""
+    size = abs(degrees)
+    whole = math.floor(size)
+    return float32(whole * 100 + (size - whole) * 60), hemispheres[degrees < 0]
+
+
+def accel_raw(g):
+    return max(-128, min(127, round(g * 64)))
+
+
+def make_drive(seconds, origin, start, status):
+    speed, heading = drive_curves(seconds)
+    noise = random.Random(NOISE_SEED)
+    records = []
+    for second, (lat, lon) in enumerate(positions(speed, heading, origin, seconds)):
+        kmh, kmh_rate = speed.at(second)
+        course, course_rate = heading.at(second)
+        along = kmh_rate / 3.6 / G_MS2
+        across = kmh / 3.6 * math.radians(course_rate) / G_MS2
+        up = 1.0 + noise.gauss(0.0, 0.02)
+        lat_value, lat_hemi = nmea_angle(lat, "NS")
+        lon_value, lon_hemi = nmea_angle(lon, "EW")
+        records.append(Record(
+            second=second,
+            when=start + datetime.timedelta(seconds=second),
+            lat=lat_value, lat_hemi=lat_hemi, lon=lon_value, lon_hemi=lon_hemi,
+            speed_kmh=float32(kmh), course=float32(course % 360.0),
+            raw=(accel_raw(along), accel_raw(across), accel_raw(up)),
+            status=status))
+    return records
+
+
+def decimal_degrees(value, hemi):
+    """Decimal degrees from a stored ddmm.mmmm value, the way a reader must do it."""
+    whole = math.floor(value / 100)
+    degrees = whole + (value - 100 * whole) / 60
+    return -degrees if hemi in "SW" else degrees
+
+
+# ---------------------------------------------------------------- video
+
+
+def burn_filter(records, seconds):
+    """One caption per second: a caption must not change within its second."""
+    parts = []
+    for r in records[:seconds]:
+        s = r.second
+        parts.append(
+            f"drawtext=fontfile={FONT}:text='{s} s   {r.speed_kmh:.1f} km/h'"
+            f":x=8:y=h-th-8:fontsize=18:fontcolor=white:box=1:boxcolor=black@0.6"
+            f":enable='gte(t,{s})*lt(t,{s + 1})'")
+    return ",\n".join(parts)
+
+
+def write_video(path, container, seconds, size, fps, burn_records):
+    source = f"testsrc2=size={size}:rate={fps}:duration={seconds}"
+    cmd = ["ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i", source]
+    with tempfile.NamedTemporaryFile("w", suffix=".filter") as script:
+        # A script file, since a long clip's captions exceed the argument limit.
+        if burn_records:
+            script.write(burn_filter(burn_records, seconds))
+            script.flush()
+            cmd += ["-filter_script:v", script.name]
+        cmd += ["-c:v", "libx264", "-pix_fmt", "yuv420p", "-fflags", "+bitexact",
+                "-flags:v", "+bitexact", "-map_metadata", "-1"]
+        if container != "avi":
+            cmd += ["-movflags", "+faststart"]
+        cmd += ["-f", container, path]
+        subprocess.run(cmd, check=True)
+
+
+# ---------------------------------------------------------------- embedded records
+
+
+def box_header(kind, size, large=False):
+    if large or size > 0xFFFFFFFF:
+        return struct.pack(">I4sQ", 1, kind, size)
+    return struct.pack(">I4s", size, kind)
+
+
+def gps_block(record, box_size):
+    """The 'free' box holding one record; the record's fields are at p = 4."""
+    block = bytearray(BLOCK_LEN)
+    struct.pack_into(">I8s", block, 0, box_size, b"freeGPS ")
+    p = 4
+    w = record.when
+    struct.pack_into("<3I", block, p + 44, w.hour, w.minute, w.second)
+    struct.pack_into("<I", block, p + 56, ord(record.status))
+    struct.pack_into("<fI", block, p + 60, record.lat, ord(record.lat_hemi))
+    struct.pack_into("<fI", block, p + 68, record.lon, ord(record.lon_hemi))
+    struct.pack_into("<2f", block, p + 76, record.speed_kmh, record.course)
+    struct.pack_into("<3I", block, p + 84, w.year - 2000, w.month, w.day)
+    struct.pack_into("<3i", block, p + 96, *record.raw)
+    return bytes(block)
+
+
+class LayoutError(Exception):
+    """The requested record layout cannot be built around this video."""
+
+
+def first_box_at(video_end, first_marker):
+    """File offset of the first record box, leaving room for a padding box."""
+    right_after = video_end + 16
+    earliest = right_after + 8
+    if first_marker is None:
+        return right_after if right_after >= READER_START else max(READER_START, earliest)
+    if first_marker - 4 < earliest:
+        raise LayoutError(f"--first-block-at {first_marker} leaves no room for the 8-byte "
+                          f"padding box; the smallest allowed here is {earliest + 4}")
+    return first_marker - 4
+
+
+def append_records(path, records, first_box, spacing, total=None):
+    """Append the records' 'mdat'; padding is left as holes so big files stay cheap."""
+    with open(path, "r+b") as f:
+        mdat = f.seek(0, os.SEEK_END)
+        f.write(box_header(b"mdat", 0, large=True))
+        gap = first_box - f.tell()
+        if gap:
+            f.write(box_header(b"free", gap))
+        for i, record in enumerate(records):
+            f.seek(first_box + i * spacing)
+            f.write(gps_block(record, spacing))
+        end = first_box + len(records) * spacing
+        if total is not None and total > end:
+            f.seek(end)
+            f.write(box_header(b"free", total - end))
+            end = total
+        f.truncate(end)
+        f.seek(mdat)
+        f.write(box_header(b"mdat", end - mdat, large=True))
+
+
+def sparse_count(total, first_box, spacing):
+    """Records that fit before `total`, keeping any tail big enough for a box."""
+    count = (total - first_box) // spacing
+    if 0 < total - first_box - count * spacing < 8:
+        count -= 1
+    if count < 1:
+        raise LayoutError(f"--sparse-size {total} holds no record at this spacing")
+    return count
+
+
+# ---------------------------------------------------------------- text logs
+
+
+def nmea(body):
+    checksum = 0
+    for byte in body.encode("ascii"):
+        checksum ^= byte
+    return f"${body}*{checksum:02X}"
+
+
+def nmea_position(r):
+    return f"{r.lat:09.4f},{r.lat_hemi},{r.lon:010.4f},{r.lon_hemi}"
+
+
+def gprmc(r):
+    mode = "A" if r.status == "A" else "N"
+    return nmea(f"GPRMC,{r.when:%H%M%S}.000,{r.status},{nmea_position(r)},"
+                f"{r.speed_kmh / KMH_PER_KNOT:.3f},{r.course:.2f},{r.when:%d%m%y},,,{mode}")
+
+
+def gpgga(r):
+    fix = 1 if r.status == "A" else 0
+    return nmea(f"GPGGA,{r.when:%H%M%S}.000,{nmea_position(r)},{fix},08,0.9,25.0,M,19.6,M,,")
+
+
+def sidecar_line(r, dollar_every):
+    line_number = r.second + 1
+    if dollar_every and line_number % dollar_every == 0:
+        return gprmc(r)
+    x, y, z = (count / 64 for count in r.raw)
+    return f"X:{x:f} Y:{y:f} Z:{z:f} G:{0:f} {gprmc(r)}"
+
+
+def write_lines(path, lines):
+    with open(path, "w", encoding="ascii", newline="") as f:
+        f.writelines(line + "\r\n" for line in lines)
+
+
+def write_truth(path, records):
+    lines = ["second,latitude,longitude,speed_kmh,course,x_raw,y_raw,z_raw,status"]
+    for r in records:
+        lat = decimal_degrees(r.lat, r.lat_hemi)
+        lon = decimal_degrees(r.lon, r.lon_hemi)
+        lines.append(",".join(map(str, (r.second, lat, lon, r.speed_kmh, r.course,
+                                         *r.raw, r.status))))
+    with open(path, "w", encoding="ascii") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+# ---------------------------------------------------------------- command line
+
+
+def parse_origin(text):
+    try:
+        lat, lon = (float(part) for part in text.split(","))
+    except ValueError:
+        raise argparse.ArgumentTypeError("expected LAT,LON in decimal degrees")
+    if not (-90 < lat < 90 and -180 <= lon <= 180):
+        raise argparse.ArgumentTypeError("latitude or longitude out of range")
+    return lat, lon
+
+
+def parse_size(text):
+    try:
+        width, height = (int(part) for part in text.lower().split("x"))
+    except ValueError:
+        raise argparse.ArgumentTypeError("expected WIDTHxHEIGHT")
+    if width < 16 or height < 16 or width % 2 or height % 2:
+        raise argparse.ArgumentTypeError("width and height must be even and >= 16")
+    return f"{width}x{height}"
+
+
+def parse_spacing(text):
+    spacing = int(text, 0)
+    if spacing % 0x100 or not 0x100 <= spacing < MAX_SPACING:
+        raise argparse.ArgumentTypeError(
+            f"must be a multiple of 0x100 from 0x100 to below 16 MiB "
+            f"(e.g. {spacing // 0x100 * 0x100})")
+    return spacing
+
+
+def byte_count(text):
+    value = int(text, 0)
+    if value < 0:
+        raise argparse.ArgumentTypeError("must not be negative")
+    return value
+
+
+def positive(text):
+    value = int(text, 0)
+    if value < 1:
+        raise argparse.ArgumentTypeError("must be at least 1")
+    return value
+
+
+def build_parser():
+    parser = argparse.ArgumentParser(
+        description=__doc__.split("\n\n")[0],
+        epilog="Negative --origin values need the '=' form: --origin=-33.8688,151.2093. "
+               "Byte counts accept 0x hex.")
+    parser.add_argument("output", help="clip path; .MP4/.MOV/.AVI (any case) picks the "
+                        "container; AVI clips never carry embedded records")
+    parser.add_argument("--seconds", type=positive,
+                        help="length of video and drive (default 10)")
+    parser.add_argument("--size", type=parse_size, default="320x240",
+                        help="video size WxH (default 320x240)")
+    parser.add_argument("--fps", type=positive, default=10, help="frame rate (default 10)")
+    parser.add_argument("--start", type=datetime.datetime.fromisoformat,
+                        default=datetime.datetime(2024, 6, 1, 12, 0, 0),
+                        help="UTC time of the first record (default 2024-06-01T12:00:00)")
+    parser.add_argument("--origin", type=parse_origin, default=(59.3293, 18.0686),
+                        help="start position LAT,LON in decimal degrees, negative for "
+                        "S/W (default 59.3293,18.0686)")
+    parser.add_argument("--status", choices="AV", default="A",
+                        help="GPS status of every record (default A)")
+    parser.add_argument("--burn", action="store_true",
+                        help="draw each second's number and speed on the picture")
+    parser.add_argument("--no-embedded", action="store_true",
+                        help="write no records after the video")
+    parser.add_argument("--block-spacing", type=parse_spacing, default=DEFAULT_SPACING,
+                        metavar="BYTES", help="distance between records and size of each "
+                        "record box (default 0x110000); below 1 MiB + 108 the reader "
+                        "skips records, below 0x8000 exiftool misses some")
+    parser.add_argument("--first-block-at", type=byte_count, metavar="OFFSET",
+                        help="file offset of the first record's 'freeGPS' marker "
+                        "(default: the first box starts at 1 MiB, or right after the "
+                        "video if that is larger)")
+    parser.add_argument("--sparse-size", type=byte_count, metavar="BYTES",
+                        help="make the file BYTES long, filled with records every "
+                        "--block-spacing bytes; the drive gets one second per record, "
+                        f"the video {SPARSE_VIDEO_SECONDS} s; padding is left sparse")
+    parser.add_argument("--sidecar", action="store_true",
+                        help="also write the camera's text log, same name with .TXT")
+    parser.add_argument("--sidecar-dollar-every", type=positive, metavar="K",
+                        help="make sidecar lines K, 2K, ... bare $GPRMC lines")
+    parser.add_argument("--nmea-log", metavar="PATH",
+                        help="also write a GPGGA + GPRMC log, one pair per second")
+    parser.add_argument("--truth", metavar="PATH",
+                        help="also write the drive as CSV with the stored values")
+    return parser
+
+
+def check_args(parser, args, container):
+    if container is None:
+        parser.error("output must end in .mp4, .mov or .avi")
+    if args.sparse_size is not None:
+        if args.seconds is not None:
+            parser.error("--sparse-size sets the drive length; drop --seconds")
+        if args.no_embedded:
+            parser.error("--sparse-size needs the embedded records")
+    if container == "avi" and (args.sparse_size is not None or args.first_block_at is not None):
+        parser.error("AVI clips carry no embedded records")
+    if args.sidecar_dollar_every and not args.sidecar:
+        parser.error("--sidecar-dollar-every needs --sidecar")
+    if args.start.tzinfo is not None:
+        args.start = args.start.astimezone(datetime.timezone.utc).replace(tzinfo=None)
+    if args.block_spacing < READER_SKIP:
+        print(f"mkclip: note: spacing {args.block_spacing} is below {READER_SKIP}; "
+              "Ostvik's reader will skip records", file=sys.stderr)
+
+
+def plan(args):
+    """Drive length, video length and (for --sparse-size) the first record box."""
+    if args.sparse_size is None:
+        seconds = args.seconds or 10
+        return seconds, seconds, None
+    # The short video is far below 1 MiB, so the layout can be fixed before it
+    # exists and checked afterwards.
+    planned_box = first_box_at(0, args.first_block_at)
+    seconds = sparse_count(args.sparse_size, planned_box, args.block_spacing)
+    return seconds, SPARSE_VIDEO_SECONDS, planned_box
+
+
+def embed(args, records, planned_box):
+    first_box = first_box_at(os.path.getsize(args.output), args.first_block_at)
+    if planned_box is not None and first_box != planned_box:
+        raise LayoutError("the video is too large for --sparse-size's layout")
+    append_records(args.output, records, first_box, args.block_spacing, args.sparse_size)
+
+
+def main(argv=None):
+    parser = build_parser()
+    args = parser.parse_args(argv)
+    base, ext = os.path.splitext(args.output)
+    container = CONTAINERS.get(ext.lower())
+    check_args(parser, args, container)
+    try:
+        seconds, video_seconds, planned_box = plan(args)
+    except LayoutError as error:
+        sys.exit(f"mkclip: {error}")
+    records = make_drive(seconds, args.origin, args.start, args.status)
+
+    try:
+        write_video(args.output, container, video_seconds, args.size, args.fps,
+                    records if args.burn else None)
+    except subprocess.CalledProcessError:
+        sys.exit("mkclip: ffmpeg failed (its message is above)")
+    if container != "avi" and not args.no_embedded:
+        try:
+            embed(args, records, planned_box)
+        except LayoutError as error:
+            # A clip without its records would only mislead whoever uses it.
+            os.remove(args.output)
+            sys.exit(f"mkclip: {error}")
+    if args.sidecar:
+        write_lines(base + ".TXT",
+                    [sidecar_line(r, args.sidecar_dollar_every) for r in records])
+    if args.nmea_log:
+        write_lines(args.nmea_log, [s for r in records for s in (gpgga(r), gprmc(r))])
+    if args.truth:
+        write_truth(args.truth, records)
+
+
+if __name__ == "__main__":
+    main()
