@@ -1,0 +1,278 @@
+#include "track/CNMEAParser.h"
+
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// "$<body>*hh\r\n" with the checksum worked out here, so tests state only the fields.
+std::string Sentence(const std::string& body) {
+    unsigned sum = 0;
+    for (unsigned char c : body) {
+        sum ^= c;
+    }
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+    return "$" + body + tail;
+}
+
+void Feed(CNMEAParser& parser, const std::string& text) {
+    parser.ParseBuffer(text.data(), static_cast<unsigned>(text.size()));
+}
+
+const std::string kRMC = "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W";
+
+} // namespace
+
+TEST(CNMEAParserAssembly, ChecksummedSentenceIsHandledAtSecondDigitWithoutLineEnd) {
+    CNMEAParser parser;
+    const std::string full = Sentence(kRMC);
+    Feed(parser, full.substr(0, full.size() - 3));
+    EXPECT_EQ(parser.m_dwRMCCount, 0u);
+    Feed(parser, full.substr(full.size() - 3, 1));
+    EXPECT_EQ(parser.m_dwRMCCount, 1u);
+    EXPECT_EQ(parser.m_RMCStatus, 'A');
+}
+
+TEST(CNMEAParserAssembly, WrongChecksumDigitChangesNothing) {
+    CNMEAParser parser;
+    std::string bad = Sentence(kRMC);
+    bad[bad.size() - 3] = bad[bad.size() - 3] == '0' ? '1' : '0';
+    Feed(parser, bad);
+    EXPECT_EQ(parser.m_dwCommandCount, 0u);
+    EXPECT_EQ(parser.m_RMCStatus, 'V');
+    EXPECT_EQ(parser.m_dRMCLatitude, 0.0);
+}
+
+TEST(CNMEAParserAssembly, UncheckedSentenceNeedsCarriageReturn) {
+    CNMEAParser lineFeedOnly;
+    Feed(lineFeedOnly, "$GPRMC,,A\n");
+    EXPECT_EQ(lineFeedOnly.m_dwCommandCount, 0u);
+    CNMEAParser carriageReturn;
+    Feed(carriageReturn, "$GPRMC,,A\r");
+    EXPECT_EQ(carriageReturn.m_dwRMCCount, 1u);
+    EXPECT_EQ(carriageReturn.m_RMCStatus, 'A');
+}
+
+TEST(CNMEAParserAssembly, StarEndingAddressIsChecksummedAndDataRunsToLineEnd) {
+    CNMEAParser parser;
+    Feed(parser, "$GPRMC*,A,4807.038\r");
+    EXPECT_EQ(parser.m_RMCStatus, 'A');
+    EXPECT_DOUBLE_EQ(parser.m_dRMCLatitude, 48 + 7.038 / 60);
+    std::string starNotSummed = Sentence("GPRMC,V");
+    starNotSummed.replace(6, 1, "*,");
+    Feed(parser, starNotSummed);
+    EXPECT_EQ(parser.m_dwRMCCount, 1u);
+    Feed(parser, Sentence("GPRMC*,V"));
+    EXPECT_EQ(parser.m_dwRMCCount, 2u);
+    EXPECT_EQ(parser.m_RMCStatus, 'V');
+}
+
+TEST(CNMEAParserAssembly, OverlongAddressOrDataIsAbandoned) {
+    CNMEAParser parser;
+    Feed(parser, "$ABCDEFG,x\r");
+    EXPECT_EQ(parser.m_dwCommandCount, 1u);
+    Feed(parser, "$ABCDEFGH,x\r");
+    EXPECT_EQ(parser.m_dwCommandCount, 1u);
+    Feed(parser, "$X," + std::string(255, 'a') + "\r");
+    EXPECT_EQ(parser.m_dwCommandCount, 2u);
+    Feed(parser, "$X," + std::string(256, 'a') + "\r" + Sentence(kRMC));
+    EXPECT_EQ(parser.m_dwCommandCount, 3u);
+    EXPECT_EQ(parser.m_dwRMCCount, 1u);
+}
+
+TEST(CNMEAParserAssembly, UnknownAndLowerCaseAddressesAreCountedButNotKept) {
+    CNMEAParser parser;
+    Feed(parser, Sentence("GPXTE,A") + Sentence("gprmc,123519,A"));
+    EXPECT_EQ(parser.m_dwCommandCount, 2u);
+    EXPECT_EQ(parser.m_dwRMCCount, 0u);
+}
+
+TEST(CNMEAParserAssembly, LowerCaseHexPassesOnlyInTheFirstDigit) {
+    // A lower-case digit reads 32 more than its capital ('a' - 55 is 42): shifted into the
+    // high nibble the extra bit falls out of the byte, OR-ed into the low nibble it stays.
+    // "X,." sums to 0x5A and "X,\xB9" to 0xCD.
+    CNMEAParser parser;
+    Feed(parser, "$X,.*5a$X,\xB9*Cd");
+    EXPECT_EQ(parser.m_dwCommandCount, 0u);
+    Feed(parser, "$X,.*5A$X,\xB9*cD");
+    EXPECT_EQ(parser.m_dwCommandCount, 2u);
+}
+
+TEST(CNMEAParserAssembly, ByteBelowZeroIsANegativeChecksumDigit) {
+    // '/' reads as -1: all ones in the low nibble, 0xF0 in the high one. "X,\x8B" sums to 0xFF.
+    CNMEAParser parser;
+    Feed(parser, "$X,\x8B*0/$X,\x8B*/F");
+    EXPECT_EQ(parser.m_dwCommandCount, 2u);
+}
+
+TEST(CNMEAParserGetField, SplitsOnCommasAndTreatsEmptyFieldsAsAbsent) {
+    char dest[8] = "junk";
+    EXPECT_TRUE(CNMEAParser::GetField("A,,B", dest, 0, sizeof dest));
+    EXPECT_STREQ(dest, "A");
+    EXPECT_FALSE(CNMEAParser::GetField("A,,B", dest, 1, sizeof dest));
+    EXPECT_STREQ(dest, "");
+    EXPECT_TRUE(CNMEAParser::GetField("A,,B", dest, 2, sizeof dest));
+    EXPECT_STREQ(dest, "B");
+    EXPECT_FALSE(CNMEAParser::GetField("A,,B", dest, 3, sizeof dest));
+    EXPECT_FALSE(CNMEAParser::GetField("A,", dest, 1, sizeof dest));
+    EXPECT_FALSE(CNMEAParser::GetField("A,*1", dest, 1, sizeof dest));
+    EXPECT_TRUE(CNMEAParser::GetField("A,BC*1", dest, 1, sizeof dest));
+    EXPECT_STREQ(dest, "BC");
+}
+
+TEST(CNMEAParserGetField, CutsLongFieldsAndRefusesBadArguments) {
+    char dest[4] = "xyz";
+    EXPECT_TRUE(CNMEAParser::GetField("123456,7", dest, 0, 4));
+    EXPECT_STREQ(dest, "123");
+    EXPECT_FALSE(CNMEAParser::GetField("1", dest, 0, 0));
+    EXPECT_STREQ(dest, "123");
+    EXPECT_FALSE(CNMEAParser::GetField(nullptr, dest, 0, 4));
+    EXPECT_TRUE(CNMEAParser::GetField("9", dest, 0, 1));
+    EXPECT_STREQ(dest, "");
+}
+
+TEST(CNMEAParserRMC, KeepsEveryField) {
+    CNMEAParser parser;
+    Feed(parser, Sentence("GPRMC,123519,A,1230.5,S,01131.000,W,022.4,084.4,230394,003.1,W"));
+    EXPECT_EQ(parser.m_btRMCHour, 12);
+    EXPECT_EQ(parser.m_btRMCMinute, 35);
+    EXPECT_EQ(parser.m_btRMCSecond, 19);
+    EXPECT_DOUBLE_EQ(parser.m_dRMCLatitude, -(12 + 30.5 / 60));
+    EXPECT_DOUBLE_EQ(parser.m_dRMCLongitude, -(11 + 31.0 / 60));
+    EXPECT_DOUBLE_EQ(parser.m_dRMCGroundSpeed, 22.4);
+    EXPECT_DOUBLE_EQ(parser.m_dRMCCourse, 84.4);
+    EXPECT_EQ(parser.m_btRMCDay, 23);
+    EXPECT_EQ(parser.m_btRMCMonth, 3);
+    EXPECT_EQ(parser.m_wRMCYear, 2094);
+    EXPECT_DOUBLE_EQ(parser.m_dRMCMagVar, -3.1);
+}
+
+TEST(CNMEAParserRMC, EmptyFieldsKeepPositionAndDateButResetTheRest) {
+    CNMEAParser parser;
+    Feed(parser, Sentence(kRMC));
+    Feed(parser, Sentence("GPRMC,,,,S,,W,,,,,"));
+    EXPECT_EQ(parser.m_RMCStatus, 'V');
+    EXPECT_DOUBLE_EQ(parser.m_dRMCLatitude, -(48 + 7.038 / 60));
+    EXPECT_DOUBLE_EQ(parser.m_dRMCLongitude, -(11 + 31.0 / 60));
+    EXPECT_EQ(parser.m_dRMCGroundSpeed, 0.0);
+    EXPECT_EQ(parser.m_dRMCCourse, 0.0);
+    EXPECT_EQ(parser.m_btRMCSecond, 19);
+    EXPECT_EQ(parser.m_wRMCYear, 2094);
+    EXPECT_EQ(parser.m_dRMCMagVar, 0.0);
+}
+
+TEST(CNMEAParserRMC, NumbersReadLikeAtofAndShortFieldsGiveZeroPairs) {
+    CNMEAParser parser;
+    Feed(parser, Sentence("GPRMC,1234,A,48,N,5,E,+7.5x,abc,3"));
+    EXPECT_EQ(parser.m_btRMCMinute, 34);
+    EXPECT_EQ(parser.m_btRMCSecond, 0);
+    EXPECT_DOUBLE_EQ(parser.m_dRMCLatitude, 48.0);
+    EXPECT_DOUBLE_EQ(parser.m_dRMCLongitude, 5.0);
+    EXPECT_DOUBLE_EQ(parser.m_dRMCGroundSpeed, 7.5);
+    EXPECT_EQ(parser.m_dRMCCourse, 0.0);
+    EXPECT_EQ(parser.m_btRMCDay, 3);
+    EXPECT_EQ(parser.m_btRMCMonth, 0);
+}
+
+TEST(CNMEAParserGGA, KeepsFieldsAndClimbPerMinute) {
+    CNMEAParser parser;
+    Feed(parser, Sentence("GPGGA,101000,4807.038,N,01131.000,E,1,08,0.9,100.0,M,,,,"));
+    Feed(parser, Sentence("GPGGA,101100,,,,,,,,160.0,M,,,,"));
+    EXPECT_DOUBLE_EQ(parser.m_dGGAVertSpeed, 60.0);
+    EXPECT_DOUBLE_EQ(parser.m_dGGALatitude, 48 + 7.038 / 60);
+    EXPECT_EQ(parser.m_btGGAGPSQuality, 1);
+    EXPECT_EQ(parser.m_btGGANumOfSatsInUse, 8);
+    EXPECT_DOUBLE_EQ(parser.m_dGGAHDOP, 0.9);
+    // Into the next hour the minute count falls, so the speed stays.
+    Feed(parser, Sentence("GPGGA,110000,,,,,,,,500.0"));
+    EXPECT_DOUBLE_EQ(parser.m_dGGAVertSpeed, 60.0);
+    EXPECT_EQ(parser.m_dwGGACount, 3u);
+}
+
+TEST(CNMEAParserGSA, FillsSatellitesUsedAndResetsEmptyOnes) {
+    CNMEAParser parser;
+    Feed(parser, Sentence("GPGSA,A,3,04,05,,09,,,,,,,,12,2.5,1.3,2.1"));
+    EXPECT_EQ(parser.m_GSAMode, 'A');
+    EXPECT_EQ(parser.m_btGSAFixMode, 3);
+    EXPECT_TRUE(parser.IsSatelliteUsed(9));
+    EXPECT_TRUE(parser.IsSatelliteUsed(12));
+    EXPECT_FALSE(parser.IsSatelliteUsed(0));
+    EXPECT_DOUBLE_EQ(parser.m_dGSAVDOP, 2.1);
+    Feed(parser, Sentence("GPGSA,,,04"));
+    EXPECT_EQ(parser.m_GSAMode, 'A');
+    EXPECT_FALSE(parser.IsSatelliteUsed(9));
+    EXPECT_EQ(parser.m_dGSAPDOP, 0.0);
+}
+
+TEST(CNMEAParserGSV, MessageNumberPlacesSatellitesInTable) {
+    CNMEAParser parser;
+    Feed(parser, Sentence("GPGSA,A,3,07"));
+    Feed(parser, Sentence("GPGSV,2,2,08,07,01,002,03,,,,,09,11,012,13,10,,,"));
+    EXPECT_EQ(parser.m_wGSVTotalNumSatsInView, 8);
+    EXPECT_EQ(parser.m_GSVSatInfo[4].wPRN, 7);
+    EXPECT_EQ(parser.m_GSVSatInfo[4].wElevation, 1);
+    EXPECT_EQ(parser.m_GSVSatInfo[4].wAzimuth, 2);
+    EXPECT_EQ(parser.m_GSVSatInfo[4].wSignalQuality, 3);
+    EXPECT_EQ(parser.m_GSVSatInfo[4].bUsedInSolution, 1);
+    EXPECT_EQ(parser.m_GSVSatInfo[6].wPRN, 9);
+    EXPECT_EQ(parser.m_GSVSatInfo[6].bUsedInSolution, 0);
+    EXPECT_EQ(parser.m_GSVSatInfo[7].wPRN, 10);
+    EXPECT_EQ(parser.m_GSVSatInfo[0].wPRN, 0);
+}
+
+TEST(CNMEAParserGSV, DropsSentencesThatCannotBePlaced) {
+    CNMEAParser parser;
+    for (const char* body : {"GPGSV,2,0,08,07", "GPGSV,2,,08,07", "GPGSV,9,1,08,07",
+                             "GPGSV,1,10,08,07", "GPGSV,,1,08,07"}) {
+        Feed(parser, Sentence(body));
+    }
+    EXPECT_EQ(parser.m_dwGSVCount, 0u);
+    EXPECT_EQ(parser.m_wGSVTotalNumSatsInView, 0);
+    Feed(parser, Sentence("GPGSV,8,9,08,35"));
+    EXPECT_EQ(parser.m_GSVSatInfo[32].wPRN, 35);
+}
+
+TEST(CNMEAParserRMB, KeepsFieldsAndDefaults) {
+    CNMEAParser parser;
+    Feed(parser, Sentence("GPRMB,A,0.66,L,003,004,4917.24,S,12309.57,W,001.3,052.5,000.5,A"));
+    EXPECT_EQ(parser.m_RMBDirectionToSteer, 'L');
+    EXPECT_STREQ(parser.m_szRMBDestWaypoint, "004");
+    EXPECT_DOUBLE_EQ(parser.m_dRMBDestLongitude, -(123 + 9.57 / 60));
+    EXPECT_DOUBLE_EQ(parser.m_dRMBDestClosingVelocity, 0.5);
+    EXPECT_EQ(parser.m_RMBArrivalStatus, 'A');
+    Feed(parser, Sentence("GPRMB,,,,,"));
+    EXPECT_EQ(parser.m_RMBDataStatus, 'V');
+    EXPECT_EQ(parser.m_RMBDirectionToSteer, '?');
+    EXPECT_STREQ(parser.m_szRMBOriginWaypoint, "");
+    EXPECT_DOUBLE_EQ(parser.m_dRMBDestLatitude, -(49 + 17.24 / 60));
+    EXPECT_EQ(parser.m_RMBArrivalStatus, 'V');
+}
+
+TEST(CNMEAParserZDA, KeepsFieldsAndEmptyYearGivesOne) {
+    CNMEAParser parser;
+    Feed(parser, Sentence("GPZDA,201530.00,04,07,2002,-05,30"));
+    EXPECT_EQ(parser.m_btZDAHour, 20);
+    EXPECT_EQ(parser.m_wZDAYear, 2002);
+    EXPECT_EQ(parser.m_cZDALocalZoneHour, -5);
+    EXPECT_EQ(parser.m_btZDALocalZoneMinute, 30);
+    Feed(parser, Sentence("GPZDA,,,,"));
+    EXPECT_EQ(parser.m_btZDAHour, 20);
+    EXPECT_EQ(parser.m_btZDADay, 1);
+    EXPECT_EQ(parser.m_wZDAYear, 1);
+}
+
+TEST(CNMEAParserReset, RestoresDefaultsButKeepsAssemblyAndSentenceCount) {
+    CNMEAParser parser;
+    const std::string full = Sentence(kRMC);
+    Feed(parser, full + full.substr(0, 20));
+    parser.Reset();
+    EXPECT_EQ(parser.m_RMCStatus, 'V');
+    EXPECT_EQ(parser.m_wRMCYear, 2000);
+    EXPECT_EQ(parser.m_dwRMCCount, 0u);
+    Feed(parser, full.substr(20));
+    EXPECT_EQ(parser.m_dwRMCCount, 1u);
+    EXPECT_EQ(parser.m_dwCommandCount, 2u);
+}
