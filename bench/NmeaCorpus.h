@@ -2,17 +2,13 @@
 // and an RMC sentence, with correct checksums, as a real log has them.
 #pragma once
 
+#include "../tests/track/NmeaText.h"
+
 #include <cstdio>
 #include <string>
 
 inline std::string NmeaSentence(const std::string& body) {
-    unsigned char sum = 0;
-    for (char c : body) {
-        sum ^= static_cast<unsigned char>(c);
-    }
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-    return "$" + body + tail;
+    return Sentence(body) + "\r\n";
 }
 
 inline std::string NmeaLog(int seconds) {

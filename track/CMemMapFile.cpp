@@ -1,5 +1,6 @@
 #include "track/CMemMapFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -54,9 +55,44 @@ bool CMemMapFile::Map(const std::string& path, bool writable, uint64_t offset, u
     m_mapping = mapping;
     m_writable = writable;
     m_view = static_cast<unsigned char*>(mapping) + slack;
+    m_offset = offset;
     m_length = length;
     m_error = 0;
     return true;
+}
+
+std::vector<FileExtent> CMemMapFile::DataExtents() {
+    std::lock_guard<std::mutex> guard(m_memberLock);
+    std::vector<FileExtent> extents;
+    if (m_view == nullptr) {
+        return extents;
+    }
+    const uint64_t end = m_offset + m_length;
+    uint64_t at = m_offset;
+    while (at < end) {
+        const off_t data = ::lseek(m_fd, static_cast<off_t>(at), SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO) {
+                break; // only a hole is left
+            }
+            return {{0, m_length}};
+        }
+        const off_t hole = ::lseek(m_fd, data, SEEK_HOLE);
+        if (hole < 0) {
+            return {{0, m_length}};
+        }
+        const uint64_t from = std::max<uint64_t>(static_cast<uint64_t>(data), m_offset);
+        const uint64_t to = std::min<uint64_t>(static_cast<uint64_t>(hole), end);
+        if (from < to) {
+            extents.push_back({from - m_offset, to - m_offset});
+        }
+        at = std::max<uint64_t>(static_cast<uint64_t>(hole), at + 1);
+    }
+    if (extents.empty()) {
+        // All holes: nothing to search, but an empty list means "search everything".
+        extents.push_back({0, 0});
+    }
+    return extents;
 }
 
 const unsigned char* CMemMapFile::Lock(std::chrono::milliseconds timeout) {
@@ -109,6 +145,7 @@ void CMemMapFile::UnmapLocked() {
     m_mappingLength = 0;
     m_writable = false;
     m_view = nullptr;
+    m_offset = 0;
     m_length = 0;
     m_fileLength = 0;
 }

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
+
+#include "track/FileExtent.h"
 
 class CMemMapFile {
 public:
@@ -30,6 +33,11 @@ public:
     // Releases the mutex if held, unmaps and closes the file.
     void Unmap();
 
+    // The stretches of the mapped bytes that may hold data, from the file system's record
+    // of holes, as offsets into the mapped bytes; one stretch over everything when the
+    // file system keeps no such record.
+    std::vector<FileExtent> DataExtents();
+
     uint64_t Length() const { return m_length; }
     uint64_t FileLength() const { return m_fileLength; }
     int LastError() const { return m_error; }
@@ -41,6 +49,7 @@ private:
     void* m_mapping = nullptr;       // what mmap returned, from a page boundary
     size_t m_mappingLength = 0;      // what was passed to mmap
     unsigned char* m_view = nullptr; // the byte at the requested offset
+    uint64_t m_offset = 0;
     uint64_t m_length = 0;
     uint64_t m_fileLength = 0;
     int m_error = 0;

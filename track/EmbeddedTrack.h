@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "track/FileExtent.h"
 #include "track/TrackStores.h"
 
 struct FreeGpsBlock {
@@ -35,9 +37,11 @@ double DegreesFromNmeaValue(double value, int degreeDigits);
 FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset);
 
 // Calls `take` for each block the scan rule takes from the bytes, in file order, and
-// returns how many there were.
+// returns how many there were. With `extents` (in order, not overlapping) only those are
+// searched; the result is the same as searching everything.
 uint64_t ScanFreeGpsBlocks(const unsigned char* data, uint64_t length,
-                           const std::function<void(const FreeGpsBlock& block)>& take);
+                           const std::function<void(const FreeGpsBlock& block)>& take,
+                           const std::vector<FileExtent>& extents = {});
 
 // Resets the three stores, then fills them from the clip's blocks: block k is second k.
 // True when at least one block has a valid fix; false also when the clip cannot be read.

@@ -107,6 +107,26 @@ TEST(FreeGpsScan, FindsTheSameBlocksAsAByteByByteCompare) {
     EXPECT_EQ(expected.size(), 2u);
 }
 
+TEST(FreeGpsScan, SearchingOnlyTheDataStretchesFindsTheSameBlocks) {
+    std::vector<unsigned char> bytes(5 * MiB);
+    PutBlock(bytes, MiB + 4096);
+    PutBlock(bytes, 3 * MiB);
+    const std::vector<uint64_t> everywhere = Offsets(bytes);
+    std::vector<uint64_t> stretched;
+    const std::vector<FileExtent> extents{
+        {0, 4096}, {MiB, MiB + 8192}, {3 * MiB - 3, 3 * MiB + 200}};
+    ScanFreeGpsBlocks(
+        bytes.data(), bytes.size(),
+        [&](const FreeGpsBlock& block) { stretched.push_back(block.offset); }, extents);
+    EXPECT_EQ(stretched, everywhere);
+    EXPECT_EQ(stretched.size(), 2u);
+
+    std::vector<uint64_t> none;
+    ScanFreeGpsBlocks(bytes.data(), bytes.size(),
+                      [&](const FreeGpsBlock& block) { none.push_back(block.offset); }, {{0, 0}});
+    EXPECT_TRUE(none.empty());
+}
+
 TEST(FreeGpsDecode, PositionsFromNmeaFormValues) {
     std::vector<unsigned char> bytes(2 * MiB);
     PutBlock(bytes, MiB, {.latitude = 1230.5f, .ns = 'S', .longitude = 4500.25f, .ew = 'W'});
@@ -171,6 +191,31 @@ TEST_F(EmbeddedTrackFile, EachBlockIsOneSecondInAllThreeStores) {
     ASSERT_EQ(dial.m_records.size(), 2u);
     EXPECT_EQ(dial.Find(0)->speed, 42);
     EXPECT_EQ(dial.Find(0)->heading, 359);
+}
+
+TEST_F(EmbeddedTrackFile, SparseClipGivesTheBlocksBetweenItsHoles) {
+    std::vector<unsigned char> block(4096);
+    PutBlock(block, 100, {.speed = 30.0f});
+    {
+        std::ofstream file(path, std::ios::binary);
+        for (uint64_t at : {MiB, 3 * MiB, 5 * MiB}) {
+            file.seekp(static_cast<std::streamoff>(at));
+            file.write(reinterpret_cast<const char*>(block.data()),
+                       static_cast<std::streamsize>(block.size()));
+        }
+        file.seekp(static_cast<std::streamoff>(7 * MiB));
+        file.put('\0');
+    }
+    CMemMapFile mapped;
+    ASSERT_TRUE(mapped.Map(path.string()));
+    const std::vector<FileExtent> extents = mapped.DataExtents();
+    ASSERT_FALSE(extents.empty());
+    EXPECT_LE(extents.front().begin, MiB + 100);
+    mapped.Unmap();
+
+    EXPECT_TRUE(Load());
+    EXPECT_EQ(store.size(), 3u);
+    EXPECT_EQ(dial.Find(2)->speed, 30);
 }
 
 TEST_F(EmbeddedTrackFile, BlocksWithoutFixStillFillTheStores) {
