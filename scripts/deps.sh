@@ -6,6 +6,8 @@ set -euo pipefail
 PACKAGES=(
     # toolchain
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+    # the player: Qt 6 widgets, the mpv engine, and a virtual X server for window tests
+    qt6-base-dev libqt6opengl6-dev libmpv-dev libgl-dev xvfb xauth
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
     # test clips and the tools we measure against

@@ -1,0 +1,78 @@
+#include "instruments/CMySliderCtrl.h"
+
+#include "track/Truncate.h"
+
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionSlider>
+
+#include <algorithm>
+
+int ClickPosition(int x, int channelLeft, int channelRight, int maximum) {
+    // Nothing to divide by: the slider has one position.
+    if (maximum <= 0) {
+        return 0;
+    }
+    const float step = static_cast<float>(channelRight - channelLeft) / maximum;
+    if (!(step > 0.0f)) {
+        return 0;
+    }
+    const double exact = (x - channelLeft + static_cast<double>(step) - 1) / step;
+    const int position = TruncateToInt(static_cast<float>(exact));
+    return std::clamp(position, 0, maximum);
+}
+
+CMySliderCtrl::CMySliderCtrl(Qt::Orientation orientation, QWidget* parent)
+    : QSlider(orientation, parent) {}
+
+QRect CMySliderCtrl::ChannelRect() const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+}
+
+QRect CMySliderCtrl::ThumbRect() const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+}
+
+void CMySliderCtrl::mousePressEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (event->button() != Qt::LeftButton || ThumbRect().contains(at)) {
+        QSlider::mousePressEvent(event);
+        m_bThumbPress = event->button() == Qt::LeftButton && isSliderDown();
+        return;
+    }
+    // No page step first and no auto-repeat: the thumb goes straight to the press and stays
+    // there. The slider counts as held until the release, so the playback tick does not move
+    // it away before the owner has read it.
+    const QRect channel = ChannelRect();
+    const bool horizontal = orientation() == Qt::Horizontal;
+    const int position =
+        horizontal ? ClickPosition(at.x(), channel.left(), channel.right() + 1, maximum())
+                   : ClickPosition(at.y(), channel.top(), channel.bottom() + 1, maximum());
+    m_bChannelPress = true;
+    setSliderDown(true);
+    setValue(position);
+    event->accept();
+}
+
+void CMySliderCtrl::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QSlider::mouseReleaseEvent(event);
+        return;
+    }
+    if (m_bChannelPress) {
+        m_bChannelPress = false;
+        setSliderDown(false);
+        event->accept();
+        emit endTrack();
+        return;
+    }
+    QSlider::mouseReleaseEvent(event);
+    if (m_bThumbPress) {
+        m_bThumbPress = false;
+        emit endTrack();
+    }
+}

@@ -1,0 +1,36 @@
+// The progress slider that jumps to the point pressed on its channel instead of moving one
+// page toward it, so that one click seeks anywhere in the clip. Its owner learns of the new
+// position from endTrack(), sent when the button is let go.
+#pragma once
+
+#include <QSlider>
+
+// The position for a press at `x` on a channel from `channelLeft` to `channelRight` (pixels)
+// of a slider whose range is 0 to `maximum`, limited to that range. The arithmetic, in float
+// as the progress sliders have always done it, lands about 1 / step - 1 units below the exact
+// fraction when a unit is far below a pixel. A maximum of 0 gives 0.
+int ClickPosition(int x, int channelLeft, int channelRight, int maximum);
+
+class CMySliderCtrl : public QSlider {
+    Q_OBJECT
+
+public:
+    explicit CMySliderCtrl(Qt::Orientation orientation, QWidget* parent = nullptr);
+
+    // The groove and the handle, in the slider's own coordinates, as the style lays them out.
+    QRect ChannelRect() const;
+    QRect ThumbRect() const;
+
+signals:
+    // The button was let go after a press on the channel or a drag of the handle; value()
+    // is the position the user chose.
+    void endTrack();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_bChannelPress = false;
+    bool m_bThumbPress = false;
+};

@@ -1,0 +1,68 @@
+// The G-sensor chart: the X, Y and Z acceleration of the clip as three curves on a fixed
+// scale of +/-2 g, from the clip's start up to the second being played, the whole clip
+// stretched over the width. It owns the per-second sample store that the track feeders fill
+// and that the playback tick advances.
+//
+// The curves are kept in one transparent layer per axis over a background layer, so that a
+// tick adds one segment per axis and repaints only that segment's rectangle, and the picture
+// still equals a full paint: the Z curve above the whole Y curve above the whole X curve.
+#pragma once
+
+#include "track/CGSampleStore.h"
+
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+
+#include <array>
+
+class CMyStatic : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CMyStatic(QWidget* parent = nullptr);
+    ~CMyStatic() override;
+
+    // The one chart of the process, or null while there is none.
+    static CMyStatic* Instance();
+
+    // Forwarded to the store; the chart repaints later, when the event loop runs.
+    int AddTrackLine(const char* line);
+    void ResetTrack(int seconds);
+
+    // The playback tick: draws the newest segment of each curve, writes the value labels of
+    // the G-sensor pane and makes `second` the last second shown.
+    void AdvanceTo(unsigned second);
+
+    // The whole chart for the store's state, as if the client area were `rect`.
+    void paint(QPainter& painter, const QRect& rect);
+
+    // The colour each axis is drawn in.
+    static QColor AxisColour(GAxis axis);
+
+    CGSampleStore m_store;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // The segment from second s - 1 to second s of one axis, in the client area `rect`;
+    // returns the rectangle between its ends.
+    QRect DrawSegment(QPainter& painter, const ChartRect& rect, GAxis axis, unsigned s) const;
+    void DrawCurve(QPainter& painter, const ChartRect& rect, GAxis axis) const;
+
+    // True when the layers no longer show what a full paint of the store would show, also
+    // after a change of size.
+    bool LayersStale() const;
+    void RebuildLayers();
+    void Invalidate();
+
+    static constexpr std::array<GAxis, 3> kDrawnAxes{GAxis::X, GAxis::Y, GAxis::Z};
+
+    QImage m_back;
+    std::array<QImage, 3> m_layers;
+    bool m_bLayersValid = false;
+    // The store's state the layers were drawn for.
+    unsigned m_nLayersScale = 0;
+    size_t m_nLayersSamples = 0;
+};

@@ -1,0 +1,47 @@
+// The speed and heading dial: for the second being played, the speed as a needle and as text
+// in the chosen units, and the heading as a compass needle. The scale and the compass rose
+// under the needles are the skin's; the dial draws only the needles, the hub and the text.
+#pragma once
+
+#include "track/CSpeedDialModel.h"
+
+#include <QWidget>
+
+class CSpeedStatic : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kWidth = 272;
+    static constexpr int kHeight = 110;
+
+    explicit CSpeedStatic(QWidget* parent = nullptr);
+    ~CSpeedStatic() override;
+
+    // The one dial of the process, or null while there is none.
+    static CSpeedStatic* Instance();
+
+    void SetSpeedRecord(int second, int speed, int heading);
+    void ClearSpeedRecords();
+
+    // Shows the record of a second; a second without one leaves the dial as it is.
+    void ShowSpeedAt(int second);
+
+    // Kilometres per hour when true, miles per hour when false; repaints the whole dial.
+    void SetKmh(bool kmh);
+    bool IsKmh() const { return m_model.m_bKmh != 0; }
+
+    // The text under the needles, "%dKm/h" or "%dmile/h".
+    QString Text() const;
+
+    void paint(QPainter& painter, const QRect& rect);
+
+    CSpeedDialModel m_model;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void DrawSpeedNeedle(QPainter& painter, int cx, int cy, int length, int width) const;
+    void DrawCompass(QPainter& painter, int cx, int cy, int length, int halfWidth) const;
+};

@@ -1,0 +1,36 @@
+// The setup dialog, where the user picks the units of the speed dial: kilometres or miles per
+// hour. The choice takes effect on OK and lasts until the program ends; it is not stored.
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class CSpeedStatic;
+
+class CDlgSetup : public QDialog {
+    Q_OBJECT
+
+public:
+    // The entries of the units list, in its order.
+    static constexpr int kUnitsKmh = 0;
+    static constexpr int kUnitsMph = 1;
+
+    explicit CDlgSetup(QWidget* parent = nullptr);
+
+    // The entry last chosen in the units list; "Km/h" until the user picks another.
+    int UnitsIndex() const { return m_nUnits; }
+
+    QComboBox* UnitsCombo() const { return m_units; }
+
+private:
+    int m_nUnits = kUnitsKmh;
+    QComboBox* m_units = nullptr;
+};
+
+// What the setup button does with the dialog's outcome: on OK, sets the dial's units from the
+// units index and repaints the whole dial; on anything else, leaves the dial alone.
+void ApplySetupChoice(int dialogResult, int unitsIndex, CSpeedStatic* dial);
+
+// Runs the dialog modally over `parent` and applies the choice to the process's dial.
+// Returns the dialog's result.
+int RunSetupDialog(QWidget* parent);

@@ -1,0 +1,355 @@
+#include "Pixels.h"
+
+#include "app/skin/SkinSE.h"
+#include "instruments/CGSensesDlg.h"
+#include "instruments/CMyStatic.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QPaintEvent>
+#include <QRegion>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const QColor kBack(20, 20, 24);
+const QColor kZeroLine(0, 100, 0);
+const QColor kOneGLine(50, 50, 50);
+const QColor kBlue(0, 0, 200);
+const QColor kRed(200, 0, 0);
+const QColor kGreen(0, 200, 0);
+
+std::string Line(int ms, double x, double y, double z) {
+    char text[128];
+    std::snprintf(text, sizeof text, "T:%d X:%f Y:%f Z:%f G:0.000000", ms, x, y, z);
+    return text;
+}
+
+// Lines for seconds `from` to `to` - 1, all with the same values.
+void AddSeconds(CMyStatic& chart, int from, int to, double x, double y, double z) {
+    for (int s = from; s < to; ++s) {
+        chart.AddTrackLine(Line(s * 1000, x, y, z).c_str());
+    }
+}
+
+bool IsCurve(QColor colour) {
+    return colour == kBlue || colour == kRed || colour == kGreen;
+}
+
+// Collects the rectangles the chart is asked to repaint.
+class PaintRecorder : public QObject {
+public:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            regions.push_back(static_cast<QPaintEvent*>(event)->region());
+        }
+        return false;
+    }
+    std::vector<QRegion> regions;
+};
+
+// Shown, so that its paint events work on what it keeps between paints; a hidden widget
+// is laid out afresh for every grab.
+class Chart : public ::testing::Test {
+protected:
+    Chart() {
+        chart.resize(200, 151);
+        chart.show();
+        QApplication::processEvents();
+    }
+    CMyStatic chart;
+};
+
+// A pane around the chart, so that ticks have labels to write.
+class ChartInPane : public ::testing::Test {
+protected:
+    ChartInPane() {
+        pane.show();
+        QApplication::processEvents();
+    }
+    CMyStatic& chart() { return *pane.m_chart; }
+    QString LabelText(int id) { return pane.Label(id)->text(); }
+    CGSensesDlg pane;
+};
+
+TEST_F(Chart, NewChartShowsTheBackgroundAndTheThreeGridRowsOnly) {
+    const QImage image = Render(chart);
+    for (int x : {0, 100, 199}) {
+        EXPECT_EQ(PixelAt(image, x, 37), kOneGLine);
+        EXPECT_EQ(PixelAt(image, x, 75), kZeroLine);
+        EXPECT_EQ(PixelAt(image, x, 113), kOneGLine);
+        for (int y : {0, 36, 38, 74, 76, 112, 114, 150}) {
+            EXPECT_EQ(PixelAt(image, x, y), kBack) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(CountPixels(image, IsCurve), 0);
+    EXPECT_EQ(Grab(chart), image);
+}
+
+TEST_F(Chart, CurvesRunFromSecondZeroToTheLastSecondInTheAxisColours) {
+    AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5); // scale 4: a second is 50 px
+    chart.m_store.m_nLastSecond = 2;
+    const QImage image = Render(chart);
+    // 1.5 g falls on row 18, -1.5 g on row 131, 0.5 g on row 56.
+    for (int x : {0, 50, 100}) {
+        EXPECT_EQ(PixelAt(image, x, 18), kBlue) << x;
+        EXPECT_EQ(PixelAt(image, x, 131), kRed) << x;
+        EXPECT_EQ(PixelAt(image, x, 56), kGreen) << x;
+    }
+    for (int x : {105, 150, 199}) {
+        EXPECT_EQ(PixelAt(image, x, 18), kBack) << x;
+        EXPECT_EQ(PixelAt(image, x, 131), kBack) << x;
+        EXPECT_EQ(PixelAt(image, x, 56), kBack) << x;
+    }
+}
+
+TEST_F(Chart, OneGAndMinusOneGFallOnTheRowsOfTheHeightRule) {
+    AddSeconds(chart, 0, 3, 1.0, -1.0, 0.0);
+    chart.m_store.m_nLastSecond = 2;
+    const QImage image = Render(chart);
+    EXPECT_EQ(PixelAt(image, 100, 37), kBlue);
+    EXPECT_EQ(PixelAt(image, 100, 112), kRed);
+    // The -1 g grid row stays visible one row below the curve.
+    EXPECT_EQ(PixelAt(image, 100, 113), kOneGLine);
+}
+
+TEST_F(Chart, TheLaterAxisCoversTheEarlierWhereTheyMeet) {
+    AddSeconds(chart, 0, 3, 1.5, 1.5, 1.5);
+    chart.m_store.m_nLastSecond = 2;
+    const QImage image = Render(chart);
+    EXPECT_EQ(PixelAt(image, 100, 18), kGreen);
+    EXPECT_EQ(CountPixels(image, [](QColor c) { return c == kBlue || c == kRed; }), 0);
+}
+
+TEST_F(Chart, ValuesBeyondTwoGAreClippedAtTheEdges) {
+    chart.AddTrackLine(Line(0, 2.0, -2.0, 0.0).c_str());
+    chart.AddTrackLine(Line(1000, 2.5, -2.5, 0.0).c_str());
+    chart.AddTrackLine(Line(2000, 2.5, -2.5, 0.0).c_str());
+    chart.m_store.m_nLastSecond = 2;
+    const QImage image = Render(chart);
+    // +2 g is the top row and -2 g row 150, both inside; the flat part beyond lies outside.
+    EXPECT_EQ(PixelAt(image, 0, 0), kBlue);
+    EXPECT_EQ(PixelAt(image, 0, 150), kRed);
+    for (int x = 110; x < 200; ++x) {
+        for (int y = 0; y < 151; ++y) {
+            const QColor c = PixelAt(image, x, y);
+            ASSERT_TRUE(c != kBlue && c != kRed) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(Chart, ALineForAnEarlierSecondCutsTheCurveOffTheScreen) {
+    AddSeconds(chart, 0, 5, 1.5, 0.0, 0.0);
+    for (unsigned s = 1; s <= 4; ++s) {
+        chart.AdvanceTo(s);
+    }
+    ASSERT_EQ(PixelAt(Grab(chart), 150, 18), kBlue);
+
+    chart.AddTrackLine(Line(1000, -1.5, 0.0, 0.0).c_str());
+    ASSERT_EQ(chart.m_store.m_samples.size(), 2u);
+    const QImage shown = Grab(chart);
+    EXPECT_NE(PixelAt(shown, 150, 18), kBlue);
+    EXPECT_EQ(shown, Render(chart));
+}
+
+TEST_F(Chart, AResetMadeDirectlyOnTheStoreClearsTheScreen) {
+    AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5);
+    for (unsigned s = 1; s <= 4; ++s) {
+        chart.AdvanceTo(s);
+    }
+    ASSERT_GT(CountPixels(Grab(chart), IsCurve), 0);
+    // The embedded track reader resets and fills the store without going through the chart.
+    chart.m_store.ResetTrack(0);
+    EXPECT_EQ(CountPixels(Grab(chart), IsCurve), 0);
+}
+
+TEST_F(Chart, ANextClipOfTheSameLengthReplacesTheCurvesOfTheLast) {
+    AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5);
+    for (unsigned s = 1; s <= 4; ++s) {
+        chart.AdvanceTo(s);
+    }
+    Grab(chart);
+    // Selecting the next clip resets and refills the store directly: same length, other values.
+    chart.m_store.ResetTrack(0);
+    for (int s = 0; s < 5; ++s) {
+        chart.m_store.AddTrackLine(Line(s * 1000, -0.5, 0.5, -1.0).c_str());
+    }
+    EXPECT_EQ(CountPixels(Grab(chart), IsCurve), 0);
+    chart.AdvanceTo(1);
+    chart.AdvanceTo(2);
+    const QImage shown = Grab(chart);
+    EXPECT_NE(PixelAt(shown, 25, 18), kBlue);
+    EXPECT_EQ(shown, Render(chart));
+}
+
+TEST_F(Chart, TicksGrowTheCurvesExactlyAsAFullPaintDrawsThem) {
+    // Zig-zags that cross each other and the grid.
+    const double xs[] = {0.0, 1.2, -0.7, 1.9, -1.9, 0.3, 2.4, -0.1, 1.0, -1.0};
+    for (int s = 0; s < 10; ++s) {
+        chart.AddTrackLine(Line(s * 1000, xs[s], -xs[s] / 2, xs[(s + 3) % 10]).c_str());
+    }
+    Grab(chart);
+    for (unsigned s = 1; s < 10; ++s) {
+        chart.AdvanceTo(s);
+        ASSERT_EQ(Grab(chart), Render(chart)) << "after second " << s;
+    }
+}
+
+TEST_F(Chart, ATickRepaintsOnlyTheNewSegment) {
+    AddSeconds(chart, 0, 11, 0.0, 0.0, 0.0); // scale 10: a second is 20 px
+    QApplication::processEvents();
+    PaintRecorder recorder;
+    chart.installEventFilter(&recorder);
+    for (unsigned s = 1; s <= 10; ++s) {
+        chart.AdvanceTo(s);
+        QApplication::processEvents();
+    }
+    ASSERT_EQ(recorder.regions.size(), 10u);
+    for (const QRegion& region : recorder.regions) {
+        EXPECT_LE(region.boundingRect().width(), 25);
+        EXPECT_LE(region.boundingRect().height(), 5);
+    }
+    EXPECT_EQ(Grab(chart), Render(chart));
+}
+
+TEST_F(Chart, SeekingBackShowsTheCurvesOnlyUpToTheNewSecond) {
+    AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5);
+    for (unsigned s = 1; s <= 4; ++s) {
+        chart.AdvanceTo(s);
+    }
+    Grab(chart);
+    chart.AdvanceTo(1);
+    const QImage shown = Grab(chart);
+    EXPECT_NE(PixelAt(shown, 150, 18), kBlue);
+    EXPECT_EQ(shown, Render(chart));
+}
+
+TEST_F(Chart, SeekingForwardShowsTheSkippedSeconds) {
+    AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5);
+    chart.AdvanceTo(1);
+    Grab(chart);
+    chart.AdvanceTo(4);
+    const QImage shown = Grab(chart);
+    EXPECT_EQ(PixelAt(shown, 100, 18), kBlue);
+    EXPECT_EQ(shown, Render(chart));
+}
+
+TEST_F(Chart, LinesArrivingDuringPlayRestretchTheCurves) {
+    AddSeconds(chart, 0, 3, 1.5, -1.5, 0.5);
+    chart.AdvanceTo(1);
+    chart.AdvanceTo(2);
+    Grab(chart);
+    // More of the clip arrives: every second now takes less width.
+    AddSeconds(chart, 3, 6, 1.5, -1.5, 0.5);
+    chart.AdvanceTo(3);
+    EXPECT_EQ(Grab(chart), Render(chart));
+}
+
+TEST_F(Chart, AResizeRedrawsForTheNewSize) {
+    AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5);
+    chart.AdvanceTo(1);
+    chart.AdvanceTo(2);
+    Grab(chart);
+    chart.resize(300, 100);
+    EXPECT_EQ(Grab(chart), Render(chart));
+}
+
+TEST_F(Chart, ResetTrackLeavesOneZeroSampleOnScaleOne) {
+    AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5);
+    chart.AdvanceTo(1);
+    chart.ResetTrack(0);
+    EXPECT_EQ(chart.m_store.m_samples.size(), 1u);
+    EXPECT_EQ(chart.m_store.m_nScale, 1u);
+    EXPECT_EQ(chart.m_store.m_nLastSecond, 0u);
+    EXPECT_EQ(CountPixels(Grab(chart), IsCurve), 0);
+}
+
+TEST_F(ChartInPane, ATickWritesTheValuesOfItsSecondWithSixDecimals) {
+    chart().AddTrackLine(Line(0, 0.0, 0.0, 0.0).c_str());
+    chart().AddTrackLine(Line(1000, 0.25, -1.5, 0.125).c_str());
+    chart().AdvanceTo(1);
+    EXPECT_EQ(LabelText(1041), "X:0.250000");
+    EXPECT_EQ(LabelText(1042), "Y:-1.500000");
+    EXPECT_EQ(LabelText(1043), "Z:0.125000");
+    EXPECT_EQ(chart().m_store.m_nLastSecond, 1u);
+}
+
+TEST_F(ChartInPane, TicksAtSecondZeroOrPastTheStoreDrawAndWriteNothing) {
+    AddSeconds(chart(), 0, 3, 0.5, 0.5, 0.5);
+    Grab(chart());
+    chart().AdvanceTo(0);
+    EXPECT_EQ(chart().m_store.m_nLastSecond, 0u);
+    EXPECT_EQ(CountPixels(Grab(chart()), IsCurve), 0);
+    chart().AdvanceTo(7);
+    EXPECT_EQ(chart().m_store.m_nLastSecond, 7u);
+    EXPECT_EQ(LabelText(1041), "X:0.000000");
+    EXPECT_EQ(LabelText(1042), "Y:0.000000");
+    EXPECT_EQ(LabelText(1043), "Z:0.000000");
+}
+
+TEST_F(ChartInPane, ThePaneHoldsTheScaleAndValueLabelsUnderTheirSkinNames) {
+    struct Expected {
+        int id;
+        const char* text;
+        const char* element;
+        QRect rect;
+        bool right;
+    };
+    const Expected labels[] = {
+        {1041, "X:0.000000", "static.x", {67, 0, 63, 19}, false},
+        {1042, "Y:0.000000", "static.y", {168, 0, 63, 19}, false},
+        {1043, "Z:0.000000", "static.z", {255, 0, 63, 19}, false},
+        {1045, "2G", "static.20", {0, 29, 31, 17}, true},
+        {1038, "1G", "static.10", {0, 48, 31, 17}, true},
+        {1039, "0G", "static.00", {0, 71, 31, 17}, true},
+        {1040, "-1G", "static._10", {0, 92, 31, 17}, true},
+        {1044, "-2G", "static._20", {3, 117, 31, 17}, true},
+    };
+    for (const Expected& expected : labels) {
+        QLabel* label = pane.Label(expected.id);
+        ASSERT_NE(label, nullptr) << expected.id;
+        EXPECT_EQ(label->text(), expected.text);
+        EXPECT_EQ(SkinElementOf(label), expected.element);
+        EXPECT_EQ(label->geometry(), expected.rect) << expected.id;
+        EXPECT_EQ(bool(label->alignment() & Qt::AlignRight), expected.right) << expected.id;
+    }
+    EXPECT_EQ(SkinElementOf(&pane), "gsenses");
+    EXPECT_EQ(pane.m_chart->objectName(), "1013");
+}
+
+TEST_F(ChartInPane, TheChartFollowsThePaneSizeWithinItsMargins) {
+    pane.resize(400, 200);
+    pane.show();
+    QApplication::processEvents();
+    EXPECT_EQ(pane.m_chart->geometry(), QRect(33, 8, 359, 184));
+    pane.resize(30, 10);
+    QApplication::processEvents();
+    EXPECT_EQ(pane.m_chart->geometry(), QRect(33, 8, 0, 0));
+    // A chart with no area still takes its ticks.
+    AddSeconds(chart(), 0, 3, 0.5, 0.5, 0.5);
+    chart().AdvanceTo(1);
+    chart().AdvanceTo(2);
+    QApplication::processEvents();
+    EXPECT_EQ(chart().m_store.m_nLastSecond, 2u);
+    EXPECT_EQ(LabelText(1041), "X:0.500000");
+}
+
+TEST(ChartInstance, IsTheLiveChartAndNullAfterIt) {
+    {
+        CMyStatic chart;
+        EXPECT_EQ(CMyStatic::Instance(), &chart);
+        CGSensesDlg pane;
+        EXPECT_EQ(CGSensesDlg::Instance(), &pane);
+        EXPECT_EQ(CMyStatic::Instance(), pane.m_chart);
+    }
+    EXPECT_EQ(CMyStatic::Instance(), nullptr);
+    EXPECT_EQ(CGSensesDlg::Instance(), nullptr);
+}
+
+} // namespace

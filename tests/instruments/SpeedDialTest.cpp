@@ -1,0 +1,200 @@
+#include "Pixels.h"
+
+#include "instruments/CSpeedStatic.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+const QColor kNeedle(255, 0, 0);
+const QColor kTipRight(163, 163, 163);
+const QColor kTailRight(163, 35, 0);
+const QColor kTailLeft(255, 51, 0);
+const QColor kTipLeft(0, 0, 0);
+const QColor kWhite(255, 255, 255);
+
+// The dial's text rectangle: left 102, top 92, right 186, bottom 107, right and bottom outside.
+const QRect kTextRect(102, 92, 84, 15);
+
+class Dial : public ::testing::Test {
+protected:
+    void Show(int speed, int heading) {
+        dial.SetSpeedRecord(1, speed, heading);
+        dial.ShowSpeedAt(1);
+    }
+    CSpeedStatic dial;
+};
+
+QPoint NeedleTip(int shownSpeed) {
+    const DialPoint tip = SpeedNeedleTip(94, 47, 29, shownSpeed);
+    return {tip.x, tip.y};
+}
+
+TEST_F(Dial, StartsInMilesPerHourWithTheNeedleDownLeft) {
+    EXPECT_FALSE(dial.IsKmh());
+    EXPECT_EQ(dial.Text(), "0mile/h");
+    const QImage image = Render(dial);
+    EXPECT_EQ(PixelAt(image, 76, 69), kNeedle);
+    EXPECT_EQ(PixelAt(image, 94, 47), kNeedle);
+    EXPECT_EQ(dial.size(), QSize(272, 110));
+}
+
+TEST_F(Dial, TwoHundredThirtyKilometresPointsStraightRight) {
+    dial.SetKmh(true);
+    Show(230, 0);
+    EXPECT_EQ(dial.Text(), "230Km/h");
+    const QImage image = Render(dial);
+    EXPECT_EQ(PixelAt(image, 123, 47), kNeedle);
+    EXPECT_EQ(PixelAt(image, 110, 47), kNeedle);
+    EXPECT_NE(PixelAt(image, 126, 47), kNeedle);
+    EXPECT_NE(PixelAt(image, 76, 69), kNeedle);
+}
+
+TEST_F(Dial, InMilesTheNeedleShowsTheConvertedSpeed) {
+    Show(100, 0);
+    EXPECT_EQ(dial.Text(), "62mile/h");
+    const QImage image = Render(dial);
+    const DialPoint tip = PointOnDial(94, 47, 168, 29);
+    EXPECT_EQ(PixelAt(image, tip.x, tip.y), kNeedle);
+    const QPoint unconverted = NeedleTip(100);
+    EXPECT_NE(PixelAt(image, unconverted.x(), unconverted.y()), kNeedle);
+}
+
+struct CompassCase {
+    int heading;
+    QPoint tipRight;
+    QPoint tipLeft;
+    QPoint tailRight;
+    QPoint tailLeft;
+    QPoint beyondTip;
+};
+
+TEST_F(Dial, TheCompassTipIsGreyAndBlackTheTailDarkAndBrightRed) {
+    const CompassCase cases[] = {
+        {0, {184, 37}, {183, 37}, {184, 57}, {183, 57}, {184, 17}},
+        {45, {190, 41}, {189, 40}, {178, 53}, {177, 52}, {206, 25}},
+        {90, {194, 47}, {194, 46}, {174, 47}, {174, 46}, {215, 47}},
+    };
+    for (const CompassCase& c : cases) {
+        Show(0, c.heading);
+        const QImage image = Render(dial);
+        EXPECT_EQ(PixelAt(image, c.tipRight.x(), c.tipRight.y()), kTipRight) << c.heading;
+        EXPECT_EQ(PixelAt(image, c.tipLeft.x(), c.tipLeft.y()), kTipLeft) << c.heading;
+        EXPECT_EQ(PixelAt(image, c.tailRight.x(), c.tailRight.y()), kTailRight) << c.heading;
+        EXPECT_EQ(PixelAt(image, c.tailLeft.x(), c.tailLeft.y()), kTailLeft) << c.heading;
+        const QColor beyond = PixelAt(image, c.beyondTip.x(), c.beyondTip.y());
+        EXPECT_NE(beyond, kTipRight) << c.heading;
+        EXPECT_NE(beyond, kTipLeft) << c.heading;
+    }
+}
+
+TEST_F(Dial, TheHubIsBlackInsideAGreyRing) {
+    const QImage image = Render(dial);
+    EXPECT_EQ(PixelAt(image, 184, 47), QColor(0, 0, 0));
+    EXPECT_EQ(PixelAt(image, 187, 47), QColor(175, 175, 175));
+    EXPECT_EQ(PixelAt(image, 181, 47), QColor(175, 175, 175));
+}
+
+TEST_F(Dial, TheTextIsWhiteAndCentredUnderTheNeedles) {
+    Show(100, 0);
+    const QImage image = Render(dial);
+    // Pure white is the text's own colour; nothing else on the dial uses it.
+    QRect white;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (PixelAt(image, x, y) == kWhite) {
+                white |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    ASSERT_FALSE(white.isEmpty());
+    EXPECT_TRUE(kTextRect.contains(white));
+    // The ink, weighed by its lightness, balances on the middle of the rectangle.
+    double weight = 0;
+    double moment = 0;
+    int firstRow = -1;
+    for (int y = kTextRect.top(); y <= kTextRect.bottom(); ++y) {
+        for (int x = kTextRect.left(); x <= kTextRect.right(); ++x) {
+            const QColor c = PixelAt(image, x, y);
+            const int ink = std::min({c.red(), c.green(), c.blue()});
+            if (ink > 150) {
+                weight += ink;
+                moment += ink * (x + 0.5);
+                firstRow = firstRow < 0 ? y : firstRow;
+            }
+        }
+    }
+    ASSERT_GT(weight, 0);
+    EXPECT_NEAR(moment / weight, 144.0, 3.0);
+    EXPECT_LE(firstRow - kTextRect.top(), 5);
+}
+
+TEST_F(Dial, TheUnitsChangeTheTextAndTheNeedle) {
+    Show(100, 0);
+    dial.SetKmh(true);
+    EXPECT_EQ(dial.Text(), "100Km/h");
+    const QImage kmh = Render(dial);
+    EXPECT_EQ(PixelAt(kmh, NeedleTip(100).x(), NeedleTip(100).y()), kNeedle);
+    dial.SetKmh(false);
+    EXPECT_EQ(dial.Text(), "62mile/h");
+}
+
+TEST_F(Dial, ASecondWithoutARecordChangesNothing) {
+    Show(120, 45);
+    dial.show();
+    QApplication::processEvents();
+    const QImage before = Grab(dial);
+    int paints = 0;
+    struct Counter : QObject {
+        int* count;
+        explicit Counter(int* c) : count(c) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            *count += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } counter(&paints);
+    dial.installEventFilter(&counter);
+
+    dial.ShowSpeedAt(7);
+    QApplication::processEvents();
+    EXPECT_EQ(paints, 0);
+    EXPECT_EQ(dial.m_model.m_nSpeed, 120);
+    EXPECT_EQ(dial.m_model.m_nHeading, 45);
+    EXPECT_EQ(Grab(dial), before);
+
+    paints = 0;
+    dial.SetSpeedRecord(7, 30, 90);
+    dial.ShowSpeedAt(7);
+    QApplication::processEvents();
+    EXPECT_EQ(paints, 1);
+    EXPECT_NE(Grab(dial), before);
+}
+
+TEST_F(Dial, APressOnTheDialGoesOnToTheWindowBehindIt) {
+    struct Window : QWidget {
+        int presses = 0;
+        void mousePressEvent(QMouseEvent*) override { ++presses; }
+    } window;
+    auto* inner = new CSpeedStatic(&window);
+    const QPointF at(20, 20);
+    QMouseEvent press(QEvent::MouseButtonPress, at, inner->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(inner, &press);
+    EXPECT_EQ(window.presses, 1);
+}
+
+TEST(DialInstance, IsTheLiveDialAndNullAfterIt) {
+    {
+        CSpeedStatic dial;
+        EXPECT_EQ(CSpeedStatic::Instance(), &dial);
+        EXPECT_EQ(dial.objectName(), "1023");
+    }
+    EXPECT_EQ(CSpeedStatic::Instance(), nullptr);
+}
+
+} // namespace
