@@ -215,10 +215,29 @@ def burn_filter(records, seconds):
     return ",\n".join(parts)
 
 
-def write_video(path, container, seconds, size, fps, burn_records):
+def srt_time(seconds):
+    return f"{seconds // 3600:02d}:{seconds // 60 % 60:02d}:{seconds % 60:02d},000"
+
+
+def data_subtitles(records, seconds):
+    """SRT text with one cue per second of video, holding that second's track line."""
+    cues = []
+    for r in records[:seconds]:
+        s = r.second
+        cues.append(f"{s + 1}\n{srt_time(s)} --> {srt_time(s + 1)}\n"
+                    f"T:{s * 1000} {sensor_line(r)}\n")
+    return "\n".join(cues)
+
+
+def write_video(path, container, seconds, size, fps, burn_records, data_records):
     source = f"testsrc2=size={size}:rate={fps}:duration={seconds}"
     cmd = ["ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i", source]
-    with tempfile.NamedTemporaryFile("w", suffix=".filter") as script:
+    with tempfile.NamedTemporaryFile("w", suffix=".filter") as script, \
+            tempfile.NamedTemporaryFile("w", suffix=".srt") as cues:
+        if data_records:
+            cues.write(data_subtitles(data_records, seconds))
+            cues.flush()
+            cmd += ["-i", cues.name, "-map", "0:v", "-map", "1:s", "-c:s", "mov_text"]
         # A script file, since a long clip's captions exceed the argument limit.
         if burn_records:
             script.write(burn_filter(burn_records, seconds))
@@ -329,12 +348,16 @@ def gpgga(r):
     return nmea(f"GPGGA,{r.when:%H%M%S}.000,{nmea_position(r)},{fix},08,0.9,25.0,M,19.6,M,,")
 
 
+def sensor_line(r):
+    x, y, z = (count / 64 for count in r.raw)
+    return f"X:{x:f} Y:{y:f} Z:{z:f} G:{0:f} {gprmc(r)}"
+
+
 def sidecar_line(r, dollar_every):
     line_number = r.second + 1
     if dollar_every and line_number % dollar_every == 0:
         return gprmc(r)
-    x, y, z = (count / 64 for count in r.raw)
-    return f"X:{x:f} Y:{y:f} Z:{z:f} G:{0:f} {gprmc(r)}"
+    return sensor_line(r)
 
 
 def write_lines(path, lines):
@@ -441,6 +464,9 @@ def build_parser():
                         help="make sidecar lines K, 2K, ... bare $GPRMC lines")
     parser.add_argument("--nmea-log", metavar="PATH",
                         help="also write a GPGGA + GPRMC log, one pair per second")
+    parser.add_argument("--data-subtitles", action="store_true",
+                        help="also write a subtitle stream (MP4/MOV) with one cue per second "
+                        "holding that second's track line, T:<ms> and the sidecar's X line")
     parser.add_argument("--truth", metavar="PATH",
                         help="also write the drive as CSV with the stored values")
     return parser
@@ -456,6 +482,8 @@ def check_args(parser, args, container):
             parser.error("--sparse-size needs the embedded records")
     if container == "avi" and (args.sparse_size is not None or args.first_block_at is not None):
         parser.error("AVI clips carry no embedded records")
+    if args.data_subtitles and container == "avi":
+        parser.error("--data-subtitles needs an MP4 or MOV clip")
     if args.sidecar_dollar_every and not args.sidecar:
         parser.error("--sidecar-dollar-every needs --sidecar")
     if args.start.tzinfo is not None:
@@ -498,7 +526,7 @@ def main(argv=None):
 
     try:
         write_video(args.output, container, video_seconds, args.size, args.fps,
-                    records if args.burn else None)
+                    records if args.burn else None, records if args.data_subtitles else None)
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:

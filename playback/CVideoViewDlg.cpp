@@ -1,0 +1,522 @@
+#include "playback/CVideoViewDlg.h"
+
+#include "app/skin/SkinSE.h"
+#include "instruments/CMySliderCtrl.h"
+#include "instruments/CMyStatic.h"
+#include "instruments/CSpeedStatic.h"
+#include "playback/CNaviPlayWnd.h"
+#include "playback/CSoundOutputVolumeImpl.h"
+#include "playback/IVideoPaneHost.h"
+#include "track/SidecarLog.h"
+#include "track/TrackDispatch.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QSlider>
+#include <QStyle>
+
+#include <chrono>
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+CVideoViewDlg* g_videoView = nullptr;
+
+const QEvent::Type kClipStartedEvent = static_cast<QEvent::Type>(QEvent::User + 1);
+const QEvent::Type kClipEndedEvent = static_cast<QEvent::Type>(QEvent::User + 2);
+
+// Carries the open it belongs to, so the events of a play thread whose clip was replaced
+// by a newer open are told apart and dropped.
+class ClipEvent : public QEvent {
+public:
+    ClipEvent(Type type, int generation) : QEvent(type), generation(generation) {}
+    const int generation;
+};
+
+void DoNothing() {}
+
+uint32_t TickCount() {
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// Dialog units of the pane's template to pixels.
+QRect FromDialogUnits(int x, int y, int w, int h) {
+    return QRect(static_cast<int>(x * 1.5), static_cast<int>(y * 1.625), static_cast<int>(w * 1.5),
+                 static_cast<int>(h * 1.625));
+}
+
+template <typename Widget> Widget* MakeControl(QWidget* parent, int id, const QRect& rect) {
+    auto* control = new Widget(parent);
+    control->setObjectName(QString::number(id));
+    control->setGeometry(rect);
+    return control;
+}
+
+} // namespace
+
+// What a play thread shares with the pane: the pane forgets itself here when it goes, so a
+// thread still waiting for its clip to end posts to nobody.
+struct PlayThreadLink {
+    std::mutex mutex;
+    CVideoViewDlg* pane = nullptr;
+
+    void Post(QEvent::Type type, int generation) {
+        std::lock_guard<std::mutex> guard(mutex);
+        if (pane != nullptr) {
+            QCoreApplication::postEvent(pane, new ClipEvent(type, generation));
+        }
+    }
+};
+
+CVideoViewDlg* CVideoViewDlg::Instance() {
+    return g_videoView;
+}
+
+CVideoViewDlg::CVideoViewDlg(QWidget* parent, const MivexOptions& engine)
+    : QWidget(parent), m_link(std::make_shared<PlayThreadLink>()), m_clock(TickCount) {
+    g_videoView = this;
+    m_link->pane = this;
+    setObjectName(QStringLiteral("132"));
+    setAutoFillBackground(true);
+    m_savePathPrompt = [this](const QString& defaultName) {
+        QFileDialog dialog(this, tr("Save snapshot"), defaultName,
+                           QStringLiteral("BMP Files(*.bmp);;All Files(*.*)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("BMP"));
+        dialog.selectFile(defaultName);
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                   ? dialog.selectedFiles().first()
+                   : QString();
+    };
+
+    CreateControls();
+
+    if (!m_volumeObject) {
+        m_volumeObject = std::make_unique<CSoundOutputVolumeImpl>();
+        m_volumeObject->Initialize(this);
+    }
+    m_mute->setChecked(m_volumeObject->IsMute());
+    SetSavedVolume(kDefaultVolume);
+    m_volume->setRange(static_cast<int>(m_volumeObject->GetMinVolume()),
+                       static_cast<int>(m_volumeObject->GetMaxVolume()));
+    m_volume->setValue(static_cast<int>(kDefaultVolume));
+    ResetProgress();
+    m_speed->setRange(0, 6);
+    m_speed->setValue(3);
+
+    m_callbacks.first_event_cb = DoNothing;
+    m_callbacks.second_event_cb = DoNothing;
+    m_callbacks.data_line_cb = DispatchTrackLine;
+    m_callbacks.owner_window = this;
+    m_callbacks.owner_context = this;
+    m_callbacks.reserved = nullptr;
+    mivex_configure(engine);
+    mivex_open(&m_callbacks);
+
+    CreateVideoWindow();
+    if (m_videoWindow != nullptr) {
+        mivex_subclasswindow(m_videoWindow);
+    }
+
+    m_tick.setObjectName(QString::number(kPlaybackTimerId));
+    m_tick.setInterval(kTickMs);
+    connect(&m_tick, &QTimer::timeout, this, &CVideoViewDlg::OnTick);
+}
+
+CVideoViewDlg::~CVideoViewDlg() {
+    {
+        std::lock_guard<std::mutex> guard(m_link->mutex);
+        m_link->pane = nullptr;
+    }
+    m_tick.stop();
+    if (m_videoWindow != nullptr) {
+        mivex_unsubclasswindow(m_videoWindow);
+        delete m_videoWindow;
+        m_videoWindow = nullptr;
+    }
+    mivex_close();
+    if (m_volumeObject) {
+        m_volumeObject->Finalize();
+    }
+    if (g_videoView == this) {
+        g_videoView = nullptr;
+    }
+}
+
+void CVideoViewDlg::CreateControls() {
+    SkinSE_SubclassWindow(this, QStringLiteral("videoview"));
+
+    m_logo = MakeControl<QLabel>(this, IDC_LOGO, FromDialogUnits(108, 6, 78, 42));
+    m_logo->setText(QStringLiteral("Ostvik"));
+    m_logo->setAlignment(Qt::AlignCenter);
+    m_logo->hide();
+    SkinSE_SubclassWindow(m_logo, QStringLiteral("static.video.logo"));
+
+    m_progress = new CMySliderCtrl(Qt::Horizontal, this);
+    m_progress->setObjectName(QString::number(IDC_PROGRESS));
+    m_progress->setGeometry(FromDialogUnits(6, 138, 296, 9));
+    m_timeLabel = MakeControl<QLabel>(this, IDC_TIME, FromDialogUnits(12, 150, 72, 9));
+    m_timeLabel->setText(QStringLiteral("00:00:00/00:00:00"));
+    m_mute = MakeControl<QCheckBox>(this, IDC_MUTE, FromDialogUnits(12, 168, 12, 13));
+    m_mute->setToolTip(tr("Mute"));
+    m_volume = MakeControl<QSlider>(this, IDC_VOLUME, FromDialogUnits(30, 171, 44, 11));
+    m_volume->setOrientation(Qt::Horizontal);
+    m_stop = MakeControl<QPushButton>(this, IDC_STOP, FromDialogUnits(85, 178, 18, 14));
+    m_stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    m_stop->setToolTip(tr("Stop"));
+    m_back = MakeControl<QPushButton>(this, IDC_BACK, FromDialogUnits(109, 178, 26, 14));
+    m_back->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
+    m_back->setToolTip(tr("Previous clip"));
+    m_play = MakeControl<QPushButton>(this, IDC_PLAY, FromDialogUnits(140, 175, 28, 18));
+    m_play->setToolTip(tr("Play / pause"));
+    m_next = MakeControl<QPushButton>(this, IDC_NEXT, FromDialogUnits(174, 178, 26, 14));
+    m_next->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward));
+    m_next->setToolTip(tr("Next clip"));
+    m_speed = MakeControl<QSlider>(this, IDC_SPEED, FromDialogUnits(204, 162, 96, 11));
+    m_speed->setOrientation(Qt::Horizontal);
+    m_speed->setTickPosition(QSlider::TicksBelow);
+    m_speed->setPageStep(1);
+    m_speedScale = MakeControl<QLabel>(this, IDC_SPEED_SCALE, FromDialogUnits(204, 178, 114, 11));
+    m_speedScale->setText(QStringLiteral("-8x -4x -2x  0x   2x  4x  8x"));
+
+    const std::pair<QWidget*, const char*> registered[] = {
+        {m_progress, "slider.progress"}, {m_timeLabel, "static.progress"},
+        {m_mute, "check.btn.mic"},       {m_volume, "slider.volume"},
+        {m_stop, "control.btn.stop"},    {m_back, "control.btn.back"},
+        {m_play, "control.btn.play"},    {m_next, "control.btn.next"},
+        {m_speed, "slider.speed"},       {m_speedScale, "static.speed"},
+    };
+    for (const auto& [control, element] : registered) {
+        SkinSE_SubclassWindow(control, QLatin1String(element));
+        control->show();
+    }
+    SetPlayButtonFace(true);
+
+    connect(m_stop, &QPushButton::clicked, this, [this] { StopClip(); });
+    connect(m_back, &QPushButton::clicked, this, [] {
+        if (IVideoPaneHost* host = IVideoPaneHost::Instance()) {
+            host->PlayPrev();
+        }
+    });
+    connect(m_play, &QPushButton::clicked, this, [this] { TogglePlayPause(); });
+    connect(m_next, &QPushButton::clicked, this, [] {
+        if (IVideoPaneHost* host = IVideoPaneHost::Instance()) {
+            host->PlayNext();
+        }
+    });
+    connect(m_mute, &QCheckBox::clicked, this, &CVideoViewDlg::OnMuteClicked);
+    connect(m_progress, &CMySliderCtrl::endTrack, this, [this] {
+        if (m_progress->maximum() > 0) {
+            SeekToFraction(static_cast<double>(m_progress->value()) / m_progress->maximum());
+        }
+    });
+    // A slider's value is taken when the user lets go of it, or at once for a key or a
+    // click on the groove, which move it without a drag.
+    connect(m_volume, &QSlider::sliderReleased, this, &CVideoViewDlg::ApplyVolumeSlider);
+    connect(m_volume, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove) {
+            QTimer::singleShot(0, this, &CVideoViewDlg::ApplyVolumeSlider);
+        }
+    });
+    connect(m_speed, &QSlider::sliderReleased, this, &CVideoViewDlg::SetSpeedFromSlider);
+    connect(m_speed, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove) {
+            QTimer::singleShot(0, this, &CVideoViewDlg::SetSpeedFromSlider);
+        }
+    });
+}
+
+void CVideoViewDlg::CreateVideoWindow() {
+    if (m_videoWindow != nullptr) {
+        return;
+    }
+    m_videoWindow = new CNaviPlayWnd(this);
+    m_videoWindow->setGeometry(3, 3, 400, 400);
+    m_videoWindow->hide();
+}
+
+bool CVideoViewDlg::OpenClip(const QString& path) {
+    if (!m_openGate.Accept(m_clock())) {
+        return false;
+    }
+    const QByteArray bytes = QFile::encodeName(path);
+    mivex_close_file();
+    if (mivex_open_file(bytes.constData(), AddressKind(path), 0) == 0) {
+        return false;
+    }
+    m_videoWidth = mivex_video_width();
+    m_videoHeight = mivex_video_height();
+
+    const int generation = ++m_generation;
+    std::thread([link = m_link, generation] {
+        mivex_play(0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        link->Post(kClipStartedEvent, generation);
+        mivex_wait_for_completion();
+        link->Post(kClipEndedEvent, generation);
+    }).detach();
+
+    if (m_videoWindow != nullptr) {
+        m_videoWindow->show();
+    }
+    m_logo->hide();
+    m_speed->setValue(3);
+    if (IVideoPaneHost* host = IVideoPaneHost::Instance()) {
+        host->SetSpeedFromSlider();
+    } else {
+        SetSpeedFromSlider();
+    }
+    m_volumeObject->SetCurrentVolume(static_cast<unsigned long>(m_volume->value()));
+    return true;
+}
+
+bool CVideoViewDlg::event(QEvent* event) {
+    if (event->type() == kClipStartedEvent || event->type() == kClipEndedEvent) {
+        const auto* clip = static_cast<ClipEvent*>(event);
+        if (clip->generation == m_generation) {
+            if (event->type() == kClipStartedEvent) {
+                OnClipStarted();
+            } else {
+                OnClipEnded();
+            }
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void CVideoViewDlg::OnClipStarted() {
+    IVideoPaneHost* host = IVideoPaneHost::Instance();
+    if (host != nullptr) {
+        host->SetPlayButtonLook(false);
+    } else {
+        SetPlayButtonFace(false);
+    }
+    m_tick.start();
+    const double duration = mivex_duration();
+    const int range = static_cast<int>(duration * 1000);
+    if (host != nullptr) {
+        host->SetProgressRange(range);
+    }
+    m_progress->setRange(0, range);
+    m_totalText = TimeText(static_cast<unsigned>(duration));
+    if (host != nullptr) {
+        ReadSidecarLog(QFile::encodeName(host->GetCurrentFile()).toStdString());
+    }
+    LayoutVideoWindow();
+    emit clipStarted();
+}
+
+void CVideoViewDlg::OnTick() {
+    if (mivex_get_play_status() != 1) {
+        return;
+    }
+    const int ms = static_cast<int>(mivex_curr_play_time() * 1000);
+    IVideoPaneHost* host = IVideoPaneHost::Instance();
+    if (host != nullptr) {
+        host->SetProgressPosition(ms);
+    }
+    if (!m_progress->isSliderDown()) {
+        m_progress->setValue(ms);
+    }
+    const auto second = static_cast<unsigned>(std::max(0.0, mivex_curr_play_time()));
+    m_currentText = TimeText(second);
+    const QString label = m_currentText + QLatin1Char('/') + m_totalText;
+    if (host != nullptr) {
+        host->SetTimeText(label);
+    }
+    m_timeLabel->setText(label);
+
+    if (CMyStatic* chart = CMyStatic::Instance()) {
+        chart->AdvanceTo(second);
+    }
+    // The dial trails the chart and the map by one second.
+    if (CSpeedStatic* dial = CSpeedStatic::Instance()) {
+        dial->ShowSpeedAt(second == 0 ? 0 : static_cast<int>(second) - 1);
+    }
+}
+
+void CVideoViewDlg::OnClipEnded() {
+    IVideoPaneHost* host = IVideoPaneHost::Instance();
+    if (EndedNearTheEnd(m_currentText, m_totalText)) {
+        m_currentText.clear();
+        if (host != nullptr) {
+            host->PlayNext();
+        }
+    }
+    ResetTransport();
+    emit clipEnded();
+}
+
+void CVideoViewDlg::StopClip() {
+    if (mivex_stop() != 1) {
+        return;
+    }
+    ResetTransport();
+    if (m_videoWindow != nullptr) {
+        m_videoWindow->hide();
+    }
+    m_tick.stop();
+}
+
+// The play face, the main window's time label reset, both progress sliders at 0 of 0; the
+// pane's own time label keeps the last time shown.
+void CVideoViewDlg::ResetTransport() {
+    if (IVideoPaneHost* host = IVideoPaneHost::Instance()) {
+        host->SetPlayButtonLook(true);
+        host->SetTimeText(QStringLiteral("00:00:00/00:00:00"));
+        host->SetProgressRange(0);
+        host->SetProgressPosition(0);
+    } else {
+        SetPlayButtonFace(true);
+    }
+    ResetProgress();
+}
+
+void CVideoViewDlg::ResetProgress() {
+    m_progress->setRange(0, 0);
+    m_progress->setValue(0);
+}
+
+void CVideoViewDlg::TogglePlayPause() {
+    IVideoPaneHost* host = IVideoPaneHost::Instance();
+    auto face = [this, host](bool playFace) {
+        if (host != nullptr) {
+            host->SetPlayButtonLook(playFace);
+        } else {
+            SetPlayButtonFace(playFace);
+        }
+    };
+    switch (mivex_get_play_status()) {
+    case 4:
+        if (host != nullptr) {
+            host->PlayCurrent();
+        }
+        break;
+    case 2:
+        if (mivex_resume() == 1) {
+            face(false);
+        }
+        break;
+    case 1:
+        if (mivex_pause() == 1) {
+            face(true);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool CVideoViewDlg::SeekToFraction(double fraction) {
+    if (mivex_get_play_status() != 1) {
+        return false;
+    }
+    mivex_seek_to(fraction);
+    return true;
+}
+
+bool CVideoViewDlg::SeekBySeconds(double delta) {
+    const double duration = mivex_duration();
+    if (!(duration > 0)) {
+        return false;
+    }
+    const double target = std::clamp(mivex_curr_play_time() + delta, 0.0, duration);
+    return SeekToFraction(target / duration);
+}
+
+void CVideoViewDlg::SetSpeed(float factor) {
+    mivex_set_play_speed(factor);
+}
+
+void CVideoViewDlg::SetSpeedFromSlider() {
+    SetSpeed(SpeedFactor(m_speed->value()));
+}
+
+void CVideoViewDlg::SetPlayButtonFace(bool playFace) {
+    SkinSE_SubclassWindow(m_play, playFace ? QStringLiteral("control.btn.play")
+                                           : QStringLiteral("control.btn.pause"));
+    m_play->setIcon(style()->standardIcon(playFace ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
+    SkinSE_SetLayoutMainFrame(this);
+}
+
+void CVideoViewDlg::LayoutVideoWindow() {
+    if (m_videoWindow == nullptr || !m_videoWindow->isVisible()) {
+        return;
+    }
+    m_videoWindow->setGeometry(
+        VideoWindowRect(m_paneWidth, m_paneHeight, m_videoWidth, m_videoHeight));
+}
+
+void CVideoViewDlg::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_paneWidth = event->size().width();
+    m_paneHeight = event->size().height();
+    LayoutVideoWindow();
+    if (m_logo != nullptr) {
+        SkinSE_SetLayoutWindowPos(m_logo, (m_paneWidth - 243) / 2, (m_paneHeight - 260) / 2,
+                                  (m_paneWidth + 243) / 2, (m_paneHeight + 260) / 2);
+    }
+    SkinSE_SetLayoutMainFrame(this);
+}
+
+void CVideoViewDlg::GrabSnapshot() {
+    if (mivex_get_play_status() == 4) {
+        return;
+    }
+    const QString defaultName =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")) +
+        QStringLiteral(".bmp");
+    const QString path = m_savePathPrompt(defaultName);
+    if (path.isEmpty()) {
+        return;
+    }
+    mivex_grab_frame(QFile::encodeName(path).constData());
+}
+
+void CVideoViewDlg::ApplyVolumeSlider() {
+    if (m_volumeObject) {
+        m_volumeObject->SetCurrentVolume(static_cast<unsigned long>(m_volume->value()));
+    }
+}
+
+void CVideoViewDlg::OnMuteClicked(bool checked) {
+    if (checked) {
+        SetSavedVolume(static_cast<unsigned long>(m_volume->value()));
+        m_volumeObject->SetCurrentVolume(0);
+    } else {
+        m_volumeObject->SetCurrentVolume(SavedVolume());
+    }
+}
+
+void CVideoViewDlg::OnVolumeChange(unsigned long volume) {
+    m_volume->setValue(static_cast<int>(volume));
+}
+
+void CVideoViewDlg::OnMuteChange(bool mute) {
+    m_mute->setChecked(mute);
+}
+
+unsigned long CVideoViewDlg::SavedVolume() const {
+    const IVideoPaneHost* host = IVideoPaneHost::Instance();
+    return host != nullptr ? host->SavedVolume() : m_savedVolume;
+}
+
+void CVideoViewDlg::SetSavedVolume(unsigned long volume) {
+    if (IVideoPaneHost* host = IVideoPaneHost::Instance()) {
+        host->SetSavedVolume(volume);
+    } else {
+        m_savedVolume = volume;
+    }
+}

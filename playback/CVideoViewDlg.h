@@ -1,0 +1,135 @@
+// The video pane: the picture and the transport controls under it. It drives the playback
+// engine, runs one play thread per opened clip, and owns the player's clock, the 500 ms
+// tick that moves the progress sliders and time labels and hands the current second to
+// the chart, the map and the dial.
+#pragma once
+
+#include "playback/ISoundOutputVolumeNotify.h"
+#include "playback/VideoPaneRules.h"
+#include "playback/mivex.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class CMySliderCtrl;
+class CSoundOutputVolumeImpl;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+struct PlayThreadLink;
+
+class CVideoViewDlg : public QWidget, public ISoundOutputVolumeNotify {
+    Q_OBJECT
+
+public:
+    enum ControlId {
+        IDC_LOGO = 1022,
+        IDC_PROGRESS = 1029,
+        IDC_TIME = 1028,
+        IDC_MUTE = 1034,
+        IDC_VOLUME = 1035,
+        IDC_STOP = 1030,
+        IDC_BACK = 1031,
+        IDC_PLAY = 1032,
+        IDC_NEXT = 1033,
+        IDC_SPEED = 1036,
+        IDC_SPEED_SCALE = 1037,
+    };
+    static constexpr int kPlaybackTimerId = 11000;
+    static constexpr int kTickMs = 500;
+    static constexpr unsigned long kDefaultVolume = 26214;
+
+    explicit CVideoViewDlg(QWidget* parent = nullptr, const MivexOptions& engine = {});
+    ~CVideoViewDlg() override;
+
+    static CVideoViewDlg* Instance();
+
+    bool OpenClip(const QString& path);
+    void StopClip();
+    void TogglePlayPause();
+    bool SeekToFraction(double fraction);
+    // Moves by `delta` seconds from the play time, within the clip; the arrow keys use it.
+    bool SeekBySeconds(double delta);
+    void SetSpeed(float factor);
+    void SetSpeedFromSlider();
+    void SetPlayButtonFace(bool playFace);
+    void LayoutVideoWindow();
+    void GrabSnapshot();
+
+    void OnVolumeChange(unsigned long volume) override;
+    void OnMuteChange(bool mute) override;
+
+    // The millisecond clock of the open gate; tests set their own.
+    void SetClock(std::function<uint32_t()> clock) { m_clock = std::move(clock); }
+    // Asks where to save a snapshot, given the default name; empty for cancel.
+    void SetSavePathPrompt(std::function<QString(const QString&)> prompt) {
+        m_savePathPrompt = std::move(prompt);
+    }
+
+    const QString& CurrentText() const { return m_currentText; }
+    const QString& TotalText() const { return m_totalText; }
+    CMySliderCtrl* ProgressSlider() const { return m_progress; }
+    QLabel* TimeLabel() const { return m_timeLabel; }
+    QSlider* VolumeSlider() const { return m_volume; }
+    QCheckBox* MuteBox() const { return m_mute; }
+    QSlider* SpeedSlider() const { return m_speed; }
+    QPushButton* PlayButton() const { return m_play; }
+    QWidget* VideoWindow() const { return m_videoWindow; }
+    QLabel* Logo() const { return m_logo; }
+    bool TickRunning() const { return m_tick.isActive(); }
+
+signals:
+    void clipStarted();
+    void clipEnded();
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateVideoWindow();
+    void OnClipStarted();
+    void OnClipEnded();
+    void OnTick();
+    void OnMuteClicked(bool checked);
+    void ApplyVolumeSlider();
+    void ResetTransport();
+    void ResetProgress();
+    unsigned long SavedVolume() const;
+    void SetSavedVolume(unsigned long volume);
+
+    mivex_callbacks m_callbacks{};
+    QWidget* m_videoWindow = nullptr;
+    std::shared_ptr<PlayThreadLink> m_link;
+    int m_generation = 0;
+    QString m_totalText;
+    QString m_currentText;
+    int m_videoWidth = 0;
+    int m_videoHeight = 0;
+    int m_paneWidth = 0;
+    int m_paneHeight = 0;
+    std::unique_ptr<CSoundOutputVolumeImpl> m_volumeObject;
+    unsigned long m_savedVolume = kDefaultVolume; // when no main window keeps it
+    COpenGate m_openGate;
+    std::function<uint32_t()> m_clock;
+    std::function<QString(const QString&)> m_savePathPrompt;
+    QTimer m_tick;
+
+    QLabel* m_logo = nullptr;
+    CMySliderCtrl* m_progress = nullptr;
+    QLabel* m_timeLabel = nullptr;
+    QCheckBox* m_mute = nullptr;
+    QSlider* m_volume = nullptr;
+    QPushButton* m_stop = nullptr;
+    QPushButton* m_back = nullptr;
+    QPushButton* m_play = nullptr;
+    QPushButton* m_next = nullptr;
+    QSlider* m_speed = nullptr;
+    QLabel* m_speedScale = nullptr;
+};

@@ -1,0 +1,71 @@
+#include "playback/VideoPaneRules.h"
+
+#include <cstdio>
+
+QString TimeText(unsigned seconds) {
+    return QString::asprintf("%02d:%02d:%02d", static_cast<int>(seconds / 3600),
+                             static_cast<int>(seconds % 3600 / 60),
+                             static_cast<int>(seconds % 3600 % 60));
+}
+
+int AddressKind(const QString& path) {
+    if (path.startsWith(QLatin1String("http://"), Qt::CaseSensitive)) {
+        return 1;
+    }
+    if (path.startsWith(QLatin1String("rtsp://"), Qt::CaseSensitive)) {
+        return 2;
+    }
+    return 0;
+}
+
+float SpeedFactor(int position) {
+    static constexpr float kFactors[] = {0.125f, 0.25f, 0.5f, 1.0f, 2.0f, 4.0f, 8.0f};
+    if (position < 0 || position > 6) {
+        return 1.0f;
+    }
+    return kFactors[position];
+}
+
+QRect VideoWindowRect(int paneWidth, int paneHeight, int videoWidth, int videoHeight) {
+    int left = 3;
+    int top = 2;
+    int right = paneWidth - 5;
+    int bottom = paneHeight - 70;
+    const int bw = right - left;
+    const int bh = bottom - top;
+    // A clip without a known size, either way, takes the whole box.
+    if (videoWidth > 0 && videoHeight > 0) {
+        const int h = static_cast<int>(static_cast<int64_t>(bw) * videoHeight / videoWidth);
+        const int m = (bh - h) / 3;
+        if (m >= 0) {
+            top += m;
+            bottom = top + h;
+        } else {
+            const int w = static_cast<int>(static_cast<int64_t>(bh) * videoWidth / videoHeight);
+            const int mx = (bw - w) / 3;
+            left += mx;
+            right = left + w;
+        }
+    }
+    return QRect(left, top, right - left, bottom - top);
+}
+
+bool EndedNearTheEnd(const QString& currentText, const QString& totalText) {
+    if (currentText.size() != 8 || totalText.size() != 8) {
+        return false;
+    }
+    auto seconds = [](const QString& text) {
+        int h = 0, m = 0, s = 0;
+        std::sscanf(text.toLatin1().constData(), "%d:%d:%d", &h, &m, &s);
+        return h * 3600 + m * 60 + s;
+    };
+    return seconds(totalText) - seconds(currentText) < 2;
+}
+
+bool COpenGate::Accept(uint32_t nowMs) {
+    if (static_cast<uint32_t>(nowMs - m_lastAccepted) < 1000) {
+        return false;
+    }
+    m_lastAccepted = nowMs;
+    return true;
+}

@@ -1,0 +1,37 @@
+// The video pane's rules that need no window: time texts, the kind of an address, the
+// speed table, where the video window goes, when an ended clip moves on, and the window
+// within which a second open is refused.
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+
+// "hh:mm:ss" of whole seconds, as the time labels show them.
+QString TimeText(unsigned seconds);
+
+// The engine's kind of a clip address: 1 for "http://", 2 for "rtsp://" (exact case), else 0.
+int AddressKind(const QString& path);
+
+// The playback speed factor of a speed slider position 0 to 6; 1 for any other position.
+float SpeedFactor(int position);
+
+// The video window's rectangle in a pane of W x H for a clip of vw x vh: the box under the
+// title and above the transport row, keeping the clip's shape, a third of the spare room
+// above (or left of) the picture.
+QRect VideoWindowRect(int paneWidth, int paneHeight, int videoWidth, int videoHeight);
+
+// Whether an ended clip moves on to the next one: the current and total texts are both
+// "hh:mm:ss" and playback came within 2 seconds of the end.
+bool EndedNearTheEnd(const QString& currentText, const QString& totalText);
+
+// Refuses an open within a second of the last accepted one. The clock is a 32-bit
+// millisecond count that may wrap.
+class COpenGate {
+public:
+    bool Accept(uint32_t nowMs);
+
+private:
+    uint32_t m_lastAccepted = 0;
+};

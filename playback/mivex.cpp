@@ -1,0 +1,85 @@
+#include "playback/mivex.h"
+
+#include "playback/MivexEngine.h"
+
+// The function interface is a thin face on the engine object; the rules live there.
+
+void mivex_configure(const MivexOptions& options) {
+    MivexEngine::Instance().Configure(options);
+}
+
+int mivex_open(mivex_callbacks* callbacks) {
+    return MivexEngine::Instance().Open(callbacks);
+}
+
+void mivex_subclasswindow(QWidget* window) {
+    MivexEngine::Instance().SubclassWindow(window);
+}
+
+void mivex_unsubclasswindow(QWidget* window) {
+    MivexEngine::Instance().UnsubclassWindow(window);
+}
+
+void mivex_close_file() {
+    MivexEngine::Instance().CloseFile();
+}
+
+int mivex_open_file(const char* path, int kind, int /*reserved*/) {
+    return MivexEngine::Instance().OpenFile(path, kind);
+}
+
+int mivex_video_width() {
+    return MivexEngine::Instance().VideoWidth();
+}
+
+int mivex_video_height() {
+    return MivexEngine::Instance().VideoHeight();
+}
+
+int mivex_play(int) {
+    return MivexEngine::Instance().Play();
+}
+
+void mivex_wait_for_completion() {
+    MivexEngine::Instance().WaitForCompletion();
+}
+
+int mivex_pause() {
+    return MivexEngine::Instance().Pause();
+}
+
+int mivex_resume() {
+    return MivexEngine::Instance().Resume();
+}
+
+int mivex_stop() {
+    return MivexEngine::Instance().Stop();
+}
+
+int mivex_get_play_status() {
+    return MivexEngine::Instance().PlayStatus();
+}
+
+double mivex_curr_play_time() {
+    return MivexEngine::Instance().CurrentTime();
+}
+
+double mivex_duration() {
+    return MivexEngine::Instance().Duration();
+}
+
+int mivex_seek_to(double fraction) {
+    return MivexEngine::Instance().SeekTo(fraction);
+}
+
+int mivex_set_play_speed(float factor) {
+    return MivexEngine::Instance().SetSpeed(factor);
+}
+
+int mivex_grab_frame(const char* path) {
+    return MivexEngine::Instance().GrabFrame(path);
+}
+
+void mivex_close() {
+    MivexEngine::Instance().Close();
+}

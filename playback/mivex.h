@@ -1,0 +1,53 @@
+// The playback engine's function interface: one clip at a time, rendered into the video
+// window, with its sound and the track lines its data stream carries. mivex_play and
+// mivex_wait_for_completion belong to the play thread; every other call to the UI thread,
+// the thread that called mivex_open.
+#pragma once
+
+class QWidget;
+
+struct mivex_callbacks {
+    void (*first_event_cb)();
+    void (*second_event_cb)();
+    // Receives each track line of the clip's data stream as playback reaches it, on the
+    // thread that called mivex_open; the line is NUL-terminated.
+    int (*data_line_cb)(const char* line, int length, void* context);
+    QWidget* owner_window;
+    void* owner_context;
+    void* reserved;
+};
+
+// How the engine meets the machine; set before mivex_open.
+struct MivexOptions {
+    // No picture and no sound at all: for tests and machines without a display.
+    bool headless = false;
+    // Picture, but no sound.
+    bool noAudio = false;
+};
+
+void mivex_configure(const MivexOptions& options);
+
+int mivex_open(mivex_callbacks* callbacks);
+void mivex_subclasswindow(QWidget* window);
+void mivex_unsubclasswindow(QWidget* window);
+void mivex_close_file();
+int mivex_open_file(const char* path, int kind, int reserved);
+int mivex_video_width();
+int mivex_video_height();
+int mivex_play(int);
+void mivex_wait_for_completion();
+int mivex_pause();
+int mivex_resume();
+int mivex_stop();
+int mivex_get_play_status();
+double mivex_curr_play_time();
+double mivex_duration();
+int mivex_seek_to(double fraction);
+int mivex_set_play_speed(float factor);
+int mivex_grab_frame(const char* path);
+void mivex_close();
+
+// Play status values of mivex_get_play_status.
+inline constexpr int kMivexPlaying = 1;
+inline constexpr int kMivexPaused = 2;
+inline constexpr int kMivexStopped = 4;

@@ -1,0 +1,166 @@
+#include "PlaybackTestSupport.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstring>
+#include <memory>
+
+namespace playtest {
+namespace {
+
+QTemporaryDir* g_clips = nullptr;
+
+// Cue texts of cues.MP4: the same sentence twice in a row, two lines in one cue, and an
+// ordinary subtitle that carries no data.
+constexpr char kCues[] = "1\n00:00:00,000 --> 00:00:01,000\n$GPRMC,A*00\n\n"
+                         "2\n00:00:01,000 --> 00:00:02,000\n$GPRMC,A*00\n\n"
+                         "3\n00:00:02,000 --> 00:00:03,000\nT:2000 first\nT:2500 second\n\n"
+                         "4\n00:00:03,000 --> 00:00:04,000\nHello there\n";
+
+void MakeClip(const QString& name, const QStringList& options) {
+    QStringList arguments{QStringLiteral(OSTVIK_MKCLIP), g_clips->filePath(name)};
+    arguments += options;
+    ASSERT_EQ(Run(QStringLiteral(OSTVIK_PYTHON), arguments), 0) << name.toStdString();
+}
+
+class PlaybackEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty()
+                                       ? QByteArray("offscreen")
+                                       : qgetenv("QT_QPA_PLATFORM"));
+        QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        static int argc = 1;
+        static char name[] = "playback_tests";
+        static char* argv[] = {name, nullptr};
+        m_app = std::make_unique<QApplication>(argc, argv);
+        // mpv parses numbers with the C library and needs the C decimal point.
+        std::setlocale(LC_NUMERIC, "C");
+
+        g_clips = new QTemporaryDir;
+        ASSERT_TRUE(g_clips->isValid());
+        MakeClip(QStringLiteral("data.MP4"),
+                 {"--seconds", "4", "--data-subtitles", "--sidecar", "--no-embedded"});
+        MakeClip(QStringLiteral("plain.MP4"), {"--seconds", "3", "--no-embedded"});
+
+        QFile cues(g_clips->filePath(QStringLiteral("cues.srt")));
+        ASSERT_TRUE(cues.open(QIODevice::WriteOnly));
+        cues.write(kCues);
+        cues.close();
+        ASSERT_EQ(Run(QStringLiteral("ffmpeg"),
+                      {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                       "testsrc2=size=160x120:rate=10:duration=4", "-i", cues.fileName(), "-map",
+                       "0:v", "-map", "1:s", "-c:v", "libx264", "-c:s", "mov_text",
+                       g_clips->filePath(QStringLiteral("cues.MP4"))}),
+                  0);
+
+        QFile notes(g_clips->filePath(QStringLiteral("notes.txt")));
+        ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+        notes.write("Shopping list\nmilk\nbread\n");
+    }
+
+    void TearDown() override {
+        delete g_clips;
+        g_clips = nullptr;
+        m_app.reset();
+    }
+
+private:
+    std::unique_ptr<QApplication> m_app;
+};
+
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new PlaybackEnvironment);
+
+} // namespace
+
+QString ClipDir() {
+    return g_clips->path();
+}
+
+std::string Clip(const char* name) {
+    return QFile::encodeName(g_clips->filePath(QString::fromUtf8(name))).toStdString();
+}
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+void PumpFor(std::chrono::milliseconds duration) {
+    PumpUntil([] { return false; }, duration);
+}
+
+int Run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+        return -1;
+    }
+    return process.exitCode();
+}
+
+PlayThread::PlayThread() {
+    m_thread = std::thread([this] {
+        m_playResult = mivex_play(0);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_events.emplace_back("started");
+        }
+        m_started = true;
+        mivex_wait_for_completion();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_events.emplace_back("ended");
+        }
+        m_ended = true;
+    });
+}
+
+PlayThread::~PlayThread() {
+    if (m_thread.joinable()) {
+        // A test that failed early must not leave a thread waiting on a clip.
+        mivex_stop();
+        if (!Finish()) {
+            mivex_close();
+            Finish();
+        }
+    }
+}
+
+std::vector<std::string> PlayThread::Events() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_events;
+}
+
+bool PlayThread::Finish(std::chrono::milliseconds timeout) {
+    const bool ended = PumpUntil([this] { return m_ended.load(); }, timeout);
+    if (ended && m_thread.joinable()) {
+        m_thread.join();
+    }
+    return ended;
+}
+
+int RecordLine(const char* line, int length, void* context) {
+    auto* log = static_cast<LineLog*>(context);
+    EXPECT_EQ(static_cast<size_t>(length), std::strlen(line));
+    log->lines.emplace_back(line, static_cast<size_t>(length));
+    log->allOnUiThread = log->allOnUiThread && QThread::currentThread() == qApp->thread();
+    return 0;
+}
+
+} // namespace playtest

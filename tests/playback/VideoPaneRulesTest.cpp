@@ -1,0 +1,70 @@
+#include "playback/VideoPaneRules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(VideoPaneRules, TimeTextAndRangeOfAClip) {
+    const double duration = 3723.9;
+    EXPECT_EQ(TimeText(static_cast<unsigned>(duration)), "01:02:03");
+    EXPECT_EQ(static_cast<int>(duration * 1000), 3723900);
+    EXPECT_EQ(TimeText(0), "00:00:00");
+    EXPECT_EQ(TimeText(359999), "99:59:59");
+    EXPECT_EQ(TimeText(360000), "100:00:00");
+}
+
+TEST(VideoPaneRules, AddressKindIsCaseSensitive) {
+    EXPECT_EQ(AddressKind("http://camera/live"), 1);
+    EXPECT_EQ(AddressKind("HTTP://camera/live"), 0);
+    EXPECT_EQ(AddressKind("rtsp://camera/live"), 2);
+    EXPECT_EQ(AddressKind("/media/cam/VIDEO/CLIP0001.MP4"), 0);
+    EXPECT_EQ(AddressKind("http:/"), 0);
+}
+
+TEST(VideoPaneRules, SpeedTable) {
+    const float expected[] = {0.125f, 0.25f, 0.5f, 1.0f, 2.0f, 4.0f, 8.0f};
+    for (int position = 0; position <= 6; ++position) {
+        EXPECT_EQ(SpeedFactor(position), expected[position]);
+    }
+    EXPECT_EQ(SpeedFactor(-1), 1.0f);
+    EXPECT_EQ(SpeedFactor(7), 1.0f);
+}
+
+TEST(VideoPaneRules, VideoWindowKeepsTheClipShapeInTheBox) {
+    EXPECT_EQ(VideoWindowRect(808, 572, 640, 480), QRect(47, 2, 666, 500));
+    EXPECT_EQ(VideoWindowRect(808, 772, 640, 480), QRect(3, 35, 800, 600));
+    EXPECT_EQ(VideoWindowRect(808, 572, 0, 480), QRect(3, 2, 800, 500));
+    EXPECT_EQ(VideoWindowRect(808, 572, 640, 0), QRect(3, 2, 800, 500));
+}
+
+TEST(VideoPaneRules, SpareRoomOfOneOrTwoRowsGivesNoMargin) {
+    // Box 800 x 500; a clip of 800 x 501 needs one row more than the box has.
+    const QRect rect = VideoWindowRect(808, 572, 800, 501);
+    EXPECT_EQ(rect.top(), 2);
+    EXPECT_EQ(rect.height(), 501);
+    EXPECT_EQ(VideoWindowRect(808, 572, 800, 502).height(), 502);
+    EXPECT_EQ(VideoWindowRect(808, 572, 800, 503).height(), 500); // now narrower instead
+}
+
+TEST(VideoPaneRules, EndedClipMovesOnOnlyNearItsEnd) {
+    EXPECT_TRUE(EndedNearTheEnd("00:01:09", "00:01:10"));
+    EXPECT_TRUE(EndedNearTheEnd("00:01:10", "00:01:10"));
+    EXPECT_FALSE(EndedNearTheEnd("00:01:08", "00:01:10"));
+    EXPECT_FALSE(EndedNearTheEnd("", "00:01:10")); // already moved on once
+    EXPECT_FALSE(EndedNearTheEnd("100:00:00", "100:00:01"));
+}
+
+TEST(VideoPaneRules, SecondOpenWithinASecondIsRefused) {
+    COpenGate gate;
+    ASSERT_TRUE(gate.Accept(50000));
+    EXPECT_FALSE(gate.Accept(50999));
+    EXPECT_TRUE(gate.Accept(51000));
+    EXPECT_FALSE(gate.Accept(51500));
+    // The clock wraps after 49 days; the difference still counts.
+    COpenGate wrapping;
+    ASSERT_TRUE(wrapping.Accept(0xFFFFFF00u));
+    EXPECT_FALSE(wrapping.Accept(0x100u));
+    EXPECT_TRUE(wrapping.Accept(0x3E8u + 0x100u));
+}
+
+} // namespace

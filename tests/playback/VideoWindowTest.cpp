@@ -1,0 +1,116 @@
+// The video window with a core that renders for real. Under the offscreen platform, where
+// widgets get no OpenGL, the window shows nothing and the clip still plays; the picture
+// itself is checked when the tests run on a display (xvfb-run).
+#include "PlaybackTestSupport.h"
+
+#include "playback/CNaviPlayWnd.h"
+#include "playback/mivex.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QOpenGLWidget>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using playtest::Clip;
+using playtest::PlayThread;
+using playtest::PumpUntil;
+
+namespace {
+
+bool Offscreen() {
+    return QGuiApplication::platformName() == QLatin1String("offscreen");
+}
+
+class VideoWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mivex_configure(MivexOptions{.noAudio = true});
+        ASSERT_EQ(mivex_open(&m_callbacks), 1);
+        m_window.resize(320, 240);
+        // Hidden, as the video pane keeps it until a clip opens.
+        mivex_subclasswindow(&m_window);
+    }
+    void TearDown() override {
+        mivex_unsubclasswindow(&m_window);
+        mivex_close();
+        mivex_configure(MivexOptions{.headless = true});
+    }
+
+    mivex_callbacks m_callbacks{};
+    CNaviPlayWnd m_window;
+};
+
+TEST_F(VideoWindow, IsNamedNaviPlayWndAndShowsTheDarkBlueBackground) {
+    EXPECT_EQ(m_window.objectName(), QStringLiteral("NaviPlayWnd"));
+    m_window.show();
+    const QImage picture = m_window.grab().toImage();
+    EXPECT_EQ(picture.pixelColor(picture.width() / 2, picture.height() / 2), QColor(0, 0, 1));
+}
+
+TEST_F(VideoWindow, AClipPlaysWhetherOrNotTheWindowCanShowIt) {
+    ASSERT_EQ(mivex_open_file(Clip("plain.MP4").c_str(), 0, 0), 1);
+    EXPECT_EQ(m_window.HasRenderContext(), !Offscreen()) << "made while the window is hidden";
+    m_window.show();
+    PlayThread thread;
+    ASSERT_TRUE(PumpUntil([] { return mivex_curr_play_time() > 0.5; }));
+    mivex_stop();
+    EXPECT_TRUE(thread.Finish());
+}
+
+// Samples the picture: how many points show the test picture's bright colour bars rather
+// than the window's own dark blue.
+int ColouredPoints(const QImage& picture) {
+    int coloured = 0;
+    for (int y = 0; y < picture.height(); y += 8) {
+        for (int x = 0; x < picture.width(); x += 8) {
+            const QRgb pixel = picture.pixel(x, y);
+            coloured += qRed(pixel) + qGreen(pixel) + qBlue(pixel) > 200 ? 1 : 0;
+        }
+    }
+    return coloured;
+}
+
+// Plays plain.MP4 into `window` once `shown` is on screen and returns a picture of it.
+QImage PlayAndGrab(CNaviPlayWnd& window, QWidget& shown) {
+    if (mivex_open_file(Clip("plain.MP4").c_str(), 0, 0) != 1) {
+        ADD_FAILURE() << "the clip did not open";
+        return {};
+    }
+    shown.show();
+    window.show();
+    PlayThread thread;
+    EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() > 0.5; }));
+    playtest::PumpFor(100ms);
+    const QImage picture =
+        window.Surface() != nullptr ? window.Surface()->grabFramebuffer() : QImage();
+    mivex_stop();
+    EXPECT_TRUE(thread.Finish());
+    return picture;
+}
+
+TEST_F(VideoWindow, ShowsTheClipsFrames) {
+    if (Offscreen()) {
+        GTEST_SKIP() << "no OpenGL for widgets on the offscreen platform";
+    }
+    EXPECT_GT(ColouredPoints(PlayAndGrab(m_window, m_window)), 100);
+}
+
+TEST_F(VideoWindow, ShowsTheFramesWhenItsTopLevelAppearsOnlyAfterTheOpen) {
+    if (Offscreen()) {
+        GTEST_SKIP() << "no OpenGL for widgets on the offscreen platform";
+    }
+    // Qt replaces the GL context made while the top-level was hidden once it is shown.
+    mivex_unsubclasswindow(&m_window);
+    QWidget topLevel;
+    topLevel.resize(400, 300);
+    CNaviPlayWnd child(&topLevel);
+    child.setGeometry(10, 10, 320, 240);
+    mivex_subclasswindow(&child);
+    const int coloured = ColouredPoints(PlayAndGrab(child, topLevel));
+    mivex_unsubclasswindow(&child);
+    EXPECT_GT(coloured, 100);
+}
+
+} // namespace
