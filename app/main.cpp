@@ -1,0 +1,72 @@
+// Ostvik: plays dash-camera clips with their track on a map, a G-sensor chart and a dial.
+
+#include "app/COstvikShell.h"
+#include "app/skin/SkinSE.h"
+#include "playback/CVideoViewDlg.h"
+#include "playback/mivex.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+
+#include <clocale>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    // mpv reads and writes numbers in the C locale.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(QStringLiteral("Ostvik"));
+
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("Dash-camera clip player"));
+    options.addHelpOption();
+    options.addPositionalArgument(QStringLiteral("clips"), QStringLiteral("Clips to add and play."),
+                                  QStringLiteral("[clips...]"));
+    const QCommandLineOption grab(
+        QStringLiteral("grab"),
+        QStringLiteral("Save a picture of the window to <file> before quitting."),
+        QStringLiteral("file"));
+    const QCommandLineOption quitAfter(QStringLiteral("quit-after"),
+                                       QStringLiteral("Quit after <ms> milliseconds."),
+                                       QStringLiteral("ms"));
+    const QCommandLineOption noAudio(QStringLiteral("no-audio"),
+                                     QStringLiteral("Play without sound."));
+    options.addOptions({grab, quitAfter, noAudio});
+    options.process(app);
+
+    if (SkinSE_LoadSkinResourceFromZIP(QString(), QString()) == 0) {
+        std::fprintf(stderr, "ostvik: the skin could not be loaded\n");
+        return 1;
+    }
+
+    MivexOptions engine;
+    engine.noAudio = options.isSet(noAudio);
+    COstvikShell shell(engine);
+    shell.show();
+
+    QStringList clips;
+    for (const QString& clip : options.positionalArguments()) {
+        clips.append(QFileInfo(clip).absoluteFilePath());
+    }
+    shell.AddClips(clips);
+
+    if (options.isSet(quitAfter)) {
+        const QString grabPath = options.value(grab);
+        QTimer::singleShot(options.value(quitAfter).toInt(), &app, [&shell, grabPath] {
+            if (!grabPath.isEmpty()) {
+                QScreen* screen = shell.screen();
+                const QPixmap picture = screen->grabWindow(0).copy(shell.frameGeometry());
+                picture.save(grabPath);
+                std::printf("time %s\n", qPrintable(shell.VideoView()->TimeLabel()->text()));
+                std::fflush(stdout);
+            }
+            QApplication::quit();
+        });
+    }
+    return app.exec();
+}

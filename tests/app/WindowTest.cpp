@@ -1,0 +1,80 @@
+// Starts the real player in a virtual X server on a generated clip, lets it play, and
+// looks at the picture of its window.
+#include <QColor>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct PlayerRun {
+    int status = -1;
+    std::string out;
+};
+
+PlayerRun RunPlayer(const std::string& clip, int milliseconds, const std::string& grab) {
+    const std::string command =
+        std::string(OSTVIK_XVFB_RUN) +
+        " -a -s '-screen 0 1280x800x24' env QTWEBENGINE_DISABLE_SANDBOX=1 " + OSTVIK_PLAYER +
+        " --no-audio --quit-after " + std::to_string(milliseconds) + " --grab '" + grab + "' '" +
+        clip + "' 2>&1";
+    PlayerRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return run;
+    }
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        run.out.append(buffer, n);
+    }
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// How many distinct colours a region holds: a playing test picture has many, an empty
+// black video window one.
+int DistinctColours(const QImage& image, const QRect& region) {
+    QList<QRgb> seen;
+    for (int y = region.top(); y <= region.bottom(); y += 3) {
+        for (int x = region.left(); x <= region.right(); x += 3) {
+            const QRgb pixel = image.pixel(x, y);
+            if (!seen.contains(pixel)) {
+                seen.append(pixel);
+                if (seen.size() > 200) {
+                    return static_cast<int>(seen.size());
+                }
+            }
+        }
+    }
+    return static_cast<int>(seen.size());
+}
+
+TEST(PlayerWindow, PlaysTheClipAndMovesTheTime) {
+    const std::string grab = ::testing::TempDir() + "ostvik-window.png";
+    std::remove(grab.c_str());
+    const PlayerRun run = RunPlayer(std::string(OSTVIK_TESTDATA) + "/drive.MP4", 5000, grab);
+    ASSERT_EQ(run.status, 0) << run.out;
+
+    const size_t at = run.out.find("time ");
+    ASSERT_NE(at, std::string::npos) << run.out;
+    const std::string label = run.out.substr(at + 5, 17);
+    EXPECT_EQ(label.substr(8), "/00:00:12") << label;
+    const int second = std::stoi(label.substr(6, 2));
+    EXPECT_GE(second, 2) << label;
+
+    QImage window(QString::fromStdString(grab));
+    ASSERT_FALSE(window.isNull());
+    // The video pane fills the left of the window; its picture sits in the upper part.
+    const QRect picture(window.width() / 8, window.height() / 6, window.width() / 3,
+                        window.height() / 3);
+    EXPECT_GT(DistinctColours(window, picture), 50) << "no video in the window";
+}
+
+} // namespace
