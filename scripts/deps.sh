@@ -11,7 +11,7 @@ PACKAGES=(
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
     # test clips and the tools we measure against
-    ffmpeg fonts-dejavu-core libimage-exiftool-perl gpsbabel
+    ffmpeg fonts-dejavu-core libimage-exiftool-perl gpsbabel mpv
 )
 
 missing=()

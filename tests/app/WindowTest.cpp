@@ -56,10 +56,20 @@ int DistinctColours(const QImage& image, const QRect& region) {
     return static_cast<int>(seen.size());
 }
 
-TEST(PlayerWindow, PlaysTheClipAndMovesTheTime) {
+int CountColour(const QImage& image, const QRect& region, QRgb colour) {
+    int count = 0;
+    for (int y = region.top(); y <= region.bottom(); ++y) {
+        for (int x = region.left(); x <= region.right(); ++x) {
+            count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+        }
+    }
+    return count;
+}
+
+TEST(PlayerWindow, PlaysTheClipAndMovesTheTimeTheChartAndTheDial) {
     const std::string grab = ::testing::TempDir() + "ostvik-window.png";
     std::remove(grab.c_str());
-    const PlayerRun run = RunPlayer(std::string(OSTVIK_TESTDATA) + "/drive.MP4", 5000, grab);
+    const PlayerRun run = RunPlayer(std::string(OSTVIK_TESTDATA) + "/drive.MP4", 8000, grab);
     ASSERT_EQ(run.status, 0) << run.out;
 
     const size_t at = run.out.find("time ");
@@ -67,7 +77,7 @@ TEST(PlayerWindow, PlaysTheClipAndMovesTheTime) {
     const std::string label = run.out.substr(at + 5, 17);
     EXPECT_EQ(label.substr(8), "/00:00:12") << label;
     const int second = std::stoi(label.substr(6, 2));
-    EXPECT_GE(second, 2) << label;
+    EXPECT_GE(second, 5) << label;
 
     QImage window(QString::fromStdString(grab));
     ASSERT_FALSE(window.isNull());
@@ -75,6 +85,21 @@ TEST(PlayerWindow, PlaysTheClipAndMovesTheTime) {
     const QRect picture(window.width() / 8, window.height() / 6, window.width() / 3,
                         window.height() / 3);
     EXPECT_GT(DistinctColours(window, picture), 50) << "no video in the window";
+
+    // The G-sensor chart, top right, has grown the three curves in their colours.
+    const QRect chart(window.width() / 2, 0, window.width() / 2, 200);
+    EXPECT_GT(CountColour(window, chart, qRgb(0, 0, 200)), 10) << "no X curve";
+    EXPECT_GT(CountColour(window, chart, qRgb(200, 0, 0)), 10) << "no Y curve";
+    EXPECT_GT(CountColour(window, chart, qRgb(0, 200, 0)), 10) << "no Z curve";
+
+    // The dial, 272 x 110 in the lower right corner: its red needle has left its rest
+    // position, whose tip is at (76, 69), for the speed of the drive.
+    const QPoint dial(window.width() - 272 - 14, window.height() - 110 - 14);
+    const QRgb red = qRgb(255, 0, 0);
+    EXPECT_NE(window.pixel(dial + QPoint(76, 69)) & 0xFFFFFF, red & 0xFFFFFF);
+    EXPECT_NE(window.pixel(dial + QPoint(80, 64)) & 0xFFFFFF, red & 0xFFFFFF);
+    EXPECT_GT(CountColour(window, QRect(dial + QPoint(66, 19), QSize(57, 57)), red), 10)
+        << "no needle";
 }
 
 } // namespace
