@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstddef>
 #include <cstring>
 #include <system_error>
 
@@ -24,10 +25,18 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+bool IsDigit(char c) {
+    return static_cast<unsigned>(c - '0') <= 9;
+}
+
 // from_chars refuses what atof and atoi accept before the digits: white space and a
 // single '+'. Skipping those gives the numbers atof and atoi would give, without their
 // dependence on the C locale's decimal point.
 const char* SkipNumberPrefix(const char* first, const char* last) {
+    // Nearly every field starts with its first digit, and then there is nothing to skip.
+    if (first != last && IsDigit(*first)) {
+        return first;
+    }
     while (first != last && IsSpace(*first)) {
         ++first;
     }
@@ -38,75 +47,111 @@ const char* SkipNumberPrefix(const char* first, const char* last) {
 }
 
 // Text that does not start with a number, and a number out of range, give 0.
-template <typename Number> Number NumberAt(const char* first, const char* last) {
-    first = SkipNumberPrefix(first, last);
+template <typename Number> Number FromChars(const char* first, const char* last) {
     Number value{};
     const auto result = std::from_chars(first, last, value);
     return result.ec == std::errc() ? value : Number{};
 }
 
-double ToDouble(const char* text) {
-    return NumberAt<double>(text, text + std::strlen(text));
+// Nine digits cannot overflow an int, so those are summed here; longer runs go to
+// from_chars, which knows where the range ends.
+int IntInText(const char* first, const char* last) {
+    first = SkipNumberPrefix(first, last);
+    const char* p = first;
+    const bool negative = p != last && *p == '-';
+    if (negative) {
+        ++p;
+    }
+    const char* const digits = p;
+    int value = 0;
+    while (p != last && p - digits < 9 && IsDigit(*p)) {
+        value = value * 10 + (*p - '0');
+        ++p;
+    }
+    if (p != last && IsDigit(*p)) {
+        return FromChars<int>(first, last);
+    }
+    return negative ? -value : value;
 }
 
-int ToInt(const char* text) {
-    return NumberAt<int>(text, text + std::strlen(text));
+// Most integers are two or three plain digits (clock pairs, satellite numbers, angles);
+// those are read inline without the loop.
+inline int IntAt(const char* first, const char* last) {
+    const auto length = last - first;
+    if (length == 2 && IsDigit(first[0]) && IsDigit(first[1])) {
+        return (first[0] - '0') * 10 + (first[1] - '0');
+    }
+    if (length == 3 && IsDigit(first[0]) && IsDigit(first[1]) && IsDigit(first[2])) {
+        return (first[0] - '0') * 100 + (first[1] - '0') * 10 + (first[2] - '0');
+    }
+    return IntInText(first, last);
+}
+
+// Positions and speeds are short decimals: up to 15 digits make an integer a double holds
+// exactly, and dividing it by an exact power of ten rounds once, just as from_chars rounds
+// the decimal. Anything else (exponents, more digits, a bare '.', inf, nan) goes to
+// from_chars itself.
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr int kExactDigits = 15;
+
+double DoubleAt(const char* first, const char* last) {
+    first = SkipNumberPrefix(first, last);
+    const char* p = first;
+    const bool negative = p != last && *p == '-';
+    if (negative) {
+        ++p;
+    }
+    uint64_t mantissa = 0;
+    int digits = 0;
+    while (p != last && IsDigit(*p)) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+        ++p;
+        ++digits;
+    }
+    int fractionDigits = 0;
+    if (digits > 0 && p != last && *p == '.') {
+        ++p;
+        while (p != last && IsDigit(*p)) {
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+            ++p;
+            ++fractionDigits;
+        }
+        if (fractionDigits == 0) {
+            return FromChars<double>(first, last);
+        }
+    }
+    digits += fractionDigits;
+    if (digits == 0 || digits > kExactDigits || (p != last && (*p == 'e' || *p == 'E'))) {
+        return FromChars<double>(first, last);
+    }
+    const double value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
+    return negative ? -value : value;
 }
 
 // The integer in `count` characters from `start`, read no further than the field's end;
 // characters beyond the end add nothing, so a pair with none left gives 0.
-int IntInSpan(const char* field, size_t start, size_t count) {
-    const size_t length = std::strlen(field);
+int IntInSpan(const char* field, int length, int start, int count) {
     if (start >= length) {
         return 0;
     }
-    return NumberAt<int>(field + start, field + std::min(start + count, length));
+    return IntAt(field + start, field + std::min(start + count, length));
 }
 
 // ddmm.mmmm for a latitude (two degree digits), dddmm.mmmm for a longitude (three).
-double Coordinate(const char* field, size_t degreeDigits) {
-    const size_t length = std::strlen(field);
+double Coordinate(const char* field, int length, int degreeDigits) {
     const double minutes =
-        length > degreeDigits ? NumberAt<double>(field + degreeDigits, field + length) : 0.0;
-    return minutes / 60.0 + IntInSpan(field, 0, degreeDigits);
+        length > degreeDigits ? DoubleAt(field + degreeDigits, field + length) : 0.0;
+    return minutes / 60.0 + IntInSpan(field, length, 0, degreeDigits);
 }
 
-char CharField(const char* data, int fieldNumber, char empty) {
-    char field[kFieldSize];
-    return CNMEAParser::GetField(data, field, fieldNumber, kFieldSize) ? field[0] : empty;
-}
-
-double DoubleField(const char* data, int fieldNumber, double empty) {
-    char field[kFieldSize];
-    return CNMEAParser::GetField(data, field, fieldNumber, kFieldSize) ? ToDouble(field) : empty;
-}
-
-int IntField(const char* data, int fieldNumber, int empty) {
-    char field[kFieldSize];
-    return CNMEAParser::GetField(data, field, fieldNumber, kFieldSize) ? ToInt(field) : empty;
-}
-
-void ReadTime(const char* data, int fieldNumber, uint8_t& hour, uint8_t& minute, uint8_t& second) {
-    char field[kFieldSize];
-    if (CNMEAParser::GetField(data, field, fieldNumber, kFieldSize)) {
-        hour = static_cast<uint8_t>(IntInSpan(field, 0, 2));
-        minute = static_cast<uint8_t>(IntInSpan(field, 2, 2));
-        second = static_cast<uint8_t>(IntInSpan(field, 4, 2));
-    }
-}
-
-// The hemisphere letter is applied even when the value field is empty, so it negates the
-// value kept from an earlier sentence. A receiver that loses its fix sends empty fields,
-// and the last known position is worth more to the map than 0,0.
-void ReadCoordinate(const char* data, int fieldNumber, size_t degreeDigits, char negative,
-                    double& value) {
-    char field[kFieldSize];
-    if (CNMEAParser::GetField(data, field, fieldNumber, kFieldSize)) {
-        value = Coordinate(field, degreeDigits);
-    }
-    if (CNMEAParser::GetField(data, field, fieldNumber + 1, kFieldSize) && field[0] == negative) {
-        value = -value;
-    }
+// Whether any of the eight bytes of `word` is `byte`. XOR leaves a zero byte exactly where
+// they are equal, and the usual zero-byte test is non-zero exactly when there is one.
+bool HasByte(uint64_t word, unsigned char byte) {
+    constexpr uint64_t kOnes = 0x0101010101010101u;
+    constexpr uint64_t kHighBits = 0x8080808080808080u;
+    const uint64_t x = word ^ (kOnes * byte);
+    return ((x - kOnes) & ~x & kHighBits) != 0;
 }
 
 // A hex digit as the checksum rule reads it: anything whose distance from '0' is at most 9
@@ -117,19 +162,118 @@ int ChecksumDigit(unsigned char byte) {
     return value <= 9 ? value : byte - 55;
 }
 
+// The readers below take a field found by SplitFields. It is a template only because the
+// field type is private to the parser.
+template <typename Field> char CharField(const Field& field, char empty) {
+    return field.length > 0 ? field.text[0] : empty;
+}
+
+template <typename Field> double DoubleField(const Field& field, double empty) {
+    return field.length > 0 ? DoubleAt(field.text, field.text + field.length) : empty;
+}
+
+template <typename Field> int IntField(const Field& field, int empty) {
+    return field.length > 0 ? IntAt(field.text, field.text + field.length) : empty;
+}
+
+template <typename Field> int PairAt(const Field& field, int start) {
+    return IntInSpan(field.text, field.length, start, 2);
+}
+
+template <typename Field>
+void ReadTime(const Field& field, uint8_t& hour, uint8_t& minute, uint8_t& second) {
+    if (field.length > 0) {
+        hour = static_cast<uint8_t>(PairAt(field, 0));
+        minute = static_cast<uint8_t>(PairAt(field, 2));
+        second = static_cast<uint8_t>(PairAt(field, 4));
+    }
+}
+
+// The hemisphere letter is applied even when the value field is empty, so it negates the
+// value kept from an earlier sentence. A receiver that loses its fix sends empty fields,
+// and the last known position is worth more to the map than 0,0.
+template <typename Field>
+void ReadCoordinate(const Field& value, const Field& hemisphere, int degreeDigits, char negative,
+                    double& coordinate) {
+    if (value.length > 0) {
+        coordinate = Coordinate(value.text, value.length, degreeDigits);
+    }
+    if (hemisphere.length > 0 && hemisphere.text[0] == negative) {
+        coordinate = -coordinate;
+    }
+}
+
+// As GetField fills a buffer of kFieldSize: the text and its terminator, nothing more, so
+// bytes past the terminator keep what they held. memmove, because a caller may hand in
+// data that lives in the destination itself.
+template <typename Field> void CopyField(const Field& field, char* dest) {
+    std::memmove(dest, field.text, static_cast<size_t>(field.length));
+    dest[field.length] = '\0';
+}
+
 } // namespace
 
 CNMEAParser::CNMEAParser()
     : m_nState(kSeekStart), m_btChecksum(0), m_btReceivedChecksum(0),
-      m_wIndex(0), m_szAddress{}, m_szData{}, m_dwCommandCount(0) {
+      m_wIndex(0), m_szAddress{}, m_szData{}, m_dwCommandCount(0), m_fields{} {
     Reset();
 }
 
 int CNMEAParser::ParseBuffer(const unsigned char* bytes, unsigned count) {
-    if (bytes != nullptr) {
-        for (unsigned i = 0; i < count; ++i) {
-            ProcessByte(bytes[i]);
+    if (bytes == nullptr) {
+        return 1;
+    }
+    // The two states most bytes arrive in are handled here a run at a time: the gap before
+    // a '$', and the data up to its '*' or line end. The rest go through ProcessByte, which
+    // stays the one definition of what every byte does.
+    const unsigned char* p = bytes;
+    const unsigned char* const end = bytes + count;
+    while (p != end) {
+        if (m_nState == kSeekStart) {
+            const void* start = std::memchr(p, '$', static_cast<size_t>(end - p));
+            if (start == nullptr) {
+                break;
+            }
+            p = static_cast<const unsigned char*>(start);
+        } else if (m_nState == kData && m_wIndex < kDataSize) {
+            unsigned index = m_wIndex;
+            uint8_t checksum = m_btChecksum;
+            const unsigned room = static_cast<unsigned>(kDataSize) - index;
+            const unsigned char* const stop =
+                static_cast<unsigned>(end - p) > room ? p + room : end;
+            // Eight bytes at a time while none of them ends the data; the checksum of the
+            // words is folded to a byte afterwards, which XOR allows in any order.
+            uint64_t wordChecksum = 0;
+            while (stop - p >= 8) {
+                uint64_t word;
+                std::memcpy(&word, p, sizeof word);
+                if (HasByte(word, '*') || HasByte(word, '\r')) {
+                    break;
+                }
+                std::memcpy(m_szData + index, &word, sizeof word);
+                wordChecksum ^= word;
+                index += 8;
+                p += 8;
+            }
+            wordChecksum ^= wordChecksum >> 32;
+            wordChecksum ^= wordChecksum >> 16;
+            wordChecksum ^= wordChecksum >> 8;
+            checksum ^= static_cast<uint8_t>(wordChecksum);
+            while (p != stop && *p != '*' && *p != '\r') {
+                checksum ^= *p;
+                m_szData[index++] = static_cast<char>(*p++);
+            }
+            m_btChecksum = checksum;
+            m_wIndex = static_cast<uint16_t>(index);
+            if (index >= static_cast<unsigned>(kDataSize)) {
+                m_nState = kSeekStart;
+                continue;
+            }
+            if (p == end) {
+                break;
+            }
         }
+        ProcessByte(*p++);
     }
     return 1;
 }
@@ -209,18 +353,24 @@ int CNMEAParser::ProcessSentence(const char* address, const char* data) {
     if (address == nullptr) {
         address = "";
     }
-    if (std::strcmp(address, "GPGGA") == 0) {
-        ProcessGPGGA(data);
-    } else if (std::strcmp(address, "GPGSA") == 0) {
-        ProcessGPGSA(data);
-    } else if (std::strcmp(address, "GPGSV") == 0) {
-        ProcessGPGSV(data);
-    } else if (std::strcmp(address, "GPRMB") == 0) {
-        ProcessGPRMB(data);
-    } else if (std::strcmp(address, "GPRMC") == 0) {
-        ProcessGPRMC(data);
-    } else if (std::strcmp(address, "GPZDA") == 0) {
-        ProcessGPZDA(data);
+    // Character by character, each test reached only when the ones before it matched, so
+    // nothing past a shorter address's terminator is read.
+    if (address[0] == 'G' && address[1] == 'P' && address[2] != '\0' && address[3] != '\0' &&
+        address[4] != '\0' && address[5] == '\0') {
+        const char a = address[2], b = address[3], c = address[4];
+        if (a == 'G' && b == 'G' && c == 'A') {
+            ProcessGPGGA(data);
+        } else if (a == 'G' && b == 'S' && c == 'A') {
+            ProcessGPGSA(data);
+        } else if (a == 'G' && b == 'S' && c == 'V') {
+            ProcessGPGSV(data);
+        } else if (a == 'R' && b == 'M' && c == 'B') {
+            ProcessGPRMB(data);
+        } else if (a == 'R' && b == 'M' && c == 'C') {
+            ProcessGPRMC(data);
+        } else if (a == 'Z' && b == 'D' && c == 'A') {
+            ProcessGPZDA(data);
+        }
     }
     ++m_dwCommandCount;
     return 1;
@@ -312,19 +462,43 @@ void CNMEAParser::Reset() {
     m_dwZDACount = 0;
 }
 
+void CNMEAParser::SplitFields(const char* data, int count) {
+    const char* p = data;
+    int found = 0;
+    while (found < count) {
+        const char* const start = p;
+        while (*p != ',' && *p != '*' && *p != '\0') {
+            ++p;
+        }
+        m_fields[found++] = {start,
+                             static_cast<int>(std::min<std::ptrdiff_t>(p - start, kFieldSize - 1))};
+        // A '*' ends a field's text, but only a comma starts the next field.
+        while (*p != ',' && *p != '\0') {
+            ++p;
+        }
+        if (*p == '\0') {
+            break;
+        }
+        ++p;
+    }
+    for (; found < count; ++found) {
+        m_fields[found] = {data, 0};
+    }
+}
+
 void CNMEAParser::ProcessGPGGA(const char* data) {
-    char field[kFieldSize];
-    ReadTime(data, 0, m_btGGAHour, m_btGGAMinute, m_btGGASecond);
-    ReadCoordinate(data, 1, 2, 'S', m_dGGALatitude);
-    ReadCoordinate(data, 3, 3, 'W', m_dGGALongitude);
-    if (GetField(data, field, 5, kFieldSize)) {
-        m_btGGAGPSQuality = static_cast<uint8_t>(field[0] - '0');
+    SplitFields(data, 9);
+    ReadTime(m_fields[0], m_btGGAHour, m_btGGAMinute, m_btGGASecond);
+    ReadCoordinate(m_fields[1], m_fields[2], 2, 'S', m_dGGALatitude);
+    ReadCoordinate(m_fields[3], m_fields[4], 3, 'W', m_dGGALongitude);
+    if (m_fields[5].length > 0) {
+        m_btGGAGPSQuality = static_cast<uint8_t>(m_fields[5].text[0] - '0');
     }
-    if (GetField(data, field, 6, kFieldSize)) {
-        m_btGGANumOfSatsInUse = static_cast<uint8_t>(IntInSpan(field, 0, 2));
+    if (m_fields[6].length > 0) {
+        m_btGGANumOfSatsInUse = static_cast<uint8_t>(PairAt(m_fields[6], 0));
     }
-    m_dGGAHDOP = DoubleField(data, 7, m_dGGAHDOP);
-    m_dGGAAltitude = DoubleField(data, 8, m_dGGAAltitude);
+    m_dGGAHDOP = DoubleField(m_fields[7], m_dGGAHDOP);
+    m_dGGAAltitude = DoubleField(m_fields[8], m_dGGAAltitude);
 
     // The hour is left out, so the first fix of a new hour looks older than the last one
     // and keeps the previous speed instead of dividing across the wrap.
@@ -341,99 +515,101 @@ void CNMEAParser::ProcessGPGGA(const char* data) {
 }
 
 void CNMEAParser::ProcessGPGSA(const char* data) {
-    char field[kFieldSize];
-    m_GSAMode = CharField(data, 0, m_GSAMode);
-    if (GetField(data, field, 1, kFieldSize)) {
-        m_btGSAFixMode = static_cast<uint8_t>(field[0] - '0');
+    SplitFields(data, 17);
+    m_GSAMode = CharField(m_fields[0], m_GSAMode);
+    if (m_fields[1].length > 0) {
+        m_btGSAFixMode = static_cast<uint8_t>(m_fields[1].text[0] - '0');
     }
     for (int i = 0; i < kGSASatelliteFields; ++i) {
-        m_wGSASatsInSolution[i] = GetField(data, field, 2 + i, kFieldSize)
-                                      ? static_cast<uint16_t>(IntInSpan(field, 0, 2))
-                                      : uint16_t{0};
+        const FieldText& field = m_fields[2 + i];
+        m_wGSASatsInSolution[i] =
+            field.length > 0 ? static_cast<uint16_t>(PairAt(field, 0)) : uint16_t{0};
     }
-    m_dGSAPDOP = DoubleField(data, 14, 0.0);
-    m_dGSAHDOP = DoubleField(data, 15, 0.0);
-    m_dGSAVDOP = DoubleField(data, 16, 0.0);
+    m_dGSAPDOP = DoubleField(m_fields[14], 0.0);
+    m_dGSAHDOP = DoubleField(m_fields[15], 0.0);
+    m_dGSAVDOP = DoubleField(m_fields[16], 0.0);
     ++m_dwGSACount;
 }
 
 void CNMEAParser::ProcessGPGSV(const char* data) {
-    char field[kFieldSize];
+    SplitFields(data, 19);
     // The table holds nine messages of four satellites; anything claiming more, or not
     // saying which message it is, cannot be placed and is dropped whole.
-    if (!GetField(data, field, 0, kFieldSize)) {
+    if (m_fields[0].length == 0) {
         return;
     }
-    const int total = ToInt(field);
+    const int total = IntField(m_fields[0], 0);
     if (total < 1 || total > 8) {
         return;
     }
-    if (!GetField(data, field, 1, kFieldSize)) {
+    if (m_fields[1].length == 0) {
         return;
     }
-    const int message = ToInt(field);
+    const int message = IntField(m_fields[1], 0);
     if (message < 1 || message > 9) {
         return;
     }
-    if (GetField(data, field, 2, kFieldSize)) {
-        m_wGSVTotalNumSatsInView = static_cast<uint16_t>(ToInt(field));
+    if (m_fields[2].length > 0) {
+        m_wGSVTotalNumSatsInView = static_cast<uint16_t>(IntField(m_fields[2], 0));
     }
     for (int k = 0; k < 4; ++k) {
         SatelliteInfo& satellite = m_GSVSatInfo[(message - 1) * 4 + k];
-        satellite.wPRN = static_cast<uint16_t>(IntField(data, 3 + 4 * k, 0));
-        satellite.wElevation = static_cast<uint16_t>(IntField(data, 4 + 4 * k, 0));
-        satellite.wAzimuth = static_cast<uint16_t>(IntField(data, 5 + 4 * k, 0));
-        satellite.wSignalQuality = static_cast<uint16_t>(IntField(data, 6 + 4 * k, 0));
+        satellite.wPRN = static_cast<uint16_t>(IntField(m_fields[3 + 4 * k], 0));
+        satellite.wElevation = static_cast<uint16_t>(IntField(m_fields[4 + 4 * k], 0));
+        satellite.wAzimuth = static_cast<uint16_t>(IntField(m_fields[5 + 4 * k], 0));
+        satellite.wSignalQuality = static_cast<uint16_t>(IntField(m_fields[6 + 4 * k], 0));
         satellite.bUsedInSolution = IsSatelliteUsed(satellite.wPRN) ? 1 : 0;
     }
     ++m_dwGSVCount;
 }
 
 void CNMEAParser::ProcessGPRMB(const char* data) {
-    m_RMBDataStatus = CharField(data, 0, 'V');
-    m_dRMBCrosstrackError = DoubleField(data, 1, 0.0);
-    m_RMBDirectionToSteer = CharField(data, 2, '?');
-    GetField(data, m_szRMBOriginWaypoint, 3, kFieldSize);
-    GetField(data, m_szRMBDestWaypoint, 4, kFieldSize);
-    ReadCoordinate(data, 5, 2, 'S', m_dRMBDestLatitude);
-    ReadCoordinate(data, 7, 3, 'W', m_dRMBDestLongitude);
-    m_dRMBRangeToDest = DoubleField(data, 9, 0.0);
-    m_dRMBBearingToDest = DoubleField(data, 10, 0.0);
-    m_dRMBDestClosingVelocity = DoubleField(data, 11, 0.0);
-    m_RMBArrivalStatus = CharField(data, 12, 'V');
+    SplitFields(data, 13);
+    m_RMBDataStatus = CharField(m_fields[0], 'V');
+    m_dRMBCrosstrackError = DoubleField(m_fields[1], 0.0);
+    m_RMBDirectionToSteer = CharField(m_fields[2], '?');
+    CopyField(m_fields[3], m_szRMBOriginWaypoint);
+    CopyField(m_fields[4], m_szRMBDestWaypoint);
+    ReadCoordinate(m_fields[5], m_fields[6], 2, 'S', m_dRMBDestLatitude);
+    ReadCoordinate(m_fields[7], m_fields[8], 3, 'W', m_dRMBDestLongitude);
+    m_dRMBRangeToDest = DoubleField(m_fields[9], 0.0);
+    m_dRMBBearingToDest = DoubleField(m_fields[10], 0.0);
+    m_dRMBDestClosingVelocity = DoubleField(m_fields[11], 0.0);
+    m_RMBArrivalStatus = CharField(m_fields[12], 'V');
     ++m_dwRMBCount;
 }
 
 void CNMEAParser::ProcessGPRMC(const char* data) {
-    char field[kFieldSize];
-    ReadTime(data, 0, m_btRMCHour, m_btRMCMinute, m_btRMCSecond);
+    SplitFields(data, 11);
+    ReadTime(m_fields[0], m_btRMCHour, m_btRMCMinute, m_btRMCSecond);
     // An empty status must not leave an old 'A' standing: callers trust the position
     // only while the status says the fix is valid.
-    m_RMCStatus = CharField(data, 1, 'V');
-    ReadCoordinate(data, 2, 2, 'S', m_dRMCLatitude);
-    ReadCoordinate(data, 4, 3, 'W', m_dRMCLongitude);
-    m_dRMCGroundSpeed = DoubleField(data, 6, 0.0);
-    m_dRMCCourse = DoubleField(data, 7, 0.0);
-    if (GetField(data, field, 8, kFieldSize)) {
-        m_btRMCDay = static_cast<uint8_t>(IntInSpan(field, 0, 2));
-        m_btRMCMonth = static_cast<uint8_t>(IntInSpan(field, 2, 2));
+    m_RMCStatus = CharField(m_fields[1], 'V');
+    ReadCoordinate(m_fields[2], m_fields[3], 2, 'S', m_dRMCLatitude);
+    ReadCoordinate(m_fields[4], m_fields[5], 3, 'W', m_dRMCLongitude);
+    m_dRMCGroundSpeed = DoubleField(m_fields[6], 0.0);
+    m_dRMCCourse = DoubleField(m_fields[7], 0.0);
+    if (m_fields[8].length > 0) {
+        m_btRMCDay = static_cast<uint8_t>(PairAt(m_fields[8], 0));
+        m_btRMCMonth = static_cast<uint8_t>(PairAt(m_fields[8], 2));
         // The sentence carries two year digits; the recordings are all from this century.
-        m_wRMCYear = static_cast<uint16_t>(IntInSpan(field, 4, 2) + 2000);
+        m_wRMCYear = static_cast<uint16_t>(PairAt(m_fields[8], 4) + 2000);
     }
-    m_dRMCMagVar = DoubleField(data, 9, 0.0);
-    if (GetField(data, field, 10, kFieldSize) && field[0] == 'W') {
+    m_dRMCMagVar = DoubleField(m_fields[9], 0.0);
+    if (CharField(m_fields[10], '\0') == 'W') {
         m_dRMCMagVar = -m_dRMCMagVar;
     }
     ++m_dwRMCCount;
 }
 
 void CNMEAParser::ProcessGPZDA(const char* data) {
-    ReadTime(data, 0, m_btZDAHour, m_btZDAMinute, m_btZDASecond);
-    m_btZDADay = static_cast<uint8_t>(IntField(data, 1, 1));
-    m_btZDAMonth = static_cast<uint8_t>(IntField(data, 2, 1));
+    SplitFields(data, 6);
+    ReadTime(m_fields[0], m_btZDAHour, m_btZDAMinute, m_btZDASecond);
+    m_btZDADay = static_cast<uint8_t>(IntField(m_fields[1], 1));
+    m_btZDAMonth = static_cast<uint8_t>(IntField(m_fields[2], 1));
     // An empty year gives 1 like an empty day or month, not the 2000 a fresh parser holds.
-    m_wZDAYear = static_cast<uint16_t>(IntField(data, 3, 1));
-    m_cZDALocalZoneHour = static_cast<int8_t>(IntField(data, 4, 0));
-    m_btZDALocalZoneMinute = static_cast<uint8_t>(IntField(data, 5, 0));
+    m_wZDAYear = static_cast<uint16_t>(IntField(m_fields[3], 1));
+    m_cZDALocalZoneHour = static_cast<int8_t>(IntField(m_fields[4], 0));
+    m_btZDALocalZoneMinute = static_cast<uint8_t>(IntField(m_fields[5], 0));
     ++m_dwZDACount;
 }

@@ -120,6 +120,21 @@ public:
     uint32_t m_dwZDACount;
 
 private:
+    // The most fields any handler reads: GSV's last satellite ends at field 18.
+    static constexpr int kMaxFields = 19;
+
+    // A field as GetField would copy it: where it starts and how many characters it keeps,
+    // 0 for an empty or absent one.
+    struct FieldText {
+        const char* text;
+        int length;
+    };
+
+    // Finds the first `count` fields of `data` in one pass, so a handler reading many fields
+    // does not walk the data from its start for each. Valid only while the handler runs.
+    void SplitFields(const char* data, int count);
+    FieldText m_fields[kMaxFields];
+
     void ProcessGPGGA(const char* data);
     void ProcessGPGSA(const char* data);
     void ProcessGPGSV(const char* data);

@@ -1,6 +1,8 @@
 #include "track/CNMEAParser.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -275,4 +277,102 @@ TEST(CNMEAParserReset, RestoresDefaultsButKeepsAssemblyAndSentenceCount) {
     Feed(parser, full.substr(20));
     EXPECT_EQ(parser.m_dwRMCCount, 1u);
     EXPECT_EQ(parser.m_dwCommandCount, 2u);
+}
+
+TEST(CNMEAParserAssembly, PiecesOfAnySizeGiveWhatSingleBytesGive) {
+    // Long data crosses the eight-byte steps of the fast path at every offset, with the
+    // '*' and the line end landing anywhere in a step.
+    std::string log;
+    for (int pad = 0; pad < 12; ++pad) {
+        log += Sentence("GPRMB,A,0.66,L," + std::string(static_cast<size_t>(pad), 'P') +
+                        ",004,4917.24,S,12309.57,W,001.3,052.5,000.5,A");
+        log += "$GPGSA," + std::string(static_cast<size_t>(pad), ' ') + "A,3,04,05,09\r\n";
+    }
+    log += "$X," + std::string(300, 'a') + "*00" + Sentence(kRMC);
+    for (size_t piece = 1; piece <= 40; ++piece) {
+        CNMEAParser pieces;
+        CNMEAParser bytes;
+        for (size_t offset = 0; offset < log.size(); offset += piece) {
+            Feed(pieces, log.substr(offset, piece));
+        }
+        for (char c : log) {
+            bytes.ProcessByte(static_cast<unsigned char>(c));
+        }
+        EXPECT_EQ(pieces.m_dwCommandCount, bytes.m_dwCommandCount);
+        EXPECT_EQ(pieces.m_dwCommandCount, 25u);
+        EXPECT_EQ(pieces.m_dwRMCCount, 1u);
+        EXPECT_EQ(pieces.m_wIndex, bytes.m_wIndex);
+        EXPECT_EQ(pieces.m_btChecksum, bytes.m_btChecksum);
+        EXPECT_EQ(0, std::memcmp(pieces.m_szData, bytes.m_szData, sizeof pieces.m_szData));
+        EXPECT_STREQ(pieces.m_szRMBOriginWaypoint, bytes.m_szRMBOriginWaypoint);
+        EXPECT_EQ(pieces.m_wGSASatsInSolution[2], 9);
+    }
+}
+
+TEST(CNMEAParserAssembly, FullDataBufferIsAbandonedAtItsLastByte) {
+    CNMEAParser parser;
+    Feed(parser, "$X," + std::string(300, 'b'));
+    EXPECT_EQ(parser.m_nState, 0);
+    EXPECT_EQ(parser.m_wIndex, CNMEAParser::kDataSize);
+    EXPECT_EQ(parser.m_szData[CNMEAParser::kDataSize - 1], 'b');
+    // 256 'b's XOR to zero, then the "X," of the address.
+    EXPECT_EQ(parser.m_btChecksum, 'X' ^ ',');
+}
+
+TEST(CNMEAParserNumbers, ReadExactlyAsFromCharsWouldOutsideTheShortForms) {
+    CNMEAParser parser;
+    // Ten digits and more leave the short path: in range they still count, past the range
+    // of an int they give 0.
+    Feed(parser, Sentence("GPZDA,,1234567890,99999999999,0000000002007,-2147483648,-0"));
+    EXPECT_EQ(parser.m_btZDADay, static_cast<uint8_t>(1234567890));
+    EXPECT_EQ(parser.m_btZDAMonth, 0);
+    EXPECT_EQ(parser.m_wZDAYear, 2007);
+    EXPECT_EQ(parser.m_cZDALocalZoneHour, 0);
+    EXPECT_EQ(parser.m_btZDALocalZoneMinute, 0);
+    Feed(parser, Sentence("GPRMC,,A,,,,,1.5e2,-0.0,,.25,W"));
+    EXPECT_EQ(parser.m_dRMCGroundSpeed, 150.0);
+    EXPECT_EQ(parser.m_dRMCCourse, 0.0);
+    EXPECT_TRUE(std::signbit(parser.m_dRMCCourse));
+    EXPECT_EQ(parser.m_dRMCMagVar, -0.25);
+    // Sixteen digits and more are rounded once by from_chars, not by a division.
+    Feed(parser, Sentence("GPRMC,,A,,,,,0.1234567890123456789,7.,,  +5,E"));
+    EXPECT_EQ(parser.m_dRMCGroundSpeed, 0.1234567890123456789);
+    EXPECT_EQ(parser.m_dRMCCourse, 7.0);
+    EXPECT_EQ(parser.m_dRMCMagVar, 5.0);
+    Feed(parser, Sentence("GPGGA,,,,,,,,inf,nan"));
+    EXPECT_TRUE(std::isinf(parser.m_dGGAHDOP));
+    EXPECT_TRUE(std::isnan(parser.m_dGGAAltitude));
+}
+
+TEST(CNMEAParserNumbers, FieldsAreCutAtTwentyFourCharacters) {
+    CNMEAParser parser;
+    // The 25th digit falls off, so the speed is a tenth of what the text says.
+    Feed(parser, Sentence("GPRMC,,A,,,,,0000000000000000000012345,1" + std::string(30, '0')));
+    EXPECT_EQ(parser.m_dRMCGroundSpeed, 1234.0);
+    EXPECT_EQ(parser.m_dRMCCourse, 1e23);
+    Feed(parser, Sentence("GPRMB,A,,," + std::string(30, 'w') + ",short"));
+    EXPECT_EQ(std::string(parser.m_szRMBOriginWaypoint), std::string(24, 'w'));
+    Feed(parser, Sentence("GPRMB,A,,,ab"));
+    // Only the text and its terminator are written; what was past it stays.
+    EXPECT_STREQ(parser.m_szRMBOriginWaypoint, "ab");
+    EXPECT_EQ(parser.m_szRMBOriginWaypoint[3], 'w');
+    EXPECT_EQ(parser.m_szRMBDestWaypoint[0], '\0');
+    EXPECT_EQ(parser.m_szRMBDestWaypoint[1], 'h');
+}
+
+TEST(CNMEAParserFields, StarEndsAFieldButOnlyCommasCountFields) {
+    CNMEAParser parser;
+    parser.ProcessSentence("GPZDA", "12*34,05*,06,2001*7,*,3");
+    EXPECT_EQ(parser.m_btZDAHour, 12);
+    EXPECT_EQ(parser.m_btZDAMinute, 0);
+    EXPECT_EQ(parser.m_btZDADay, 5);
+    EXPECT_EQ(parser.m_btZDAMonth, 6);
+    EXPECT_EQ(parser.m_wZDAYear, 2001);
+    EXPECT_EQ(parser.m_cZDALocalZoneHour, 0);
+    EXPECT_EQ(parser.m_btZDALocalZoneMinute, 3);
+    parser.ProcessSentence("GPZD", "1,1,1");
+    parser.ProcessSentence("GPZDAX", "1,1,1");
+    parser.ProcessSentence("", "1,1,1");
+    EXPECT_EQ(parser.m_dwZDACount, 1u);
+    EXPECT_EQ(parser.m_dwCommandCount, 4u);
 }
