@@ -2,6 +2,7 @@
 
 #include "app/skin/SkinBackgrounds.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QPainter>
 #include <QStyle>
@@ -64,7 +65,20 @@ void LayoutMainFrame(QWidget* frame) {
 } // namespace
 
 int SkinSE_LoadSkinResourceFromZIP(const QString& path, const QString& /*password*/) {
-    return path.isEmpty() || QFileInfo(path).isReadable() ? 1 : 0;
+    if (!path.isEmpty() && !QFileInfo(path).isReadable()) {
+        return 0;
+    }
+    // The built-in look: the G-sensor values sit on the chart's dark top edge, so they are
+    // drawn light on dark, each in its curve's colour, and small enough for six decimals.
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        app->setStyleSheet(QStringLiteral(
+            "QLabel[skinElement=\"static.x\"], QLabel[skinElement=\"static.y\"],"
+            " QLabel[skinElement=\"static.z\"] { background: rgb(20, 20, 24); font-size: 8pt; }"
+            " QLabel[skinElement=\"static.x\"] { color: rgb(110, 110, 255); }"
+            " QLabel[skinElement=\"static.y\"] { color: rgb(235, 70, 70); }"
+            " QLabel[skinElement=\"static.z\"] { color: rgb(70, 225, 70); }"));
+    }
+    return 1;
 }
 
 void SkinSE_SubclassWindow(QWidget* window, const QString& element) {
