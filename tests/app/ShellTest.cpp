@@ -1,0 +1,113 @@
+// The shell wiring the panes together on the real engine, headless: a chosen clip fills
+// the chart's and the dial's stores, its track lines reach them, and the keys drive it.
+#include "app/COstvikShell.h"
+#include "instruments/CMyStatic.h"
+#include "instruments/CSpeedStatic.h"
+#include "playback/CVideoViewDlg.h"
+#include "playback/mivex.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QString kData = QStringLiteral(OSTVIK_TESTDATA);
+
+bool PumpUntil(const std::function<bool()>& done, int milliseconds = 10000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < milliseconds) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return done();
+}
+
+class Shell : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MivexOptions engine;
+        engine.headless = true;
+        shell = std::make_unique<COstvikShell>(engine);
+        shell->show();
+        QObject::connect(shell->VideoView(), &CVideoViewDlg::clipStarted, [this] { ++started; });
+    }
+    void TearDown() override { shell.reset(); }
+
+    void Key(int key) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(shell.get(), &press);
+        QApplication::sendEvent(shell.get(), &release);
+    }
+
+    std::unique_ptr<COstvikShell> shell;
+    int started = 0;
+};
+
+TEST_F(Shell, ChosenClipFillsTheChartAndTheDialFromItsBlocks) {
+    shell->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    EXPECT_EQ(shell->GetCurrentFile(), kData + "/drive.MP4");
+    EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 12u);
+    EXPECT_EQ(shell->SpeedDial()->m_model.m_records.size(), 12u);
+    EXPECT_EQ(shell->MapStore().size(), 12u);
+}
+
+TEST_F(Shell, SidecarClipGetsItsTrackWhenPlaybackStarts) {
+    shell->AddClips({kData + "/sidecar.MOV"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    // No blocks in the clip: the sidecar was read as NMEA, then its lines were dispatched.
+    EXPECT_EQ(shell->MapStore().size(), 8u);
+    EXPECT_EQ(shell->MapStore().m_fixStatus[7], 'A');
+    EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 8u);
+    EXPECT_EQ(shell->SpeedDial()->m_model.m_records.size(), 8u);
+}
+
+TEST_F(Shell, SpacePausesAndResumesAndArrowsSeek) {
+    shell->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    shell->activateWindow();
+    Key(Qt::Key_Space);
+    EXPECT_EQ(mivex_get_play_status(), 2);
+    Key(Qt::Key_Space);
+    EXPECT_EQ(mivex_get_play_status(), 1);
+    Key(Qt::Key_Right);
+    ASSERT_TRUE(PumpUntil([] { return mivex_curr_play_time() >= 5.0; }, 1500))
+        << mivex_curr_play_time();
+    Key(Qt::Key_Right);
+    ASSERT_TRUE(PumpUntil([] { return mivex_curr_play_time() >= 10.0; }, 1500))
+        << mivex_curr_play_time();
+    Key(Qt::Key_Left);
+    EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() < 7.0; }, 1500))
+        << mivex_curr_play_time();
+}
+
+TEST_F(Shell, NextAndPreviousStepThroughTheClips) {
+    shell->AddClips({kData + "/drive.MP4", kData + "/south.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
+    shell->PlayNext();
+    ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
+    EXPECT_EQ(shell->GetCurrentFile(), kData + "/south.MP4");
+    EXPECT_EQ(shell->VideoView()->TotalText(), "00:00:06");
+    shell->PlayNext(); // past the last clip: nothing
+    EXPECT_EQ(shell->GetCurrentFile(), kData + "/south.MP4");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    return RUN_ALL_TESTS();
+}
