@@ -7,7 +7,8 @@ PACKAGES=(
     # toolchain
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
     # the player: Qt 6 widgets, the mpv engine, and a virtual X server for window tests
-    qt6-base-dev libqt6opengl6-dev libmpv-dev libgl-dev xvfb xauth
+    qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libmpv-dev libgl-dev
+    libgl1-mesa-dri libglx-mesa0 libegl-mesa0 fontconfig xvfb xauth
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
     # test clips and the tools we measure against
