@@ -5,9 +5,9 @@ top="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-600}"
 bash "$top/scripts/build.sh"
 fuzz="$top/build/tests/fuzz"
-for bin in "$fuzz"/fuzz_*; do
-    [ -x "$bin" ] && [ -f "$bin" ] || continue
-    name="$(basename "$bin")"
+for source in "$top"/tests/fuzz/fuzz_*.cpp; do
+    name="$(basename "$source" .cpp)"
+    bin="$fuzz/$name"
     echo "== $name for ${seconds}s"
     mkdir -p "$fuzz/$name.corpus"
     "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
