@@ -50,6 +50,8 @@ public:
     static CVideoViewDlg* Instance();
 
     bool OpenClip(const QString& path);
+    // False while OpenClip would be refused for coming too soon after the last open.
+    bool WouldAcceptOpen() const { return m_openGate.WouldAccept(m_clock()); }
     void StopClip();
     void TogglePlayPause();
     bool SeekToFraction(double fraction);

@@ -62,8 +62,12 @@ bool EndedNearTheEnd(const QString& currentText, const QString& totalText) {
     return seconds(totalText) - seconds(currentText) < 2;
 }
 
+bool COpenGate::WouldAccept(uint32_t nowMs) const {
+    return static_cast<uint32_t>(nowMs - m_lastAccepted) >= 1000;
+}
+
 bool COpenGate::Accept(uint32_t nowMs) {
-    if (static_cast<uint32_t>(nowMs - m_lastAccepted) < 1000) {
+    if (!WouldAccept(nowMs)) {
         return false;
     }
     m_lastAccepted = nowMs;

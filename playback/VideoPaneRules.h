@@ -31,6 +31,8 @@ bool EndedNearTheEnd(const QString& currentText, const QString& totalText);
 class COpenGate {
 public:
     bool Accept(uint32_t nowMs);
+    // Whether Accept would answer true now, without taking the open.
+    bool WouldAccept(uint32_t nowMs) const;
 
 private:
     uint32_t m_lastAccepted = 0;
