@@ -1,20 +1,21 @@
 #include "app/COstvikShell.h"
 
+#include "app/CShellTrackLink.h"
 #include "app/skin/SkinSE.h"
 #include "instruments/CGSensesDlg.h"
 #include "instruments/CMySliderCtrl.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
-#include "library/CDlgSetup.h"
+#include "library/CPlaylistDlg.h"
+#include "library/CVideoPaneLink.h"
 #include "playback/CVideoViewDlg.h"
-#include "track/EmbeddedTrack.h"
-#include "track/SidecarLog.h"
 #include "track/TrackDispatch.h"
 
-#include <QFile>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeySequence>
 #include <QLabel>
-#include <QPushButton>
+#include <QMimeData>
 #include <QResizeEvent>
 #include <QShortcut>
 #include <QSlider>
@@ -43,11 +44,15 @@ COstvikShell::COstvikShell(const MivexOptions& engine, QWidget* parent) : QWidge
     m_hiddenSpeed->hide();
 
     m_video = new CVideoViewDlg(this, engine);
-    m_gsenses = new CGSensesDlg(this);
     m_dial = new CSpeedStatic(this);
-    m_setup = new QPushButton(tr("Setup"), this);
-    SkinSE_SubclassWindow(m_setup, QStringLiteral("list.btn.setup"));
-    connect(m_setup, &QPushButton::clicked, this, &COstvikShell::OpenSetup);
+    m_videoLink = std::make_unique<CVideoPaneLink>(m_video);
+    m_trackLink = std::make_unique<CShellTrackLink>(m_mapStore, *m_dial);
+    CPlaylistDlg::Links links;
+    links.video = m_videoLink.get();
+    links.map = m_trackLink.get();
+    m_playlist = new CPlaylistDlg(this, links);
+    m_gsenses = new CGSensesDlg(this);
+    setAcceptDrops(true);
 
     m_mapStore.SetSpeedDial(&m_dial->m_model);
     SetTrackLineConsumers(
@@ -78,52 +83,23 @@ COstvikShell::~COstvikShell() {
 }
 
 void COstvikShell::AddClips(const QStringList& paths) {
-    const bool wasEmpty = m_clips.isEmpty();
-    for (const QString& path : paths) {
-        if (!m_clips.contains(path)) {
-            m_clips.append(path);
-        }
-    }
-    if (wasEmpty && !m_clips.isEmpty()) {
-        PlayItem(0);
-    }
+    m_playlist->AddAndPlay(paths);
 }
 
-void COstvikShell::PlayItem(int index) {
-    if (index < 0 || index >= m_clips.size()) {
-        return;
-    }
-    m_currentFile = m_clips.at(index);
-    const std::string path = QFile::encodeName(m_currentFile).toStdString();
-    CMyStatic* chart = CMyStatic::Instance();
-    const bool embedded = LoadEmbeddedTrack(path, {m_mapStore, chart->m_store, m_dial->m_model});
-    chart->update();
-    if (!m_video->OpenClip(m_currentFile)) {
-        return;
-    }
-    if (!embedded) {
-        m_mapStore.LoadNmeaLog(SidecarPathFor(path));
-    }
+QString COstvikShell::GetCurrentFile() const {
+    return m_playlist->GetCurrentFile();
 }
 
 void COstvikShell::PlayNext() {
-    if (m_currentFile.isEmpty()) {
-        return;
-    }
-    PlayItem(m_clips.indexOf(m_currentFile) + 1);
+    m_playlist->PlayNext();
 }
 
 void COstvikShell::PlayPrev() {
-    if (m_currentFile.isEmpty()) {
-        return;
-    }
-    PlayItem(m_clips.indexOf(m_currentFile) - 1);
+    m_playlist->PlayPrev();
 }
 
 void COstvikShell::PlayCurrent() {
-    if (!m_currentFile.isEmpty()) {
-        PlayItem(m_clips.indexOf(m_currentFile));
-    }
+    m_playlist->PlayCurrent();
 }
 
 void COstvikShell::SetPlayButtonLook(bool playFace) {
@@ -147,14 +123,28 @@ void COstvikShell::SetTimeText(const QString& text) {
     m_hiddenTime->setText(text);
 }
 
-void COstvikShell::OpenSetup() {
-    RunSetupDialog(this);
-}
-
 void COstvikShell::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     SkinSE_SetLayoutMainFrame(this);
     const QSize size = event->size();
     m_dial->setGeometry(size.width() - kDialWidth - 14, size.height() - kDialHeight - 14,
                         kDialWidth, kDialHeight);
+}
+
+void COstvikShell::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+// Files and folders dropped anywhere on the window go to the playlist.
+void COstvikShell::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths.append(url.toLocalFile());
+        }
+    }
+    event->acceptProposedAction();
+    m_playlist->AddDroppedPaths(paths);
 }

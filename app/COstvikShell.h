@@ -1,7 +1,7 @@
-// The window that holds the panes until the main window and the playlist pane are built:
-// the video pane, the G-sensor pane, the speed dial and the setup button, the hidden
-// progress slider, time label and speed slider the video pane keeps in step, and a plain
-// list of the clips given on the command line that the transport steps through.
+// The window that holds the panes until the main window is built: the video pane, the
+// playlist, the G-sensor pane and the speed dial, and the hidden progress slider, time label
+// and speed slider the video pane keeps in step. It wires the playlist to the video pane and
+// to the track the map will show.
 #pragma once
 
 #include "playback/IVideoPaneHost.h"
@@ -10,12 +10,16 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
+
 class CGSensesDlg;
 class CMySliderCtrl;
+class CPlaylistDlg;
+class CShellTrackLink;
+class CVideoPaneLink;
 class CSpeedStatic;
 class CVideoViewDlg;
 class QLabel;
-class QPushButton;
 class QSlider;
 struct MivexOptions;
 
@@ -26,10 +30,8 @@ public:
     explicit COstvikShell(const MivexOptions& engine, QWidget* parent = nullptr);
     ~COstvikShell() override;
 
-    // Appends clips to the list; the first clip added to an empty list is played.
+    // Adds the clips to the playlist and plays the first of them.
     void AddClips(const QStringList& paths);
-    // Prepares the clip's track and opens it, as choosing it in a playlist does.
-    void PlayItem(int index);
 
     void SetPlayButtonLook(bool playFace) override;
     void SetSpeedFromSlider() override;
@@ -38,27 +40,27 @@ public:
     void SetTimeText(const QString& text) override;
     unsigned long SavedVolume() const override { return m_savedVolume; }
     void SetSavedVolume(unsigned long volume) override { m_savedVolume = volume; }
-    QString GetCurrentFile() const override { return m_currentFile; }
+    QString GetCurrentFile() const override;
     void PlayNext() override;
     void PlayPrev() override;
     void PlayCurrent() override;
 
     CVideoViewDlg* VideoView() const { return m_video; }
     CGSensesDlg* GSenses() const { return m_gsenses; }
+    CPlaylistDlg* Playlist() const { return m_playlist; }
     CSpeedStatic* SpeedDial() const { return m_dial; }
     const CMapTrackStore& MapStore() const { return m_mapStore; }
-    const QStringList& Clips() const { return m_clips; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
-    void OpenSetup();
-
     CVideoViewDlg* m_video = nullptr;
+    CPlaylistDlg* m_playlist = nullptr;
     CGSensesDlg* m_gsenses = nullptr;
     CSpeedStatic* m_dial = nullptr;
-    QPushButton* m_setup = nullptr;
     CMySliderCtrl* m_hiddenProgress = nullptr;
     QLabel* m_hiddenTime = nullptr;
     QSlider* m_hiddenSpeed = nullptr;
@@ -66,6 +68,6 @@ private:
     // The map view's positions, kept here until the map view exists, so that track
     // lines reach the dial through it as they will then.
     CMapTrackStore m_mapStore;
-    QStringList m_clips;
-    QString m_currentFile;
+    std::unique_ptr<CVideoPaneLink> m_videoLink;
+    std::unique_ptr<CShellTrackLink> m_trackLink;
 };

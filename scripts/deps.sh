@@ -9,8 +9,13 @@ PACKAGES=(
     # the player: Qt 6 widgets, the mpv engine, and a virtual X server for window tests
     qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libmpv-dev libgl-dev
     libgl1-mesa-dri libglx-mesa0 libegl-mesa0 fontconfig xvfb xauth
+    # the camera's drive: USB and block devices through libudev (udisks2 is asked over D-Bus
+    # when it runs, and not needed otherwise)
+    libudev-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
+    # a fake camera for the discovery tests
+    umockdev libumockdev-dev
     # test clips and the tools we measure against
     ffmpeg fonts-dejavu-core libimage-exiftool-perl gpsbabel mpv
 )

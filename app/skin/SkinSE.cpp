@@ -49,8 +49,8 @@ void LayoutVideoView(QWidget* pane) {
     Place(pane, "static.speed", {w - 180, h - 24, 176, 16});
 }
 
-// The main window: the video pane on the left, the G-sensor pane and the setup button on
-// the right; the speed dial is placed by the window itself.
+// The main window: the video pane on the left, the G-sensor pane and the playlist on the
+// right; the speed dial, under the playlist, is placed by the window itself.
 void LayoutMainFrame(QWidget* frame) {
     const int w = frame->width();
     const int h = frame->height();
@@ -59,7 +59,9 @@ void LayoutMainFrame(QWidget* frame) {
     constexpr int kGSensesHeight = 189;
     Place(frame, "videoview", {0, 0, w - side, h});
     Place(frame, "gsenses", {w - side, 0, side, kGSensesHeight});
-    Place(frame, "list.btn.setup", {w - side + 8, kGSensesHeight + 8, 90, 26});
+    constexpr int kDialRoom = 138;
+    Place(frame, "playlist",
+          {w - side, kGSensesHeight, side, std::max(0, h - kGSensesHeight - kDialRoom)});
 }
 
 } // namespace

@@ -1,0 +1,67 @@
+#include "library/CClipListModel.h"
+
+#include <QFileInfo>
+
+QString CClipListModel::text(int index) const {
+    return index >= 0 && index < count() ? m_paths.at(index) : QString();
+}
+
+int CClipListModel::append(const QString& path) {
+    const int index = count();
+    beginInsertRows({}, index, index);
+    m_paths.append(path);
+    endInsertRows();
+    return index;
+}
+
+void CClipListModel::remove(int index) {
+    if (index < 0 || index >= count()) {
+        return;
+    }
+    beginRemoveRows({}, index, index);
+    m_paths.removeAt(index);
+    endRemoveRows();
+    if (m_selection == index) {
+        select(-1);
+    } else if (m_selection > index) {
+        select(m_selection - 1);
+    }
+}
+
+void CClipListModel::select(int index) {
+    const int selection = index >= 0 && index < count() ? index : -1;
+    if (selection != m_selection) {
+        m_selection = selection;
+        emit selectionChanged(m_selection);
+    }
+}
+
+int CClipListModel::find(const QString& path) const {
+    const int n = count();
+    for (int k = 1; k <= n; ++k) {
+        const int i = k % n;
+        if (m_paths.at(i) == path) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+int CClipListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant CClipListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= count()) {
+        return {};
+    }
+    const QString& path = m_paths.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return QFileInfo(path).fileName();
+    case Qt::ToolTipRole:
+        return path;
+    default:
+        return {};
+    }
+}

@@ -1,0 +1,40 @@
+// The playlist's entries: full clip paths in the order they were added, and which one is
+// selected. The list view shows it (file name, full path as tooltip); the playlist pane
+// treats it as its store, so every rule about indexes and the selection lives here.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QStringList>
+
+class CClipListModel : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int count() const { return static_cast<int>(m_paths.size()); }
+    // The path at `index`; empty when out of range.
+    QString text(int index) const;
+    // Adds at the end and answers the new entry's index.
+    int append(const QString& path);
+    // Later entries move up; a later selection follows its entry, and removing the selected
+    // entry leaves none selected.
+    void remove(int index);
+    int selection() const { return m_selection; }
+    // Any index out of range, -1 included, clears the selection.
+    void select(int index);
+    // The entry whose path is exactly `path`, searched from the second entry to the last,
+    // then the first; -1 when none. Linux names are case-sensitive, and a path must not
+    // match a longer one that merely begins with it.
+    int find(const QString& path) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+signals:
+    void selectionChanged(int selection);
+
+private:
+    QStringList m_paths;
+    int m_selection = -1;
+};

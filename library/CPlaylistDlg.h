@@ -1,0 +1,126 @@
+// The playlist pane: the clips the user can play, and the one place that decides which clip
+// is opened. Double-click, Enter, the file dialog, a drop and the transport's Next, Previous
+// and Play all end in PlayItem, which loads the clip's track, has the video pane open it
+// and moves the selection. The pane also lists the clips of the dash camera when it is
+// plugged in over USB and drops vanished files when it is pulled.
+#pragma once
+
+#include "library/CCameraLocator.h"
+#include "library/CDeviceNotify.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class CClipListModel;
+class CUdisksMounter;
+class IPlaylistMapView;
+class IPlaylistVideoPane;
+class QCheckBox;
+class QListView;
+class QPushButton;
+
+class CPlaylistDlg : public QWidget {
+    Q_OBJECT
+
+public:
+    enum ControlId {
+        IDC_LIST = 1009,
+        IDC_EXPLORE = 1010,
+        IDC_DELETE = 1011,
+        IDC_SETUP = 1012,
+        IDC_RECYCLE = 1020,
+    };
+    static constexpr int kCameraTimerId = 1000;
+    static constexpr int kCameraTickMs = 50;
+    static constexpr int kCameraRetries = 100;
+
+    // What the pane works with; the wiring root fills it, tests hand in their own.
+    struct Links {
+        IPlaylistVideoPane* video = nullptr;
+        IPlaylistMapView* map = nullptr;
+        MountTableSource mounts = ReadMountInfo;
+        // Whether to ask udisks2 to mount a camera volume that nobody mounted.
+        bool mountThroughUdisks = true;
+    };
+
+    CPlaylistDlg(QWidget* parent, Links links);
+    ~CPlaylistDlg() override;
+
+    static CPlaylistDlg* Instance();
+
+    void PlayItem(int index);
+    void PlayNext();
+    void PlayPrev();
+    void PlayCurrent();
+    const QString& GetCurrentFile() const { return m_currentFile; }
+    const QString& SidecarPath() const { return m_sidecarPath; }
+    void RemoveMissingFiles() { RemoveMissingFiles(QString()); }
+
+    // Adds the paths not yet listed, in their order, and plays the first of them (listed
+    // before or not): what the file dialog, the command line and a drop do.
+    void AddAndPlay(const QStringList& paths);
+    // A drop from a file manager: files and the clips of folders, in name order per folder.
+    void AddDroppedPaths(const QStringList& paths);
+    void Explore();
+    void Delete();
+    void Setup();
+
+    int FindCameraDrive();
+    void LoadCameraFiles();
+    int IsUsbDevicePresent(unsigned vendor, unsigned product) const;
+    std::vector<DriveRecord> ScanRemovableDrives() const;
+    void OnDeviceChange(CDeviceNotify::Change change);
+
+    // Asks for the clips to add; empty for cancel. Tests set their own.
+    void SetOpenFilesPrompt(std::function<QStringList()> prompt) {
+        m_openFilesPrompt = std::move(prompt);
+    }
+
+    CClipListModel* List() const { return m_list; }
+    QListView* ListView() const { return m_view; }
+    QCheckBox* RecycleBox() const { return m_recycle; }
+    bool WrapAround() const { return m_wrapAround != 0; }
+    const QString& CameraFolder() const { return m_cameraFolder; }
+    bool CameraFound() const { return m_cameraFound != 0; }
+    bool CameraSearchRunning() const { return m_cameraTimer.isActive(); }
+    int CameraCountdown() const { return m_cameraCountdown; }
+    bool DeviceNotifyRegistered() const { return m_deviceNotify.IsRegistered(); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateControls();
+    void OnCameraTick();
+    // Also drops the entries below `goneFolder`, the folder of a device that went away: its
+    // mount may linger for a moment and still answer for the files.
+    void RemoveMissingFiles(const QString& goneFolder);
+    void SyncViewSelection(int selection);
+
+    IPlaylistVideoPane* m_video;
+    IPlaylistMapView* m_map;
+    QString m_currentFile;
+    QString m_sidecarPath;
+    int m_wrapAround = 0;
+    int m_cameraCountdown = 0;
+    CDeviceNotify m_deviceNotify;
+    QString m_cameraFolder;
+    int m_cameraFound = 0;
+    CCameraLocator m_locator;
+    std::unique_ptr<CUdisksMounter> m_mounter;
+    QTimer m_cameraTimer;
+    std::function<QStringList()> m_openFilesPrompt;
+
+    CClipListModel* m_list = nullptr;
+    QListView* m_view = nullptr;
+    QPushButton* m_explore = nullptr;
+    QPushButton* m_delete = nullptr;
+    QPushButton* m_setup = nullptr;
+    QCheckBox* m_recycle = nullptr;
+};

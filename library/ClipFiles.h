@@ -1,0 +1,21 @@
+// Which files are clips: the file dialog's kinds (.mov, .avi, .mp4) and the camera's (.MP4),
+// each matched whatever the letter case, and the clips of a folder in name order (Linux
+// lists a folder in no order worth keeping).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The file dialog's filter text.
+QString VideoFileFilter();
+
+// True for a name ending in .mov, .avi or .mp4, in any letter case.
+bool IsVideoFileName(const QString& name);
+
+// Full paths of the files (not folders) directly in `folder` whose names end in one of
+// `suffixes` (without the dot, any letter case), sorted by name.
+QStringList FilesInFolder(const QString& folder, const QStringList& suffixes);
+
+// What a drop of `paths` adds: clip files as they are, folders replaced by their clips in
+// name order; anything else left out.
+QStringList ClipsOfDroppedPaths(const QStringList& paths);

@@ -1,0 +1,67 @@
+// Stand-ins for the video pane and the map that the playlist pane drives: the video pane
+// refuses an open within a second of the last accepted one on a clock the test moves, and
+// both record what they were asked, in order.
+#pragma once
+
+#include "library/IPlaylistMapView.h"
+#include "library/IPlaylistVideoPane.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+class FakeVideoPane : public IPlaylistVideoPane {
+public:
+    explicit FakeVideoPane(QStringList* calls) : m_calls(calls) {}
+
+    bool WouldAcceptOpen() const override { return !m_opened || now - m_lastOpen >= 1000; }
+    bool OpenClip(const QString& path) override {
+        m_calls->append("open " + path);
+        if (!WouldAcceptOpen()) {
+            return false;
+        }
+        m_opened = true;
+        m_lastOpen = now;
+        if (failing.contains(path)) {
+            playing.clear();
+            return false;
+        }
+        playing = path;
+        return true;
+    }
+    void StopClip() override {
+        m_calls->append("stop");
+        playing.clear();
+    }
+
+    uint32_t now = 5000;
+    QString playing;
+    QSet<QString> failing;
+
+private:
+    QStringList* m_calls;
+    bool m_opened = false;
+    uint32_t m_lastOpen = 0;
+};
+
+class FakeMapView : public IPlaylistMapView {
+public:
+    explicit FakeMapView(QStringList* calls) : m_calls(calls) {}
+
+    bool LoadEmbeddedTrack(const QString& clipPath) override {
+        m_calls->append("track " + clipPath);
+        track = clipPath;
+        return withFix.contains(clipPath);
+    }
+    void LoadNmeaLog(const QString& sidecarPath) override {
+        m_calls->append("nmea " + sidecarPath);
+    }
+
+    QString track;
+    QSet<QString> withFix;
+
+private:
+    QStringList* m_calls;
+};
