@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
                 const QPixmap picture = screen->grabWindow(0).copy(shell.frameGeometry());
                 picture.save(grabPath);
                 std::printf("time %s\n", qPrintable(shell.VideoView()->TimeLabel()->text()));
+                std::printf("clip %s\n", qPrintable(shell.GetCurrentFile()));
                 std::fflush(stdout);
             }
             QApplication::quit();

@@ -4,6 +4,7 @@
 #include "library/CClipListModel.h"
 #include "library/CDlgSetup.h"
 #include "library/CUdisksMounter.h"
+#include "library/ClipFileDialog.h"
 #include "library/ClipFiles.h"
 #include "library/IPlaylistMapView.h"
 #include "library/IPlaylistVideoPane.h"
@@ -14,7 +15,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QListView>
@@ -26,18 +26,13 @@ namespace {
 
 CPlaylistDlg* g_instance = nullptr;
 
+constexpr int kButtonRowTop = 2;
+constexpr int kButtonRowHeight = 24;
+
 // Controls keep their places in dialog units of the pane's 8-point font.
 QRect FromDialogUnits(int x, int y, int width, int height) {
     return {static_cast<int>(x * 1.5), static_cast<int>(y * 1.625), static_cast<int>(width * 1.5),
             static_cast<int>(height * 1.625)};
-}
-
-QStringList AskForClips(QWidget* owner) {
-    // Qt's own dialog matches the patterns whatever the letter case (CLIP.MOV and clip.mp4
-    // both show); a desktop's native one may not.
-    return QFileDialog::getOpenFileNames(owner, QObject::tr("Add clips"), QString(),
-                                         VideoFileFilter(), nullptr,
-                                         QFileDialog::DontUseNativeDialog);
 }
 
 } // namespace
@@ -327,6 +322,12 @@ void CPlaylistDlg::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const QSize size = event->size();
     m_view->setGeometry(8, 28, size.width() - 16, size.height() - 36);
+    // The template's button rectangles reach below y = 28, into the list; the row keeps
+    // their places across and sits in the strip above the list.
+    for (QWidget* button : {static_cast<QWidget*>(m_explore), static_cast<QWidget*>(m_delete),
+                            static_cast<QWidget*>(m_setup), static_cast<QWidget*>(m_recycle)}) {
+        button->setGeometry(button->x(), kButtonRowTop, button->width(), kButtonRowHeight);
+    }
 }
 
 bool CPlaylistDlg::eventFilter(QObject* watched, QEvent* event) {

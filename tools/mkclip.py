@@ -229,8 +229,11 @@ def data_subtitles(records, seconds):
     return "\n".join(cues)
 
 
-def write_video(path, container, seconds, size, fps, burn_records, data_records):
-    source = f"testsrc2=size={size}:rate={fps}:duration={seconds}"
+def write_video(path, container, seconds, size, fps, burn_records, data_records, colour=None):
+    if colour:
+        source = f"color=c={colour}:size={size}:rate={fps}:duration={seconds}"
+    else:
+        source = f"testsrc2=size={size}:rate={fps}:duration={seconds}"
     cmd = ["ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i", source]
     with tempfile.NamedTemporaryFile("w", suffix=".filter") as script, \
             tempfile.NamedTemporaryFile("w", suffix=".srt") as cues:
@@ -444,6 +447,9 @@ def build_parser():
                         help="GPS status of every record (default A)")
     parser.add_argument("--burn", action="store_true",
                         help="draw each second's number and speed on the picture")
+    parser.add_argument("--colour", metavar="COLOUR",
+                        help="a picture of one colour (an ffmpeg colour: red, 0x00ff00, ...) "
+                             "instead of the test pattern")
     parser.add_argument("--no-embedded", action="store_true",
                         help="write no records after the video")
     parser.add_argument("--block-spacing", type=parse_spacing, default=DEFAULT_SPACING,
@@ -526,7 +532,8 @@ def main(argv=None):
 
     try:
         write_video(args.output, container, video_seconds, args.size, args.fps,
-                    records if args.burn else None, records if args.data_subtitles else None)
+                    records if args.burn else None, records if args.data_subtitles else None,
+                    args.colour)
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:

@@ -290,6 +290,11 @@ TEST_F(Playlist, TheListFillsThePaneBelowTheButtons) {
     pane->resize(300, 400);
     pane->show();
     EXPECT_EQ(pane->ListView()->geometry(), QRect(8, 28, 284, 364));
+    // The buttons in the strip above it: the explore button 21 dialog units across, 1.5 px
+    // each, at its template's x.
+    const QRect explore = pane->findChild<QWidget*>("1010")->geometry();
+    EXPECT_EQ(explore.x(), 31);
+    EXPECT_LE(explore.bottom(), 27);
 }
 
 } // namespace
