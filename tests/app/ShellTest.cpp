@@ -3,12 +3,16 @@
 #include "app/COstvikShell.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
+#include "library/CClipListModel.h"
+#include "library/CPlaylistDlg.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/mivex.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QKeyEvent>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -99,6 +103,24 @@ TEST_F(Shell, NextAndPreviousStepThroughTheClips) {
     EXPECT_EQ(shell->VideoView()->TotalText(), "00:00:06");
     shell->PlayNext(); // past the last clip: nothing
     EXPECT_EQ(shell->GetCurrentFile(), kData + "/south.MP4");
+}
+
+TEST_F(Shell, PlayingClipThatVanishesStopsAndLeavesTheList) {
+    QTemporaryDir dir;
+    const QString clip = dir.filePath("CLIP0001.MP4");
+    ASSERT_TRUE(QFile::copy(kData + "/drive.MP4", clip));
+    shell->AddClips({kData + "/south.MP4", clip});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
+    shell->Playlist()->PlayItem(1);
+    ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
+    ASSERT_TRUE(QFile::remove(clip));
+    shell->Playlist()->RemoveMissingFiles();
+    EXPECT_EQ(shell->Playlist()->List()->count(), 1);
+    EXPECT_EQ(shell->GetCurrentFile(), "");
+    EXPECT_EQ(mivex_get_play_status(), kMivexStopped);
+    EXPECT_FALSE(shell->VideoView()->TickRunning());
+    PumpUntil([] { return false; }, 500);
 }
 
 } // namespace
