@@ -18,14 +18,19 @@ void CClipListModel::remove(int index) {
     if (index < 0 || index >= count()) {
         return;
     }
+    int next = m_selection;
+    if (m_selection == index) {
+        next = -1;
+    } else if (m_selection > index) {
+        next = m_selection - 1;
+    }
     beginRemoveRows({}, index, index);
     m_paths.removeAt(index);
     endRemoveRows();
-    if (m_selection == index) {
-        select(-1);
-    } else if (m_selection > index) {
-        select(m_selection - 1);
-    }
+    // A view may have reported its own idea of the selection while the rows moved; the
+    // list's rule decides, and the view follows it.
+    m_selection = next;
+    emit selectionChanged(m_selection);
 }
 
 void CClipListModel::select(int index) {

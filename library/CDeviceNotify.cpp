@@ -59,12 +59,10 @@ void CDeviceNotify::Drain() {
         const char* action = udev_device_get_action(device);
         const std::string what = action != nullptr ? action : "";
         udev_device_unref(device);
-        // The handler may unregister; keep a copy for this call.
-        const Handler handler = m_handler;
-        if (handler && what == "add") {
-            handler(Change::Arrival);
-        } else if (handler && what == "remove") {
-            handler(Change::RemoveComplete);
+        if (m_handler && what == "add") {
+            m_handler(Change::Arrival);
+        } else if (m_handler && what == "remove") {
+            m_handler(Change::RemoveComplete);
         }
     }
 }

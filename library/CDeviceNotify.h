@@ -21,6 +21,7 @@ public:
     CDeviceNotify& operator=(const CDeviceNotify&) = delete;
 
     // Starts the monitor; false when udev offers none (the pane then only searches at start).
+    // The handler runs inside the monitor's notification and must not unregister.
     bool Register(Handler handler);
     void Unregister();
     bool IsRegistered() const { return m_monitor != nullptr; }

@@ -93,12 +93,6 @@ void CPlaylistDlg::CreateControls() {
     m_view->setTextElideMode(Qt::ElideMiddle);
     m_view->installEventFilter(this);
     m_view->setGeometry(FromDialogUnits(17, 52, 137, 108));
-    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (m_view->selectionModel()->isSelected(current)) {
-                    m_list->select(current.row());
-                }
-            });
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         const QModelIndexList rows = m_view->selectionModel()->selectedRows();
         m_list->select(rows.isEmpty() ? -1 : rows.first().row());

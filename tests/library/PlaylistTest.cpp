@@ -1,6 +1,8 @@
 // The playlist pane's rules, driven on the pane itself with a stand-in video pane and map.
 #include "PlaylistFakes.h"
+#include "app/skin/SkinSE.h"
 #include "library/CClipListModel.h"
+#include "library/CDlgSetup.h"
 #include "library/CPlaylistDlg.h"
 
 #include <QApplication>
@@ -9,8 +11,10 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QListView>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -282,6 +286,10 @@ TEST_F(Playlist, ClickingARowSelectsItsEntry) {
     const QRect row = view->visualRect(pane->List()->index(1));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center());
     EXPECT_EQ(Selection(), 1);
+    pane->List()->remove(0);
+    EXPECT_EQ(Selection(), 0);
+    ASSERT_EQ(view->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(view->selectionModel()->selectedRows().first().row(), 0);
     pane->List()->select(-1);
     EXPECT_TRUE(view->selectionModel()->selectedRows().isEmpty());
 }
@@ -295,6 +303,28 @@ TEST_F(Playlist, TheListFillsThePaneBelowTheButtons) {
     const QRect explore = pane->findChild<QWidget*>("1010")->geometry();
     EXPECT_EQ(explore.x(), 31);
     EXPECT_LE(explore.bottom(), 27);
+}
+
+TEST_F(Playlist, ControlsCarryTheirIdsAndSkinElements) {
+    EXPECT_EQ(SkinElementOf(pane.get()), "playlist");
+    EXPECT_EQ(SkinElementOf(pane->findChild<QWidget*>("1010")), "list.btn.explore");
+    EXPECT_EQ(SkinElementOf(pane->findChild<QWidget*>("1011")), "list.btn.delete");
+    EXPECT_EQ(SkinElementOf(pane->findChild<QWidget*>("1012")), "list.btn.setup");
+    EXPECT_EQ(SkinElementOf(pane->findChild<QWidget*>("1020")), "list.btn.recycle");
+    EXPECT_EQ(pane->findChild<QWidget*>("1009"), pane->ListView());
+}
+
+TEST_F(Playlist, SetupButtonOpensTheSetupDialog) {
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CDlgSetup*>(QApplication::activeModalWidget());
+        opened = dialog != nullptr;
+        if (dialog != nullptr) {
+            dialog->reject();
+        }
+    });
+    pane->findChild<QPushButton*>("1012")->click();
+    EXPECT_TRUE(opened);
 }
 
 } // namespace
