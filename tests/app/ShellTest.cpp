@@ -9,10 +9,14 @@
 #include "playback/mivex.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -121,6 +125,21 @@ TEST_F(Shell, PlayingClipThatVanishesStopsAndLeavesTheList) {
     EXPECT_EQ(mivex_get_play_status(), kMivexStopped);
     EXPECT_FALSE(shell->VideoView()->TickRunning());
     PumpUntil([] { return false; }, 500);
+}
+
+TEST_F(Shell, FilesDroppedOnTheWindowAreAddedAndTheFirstPlays) {
+    QMimeData files;
+    files.setUrls(
+        {QUrl::fromLocalFile(kData + "/south.MP4"), QUrl::fromLocalFile(kData + "/drive.MP4")});
+    // As a file manager's drag does: it enters the window, then drops.
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(shell.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(shell.get(), &drop);
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    EXPECT_EQ(shell->GetCurrentFile(), kData + "/south.MP4");
+    EXPECT_EQ(shell->Playlist()->List()->count(), 2);
 }
 
 } // namespace
