@@ -2,7 +2,6 @@
 
 #include "library/LibraryLog.h"
 
-#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -12,8 +11,7 @@ bool CUdisksMounter::RequestMount(const QString& kernelName) {
     if (m_asked.contains(kernelName)) {
         return true;
     }
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected()) {
+    if (!m_bus.isConnected()) {
         qCInfo(lcLibrary) << "no system bus to ask udisks2 to mount" << kernelName;
         return false;
     }
@@ -25,7 +23,7 @@ bool CUdisksMounter::RequestMount(const QString& kernelName) {
         QStringLiteral("/org/freedesktop/UDisks2/block_devices/") + kernelName,
         QStringLiteral("org.freedesktop.UDisks2.Filesystem"), QStringLiteral("Mount"));
     call << QVariantMap();
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [kernelName](QDBusPendingCallWatcher* done) {
                 const QDBusPendingReply<QString> reply = *done;

@@ -3,6 +3,7 @@
 // a refusal or a missing bus or service only leaves a line in the library's log.
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -11,7 +12,10 @@ class CUdisksMounter : public QObject {
     Q_OBJECT
 
 public:
-    using QObject::QObject;
+    // `bus` is where udisks2 is looked for: the system bus, or a test's own.
+    explicit CUdisksMounter(QDBusConnection bus = QDBusConnection::systemBus(),
+                            QObject* parent = nullptr)
+        : QObject(parent), m_bus(std::move(bus)) {}
 
     // Asks once for each kernel name (such as "sdb1") until Forget; false when no system
     // bus was reached.
@@ -20,5 +24,6 @@ public:
     void Forget() { m_asked.clear(); }
 
 private:
+    QDBusConnection m_bus;
     QSet<QString> m_asked;
 };

@@ -16,6 +16,8 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev python3
     # a fake camera for the discovery tests
     umockdev libumockdev-dev
+    # a private message bus for the stand-in udisks2
+    dbus-daemon
     # test clips and the tools we measure against
     ffmpeg fonts-dejavu-core libimage-exiftool-perl gpsbabel mpv
 )
