@@ -47,6 +47,7 @@ CPlaylistDlg::CPlaylistDlg(QWidget* parent, Links links)
     }
     CreateControls();
 
+    m_cameraTimer.setObjectName(QString::number(kCameraTimerId));
     m_cameraTimer.setInterval(kCameraTickMs);
     connect(&m_cameraTimer, &QTimer::timeout, this, &CPlaylistDlg::OnCameraTick);
     if (!m_deviceNotify.Register(
