@@ -376,3 +376,34 @@ TEST(CNMEAParserFields, StarEndsAFieldButOnlyCommasCountFields) {
     EXPECT_EQ(parser.m_dwZDACount, 1u);
     EXPECT_EQ(parser.m_dwCommandCount, 4u);
 }
+
+TEST(CNMEAParserAssembly, MissingChecksumDigitsDoNotSwallowTheNextSentence) {
+    // A bare '*', or one digit, followed by a line end or straight by the next sentence.
+    const std::string good = Sentence("GPRMC,123520,A,4808.000,N,01131.000,E,0,0,230394,,");
+    for (const char* tail : {"*\r", "*\n", "*", "*4", "*4\n"}) {
+        CNMEAParser parser;
+        Feed(parser, "$" + kRMC + tail + good);
+        EXPECT_EQ(parser.m_dwRMCCount, 1u) << tail;
+        EXPECT_DOUBLE_EQ(parser.m_dRMCLatitude, 48 + 8.0 / 60) << tail;
+    }
+}
+
+TEST(CNMEAParserRMC, OwnTimeOfDayAndDateAreTold) {
+    CNMEAParser parser;
+    EXPECT_EQ(parser.m_nRMCTimeOfDayMs, -1);
+    Feed(parser, Sentence("GPRMC,123519.57,A,4807.038,N,01131.000,E,0,0,230394,,"));
+    EXPECT_EQ(parser.m_nRMCTimeOfDayMs, 45319570); // (12 h 35 min 19 s) = 45 319 s, + 570 ms
+    EXPECT_TRUE(parser.m_bRMCDateGiven);
+    // Empty fields keep the older clock members but say that this sentence had none.
+    Feed(parser, Sentence("GPRMC,,A,4807.038,N,01131.000,E,0,0,,,"));
+    EXPECT_EQ(parser.m_btRMCSecond, 19);
+    EXPECT_EQ(parser.m_nRMCTimeOfDayMs, -1);
+    EXPECT_FALSE(parser.m_bRMCDateGiven);
+    for (const char* bad : {"246000", "12351", "1235x9", "123519x", "123560"}) {
+        Feed(parser, Sentence(std::string("GPRMC,") + bad + ",A,,,,,0,0,320394,,"));
+        EXPECT_EQ(parser.m_nRMCTimeOfDayMs, -1) << bad;
+        EXPECT_FALSE(parser.m_bRMCDateGiven); // day 32
+    }
+    Feed(parser, Sentence("GPGGA,101000.5,4807.038,N,01131.000,E,1,08,0.9,100.0,M,,,,"));
+    EXPECT_EQ(parser.m_nGGATimeOfDayMs, 36600500); // 10 h 10 min = 36 600 s, + 500 ms
+}
