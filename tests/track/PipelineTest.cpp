@@ -233,6 +233,46 @@ TEST(Pipeline, GpxAndGeoJsonListThePositionedSeconds) {
     EXPECT_NE(json.out.find("\"second\":[0,1,2,3,4,5,6,7,8,9,10,11]"), std::string::npos);
 }
 
+// Clips made for one test: mkclip's clip at `name` in the test's temporary folder.
+std::string MakeClip(const std::string& name, const std::string& args) {
+    const std::string path = ::testing::TempDir() + name;
+    const ToolRun made = Shell(Quoted(OSTVIK_PYTHON) + " " + Quoted(OSTVIK_MKCLIP) + " " +
+                               Quoted(path) + " " + args);
+    EXPECT_EQ(made.status, 0) << made.err;
+    return path;
+}
+
+TEST(Pipeline, DialShowsTheSameSpeedFromBlocksAndFromTheSidecar) {
+    // The blocks hold km/h, the sidecar's RMC the same speed in knots (km/h / 1.852 to three
+    // decimals). The 8-second drive cruises at exactly 20 km/h, written 10.799 kn.
+    const std::string both =
+        MakeClip("ostvik-speed-both.MOV", "--seconds 8 --sidecar --truth " +
+                                              Quoted(::testing::TempDir() + "speed.truth.csv"));
+    const std::string blocksOnly = ::testing::TempDir() + "ostvik-speed-both.MP4";
+    ASSERT_EQ(Shell("cp " + Quoted(both) + " " + Quoted(blocksOnly)).status, 0);
+    const std::string sidecarOnly =
+        MakeClip("ostvik-speed-log.MOV", "--seconds 8 --sidecar --no-embedded");
+
+    const std::vector<Row> lastFromSidecar = Csv(Track(Quoted(both)).out);
+    const std::vector<Row> fromBlocks = Csv(Track(Quoted(blocksOnly)).out);
+    const std::vector<Row> fromSidecar = Csv(Track(Quoted(sidecarOnly)).out);
+    std::ifstream truthFile(::testing::TempDir() + "speed.truth.csv");
+    std::vector<Row> truth = Csv(std::string(std::istreambuf_iterator<char>(truthFile), {}));
+    ASSERT_EQ(truth.size(), 9u);
+    ASSERT_EQ(lastFromSidecar.size(), 9u);
+    ASSERT_EQ(fromBlocks.size(), 9u);
+    ASSERT_EQ(fromSidecar.size(), 9u);
+    bool cruised = false;
+    for (size_t s = 1; s < truth.size(); ++s) {
+        const std::string kmh = std::to_string(static_cast<int>(D(truth[s][tSpeed])));
+        cruised = cruised || kmh == "20";
+        EXPECT_EQ(fromBlocks[s][kSpeed], kmh) << "second " << s - 1;
+        EXPECT_EQ(lastFromSidecar[s][kSpeed], kmh) << "second " << s - 1;
+        EXPECT_EQ(fromSidecar[s][kSpeed], kmh) << "second " << s - 1;
+    }
+    EXPECT_TRUE(cruised);
+}
+
 TEST(Pipeline, PositionsAgreeWithExiftool) {
     const ToolRun exif =
         Shell("exiftool -q -ee -n -p '$GPSLatitude,$GPSLongitude' " + Clip("drive.MP4"));
