@@ -11,6 +11,8 @@ PACKAGES=(
     libgl1-mesa-dri libglx-mesa0 libegl-mesa0 fontconfig xvfb xauth
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
+    # xmllint, which checks the track tool's GPX and KML exports
+    libxml2-utils
     # test clips and the tools we measure against
     ffmpeg fonts-dejavu-core libimage-exiftool-perl gpsbabel mpv
 )
