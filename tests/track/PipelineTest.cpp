@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -34,7 +35,8 @@ std::string Quoted(const std::string& text) {
 }
 
 ToolRun Shell(const std::string& command) {
-    const std::string errFile = ::testing::TempDir() + "ostvik-pipeline-stderr";
+    const std::string errFile =
+        ::testing::TempDir() + "ostvik-pipeline-stderr-" + std::to_string(::getpid());
     ToolRun run;
     FILE* pipe = ::popen((command + " 2>" + Quoted(errFile)).c_str(), "r");
     if (pipe == nullptr) {
@@ -220,7 +222,10 @@ const std::string kTrackTestData =
 
 // Runs the track tool into a file and gives that file's path.
 std::string Export(const std::string& format, const std::string& clip) {
-    const std::string path = ::testing::TempDir() + "ostvik-export." + format;
+    // Named after the test and the clip: ctest runs the tests side by side.
+    const std::string path = ::testing::TempDir() + "ostvik-export-" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                             std::to_string(std::hash<std::string>{}(clip)) + "." + format;
     const ToolRun run = Track("--format " + format + " " + clip + " >" + Quoted(path));
     EXPECT_EQ(run.status, 0) << run.err;
     return path;
