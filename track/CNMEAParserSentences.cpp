@@ -168,19 +168,26 @@ void ReadTime(const Field& field, uint8_t& hour, uint8_t& minute, uint8_t& secon
 
 // hhmmss with any fraction as milliseconds of the day, or -1 when the field is not such a
 // time. Unlike ReadTime this refuses what is no clock reading, since callers key seconds
-// by it. A fraction counts to the millisecond; further digits are dropped.
-template <typename Field> int32_t TimeOfDayMs(const Field& field) {
+// by it. A fraction counts to the millisecond; further digits are dropped. Six leading
+// digits also set the clock members, just as ReadTime would.
+template <typename Field>
+int32_t TimeOfDayMs(const Field& field, uint8_t& hourOut, uint8_t& minuteOut, uint8_t& secondOut) {
     if (field.length < 6) {
         return -1;
     }
+    int digits[6];
     for (int i = 0; i < 6; ++i) {
-        if (!IsDigit(field.text[i])) {
+        digits[i] = field.text[i] - '0';
+        if (static_cast<unsigned>(digits[i]) > 9) {
             return -1;
         }
     }
-    const int hour = PairAt(field, 0);
-    const int minute = PairAt(field, 2);
-    const int second = PairAt(field, 4);
+    const int hour = digits[0] * 10 + digits[1];
+    const int minute = digits[2] * 10 + digits[3];
+    const int second = digits[4] * 10 + digits[5];
+    hourOut = static_cast<uint8_t>(hour);
+    minuteOut = static_cast<uint8_t>(minute);
+    secondOut = static_cast<uint8_t>(second);
     if (hour > 23 || minute > 59 || second > 59) {
         return -1;
     }
@@ -201,20 +208,42 @@ template <typename Field> int32_t TimeOfDayMs(const Field& field) {
     return ((hour * 60 + minute) * 60 + second) * 1000 + milliseconds;
 }
 
-// A ddmmyy date with a possible day and month; the day's fit to its month is checked where
-// the date is turned into a time.
-template <typename Field> bool IsDate(const Field& field) {
+// ReadTime and TimeOfDayMs in one pass over the usual hhmmss form; ReadTime itself reads
+// whatever else a field holds.
+template <typename Field>
+int32_t ReadTimeOfDay(const Field& field, uint8_t& hour, uint8_t& minute, uint8_t& second) {
+    const int32_t milliseconds = TimeOfDayMs(field, hour, minute, second);
+    if (milliseconds < 0) {
+        ReadTime(field, hour, minute, second);
+    }
+    return milliseconds;
+}
+
+// A ddmmyy date with a possible day and month, kept as the RMC handler keeps any date. The
+// day's fit to its month is checked where the date is turned into a time. False, keeping
+// nothing, for any other field, which the handler then reads as it always has.
+template <typename Field>
+bool ReadDate(const Field& field, uint8_t& dayOut, uint8_t& monthOut, uint16_t& yearOut) {
     if (field.length != 6) {
         return false;
     }
+    int digits[6];
     for (int i = 0; i < 6; ++i) {
-        if (!IsDigit(field.text[i])) {
+        digits[i] = field.text[i] - '0';
+        if (static_cast<unsigned>(digits[i]) > 9) {
             return false;
         }
     }
-    const int day = PairAt(field, 0);
-    const int month = PairAt(field, 2);
-    return day >= 1 && day <= 31 && month >= 1 && month <= 12;
+    const int day = digits[0] * 10 + digits[1];
+    const int month = digits[2] * 10 + digits[3];
+    if (day < 1 || day > 31 || month < 1 || month > 12) {
+        return false;
+    }
+    dayOut = static_cast<uint8_t>(day);
+    monthOut = static_cast<uint8_t>(month);
+    // The sentence carries two year digits; the recordings are all from this century.
+    yearOut = static_cast<uint16_t>(digits[4] * 10 + digits[5] + 2000);
+    return true;
 }
 
 // The hemisphere letter is applied even when the value field is empty, so it negates the
@@ -267,8 +296,7 @@ void CNMEAParser::SplitFields(const char* data, int count) {
 
 void CNMEAParser::ProcessGPGGA(const char* data) {
     SplitFields(data, 9);
-    ReadTime(m_fields[0], m_btGGAHour, m_btGGAMinute, m_btGGASecond);
-    m_nGGATimeOfDayMs = TimeOfDayMs(m_fields[0]);
+    m_nGGATimeOfDayMs = ReadTimeOfDay(m_fields[0], m_btGGAHour, m_btGGAMinute, m_btGGASecond);
     ReadCoordinate(m_fields[1], m_fields[2], 2, 'S', m_dGGALatitude);
     ReadCoordinate(m_fields[3], m_fields[4], 3, 'W', m_dGGALongitude);
     if (m_fields[5].length > 0) {
@@ -361,8 +389,7 @@ void CNMEAParser::ProcessGPRMB(const char* data) {
 
 void CNMEAParser::ProcessGPRMC(const char* data) {
     SplitFields(data, 11);
-    ReadTime(m_fields[0], m_btRMCHour, m_btRMCMinute, m_btRMCSecond);
-    m_nRMCTimeOfDayMs = TimeOfDayMs(m_fields[0]);
+    m_nRMCTimeOfDayMs = ReadTimeOfDay(m_fields[0], m_btRMCHour, m_btRMCMinute, m_btRMCSecond);
     // An empty status must not leave an old 'A' standing: callers trust the position
     // only while the status says the fix is valid.
     m_RMCStatus = CharField(m_fields[1], 'V');
@@ -370,8 +397,8 @@ void CNMEAParser::ProcessGPRMC(const char* data) {
     ReadCoordinate(m_fields[4], m_fields[5], 3, 'W', m_dRMCLongitude);
     m_dRMCGroundSpeed = DoubleField(m_fields[6], 0.0);
     m_dRMCCourse = DoubleField(m_fields[7], 0.0);
-    m_bRMCDateGiven = IsDate(m_fields[8]);
-    if (m_fields[8].length > 0) {
+    m_bRMCDateGiven = ReadDate(m_fields[8], m_btRMCDay, m_btRMCMonth, m_wRMCYear);
+    if (!m_bRMCDateGiven && m_fields[8].length > 0) {
         m_btRMCDay = static_cast<uint8_t>(PairAt(m_fields[8], 0));
         m_btRMCMonth = static_cast<uint8_t>(PairAt(m_fields[8], 2));
         // The sentence carries two year digits; the recordings are all from this century.
