@@ -18,6 +18,8 @@ PACKAGES=(
     umockdev libumockdev-dev
     # a private message bus for the stand-in udisks2
     dbus-daemon
+    # xmllint, which checks the track tool's GPX and KML exports
+    libxml2-utils
     # test clips and the tools we measure against
     ffmpeg fonts-dejavu-core libimage-exiftool-perl gpsbabel mpv
 )

@@ -22,7 +22,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: ostvik-track [--format csv|gpx|geojson|lines] PATH\n"
+    "usage: ostvik-track [--format csv|gpx|geojson|kml|lines] PATH\n"
     "Prints the per-second track of the clip PATH: its embedded GPS blocks, else its\n"
     "sidecar log read as NMEA, then the sidecar's track lines.\n";
 
@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
             return UsageError("only one PATH is taken");
         }
     }
-    if (format != "csv" && format != "gpx" && format != "geojson" && format != "lines") {
+    if (format != "csv" && format != "gpx" && format != "geojson" && format != "kml" &&
+        format != "lines") {
         return UsageError("unknown format " + format);
     }
     if (path.empty()) {
@@ -117,6 +118,8 @@ int main(int argc, char** argv) {
         WriteTrackGpx(std::cout, stores, name);
     } else if (format == "geojson") {
         WriteTrackGeoJson(std::cout, stores, name);
+    } else if (format == "kml") {
+        WriteTrackKml(std::cout, stores, name);
     } else {
         for (const std::string& line : dispatched) {
             std::cout << line << '\n';

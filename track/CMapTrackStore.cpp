@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 
 namespace {
 
@@ -25,16 +26,48 @@ std::string MarkerText(double value) {
     return buffer;
 }
 
+constexpr int kSecondsPerDay = 86400;
+
+// The second of a log time, counted from the log's first time: a log that runs past
+// midnight goes on counting. A time more than half a day behind the start (by the same
+// count, half a day or more ahead) is a damaged clock, not a place in the log; taking it
+// would put one entry a day away and grow the store by as much.
+std::optional<int> LogSecond(int32_t firstMs, int32_t timeMs) {
+    const int elapsed =
+        ((timeMs / 1000 - firstMs / 1000) % kSecondsPerDay + kSecondsPerDay) % kSecondsPerDay;
+    if (elapsed >= kSecondsPerDay / 2) {
+        return std::nullopt;
+    }
+    return elapsed;
+}
+
+// The UTC time of the parser's latest RMC, when that sentence gave both date and time.
+int64_t RmcUtcTime(const CNMEAParser& parser) {
+    if (parser.m_dwRMCCount == 0 || !parser.m_bRMCDateGiven || parser.m_nRMCTimeOfDayMs < 0) {
+        return kUnknownUtc;
+    }
+    const int seconds = parser.m_nRMCTimeOfDayMs / 1000;
+    return UtcSeconds(parser.m_wRMCYear, parser.m_btRMCMonth, parser.m_btRMCDay, seconds / 3600,
+                      seconds / 60 % 60, seconds % 60)
+        .value_or(kUnknownUtc);
+}
+
 } // namespace
+
+int DialSpeedFromKnots(double knots) {
+    return TruncateToInt(std::round(knots * kKilometresPerKnot * 100.0) / 100.0);
+}
 
 void CMapTrackStore::Clear() {
     m_latitudes.clear();
     m_longitudes.clear();
     m_fixStatus.clear();
+    m_utcTimes.clear();
     m_nLastShown = -1;
 }
 
-void CMapTrackStore::PutEntry(int second, double latitude, double longitude, char fix) {
+void CMapTrackStore::PutEntry(int second, double latitude, double longitude, char fix,
+                              int64_t utcTime) {
     if (second < 0 || second > kMaxTrackSecond) {
         return;
     }
@@ -43,10 +76,12 @@ void CMapTrackStore::PutEntry(int second, double latitude, double longitude, cha
         m_latitudes.resize(at + 1, 0.0);
         m_longitudes.resize(at + 1, 0.0);
         m_fixStatus.resize(at + 1, 'V');
+        m_utcTimes.resize(at + 1, kUnknownUtc);
     }
     m_latitudes[at] = latitude;
     m_longitudes[at] = longitude;
     m_fixStatus[at] = fix;
+    m_utcTimes[at] = utcTime;
 }
 
 int CMapTrackStore::StoreTrackLine(const char* line) {
@@ -64,10 +99,10 @@ int CMapTrackStore::StoreTrackLine(const char* line) {
     CNMEAParser parser;
     parser.ParseBuffer(reinterpret_cast<const unsigned char*>(sentence),
                        static_cast<unsigned>(std::strlen(sentence)));
-    PutEntry(*second, parser.m_dRMCLatitude, parser.m_dRMCLongitude, parser.m_RMCStatus);
+    PutEntry(*second, parser.m_dRMCLatitude, parser.m_dRMCLongitude, parser.m_RMCStatus,
+             RmcUtcTime(parser));
     if (m_pDial != nullptr) {
-        m_pDial->SetSpeedRecord(*second,
-                                TruncateToInt(parser.m_dRMCGroundSpeed * kKilometresPerKnot),
+        m_pDial->SetSpeedRecord(*second, DialSpeedFromKnots(parser.m_dRMCGroundSpeed),
                                 TruncateToInt(parser.m_dRMCCourse));
     }
     return 1;
@@ -81,8 +116,12 @@ bool CMapTrackStore::LoadNmeaLog(const std::string& path) {
     }
     const std::string text((std::istreambuf_iterator<char>(file)),
                            std::istreambuf_iterator<char>());
+    // In a log whose sentences carry checksums, one without is a line cut short: its last
+    // field is a fragment, and taken on trust it would be a wrong position.
+    const bool checksummed = text.find('*') != std::string::npos;
 
     CNMEAParser parser;
+    std::optional<int32_t> firstMs;
     bool anyFix = false;
     size_t sentenceStart = std::string::npos;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -94,19 +133,40 @@ bool CMapTrackStore::LoadNmeaLog(const std::string& path) {
         if ((byte != '\r' && byte != '\n') || sentenceStart == std::string::npos) {
             continue;
         }
+        const std::string_view sentence(text.data() + sentenceStart, i - sentenceStart);
+        sentenceStart = std::string::npos;
+        if (checksummed && sentence.find('*') == std::string_view::npos) {
+            continue;
+        }
         // Every line end closes the sentence, so logs written with bare line feeds load
         // too; the parser is handed a carriage return, the end it knows.
         const uint32_t rmcBefore = parser.m_dwRMCCount;
-        parser.ParseBuffer(reinterpret_cast<const unsigned char*>(text.data() + sentenceStart),
-                           static_cast<unsigned>(i - sentenceStart));
+        const uint32_t ggaBefore = parser.m_dwGGACount;
+        parser.ParseBuffer(sentence.data(), static_cast<unsigned>(sentence.size()));
         const unsigned char cr = '\r';
         parser.ParseBuffer(&cr, 1);
-        sentenceStart = std::string::npos;
-        if (parser.m_dwRMCCount == rmcBefore) {
+        const bool rmc = parser.m_dwRMCCount != rmcBefore;
+        const int32_t timeMs = rmc                                ? parser.m_nRMCTimeOfDayMs
+                               : parser.m_dwGGACount != ggaBefore ? parser.m_nGGATimeOfDayMs
+                                                                  : -1;
+        if (timeMs < 0) {
             continue;
         }
-        PutEntry(static_cast<int>(size()), parser.m_dRMCLatitude, parser.m_dRMCLongitude,
-                 parser.m_RMCStatus);
+        if (!firstMs) {
+            firstMs = timeMs;
+        }
+        const std::optional<int> second = rmc ? LogSecond(*firstMs, timeMs) : std::nullopt;
+        if (!second) {
+            continue;
+        }
+        // A receiver writing several fixes a second gives the second the first valid one,
+        // the position at the moment the second begins.
+        const auto at = static_cast<size_t>(*second);
+        if (at < size() && m_fixStatus[at] == 'A') {
+            continue;
+        }
+        PutEntry(*second, parser.m_dRMCLatitude, parser.m_dRMCLongitude, parser.m_RMCStatus,
+                 RmcUtcTime(parser));
         anyFix = anyFix || parser.m_RMCStatus == 'A';
     }
     return anyFix;

@@ -4,14 +4,23 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "track/UtcTime.h"
 
 class CSpeedDialModel;
 
 // km/h for one knot: NMEA gives speed over ground in knots, the dial keeps km/h.
 constexpr double kKilometresPerKnot = 1.852;
+
+// The whole km/h the dial shows for a speed in knots. Receivers round knots to their last
+// decimal, so the product can fall a hair below a whole km/h that the camera measured (20
+// km/h is written 10.799 kn, which is 19.9997 km/h); rounding to 0.01 km/h before the
+// truncation keeps it whole, so both sources of a clip show the same number.
+int DialSpeedFromKnots(double knots);
 
 // The four texts handed to the page's SetMarker: latitude, longitude, latitude, longitude.
 using MarkerTexts = std::array<std::string, 4>;
@@ -27,12 +36,14 @@ public:
     // time field or without a sentence.
     int StoreTrackLine(const char* line);
 
-    // Refills the store from an NMEA log, one entry per RMC sentence in order. True when
-    // at least one entry has a valid fix.
+    // Refills the store from an NMEA log. Each RMC sentence goes to the second of its own
+    // time, counted from the first sentence with a time (RMC or GGA), so a damaged, missing
+    // or repeated sentence moves no other second. True when an entry has a valid fix.
     bool LoadNmeaLog(const std::string& path);
 
     // Sets the entry of one second, filling skipped seconds with entries without fix.
-    void PutEntry(int second, double latitude, double longitude, char fix);
+    void PutEntry(int second, double latitude, double longitude, char fix,
+                  int64_t utcTime = kUnknownUtc);
 
     // True when the entry of the second is a valid fix at a real position: the seconds
     // the map puts its marker at and the exports list.
@@ -50,6 +61,8 @@ public:
     std::vector<double> m_latitudes;
     std::vector<double> m_longitudes;
     std::vector<char> m_fixStatus;
+    // The UTC date and time the source gave for each entry, kUnknownUtc where it gave none.
+    std::vector<int64_t> m_utcTimes;
     int m_nLastShown = -1;
 
 private:

@@ -64,6 +64,9 @@ public:
     int32_t m_nGGAOldVSpeedSeconds;
     double m_dGGAOldVSpeedAlt;
     double m_dGGAVertSpeed;
+    // The latest GGA's own time in milliseconds of the day, -1 when its time field was
+    // empty or no valid time; the hour, minute and second above keep an older time then.
+    int32_t m_nGGATimeOfDayMs;
 
     // GPGSA.
     char m_GSAMode;
@@ -107,6 +110,10 @@ public:
     uint16_t m_wRMCYear;
     double m_dRMCMagVar;
     uint32_t m_dwRMCCount;
+    // As for GGA: the latest RMC's own time of day in milliseconds or -1, and whether it
+    // carried a valid date of its own (the day, month and year above may be older).
+    int32_t m_nRMCTimeOfDayMs;
+    bool m_bRMCDateGiven;
 
     // GPZDA. The zone hours are signed because zones west of Greenwich are sent negative.
     uint8_t m_btZDAHour;
@@ -133,6 +140,8 @@ private:
     // Finds the first `count` fields of `data` in one pass, so a handler reading many fields
     // does not walk the data from its start for each. Valid only while the handler runs.
     void SplitFields(const char* data, int count);
+    // Drops the sentence being assembled; a '$' starts the next one at once.
+    void AbandonAt(unsigned char byte);
     FieldText m_fields[kMaxFields];
 
     void ProcessGPGGA(const char* data);

@@ -31,6 +31,11 @@ double LeadingNumber(std::string_view text) {
     return result.ec == std::errc() ? value : 0.0;
 }
 
+uint32_t WordAt(const unsigned char* bytes) {
+    return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
+           uint32_t{bytes[3]} << 24;
+}
+
 float FloatAt(const unsigned char* bytes) {
     uint32_t bits = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
                     uint32_t{bytes[3]} << 24;
@@ -102,6 +107,15 @@ FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset) {
     decoded.x = static_cast<int8_t>(block[96]);
     decoded.y = static_cast<int8_t>(block[100]);
     decoded.z = static_cast<int8_t>(block[104]);
+    // Time of day at +44, +48, +52 and date (year - 2000, month, day) at +84, +88, +92,
+    // 32-bit each; a camera without a clock leaves them 0, which is no date.
+    auto field = [&](int at) {
+        const uint32_t value = WordAt(block + at);
+        return value > 9999 ? -1 : static_cast<int>(value);
+    };
+    decoded.utcTime = UtcSeconds(field(84) < 0 ? -1 : 2000 + field(84), field(88), field(92),
+                                 field(44), field(48), field(52))
+                          .value_or(kUnknownUtc);
     return decoded;
 }
 
@@ -164,7 +178,8 @@ bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
     ScanFreeGpsBlocks(
         data, file.Length(),
         [&](const FreeGpsBlock& block) {
-            stores.map.PutEntry(second, block.latitude, block.longitude, block.status);
+            stores.map.PutEntry(second, block.latitude, block.longitude, block.status,
+                                block.utcTime);
             anyFix = anyFix || block.status == 'A';
             const std::string line = EmbeddedTrackLine(second * 1000, block.x * 2 / 128.0,
                                                        block.y * 2 / 128.0, block.z * 2 / 128.0);

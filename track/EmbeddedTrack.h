@@ -9,6 +9,7 @@
 
 #include "track/FileExtent.h"
 #include "track/TrackStores.h"
+#include "track/UtcTime.h"
 
 struct FreeGpsBlock {
     uint64_t offset = 0;    // of the marker in the file
@@ -20,6 +21,7 @@ struct FreeGpsBlock {
     int8_t x = 0;           // accelerations in 1/64 g
     int8_t y = 0;
     int8_t z = 0;
+    int64_t utcTime = kUnknownUtc; // from the block's date and time fields
 };
 
 // The scan rule: nothing in the first MiB is searched; a block is taken only when its

@@ -3,6 +3,7 @@
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
+#include "track/UtcTime.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -74,6 +75,7 @@ struct TrackPoint {
     int second;
     double latitude;
     double longitude;
+    int64_t utcTime;
     const SpeedRecord* record;
 };
 
@@ -82,8 +84,8 @@ std::vector<TrackPoint> PositionedSeconds(const TrackStores& stores) {
     for (int s = 0; static_cast<size_t>(s) < stores.map.size(); ++s) {
         if (stores.map.HasPosition(s)) {
             const auto at = static_cast<size_t>(s);
-            points.push_back(
-                {s, stores.map.m_latitudes[at], stores.map.m_longitudes[at], stores.dial.Find(s)});
+            points.push_back({s, stores.map.m_latitudes[at], stores.map.m_longitudes[at],
+                              stores.map.m_utcTimes[at], stores.dial.Find(s)});
         }
     }
     return points;
@@ -129,8 +131,12 @@ void WriteTrackGpx(std::ostream& out, const TrackStores& stores, const std::stri
         << XmlEscaped(name) << "</name>\n    <trkseg>\n";
     for (const TrackPoint& point : PositionedSeconds(stores)) {
         out << "      <trkpt lat=\"" << Format("%.6f", point.latitude) << "\" lon=\""
-            << Format("%.6f", point.longitude) << "\">\n"
-            << "        <extensions><ostvik:second>" << point.second << "</ostvik:second>";
+            << Format("%.6f", point.longitude) << "\">\n";
+        // A second whose source gave no date is left without a time rather than given one.
+        if (point.utcTime != kUnknownUtc) {
+            out << "        <time>" << UtcText(point.utcTime) << "</time>\n";
+        }
+        out << "        <extensions><ostvik:second>" << point.second << "</ostvik:second>";
         if (point.record != nullptr) {
             out << "<ostvik:speed>" << point.record->speed << "</ostvik:speed><ostvik:course>"
                 << point.record->heading << "</ostvik:course>";
@@ -142,6 +148,26 @@ void WriteTrackGpx(std::ostream& out, const TrackStores& stores, const std::stri
 
 void WriteTrackGeoJson(std::ostream& out, const TrackStores& stores, const std::string& name) {
     const std::vector<TrackPoint> points = PositionedSeconds(stores);
+    // A LineString needs two positions; fewer still make a document readers accept.
+    if (points.empty()) {
+        out << "{\"type\":\"FeatureCollection\",\"features\":[]}\n";
+        return;
+    }
+    auto coordinates = [](const TrackPoint& p) {
+        return "[" + Format("%.6f", p.longitude) + "," + Format("%.6f", p.latitude) + "]";
+    };
+    auto orNull = [](const SpeedRecord* record, int SpeedRecord::*member) {
+        return record ? std::to_string(record->*member) : std::string("null");
+    };
+    if (points.size() == 1) {
+        const TrackPoint& point = points.front();
+        out << "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":"
+            << coordinates(point) << "},\"properties\":{\"name\":\"" << JsonEscaped(name)
+            << "\",\"second\":" << point.second
+            << ",\"speed\":" << orNull(point.record, &SpeedRecord::speed)
+            << ",\"heading\":" << orNull(point.record, &SpeedRecord::heading) << "}}\n";
+        return;
+    }
     auto list = [&](auto field) {
         std::string text = "[";
         for (size_t i = 0; i < points.size(); ++i) {
@@ -149,18 +175,49 @@ void WriteTrackGeoJson(std::ostream& out, const TrackStores& stores, const std::
         }
         return text + "]";
     };
-    auto orNull = [](const SpeedRecord* record, int SpeedRecord::*member) {
-        return record ? std::to_string(record->*member) : std::string("null");
-    };
     out << "{\"type\":\"Feature\",\"geometry\":{\"type\":\"LineString\",\"coordinates\":"
-        << list([](const TrackPoint& p) {
-               return "[" + Format("%.6f", p.longitude) + "," + Format("%.6f", p.latitude) + "]";
-           })
-        << "},\"properties\":{\"name\":\"" << JsonEscaped(name)
+        << list(coordinates) << "},\"properties\":{\"name\":\"" << JsonEscaped(name)
         << "\",\"coordinateProperties\":{\"second\":"
         << list([](const TrackPoint& p) { return std::to_string(p.second); }) << ",\"speed\":"
         << list([&](const TrackPoint& p) { return orNull(p.record, &SpeedRecord::speed); })
         << ",\"heading\":"
         << list([&](const TrackPoint& p) { return orNull(p.record, &SpeedRecord::heading); })
         << "}}}\n";
+}
+
+void WriteTrackKml(std::ostream& out, const TrackStores& stores, const std::string& name) {
+    const std::vector<TrackPoint> points = PositionedSeconds(stores);
+    auto coordinates = [](const TrackPoint& p) {
+        return Format("%.6f", p.longitude) + "," + Format("%.6f", p.latitude);
+    };
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n  <Document>\n    <name>"
+        << XmlEscaped(name) << "</name>\n";
+    if (points.size() >= 2) {
+        out << "    <Placemark>\n      <name>" << XmlEscaped(name)
+            << "</name>\n      <LineString>\n        <tessellate>1</tessellate>\n"
+               "        <coordinates>";
+        for (size_t i = 0; i < points.size(); ++i) {
+            out << (i ? " " : "") << coordinates(points[i]);
+        }
+        out << "</coordinates>\n      </LineString>\n    </Placemark>\n";
+    }
+    // One placemark a second: with its time stamp Google Earth's time slider replays the
+    // drive, and the speed and heading show in the placemark's balloon.
+    for (const TrackPoint& point : points) {
+        out << "    <Placemark>\n      <name>" << point.second << " s</name>\n";
+        if (point.utcTime != kUnknownUtc) {
+            out << "      <TimeStamp><when>" << UtcText(point.utcTime) << "</when></TimeStamp>\n";
+        }
+        out << "      <ExtendedData>\n        <Data name=\"second\"><value>" << point.second
+            << "</value></Data>\n";
+        if (point.record != nullptr) {
+            out << "        <Data name=\"speed\"><value>" << point.record->speed
+                << "</value></Data>\n        <Data name=\"heading\"><value>"
+                << point.record->heading << "</value></Data>\n";
+        }
+        out << "      </ExtendedData>\n      <Point><coordinates>" << coordinates(point)
+            << "</coordinates></Point>\n    </Placemark>\n";
+    }
+    out << "  </Document>\n</kml>\n";
 }

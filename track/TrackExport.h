@@ -1,5 +1,5 @@
 // Writes what the three stores hold for a clip in the formats the track tool offers: CSV of
-// every second, and GPX or GeoJSON of the seconds with a position.
+// every second, and GPX, GeoJSON or KML of the seconds with a position.
 #pragma once
 
 #include <ostream>
@@ -11,9 +11,15 @@
 // nothing for a second leaves its fields empty.
 void WriteTrackCsv(std::ostream& out, const TrackStores& stores);
 
-// A GPX 1.1 track of the seconds with a position, speed and course in an extension.
+// A GPX 1.1 track of the seconds with a position: each point's UTC time when its source
+// gave a date, speed and course in an extension.
 void WriteTrackGpx(std::ostream& out, const TrackStores& stores, const std::string& name);
 
 // A GeoJSON Feature: a LineString of the same points, and per-point second, speed and
-// heading as arrays beside the coordinates.
+// heading as arrays beside the coordinates. One point gives a Point Feature with those as
+// plain properties; none gives an empty FeatureCollection.
 void WriteTrackGeoJson(std::ostream& out, const TrackStores& stores, const std::string& name);
+
+// A KML 2.2 document: a LineString of the same points (when there are two or more) and a
+// placemark per point with its UTC time stamp, second, speed and heading.
+void WriteTrackKml(std::ostream& out, const TrackStores& stores, const std::string& name);

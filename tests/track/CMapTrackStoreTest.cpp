@@ -1,5 +1,7 @@
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
+#include "track/SidecarLog.h"
+#include "track/TrackDispatch.h"
 
 #include "NmeaText.h"
 
@@ -9,6 +11,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <unistd.h>
 
 namespace {
 
@@ -116,12 +120,29 @@ TEST_F(MapTrackStore, LineWithoutValidRmcStoresNoFixAndZeroSpeed) {
     EXPECT_EQ(dial.Find(0)->speed, 0);
 }
 
-TEST_F(MapTrackStore, NmeaLogGivesOneEntryPerRmc) {
+// hhmmss.00 of 12:00:00 plus `second`, and a latitude of 59 degrees plus `second` minutes,
+// so each second's position tells where it came from.
+std::string Clock(int second) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d%02d%02d.00", (12 + second / 3600) % 24, second / 60 % 60,
+                  second % 60);
+    return text;
+}
+
+std::string RmcOfSecond(int second, const std::string& time) {
+    char minutes[16];
+    std::snprintf(minutes, sizeof minutes, "59%02d.0000", second % 60);
+    return RmcAt(time, minutes, 'N', "01800.0000", 'E');
+}
+
+std::string RmcOfSecond(int second) {
+    return RmcOfSecond(second, Clock(second));
+}
+
+TEST_F(MapTrackStore, NmeaLogPutsEachRmcAtTheSecondOfItsTime) {
     std::string log;
     for (int s = 0; s < 60; ++s) {
-        char minutes[16];
-        std::snprintf(minutes, sizeof minutes, "59%02d.0000", s);
-        log += Rmc(minutes, 'N', "01800.0000", 'E') + "\r\n";
+        log += RmcOfSecond(s) + "\r\n";
     }
     store.PutEntry(99, 1, 1, 'A');
     store.m_nLastShown = 99;
@@ -129,26 +150,141 @@ TEST_F(MapTrackStore, NmeaLogGivesOneEntryPerRmc) {
     ASSERT_EQ(store.size(), 60u);
     EXPECT_EQ(store.m_nLastShown, -1);
     EXPECT_DOUBLE_EQ(store.m_latitudes[59], 59 + 59 / 60.0);
+    // 2026-12-07T12:00:59Z: `date -u -d 2026-12-07T12:00:00Z +%s` is 1796644800.
+    EXPECT_EQ(store.m_utcTimes[59], 1796644800 + 59);
 }
 
 TEST_F(MapTrackStore, NmeaLogReadsPastEightKilobytesAndAnyLineEnd) {
     std::string log;
     for (int s = 0; s < 200; ++s) {
-        log += Rmc("5930.0000", 'N', "01800.0000", 'E') + (s % 3 == 0 ? "\n" : "\r\n");
+        log += RmcOfSecond(s) + (s % 3 == 0 ? "\n" : "\r\n");
     }
     ASSERT_GT(log.size(), 8192u);
     EXPECT_TRUE(store.LoadNmeaLog(WriteLog(log)));
     EXPECT_EQ(store.size(), 200u);
+    EXPECT_DOUBLE_EQ(store.m_latitudes[199], 59 + 19 / 60.0);
 }
 
-TEST_F(MapTrackStore, OtherSentencesDoNotShiftTheSeconds) {
-    const std::string gga =
-        Sentence("GPGGA,120000.00,5930.0000,N,01800.0000,E,1,08,0.9,10.0,M,,,,");
-    std::string log = gga + "\r\n" + Rmc("5930.0000", 'N', "01800.0000", 'E') + "\r\n" + gga +
-                      "\r\n" + Rmc("5931.0000", 'N', "01800.0000", 'E') + "\r\n";
+// Six seconds, the sentence of second 2 damaged: it alone is without a fix.
+void ExpectOnlySecondTwoMissing(const CMapTrackStore& store, const std::string& how) {
+    ASSERT_EQ(store.size(), 6u) << how;
+    for (int s = 0; s < 6; ++s) {
+        const auto at = static_cast<size_t>(s);
+        if (s == 2) {
+            EXPECT_NE(store.m_fixStatus[at], 'A') << how;
+        } else {
+            EXPECT_EQ(store.m_fixStatus[at], 'A') << how << ", second " << s;
+            EXPECT_DOUBLE_EQ(store.m_latitudes[at], 59 + s / 60.0) << how << ", second " << s;
+        }
+    }
+}
+
+TEST_F(MapTrackStore, DamagedSentenceLeavesOnlyItsOwnSecondWithoutFix) {
+    const std::string whole = RmcOfSecond(2);
+    std::string wrongSum = whole;
+    wrongSum.back() = wrongSum.back() == '0' ? '1' : '0';
+    const std::map<std::string, std::string> damaged{
+        {"wrong checksum", wrongSum},
+        {"one checksum digit", whole.substr(0, whole.size() - 1)},
+        {"bare star", whole.substr(0, whole.size() - 2)},
+        {"cut mid-line", whole.substr(0, whole.find(",E,") - 3)},
+    };
+    for (const auto& [how, sentence] : damaged) {
+        std::string log;
+        for (int s = 0; s < 6; ++s) {
+            log += (s == 2 ? sentence : RmcOfSecond(s)) + "\r\n";
+        }
+        EXPECT_TRUE(store.LoadNmeaLog(WriteLog(log))) << how;
+        ExpectOnlySecondTwoMissing(store, how);
+    }
+}
+
+TEST_F(MapTrackStore, MissingOrRepeatedSentencesMoveNoOtherSecond) {
+    std::string log;
+    for (int s : {0, 1, 3, 4, 5}) {
+        log += RmcOfSecond(s) + "\r\n";
+    }
+    EXPECT_TRUE(store.LoadNmeaLog(WriteLog(log)));
+    ExpectOnlySecondTwoMissing(store, "missing");
+
+    // A repeat of second 1 with another position, and half-second fixes: the first valid
+    // fix of a second stands.
+    log = RmcOfSecond(0) + "\r\n" + RmcOfSecond(1) + "\r\n" + RmcOfSecond(7, Clock(1)) + "\r\n" +
+          RmcOfSecond(8, "120001.50") + "\r\n" + RmcOfSecond(3) + "\r\n" +
+          RmcOfSecond(4, "120004.50") + "\r\n" + RmcOfSecond(5) + "\r\n";
+    EXPECT_TRUE(store.LoadNmeaLog(WriteLog(log)));
+    ExpectOnlySecondTwoMissing(store, "repeated");
+}
+
+TEST_F(MapTrackStore, GgaAndRmcEachSecondMoveOneSecondPerSecond) {
+    // The log starts with a GGA of 11:59:59 whose RMC is missing: the first RMC is second 1.
+    std::string log = GgaAt("115959.00") + "\r\n";
+    for (int s = 0; s < 3; ++s) {
+        log += GgaAt(Clock(s)) + "\r\n" + RmcOfSecond(s) + "\r\n";
+    }
+    EXPECT_TRUE(store.LoadNmeaLog(WriteLog(log)));
+    ASSERT_EQ(store.size(), 4u);
+    EXPECT_EQ(store.m_fixStatus[0], 'V');
+    for (int s = 0; s < 3; ++s) {
+        EXPECT_DOUBLE_EQ(store.m_latitudes[static_cast<size_t>(s) + 1], 59 + s / 60.0);
+    }
+}
+
+TEST_F(MapTrackStore, NmeaLogCountsOnAcrossMidnight) {
+    const std::string log = RmcOfSecond(0, "235958.00") + "\r\n" + RmcOfSecond(1, "235959.00") +
+                            "\r\n" + RmcOfSecond(2, "000000.00") + "\r\n" +
+                            RmcOfSecond(3, "000001.00") + "\r\n";
+    EXPECT_TRUE(store.LoadNmeaLog(WriteLog(log)));
+    ASSERT_EQ(store.size(), 4u);
+    EXPECT_DOUBLE_EQ(store.m_latitudes[3], 59 + 3 / 60.0);
+}
+
+TEST_F(MapTrackStore, ClockFarBehindTheStartIsNotTaken) {
+    // 06:00 and 11:59:59 after a 12:00 start: the store must not reach a day's length.
+    const std::string log = RmcOfSecond(0) + "\r\n" + RmcOfSecond(1, "060000.00") + "\r\n" +
+                            RmcOfSecond(2, "115959.00") + "\r\n" + RmcOfSecond(1) + "\r\n";
     EXPECT_TRUE(store.LoadNmeaLog(WriteLog(log)));
     ASSERT_EQ(store.size(), 2u);
-    EXPECT_DOUBLE_EQ(store.m_latitudes[1], 59 + 31 / 60.0);
+    EXPECT_DOUBLE_EQ(store.m_latitudes[1], 59 + 1 / 60.0);
+}
+
+TEST_F(MapTrackStore, SidecarGivesTheSameSecondsToBothReaders) {
+    // An X line, an empty line and a '$' line: seconds 0 and 2 by the lines' order and by
+    // the sentences' times alike.
+    const auto folder = std::filesystem::temp_directory_path();
+    const std::string stem = "ostvik-both-" + std::to_string(::getpid());
+    const std::string log =
+        WriteLog("X:0.5 Y:0 Z:1 G:0 " + RmcOfSecond(0) + "\r\n\r\n" + RmcOfSecond(2) + "\r\n");
+    std::filesystem::rename(log, folder / (stem + ".TXT"));
+    written = folder / (stem + ".TXT");
+    ASSERT_TRUE(store.LoadNmeaLog(written.string()));
+
+    CMapTrackStore fromLines;
+    SetTrackLineConsumers({}, [&](const char* line) { return fromLines.StoreTrackLine(line); });
+    EXPECT_EQ(ReadSidecarLog((folder / (stem + ".MOV")).string()), 2);
+    SetTrackLineConsumers({}, {});
+
+    ASSERT_EQ(store.size(), 3u);
+    ASSERT_EQ(fromLines.size(), 3u);
+    EXPECT_EQ(store.m_fixStatus[1], 'V');
+    EXPECT_EQ(fromLines.m_fixStatus[1], 'V');
+    for (size_t s : {0u, 2u}) {
+        EXPECT_EQ(store.m_fixStatus[s], 'A');
+        EXPECT_EQ(fromLines.m_fixStatus[s], 'A');
+        EXPECT_DOUBLE_EQ(store.m_latitudes[s], 59 + static_cast<double>(s) / 60);
+        EXPECT_DOUBLE_EQ(fromLines.m_latitudes[s], store.m_latitudes[s]);
+        EXPECT_EQ(fromLines.m_utcTimes[s], store.m_utcTimes[s]);
+    }
+}
+
+TEST_F(MapTrackStore, TrackLineEntryKeepsTheRmcDateAndTime) {
+    store.StoreTrackLine(("T:3000 X:0 Y:0 Z:0 G:0 " + Rmc("5930.0", 'N', "01800.0", 'E')).c_str());
+    const std::string undated = Sentence("GPRMC,120001.00,A,5930.0,N,01800.0,E,0,0,,,");
+    store.StoreTrackLine(("T:4000 X:0 Y:0 Z:0 G:0 " + undated).c_str());
+    ASSERT_EQ(store.m_utcTimes.size(), 5u);
+    EXPECT_EQ(store.m_utcTimes[0], kUnknownUtc); // a filled gap
+    EXPECT_EQ(store.m_utcTimes[3], 1796644800);  // 2026-12-07T12:00:00Z, by date(1)
+    EXPECT_EQ(store.m_utcTimes[4], kUnknownUtc);
 }
 
 TEST_F(MapTrackStore, NmeaLogWithoutFixOrFile) {

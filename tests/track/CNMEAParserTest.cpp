@@ -7,17 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include "NmeaText.h"
+
 namespace {
 
-// "$<body>*hh\r\n" with the checksum worked out here, so tests state only the fields.
-std::string Sentence(const std::string& body) {
-    unsigned sum = 0;
-    for (unsigned char c : body) {
-        sum ^= c;
-    }
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-    return "$" + body + tail;
+// "$<body>*hh\r\n", so tests state only the fields.
+std::string Line(const std::string& body) {
+    return Sentence(body) + "\r\n";
 }
 
 void Feed(CNMEAParser& parser, const std::string& text) {
@@ -30,7 +26,7 @@ const std::string kRMC = "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,2303
 
 TEST(CNMEAParserAssembly, ChecksummedSentenceIsHandledAtSecondDigitWithoutLineEnd) {
     CNMEAParser parser;
-    const std::string full = Sentence(kRMC);
+    const std::string full = Line(kRMC);
     Feed(parser, full.substr(0, full.size() - 3));
     EXPECT_EQ(parser.m_dwRMCCount, 0u);
     Feed(parser, full.substr(full.size() - 3, 1));
@@ -40,7 +36,7 @@ TEST(CNMEAParserAssembly, ChecksummedSentenceIsHandledAtSecondDigitWithoutLineEn
 
 TEST(CNMEAParserAssembly, WrongChecksumDigitChangesNothing) {
     CNMEAParser parser;
-    std::string bad = Sentence(kRMC);
+    std::string bad = Line(kRMC);
     bad[bad.size() - 3] = bad[bad.size() - 3] == '0' ? '1' : '0';
     Feed(parser, bad);
     EXPECT_EQ(parser.m_dwCommandCount, 0u);
@@ -63,11 +59,11 @@ TEST(CNMEAParserAssembly, StarEndingAddressIsChecksummedAndDataRunsToLineEnd) {
     Feed(parser, "$GPRMC*,A,4807.038\r");
     EXPECT_EQ(parser.m_RMCStatus, 'A');
     EXPECT_DOUBLE_EQ(parser.m_dRMCLatitude, 48 + 7.038 / 60);
-    std::string starNotSummed = Sentence("GPRMC,V");
+    std::string starNotSummed = Line("GPRMC,V");
     starNotSummed.replace(6, 1, "*,");
     Feed(parser, starNotSummed);
     EXPECT_EQ(parser.m_dwRMCCount, 1u);
-    Feed(parser, Sentence("GPRMC*,V"));
+    Feed(parser, Line("GPRMC*,V"));
     EXPECT_EQ(parser.m_dwRMCCount, 2u);
     EXPECT_EQ(parser.m_RMCStatus, 'V');
 }
@@ -80,14 +76,14 @@ TEST(CNMEAParserAssembly, OverlongAddressOrDataIsAbandoned) {
     EXPECT_EQ(parser.m_dwCommandCount, 1u);
     Feed(parser, "$X," + std::string(255, 'a') + "\r");
     EXPECT_EQ(parser.m_dwCommandCount, 2u);
-    Feed(parser, "$X," + std::string(256, 'a') + "\r" + Sentence(kRMC));
+    Feed(parser, "$X," + std::string(256, 'a') + "\r" + Line(kRMC));
     EXPECT_EQ(parser.m_dwCommandCount, 3u);
     EXPECT_EQ(parser.m_dwRMCCount, 1u);
 }
 
 TEST(CNMEAParserAssembly, UnknownAndLowerCaseAddressesAreCountedButNotKept) {
     CNMEAParser parser;
-    Feed(parser, Sentence("GPXTE,A") + Sentence("gprmc,123519,A"));
+    Feed(parser, Line("GPXTE,A") + Line("gprmc,123519,A"));
     EXPECT_EQ(parser.m_dwCommandCount, 2u);
     EXPECT_EQ(parser.m_dwRMCCount, 0u);
 }
@@ -138,7 +134,7 @@ TEST(CNMEAParserGetField, CutsLongFieldsAndRefusesBadArguments) {
 
 TEST(CNMEAParserRMC, KeepsEveryField) {
     CNMEAParser parser;
-    Feed(parser, Sentence("GPRMC,123519,A,1230.5,S,01131.000,W,022.4,084.4,230394,003.1,W"));
+    Feed(parser, Line("GPRMC,123519,A,1230.5,S,01131.000,W,022.4,084.4,230394,003.1,W"));
     EXPECT_EQ(parser.m_btRMCHour, 12);
     EXPECT_EQ(parser.m_btRMCMinute, 35);
     EXPECT_EQ(parser.m_btRMCSecond, 19);
@@ -154,8 +150,8 @@ TEST(CNMEAParserRMC, KeepsEveryField) {
 
 TEST(CNMEAParserRMC, EmptyFieldsKeepPositionAndDateButResetTheRest) {
     CNMEAParser parser;
-    Feed(parser, Sentence(kRMC));
-    Feed(parser, Sentence("GPRMC,,,,S,,W,,,,,"));
+    Feed(parser, Line(kRMC));
+    Feed(parser, Line("GPRMC,,,,S,,W,,,,,"));
     EXPECT_EQ(parser.m_RMCStatus, 'V');
     EXPECT_DOUBLE_EQ(parser.m_dRMCLatitude, -(48 + 7.038 / 60));
     EXPECT_DOUBLE_EQ(parser.m_dRMCLongitude, -(11 + 31.0 / 60));
@@ -168,7 +164,7 @@ TEST(CNMEAParserRMC, EmptyFieldsKeepPositionAndDateButResetTheRest) {
 
 TEST(CNMEAParserRMC, NumbersReadLikeAtofAndShortFieldsGiveZeroPairs) {
     CNMEAParser parser;
-    Feed(parser, Sentence("GPRMC,1234,A,48,N,5,E,+7.5x,abc,3"));
+    Feed(parser, Line("GPRMC,1234,A,48,N,5,E,+7.5x,abc,3"));
     EXPECT_EQ(parser.m_btRMCMinute, 34);
     EXPECT_EQ(parser.m_btRMCSecond, 0);
     EXPECT_DOUBLE_EQ(parser.m_dRMCLatitude, 48.0);
@@ -181,29 +177,29 @@ TEST(CNMEAParserRMC, NumbersReadLikeAtofAndShortFieldsGiveZeroPairs) {
 
 TEST(CNMEAParserGGA, KeepsFieldsAndClimbPerMinute) {
     CNMEAParser parser;
-    Feed(parser, Sentence("GPGGA,101000,4807.038,N,01131.000,E,1,08,0.9,100.0,M,,,,"));
-    Feed(parser, Sentence("GPGGA,101100,,,,,,,,160.0,M,,,,"));
+    Feed(parser, Line("GPGGA,101000,4807.038,N,01131.000,E,1,08,0.9,100.0,M,,,,"));
+    Feed(parser, Line("GPGGA,101100,,,,,,,,160.0,M,,,,"));
     EXPECT_DOUBLE_EQ(parser.m_dGGAVertSpeed, 60.0);
     EXPECT_DOUBLE_EQ(parser.m_dGGALatitude, 48 + 7.038 / 60);
     EXPECT_EQ(parser.m_btGGAGPSQuality, 1);
     EXPECT_EQ(parser.m_btGGANumOfSatsInUse, 8);
     EXPECT_DOUBLE_EQ(parser.m_dGGAHDOP, 0.9);
     // Into the next hour the minute count falls, so the speed stays.
-    Feed(parser, Sentence("GPGGA,110000,,,,,,,,500.0"));
+    Feed(parser, Line("GPGGA,110000,,,,,,,,500.0"));
     EXPECT_DOUBLE_EQ(parser.m_dGGAVertSpeed, 60.0);
     EXPECT_EQ(parser.m_dwGGACount, 3u);
 }
 
 TEST(CNMEAParserGSA, FillsSatellitesUsedAndResetsEmptyOnes) {
     CNMEAParser parser;
-    Feed(parser, Sentence("GPGSA,A,3,04,05,,09,,,,,,,,12,2.5,1.3,2.1"));
+    Feed(parser, Line("GPGSA,A,3,04,05,,09,,,,,,,,12,2.5,1.3,2.1"));
     EXPECT_EQ(parser.m_GSAMode, 'A');
     EXPECT_EQ(parser.m_btGSAFixMode, 3);
     EXPECT_TRUE(parser.IsSatelliteUsed(9));
     EXPECT_TRUE(parser.IsSatelliteUsed(12));
     EXPECT_FALSE(parser.IsSatelliteUsed(0));
     EXPECT_DOUBLE_EQ(parser.m_dGSAVDOP, 2.1);
-    Feed(parser, Sentence("GPGSA,,,04"));
+    Feed(parser, Line("GPGSA,,,04"));
     EXPECT_EQ(parser.m_GSAMode, 'A');
     EXPECT_FALSE(parser.IsSatelliteUsed(9));
     EXPECT_EQ(parser.m_dGSAPDOP, 0.0);
@@ -211,8 +207,8 @@ TEST(CNMEAParserGSA, FillsSatellitesUsedAndResetsEmptyOnes) {
 
 TEST(CNMEAParserGSV, MessageNumberPlacesSatellitesInTable) {
     CNMEAParser parser;
-    Feed(parser, Sentence("GPGSA,A,3,07"));
-    Feed(parser, Sentence("GPGSV,2,2,08,07,01,002,03,,,,,09,11,012,13,10,,,"));
+    Feed(parser, Line("GPGSA,A,3,07"));
+    Feed(parser, Line("GPGSV,2,2,08,07,01,002,03,,,,,09,11,012,13,10,,,"));
     EXPECT_EQ(parser.m_wGSVTotalNumSatsInView, 8);
     EXPECT_EQ(parser.m_GSVSatInfo[4].wPRN, 7);
     EXPECT_EQ(parser.m_GSVSatInfo[4].wElevation, 1);
@@ -229,23 +225,23 @@ TEST(CNMEAParserGSV, DropsSentencesThatCannotBePlaced) {
     CNMEAParser parser;
     for (const char* body : {"GPGSV,2,0,08,07", "GPGSV,2,,08,07", "GPGSV,9,1,08,07",
                              "GPGSV,1,10,08,07", "GPGSV,,1,08,07"}) {
-        Feed(parser, Sentence(body));
+        Feed(parser, Line(body));
     }
     EXPECT_EQ(parser.m_dwGSVCount, 0u);
     EXPECT_EQ(parser.m_wGSVTotalNumSatsInView, 0);
-    Feed(parser, Sentence("GPGSV,8,9,08,35"));
+    Feed(parser, Line("GPGSV,8,9,08,35"));
     EXPECT_EQ(parser.m_GSVSatInfo[32].wPRN, 35);
 }
 
 TEST(CNMEAParserRMB, KeepsFieldsAndDefaults) {
     CNMEAParser parser;
-    Feed(parser, Sentence("GPRMB,A,0.66,L,003,004,4917.24,S,12309.57,W,001.3,052.5,000.5,A"));
+    Feed(parser, Line("GPRMB,A,0.66,L,003,004,4917.24,S,12309.57,W,001.3,052.5,000.5,A"));
     EXPECT_EQ(parser.m_RMBDirectionToSteer, 'L');
     EXPECT_STREQ(parser.m_szRMBDestWaypoint, "004");
     EXPECT_DOUBLE_EQ(parser.m_dRMBDestLongitude, -(123 + 9.57 / 60));
     EXPECT_DOUBLE_EQ(parser.m_dRMBDestClosingVelocity, 0.5);
     EXPECT_EQ(parser.m_RMBArrivalStatus, 'A');
-    Feed(parser, Sentence("GPRMB,,,,,"));
+    Feed(parser, Line("GPRMB,,,,,"));
     EXPECT_EQ(parser.m_RMBDataStatus, 'V');
     EXPECT_EQ(parser.m_RMBDirectionToSteer, '?');
     EXPECT_STREQ(parser.m_szRMBOriginWaypoint, "");
@@ -255,12 +251,12 @@ TEST(CNMEAParserRMB, KeepsFieldsAndDefaults) {
 
 TEST(CNMEAParserZDA, KeepsFieldsAndEmptyYearGivesOne) {
     CNMEAParser parser;
-    Feed(parser, Sentence("GPZDA,201530.00,04,07,2002,-05,30"));
+    Feed(parser, Line("GPZDA,201530.00,04,07,2002,-05,30"));
     EXPECT_EQ(parser.m_btZDAHour, 20);
     EXPECT_EQ(parser.m_wZDAYear, 2002);
     EXPECT_EQ(parser.m_cZDALocalZoneHour, -5);
     EXPECT_EQ(parser.m_btZDALocalZoneMinute, 30);
-    Feed(parser, Sentence("GPZDA,,,,"));
+    Feed(parser, Line("GPZDA,,,,"));
     EXPECT_EQ(parser.m_btZDAHour, 20);
     EXPECT_EQ(parser.m_btZDADay, 1);
     EXPECT_EQ(parser.m_wZDAYear, 1);
@@ -268,7 +264,7 @@ TEST(CNMEAParserZDA, KeepsFieldsAndEmptyYearGivesOne) {
 
 TEST(CNMEAParserReset, RestoresDefaultsButKeepsAssemblyAndSentenceCount) {
     CNMEAParser parser;
-    const std::string full = Sentence(kRMC);
+    const std::string full = Line(kRMC);
     Feed(parser, full + full.substr(0, 20));
     parser.Reset();
     EXPECT_EQ(parser.m_RMCStatus, 'V');
@@ -284,11 +280,11 @@ TEST(CNMEAParserAssembly, PiecesOfAnySizeGiveWhatSingleBytesGive) {
     // '*' and the line end landing anywhere in a step.
     std::string log;
     for (int pad = 0; pad < 12; ++pad) {
-        log += Sentence("GPRMB,A,0.66,L," + std::string(static_cast<size_t>(pad), 'P') +
-                        ",004,4917.24,S,12309.57,W,001.3,052.5,000.5,A");
+        log += Line("GPRMB,A,0.66,L," + std::string(static_cast<size_t>(pad), 'P') +
+                    ",004,4917.24,S,12309.57,W,001.3,052.5,000.5,A");
         log += "$GPGSA," + std::string(static_cast<size_t>(pad), ' ') + "A,3,04,05,09\r\n";
     }
-    log += "$X," + std::string(300, 'a') + "*00" + Sentence(kRMC);
+    log += "$X," + std::string(300, 'a') + "*00" + Line(kRMC);
     for (size_t piece = 1; piece <= 40; ++piece) {
         CNMEAParser pieces;
         CNMEAParser bytes;
@@ -323,23 +319,23 @@ TEST(CNMEAParserNumbers, ReadExactlyAsFromCharsWouldOutsideTheShortForms) {
     CNMEAParser parser;
     // Ten digits and more leave the short path: in range they still count, past the range
     // of an int they give 0.
-    Feed(parser, Sentence("GPZDA,,1234567890,99999999999,0000000002007,-2147483648,-0"));
+    Feed(parser, Line("GPZDA,,1234567890,99999999999,0000000002007,-2147483648,-0"));
     EXPECT_EQ(parser.m_btZDADay, static_cast<uint8_t>(1234567890));
     EXPECT_EQ(parser.m_btZDAMonth, 0);
     EXPECT_EQ(parser.m_wZDAYear, 2007);
     EXPECT_EQ(parser.m_cZDALocalZoneHour, 0);
     EXPECT_EQ(parser.m_btZDALocalZoneMinute, 0);
-    Feed(parser, Sentence("GPRMC,,A,,,,,1.5e2,-0.0,,.25,W"));
+    Feed(parser, Line("GPRMC,,A,,,,,1.5e2,-0.0,,.25,W"));
     EXPECT_EQ(parser.m_dRMCGroundSpeed, 150.0);
     EXPECT_EQ(parser.m_dRMCCourse, 0.0);
     EXPECT_TRUE(std::signbit(parser.m_dRMCCourse));
     EXPECT_EQ(parser.m_dRMCMagVar, -0.25);
     // Sixteen digits and more are rounded once by from_chars, not by a division.
-    Feed(parser, Sentence("GPRMC,,A,,,,,0.1234567890123456789,7.,,  +5,E"));
+    Feed(parser, Line("GPRMC,,A,,,,,0.1234567890123456789,7.,,  +5,E"));
     EXPECT_EQ(parser.m_dRMCGroundSpeed, 0.1234567890123456789);
     EXPECT_EQ(parser.m_dRMCCourse, 7.0);
     EXPECT_EQ(parser.m_dRMCMagVar, 5.0);
-    Feed(parser, Sentence("GPGGA,,,,,,,,inf,nan"));
+    Feed(parser, Line("GPGGA,,,,,,,,inf,nan"));
     EXPECT_TRUE(std::isinf(parser.m_dGGAHDOP));
     EXPECT_TRUE(std::isnan(parser.m_dGGAAltitude));
 }
@@ -347,12 +343,12 @@ TEST(CNMEAParserNumbers, ReadExactlyAsFromCharsWouldOutsideTheShortForms) {
 TEST(CNMEAParserNumbers, FieldsAreCutAtTwentyFourCharacters) {
     CNMEAParser parser;
     // The 25th digit falls off, so the speed is a tenth of what the text says.
-    Feed(parser, Sentence("GPRMC,,A,,,,,0000000000000000000012345,1" + std::string(30, '0')));
+    Feed(parser, Line("GPRMC,,A,,,,,0000000000000000000012345,1" + std::string(30, '0')));
     EXPECT_EQ(parser.m_dRMCGroundSpeed, 1234.0);
     EXPECT_EQ(parser.m_dRMCCourse, 1e23);
-    Feed(parser, Sentence("GPRMB,A,,," + std::string(30, 'w') + ",short"));
+    Feed(parser, Line("GPRMB,A,,," + std::string(30, 'w') + ",short"));
     EXPECT_EQ(std::string(parser.m_szRMBOriginWaypoint), std::string(24, 'w'));
-    Feed(parser, Sentence("GPRMB,A,,,ab"));
+    Feed(parser, Line("GPRMB,A,,,ab"));
     // Only the text and its terminator are written; what was past it stays.
     EXPECT_STREQ(parser.m_szRMBOriginWaypoint, "ab");
     EXPECT_EQ(parser.m_szRMBOriginWaypoint[3], 'w');
@@ -375,4 +371,35 @@ TEST(CNMEAParserFields, StarEndsAFieldButOnlyCommasCountFields) {
     parser.ProcessSentence("", "1,1,1");
     EXPECT_EQ(parser.m_dwZDACount, 1u);
     EXPECT_EQ(parser.m_dwCommandCount, 4u);
+}
+
+TEST(CNMEAParserAssembly, MissingChecksumDigitsDoNotSwallowTheNextSentence) {
+    // A bare '*', or one digit, followed by a line end or straight by the next sentence.
+    const std::string good = Line("GPRMC,123520,A,4808.000,N,01131.000,E,0,0,230394,,");
+    for (const char* tail : {"*\r", "*\n", "*", "*4", "*4\n"}) {
+        CNMEAParser parser;
+        Feed(parser, "$" + kRMC + tail + good);
+        EXPECT_EQ(parser.m_dwRMCCount, 1u) << tail;
+        EXPECT_DOUBLE_EQ(parser.m_dRMCLatitude, 48 + 8.0 / 60) << tail;
+    }
+}
+
+TEST(CNMEAParserRMC, OwnTimeOfDayAndDateAreTold) {
+    CNMEAParser parser;
+    EXPECT_EQ(parser.m_nRMCTimeOfDayMs, -1);
+    Feed(parser, Line("GPRMC,123519.57,A,4807.038,N,01131.000,E,0,0,230394,,"));
+    EXPECT_EQ(parser.m_nRMCTimeOfDayMs, 45319570); // (12 h 35 min 19 s) = 45 319 s, + 570 ms
+    EXPECT_TRUE(parser.m_bRMCDateGiven);
+    // Empty fields keep the older clock members but say that this sentence had none.
+    Feed(parser, Line("GPRMC,,A,4807.038,N,01131.000,E,0,0,,,"));
+    EXPECT_EQ(parser.m_btRMCSecond, 19);
+    EXPECT_EQ(parser.m_nRMCTimeOfDayMs, -1);
+    EXPECT_FALSE(parser.m_bRMCDateGiven);
+    for (const char* bad : {"246000", "12351", "1235x9", "123519x", "123560"}) {
+        Feed(parser, Line(std::string("GPRMC,") + bad + ",A,,,,,0,0,320394,,"));
+        EXPECT_EQ(parser.m_nRMCTimeOfDayMs, -1) << bad;
+        EXPECT_FALSE(parser.m_bRMCDateGiven); // day 32
+    }
+    Feed(parser, Line("GPGGA,101000.5,4807.038,N,01131.000,E,1,08,0.9,100.0,M,,,,"));
+    EXPECT_EQ(parser.m_nGGATimeOfDayMs, 36600500); // 10 h 10 min = 36 600 s, + 500 ms
 }

@@ -48,7 +48,9 @@ TEST(SpeedDial, MilesAreTruncatedAndTurnTheNeedleByTheSameNumber) {
     dial.SetSpeedRecord(3, 100, 10);
     ASSERT_TRUE(dial.ShowSpeedAt(3));
     EXPECT_EQ(dial.SpeedText(), "62mile/h");
-    EXPECT_EQ(NeedleTip(dial), PointOnDial(94, 47, 168, 29));
+    // 62 mile/h puts the needle at 230 - 62 = 168 degrees: 29 cos 168 = -28.37 and
+    // 29 sin 168 = 6.03, truncated to -28 and 6, from the centre (94, 47).
+    EXPECT_EQ(NeedleTip(dial), (DialPoint{66, 41}));
 }
 
 TEST(SpeedDial, RecordsAreClampedAsStored) {

@@ -1,15 +1,19 @@
 // The whole loading pipeline on clips made by our clip maker, through the track tool, as
 // the player runs it when a clip is chosen.
+#include "NmeaText.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -31,7 +35,8 @@ std::string Quoted(const std::string& text) {
 }
 
 ToolRun Shell(const std::string& command) {
-    const std::string errFile = ::testing::TempDir() + "ostvik-pipeline-stderr";
+    const std::string errFile =
+        ::testing::TempDir() + "ostvik-pipeline-stderr-" + std::to_string(::getpid());
     ToolRun run;
     FILE* pipe = ::popen((command + " 2>" + Quoted(errFile)).c_str(), "r");
     if (pipe == nullptr) {
@@ -211,26 +216,162 @@ TEST(Pipeline, AviClipReadsItsSidecar) {
     EXPECT_EQ(rows.back()[kFix], "A");
 }
 
-TEST(Pipeline, GpxAndGeoJsonListThePositionedSeconds) {
-    const ToolRun gpx = Track("--format gpx " + Clip("drive.MP4"));
-    ASSERT_EQ(gpx.status, 0) << gpx.err;
-    EXPECT_EQ(gpx.out.rfind("<?xml", 0), 0u);
-    size_t points = 0;
-    for (size_t at = gpx.out.find("<trkpt "); at != std::string::npos;
-         at = gpx.out.find("<trkpt ", at + 1)) {
-        ++points;
-    }
-    EXPECT_EQ(points, 12u);
-    EXPECT_NE(gpx.out.find("<name>drive.MP4</name>"), std::string::npos);
-    EXPECT_NE(gpx.out.find("</gpx>"), std::string::npos);
+const std::string kTrackTestData =
+    (std::filesystem::path(OSTVIK_MKCLIP).parent_path().parent_path() / "tests/track/data")
+        .string();
 
-    const ToolRun json = Track("--format geojson " + Clip("drive.MP4"));
-    ASSERT_EQ(json.status, 0) << json.err;
+// Runs the track tool into a file and gives that file's path.
+std::string Export(const std::string& format, const std::string& clip) {
+    // Named after the test and the clip: ctest runs the tests side by side.
+    const std::string path = ::testing::TempDir() + "ostvik-export-" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                             std::to_string(std::hash<std::string>{}(clip)) + "." + format;
+    const ToolRun run = Track("--format " + format + " " + clip + " >" + Quoted(path));
+    EXPECT_EQ(run.status, 0) << run.err;
+    return path;
+}
+
+// The export as our summary script reads it with Python's own JSON and XML parsers, one
+// entry per line; see that script for the line forms.
+std::vector<std::string> Summary(const std::string& format, const std::string& path) {
+    const ToolRun run =
+        Shell(Quoted(OSTVIK_PYTHON) + " " + Quoted(kTrackTestData + "/export_summary.py") + " " +
+              format + " " + Quoted(path));
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines;
+    std::istringstream text(run.out);
+    for (std::string line; std::getline(text, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool ValidGpx(const std::string& path) {
+    return Shell("xmllint --noout --schema " + Quoted(kTrackTestData + "/gpx.xsd") + " " +
+                 Quoted(path))
+               .status == 0;
+}
+
+// A clip without any track of its own and a sidecar NMEA log beside it.
+std::string ClipWithLog(const std::string& stem, const std::string& log) {
+    std::ofstream(::testing::TempDir() + stem + ".MP4").close();
+    std::ofstream(::testing::TempDir() + stem + ".TXT", std::ios::binary) << log;
+    return Quoted(::testing::TempDir() + stem + ".MP4");
+}
+
+TEST(Export, GpxIsValidGpx11WithTheBlocksDateAndTime) {
+    const std::string gpx = Export("gpx", Clip("drive.MP4"));
+    EXPECT_TRUE(ValidGpx(gpx));
+    const std::vector<std::string> points = Summary("gpx", gpx);
     const std::vector<Row> rows = Csv(Track(Clip("drive.MP4")).out);
-    ASSERT_GT(rows.size(), 1u);
-    const std::string first = "\"coordinates\":[[" + rows[1][kLon] + "," + rows[1][kLat] + "]";
-    EXPECT_NE(json.out.find(first), std::string::npos) << json.out.substr(0, 200);
-    EXPECT_NE(json.out.find("\"second\":[0,1,2,3,4,5,6,7,8,9,10,11]"), std::string::npos);
+    // exiftool reads the same blocks' date and time fields: "2024:06:01 12:00:00Z".
+    const ToolRun exif = Shell("exiftool -q -ee -n -p '$GPSDateTime' " + Clip("drive.MP4"));
+    std::istringstream times(exif.out);
+    ASSERT_EQ(points.size(), 12u);
+    ASSERT_EQ(rows.size(), 13u);
+    for (size_t s = 0; s < points.size(); ++s) {
+        std::string time;
+        std::getline(times, time);
+        ASSERT_EQ(time.size(), 20u) << exif.out;
+        time[4] = time[7] = '-';
+        time[10] = 'T';
+        EXPECT_EQ(points[s], rows[s + 1][kLat] + " " + rows[s + 1][kLon] + " " + time);
+    }
+}
+
+TEST(Export, GpxTimesFromTheLogAndNoneWithoutADate) {
+    const std::string clip = ClipWithLog(
+        "ostvik-dated",
+        Sentence("GPRMC,235959.00,A,5930.0000,N,01800.0000,E,0,0,071226,,") + "\r\n" +
+            Sentence("GPRMC,000000.00,A,5930.6000,N,01800.0000,E,0,0,081226,,") + "\r\n" +
+            Sentence("GPRMC,000001.00,A,5931.2000,N,01800.0000,E,0,0,,,") + "\r\n");
+    const std::string gpx = Export("gpx", clip);
+    EXPECT_TRUE(ValidGpx(gpx));
+    EXPECT_EQ(Summary("gpx", gpx),
+              (std::vector<std::string>{"59.500000 18.000000 2026-12-07T23:59:59Z",
+                                        "59.510000 18.000000 2026-12-08T00:00:00Z",
+                                        "59.520000 18.000000 -"}));
+}
+
+TEST(Export, GeoJsonIsValidForAnyNumberOfFixes) {
+    const std::vector<Row> rows = Csv(Track(Clip("drive.MP4")).out);
+    const std::vector<std::string> line = Summary("geojson", Export("geojson", Clip("drive.MP4")));
+    ASSERT_EQ(line.size(), 13u);
+    EXPECT_EQ(line[0], "Feature LineString");
+    EXPECT_EQ(line[12], rows[12][kLon] + " " + rows[12][kLat]);
+
+    const std::string one = ClipWithLog(
+        "ostvik-one", Sentence("GPRMC,120000.00,A,5930.0000,N,01815.0000,E,0,0,071226,,") + "\r\n");
+    EXPECT_EQ(Summary("geojson", Export("geojson", one)),
+              (std::vector<std::string>{"Feature Point", "18.250000 59.500000"}));
+
+    const std::string none = ClipWithLog("ostvik-none", "");
+    EXPECT_EQ(Summary("geojson", Export("geojson", none)),
+              (std::vector<std::string>{"FeatureCollection 0"}));
+}
+
+TEST(Export, KmlHasTheLineAndATimeStampedPlacemarkPerSecond) {
+    const std::string kml = Export("kml", Clip("drive.MP4"));
+    EXPECT_EQ(Shell("xmllint --noout " + Quoted(kml)).status, 0);
+    const std::vector<std::string> placemarks = Summary("kml", kml);
+    const std::vector<std::string> gpx = Summary("gpx", Export("gpx", Clip("drive.MP4")));
+    const std::vector<Row> rows = Csv(Track(Clip("drive.MP4")).out);
+    ASSERT_EQ(placemarks.size(), 13u);
+    ASSERT_EQ(gpx.size(), 12u);
+    EXPECT_EQ(placemarks[0], "line 12");
+    for (size_t s = 0; s < 12; ++s) {
+        const Row& row = rows[s + 1];
+        const std::string when = gpx[s].substr(gpx[s].rfind(' ') + 1);
+        EXPECT_EQ(placemarks[s + 1], std::to_string(s) + "_s " + when + " " + row[kLon] + "," +
+                                         row[kLat] + " " + row[kSpeed]);
+    }
+
+    const std::string one = ClipWithLog(
+        "ostvik-one-kml", Sentence("GPRMC,120000.00,A,5930.0000,N,01815.0000,E,0,0,,,") + "\r\n");
+    const std::string single = Export("kml", one); // an NMEA log gives no speed record
+    EXPECT_EQ(Shell("xmllint --noout " + Quoted(single)).status, 0);
+    EXPECT_EQ(Summary("kml", single),
+              (std::vector<std::string>{"line 0", "0_s - 18.250000,59.500000 -"}));
+}
+
+// Clips made for one test: mkclip's clip at `name` in the test's temporary folder.
+std::string MakeClip(const std::string& name, const std::string& args) {
+    const std::string path = ::testing::TempDir() + name;
+    const ToolRun made = Shell(Quoted(OSTVIK_PYTHON) + " " + Quoted(OSTVIK_MKCLIP) + " " +
+                               Quoted(path) + " " + args);
+    EXPECT_EQ(made.status, 0) << made.err;
+    return path;
+}
+
+TEST(Pipeline, DialShowsTheSameSpeedFromBlocksAndFromTheSidecar) {
+    // The blocks hold km/h, the sidecar's RMC the same speed in knots (km/h / 1.852 to three
+    // decimals). The 8-second drive cruises at exactly 20 km/h, written 10.799 kn.
+    const std::string both =
+        MakeClip("ostvik-speed-both.MOV", "--seconds 8 --sidecar --truth " +
+                                              Quoted(::testing::TempDir() + "speed.truth.csv"));
+    const std::string blocksOnly = ::testing::TempDir() + "ostvik-speed-both.MP4";
+    ASSERT_EQ(Shell("cp " + Quoted(both) + " " + Quoted(blocksOnly)).status, 0);
+    const std::string sidecarOnly =
+        MakeClip("ostvik-speed-log.MOV", "--seconds 8 --sidecar --no-embedded");
+
+    const std::vector<Row> lastFromSidecar = Csv(Track(Quoted(both)).out);
+    const std::vector<Row> fromBlocks = Csv(Track(Quoted(blocksOnly)).out);
+    const std::vector<Row> fromSidecar = Csv(Track(Quoted(sidecarOnly)).out);
+    std::ifstream truthFile(::testing::TempDir() + "speed.truth.csv");
+    std::vector<Row> truth = Csv(std::string(std::istreambuf_iterator<char>(truthFile), {}));
+    ASSERT_EQ(truth.size(), 9u);
+    ASSERT_EQ(lastFromSidecar.size(), 9u);
+    ASSERT_EQ(fromBlocks.size(), 9u);
+    ASSERT_EQ(fromSidecar.size(), 9u);
+    bool cruised = false;
+    for (size_t s = 1; s < truth.size(); ++s) {
+        const std::string kmh = std::to_string(static_cast<int>(D(truth[s][tSpeed])));
+        cruised = cruised || kmh == "20";
+        EXPECT_EQ(fromBlocks[s][kSpeed], kmh) << "second " << s - 1;
+        EXPECT_EQ(lastFromSidecar[s][kSpeed], kmh) << "second " << s - 1;
+        EXPECT_EQ(fromSidecar[s][kSpeed], kmh) << "second " << s - 1;
+    }
+    EXPECT_TRUE(cruised);
 }
 
 TEST(Pipeline, PositionsAgreeWithExiftool) {
@@ -258,7 +399,7 @@ TEST(TrackTool, ExitStatusTellsReadFailuresFromUsageErrors) {
     EXPECT_EQ(Track(Quoted(kData)).status, 1); // a folder is no clip
 
     EXPECT_EQ(Track("").status, 2);
-    EXPECT_EQ(Track("--format kml " + Clip("drive.MP4")).status, 2);
+    EXPECT_EQ(Track("--format kmz " + Clip("drive.MP4")).status, 2);
     EXPECT_EQ(Track("--format").status, 2);
     EXPECT_EQ(Track(Clip("drive.MP4") + " " + Clip("south.MP4")).status, 2);
     EXPECT_EQ(Track("--bogus " + Clip("drive.MP4")).status, 2);
