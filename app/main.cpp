@@ -1,7 +1,7 @@
 // Ostvik: plays dash-camera clips with their track on a map, a G-sensor chart and a dial.
 
+#include "app/COstvikApp.h"
 #include "app/COstvikShell.h"
-#include "app/skin/SkinSE.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/mivex.h"
 
@@ -39,8 +39,10 @@ int main(int argc, char** argv) {
     options.addOptions({grab, quitAfter, noAudio});
     options.process(app);
 
-    if (SkinSE_LoadSkinResourceFromZIP(QString(), QString()) == 0) {
-        std::fprintf(stderr, "ostvik: the skin could not be loaded\n");
+    // The skin comes before any window; without it the program ends, showing none.
+    COstvikApp startup;
+    if (!startup.InitInstance()) {
+        std::fprintf(stderr, "ostvik: %s\n", qPrintable(startup.ErrorText()));
         return 1;
     }
 

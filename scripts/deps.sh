@@ -9,6 +9,9 @@ PACKAGES=(
     # the player: Qt 6 widgets, the mpv engine, and a virtual X server for window tests
     qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libmpv-dev libgl-dev
     libgl1-mesa-dri libglx-mesa0 libegl-mesa0 fontconfig xvfb xauth
+    # the skin: archives read with libzip, SVG images and icons (libqt6svg6 holds the
+    # imageformats/libqsvg.so and iconengines/libqsvgicon.so plugins the style sheet uses)
+    libzip-dev qt6-svg-dev libqt6svg6
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
     # test clips and the tools we measure against

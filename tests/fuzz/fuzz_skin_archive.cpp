@@ -1,0 +1,24 @@
+// The skin loader's decision over arbitrary archive bytes: read the ZIP within its bound,
+// parse the manifest, check the files it names, and place every layout rule.
+#include "skin/SkinContent.h"
+
+#include <QSize>
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const std::optional<SkinContent> content = SkinContent::Open(bytes);
+    if (!content) {
+        return 0;
+    }
+    for (const auto& rules : content->Manifest().m_layouts) {
+        for (const SkinRule& rule : rules) {
+            rule.Place(QSize(1366, 768));
+            rule.Place(QSize(0, 0));
+        }
+    }
+    return 0;
+}
