@@ -62,7 +62,13 @@ int main(int argc, char** argv) {
         QTimer::singleShot(options.value(quitAfter).toInt(), &app, [&shell, grabPath] {
             if (!grabPath.isEmpty()) {
                 QScreen* screen = shell.screen();
-                const QPixmap picture = screen->grabWindow(0).copy(shell.frameGeometry());
+                // The screen's picture is in device pixels; the window's place is not.
+                const QPixmap screenPicture = screen->grabWindow(0);
+                const qreal ratio = screenPicture.devicePixelRatio();
+                const QRect frame = shell.frameGeometry();
+                const QPixmap picture = screenPicture.copy(
+                    QRectF(QPointF(frame.topLeft()) * ratio, QSizeF(frame.size()) * ratio)
+                        .toAlignedRect());
                 picture.save(grabPath);
                 std::printf("time %s\n", qPrintable(shell.VideoView()->TimeLabel()->text()));
                 std::fflush(stdout);
