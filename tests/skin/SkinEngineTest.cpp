@@ -5,6 +5,7 @@
 #include "skin/SkinSE.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -62,6 +63,33 @@ TEST_F(SkinEngine, DrawBackPaintsTheColourThenTheImageStretchedOverIt) {
     QWidget control;
     control.setObjectName(QStringLiteral("77"));
     EXPECT_EQ(QColor(DrawBack(&control, {8, 8}).pixel(4, 4)), QColor(0x0a, 0x0b, 0x0c));
+}
+
+TEST_F(SkinEngine, PngImagesAreDrawnAsWellAsSvgOnes) {
+    QImage green(4, 4, QImage::Format_RGB32);
+    green.fill(QColor(0, 255, 0));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(green.save(&buffer, "PNG"));
+    ZipEntries skin = MinimalSkin();
+    skin[0].second = R"({"elements": {"pane": {"image": "face.png"}}})";
+    skin.emplace_back("face.png", png);
+    ASSERT_EQ(Load(MakeZip(skin)), 1) << SkinSE_LastError().toStdString();
+    QWidget pane;
+    SkinSE_SubclassWindow(&pane, QStringLiteral("pane"));
+    EXPECT_EQ(QColor(DrawBack(&pane, {40, 20}).pixel(20, 10)), QColor(0, 255, 0));
+}
+
+TEST_F(SkinEngine, AnImageThatCannotBeDecodedRefusesTheSkin) {
+    ZipEntries skin = MinimalSkin();
+    for (auto& [name, bytes] : skin) {
+        if (name == QLatin1String("face.svg")) {
+            bytes = "<svg this is not";
+        }
+    }
+    EXPECT_EQ(Load(MakeZip(skin)), 0);
+    EXPECT_TRUE(SkinSE_LastError().contains("face.svg")) << SkinSE_LastError().toStdString();
 }
 
 TEST_F(SkinEngine, LayoutPlacesRegisteredChildrenByTheRulesOfTheParentsElement) {
