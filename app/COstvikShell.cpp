@@ -1,13 +1,13 @@
 #include "app/COstvikShell.h"
 
 #include "app/CShellTrackLink.h"
-#include "app/skin/SkinSE.h"
 #include "instruments/CGSensesDlg.h"
 #include "instruments/CMySliderCtrl.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
 #include "library/CPlaylistDlg.h"
 #include "library/CVideoPaneLink.h"
+#include "skin/SkinSE.h"
 #include "playback/CVideoViewDlg.h"
 #include "track/TrackDispatch.h"
 
@@ -28,6 +28,8 @@ constexpr int kDialHeight = 110;
 COstvikShell::COstvikShell(const MivexOptions& engine, QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("102"));
     setWindowTitle(QStringLiteral("Ostvik"));
+    // The skin's layout for this shell: the video pane and the G-sensor pane side by side.
+    setProperty("skinLayoutVariant", QStringLiteral("shell"));
     SkinSE_SubclassWindow(this, QStringLiteral("mainFrame"));
     IVideoPaneHost::SetInstance(this);
 

@@ -1,7 +1,7 @@
 // Ostvik: plays dash-camera clips with their track on a map, a G-sensor chart and a dial.
 
+#include "app/COstvikApp.h"
 #include "app/COstvikShell.h"
-#include "app/skin/SkinSE.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/mivex.h"
 
@@ -39,8 +39,10 @@ int main(int argc, char** argv) {
     options.addOptions({grab, quitAfter, noAudio});
     options.process(app);
 
-    if (SkinSE_LoadSkinResourceFromZIP(QString(), QString()) == 0) {
-        std::fprintf(stderr, "ostvik: the skin could not be loaded\n");
+    // The skin comes before any window; without it the program ends, showing none.
+    COstvikApp startup;
+    if (!startup.InitInstance()) {
+        std::fprintf(stderr, "ostvik: %s\n", qPrintable(startup.ErrorText()));
         return 1;
     }
 
@@ -60,7 +62,13 @@ int main(int argc, char** argv) {
         QTimer::singleShot(options.value(quitAfter).toInt(), &app, [&shell, grabPath] {
             if (!grabPath.isEmpty()) {
                 QScreen* screen = shell.screen();
-                const QPixmap picture = screen->grabWindow(0).copy(shell.frameGeometry());
+                // The screen's picture is in device pixels; the window's place is not.
+                const QPixmap screenPicture = screen->grabWindow(0);
+                const qreal ratio = screenPicture.devicePixelRatio();
+                const QRect frame = shell.frameGeometry();
+                const QPixmap picture = screenPicture.copy(
+                    QRectF(QPointF(frame.topLeft()) * ratio, QSizeF(frame.size()) * ratio)
+                        .toAlignedRect());
                 picture.save(grabPath);
                 std::printf("time %s\n", qPrintable(shell.VideoView()->TimeLabel()->text()));
                 std::printf("clip %s\n", qPrintable(shell.GetCurrentFile()));

@@ -1,6 +1,6 @@
 #include "instruments/CGSensesDlg.h"
 
-#include "app/skin/SkinSE.h"
+#include "skin/SkinSE.h"
 #include "instruments/CMyStatic.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "instruments/CMyStatic.h"
 
-#include "app/skin/SkinBackgrounds.h"
-#include "app/skin/SkinSE.h"
+#include "skin/SkinSelfDrawn.h"
+#include "skin/SkinSE.h"
 #include "instruments/CGSensesDlg.h"
 
 #include <QPaintEvent>

@@ -1,7 +1,7 @@
 #include "instruments/CSpeedStatic.h"
 
-#include "app/skin/SkinBackgrounds.h"
-#include "app/skin/SkinSE.h"
+#include "skin/SkinSelfDrawn.h"
+#include "skin/SkinSE.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "library/CPlaylistDlg.h"
 
-#include "app/skin/SkinSE.h"
+#include "skin/SkinSE.h"
 #include "library/CClipListModel.h"
 #include "library/CDlgSetup.h"
 #include "library/CUdisksMounter.h"

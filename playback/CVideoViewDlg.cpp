@@ -1,6 +1,6 @@
 #include "playback/CVideoViewDlg.h"
 
-#include "app/skin/SkinSE.h"
+#include "skin/SkinSE.h"
 #include "instruments/CMySliderCtrl.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"

@@ -12,6 +12,9 @@ PACKAGES=(
     # the camera's drive: USB and block devices through libudev (udisks2 is asked over D-Bus
     # when it runs, and not needed otherwise)
     libudev-dev
+    # the skin: archives read with libzip, SVG images and icons (libqt6svg6 holds the
+    # imageformats/libqsvg.so and iconengines/libqsvgicon.so plugins the style sheet uses)
+    libzip-dev qt6-svg-dev libqt6svg6
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
     # a fake camera for the discovery tests

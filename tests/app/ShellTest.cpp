@@ -7,6 +7,7 @@
 #include "library/CPlaylistDlg.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/mivex.h"
+#include "skin/SkinSE.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -150,5 +151,8 @@ int main(int argc, char** argv) {
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
+    if (SkinSE_LoadSkinResourceFromZIP(QStringLiteral(OSTVIK_SKIN_ZIP), QString()) == 0) {
+        return 1;
+    }
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,6 @@
 #include "Pixels.h"
 
-#include "app/skin/SkinSE.h"
+#include "skin/SkinSE.h"
 #include "instruments/CGSensesDlg.h"
 #include "instruments/CMyStatic.h"
 

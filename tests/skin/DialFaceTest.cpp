@@ -1,7 +1,12 @@
-#include "Pixels.h"
-
-#include "app/skin/SkinBackgrounds.h"
+// The dial face of our skin, drawn by the engine as the dial's background: its scales
+// must sit where the dial's needle rule points for each value.
+#include "skin/SkinSE.h"
+#include "skin/SkinSelfDrawn.h"
 #include "track/CSpeedDialModel.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -10,10 +15,13 @@
 namespace {
 
 QImage Face(QSize size) {
+    EXPECT_EQ(SkinSE_LoadSkinResourceFromZIP(QStringLiteral(OSTVIK_SKIN_ZIP), QString()), 1);
+    QWidget dial;
+    dial.setObjectName(QLatin1String(kSpeedDialObjectName));
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::magenta);
     QPainter painter(&image);
-    DrawSpeedDialFace(painter, QRect(QPoint(0, 0), size));
+    SkinSE_UI_DrawBack(&dial, painter, 0, 0, size.width(), size.height(), 255);
     return image;
 }
 

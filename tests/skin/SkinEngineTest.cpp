@@ -1,0 +1,191 @@
+// The five entry points on widgets, headless: loading, registering, layout and painted
+// backgrounds, with the small skin made here and with the skin the build packs.
+#include "ZipMaker.h"
+
+#include "skin/SkinSE.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SkinEngine : public ::testing::Test {
+protected:
+    void TearDown() override { SkinSE_Unload(); }
+
+    // Loads the archive bytes through a file, as start-up does.
+    int Load(const QByteArray& zip) {
+        const QString path = folder.filePath(QStringLiteral("skin.zip"));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(zip);
+        file.close();
+        return SkinSE_LoadSkinResourceFromZIP(path, QString());
+    }
+
+    QTemporaryDir folder;
+};
+
+QImage DrawBack(QWidget* window, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    QPainter painter(&image);
+    SkinSE_UI_DrawBack(window, painter, 0, 0, size.width(), size.height(), 255);
+    return image;
+}
+
+TEST_F(SkinEngine, LoadReportsAMissingFileOrARefusedArchiveWithZero) {
+    EXPECT_EQ(SkinSE_LoadSkinResourceFromZIP(folder.filePath("absent.zip"), QString()), 0);
+    EXPECT_TRUE(SkinSE_LastError().contains("absent.zip"));
+    EXPECT_EQ(Load("PK\x03\x04 but nothing after"), 0);
+    EXPECT_FALSE(SkinSE_LastError().isEmpty());
+    EXPECT_EQ(Load(MakeZip(MinimalSkin())), 1);
+    EXPECT_TRUE(SkinSE_LastError().isEmpty());
+}
+
+TEST_F(SkinEngine, DrawBackPaintsTheColourThenTheImageStretchedOverIt) {
+    ASSERT_EQ(Load(MakeZip(MinimalSkin())), 1);
+    QWidget pane;
+    SkinSE_SubclassWindow(&pane, QStringLiteral("pane"));
+    // The image covers its right half in red over the element's blue-grey colour.
+    const QImage image = DrawBack(&pane, {40, 20});
+    EXPECT_EQ(QColor(image.pixel(5, 10)), QColor(0x20, 0x40, 0x60));
+    EXPECT_EQ(QColor(image.pixel(35, 10)), QColor(255, 0, 0));
+
+    // A window under no element is found by its object name.
+    QWidget control;
+    control.setObjectName(QStringLiteral("77"));
+    EXPECT_EQ(QColor(DrawBack(&control, {8, 8}).pixel(4, 4)), QColor(0x0a, 0x0b, 0x0c));
+}
+
+TEST_F(SkinEngine, PngImagesAreDrawnAsWellAsSvgOnes) {
+    QImage green(4, 4, QImage::Format_RGB32);
+    green.fill(QColor(0, 255, 0));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(green.save(&buffer, "PNG"));
+    ZipEntries skin = MinimalSkin();
+    skin[0].second = R"({"elements": {"pane": {"image": "face.png"}}})";
+    skin.emplace_back("face.png", png);
+    ASSERT_EQ(Load(MakeZip(skin)), 1) << SkinSE_LastError().toStdString();
+    QWidget pane;
+    SkinSE_SubclassWindow(&pane, QStringLiteral("pane"));
+    EXPECT_EQ(QColor(DrawBack(&pane, {40, 20}).pixel(20, 10)), QColor(0, 255, 0));
+}
+
+TEST_F(SkinEngine, AnImageThatCannotBeDecodedRefusesTheSkin) {
+    ZipEntries skin = MinimalSkin();
+    for (auto& [name, bytes] : skin) {
+        if (name == QLatin1String("face.svg")) {
+            bytes = "<svg this is not";
+        }
+    }
+    EXPECT_EQ(Load(MakeZip(skin)), 0);
+    EXPECT_TRUE(SkinSE_LastError().contains("face.svg")) << SkinSE_LastError().toStdString();
+}
+
+TEST_F(SkinEngine, LayoutPlacesRegisteredChildrenByTheRulesOfTheParentsElement) {
+    ASSERT_EQ(Load(MakeZip(MinimalSkin())), 1);
+    QWidget pane;
+    pane.resize(200, 100);
+    SkinSE_SubclassWindow(&pane, QStringLiteral("pane"));
+    auto* child = new QWidget(&pane);
+    auto* unregistered = new QWidget(&pane);
+    unregistered->setGeometry(1, 2, 3, 4);
+    SkinSE_SubclassWindow(child, QStringLiteral("child"));
+    SkinSE_SetLayoutMainFrame(&pane);
+    // Left 0.5 * 200 + 4 = 104, top 10, right 200 - 4 = 196, bottom 100 - 10 = 90.
+    EXPECT_EQ(child->geometry(), QRect(104, 10, 92, 80));
+    EXPECT_EQ(unregistered->geometry(), QRect(1, 2, 3, 4));
+    pane.resize(400, 300);
+    SkinSE_SetLayoutMainFrame(&pane);
+    EXPECT_EQ(child->geometry(), QRect(204, 10, 192, 280));
+}
+
+TEST_F(SkinEngine, TheBuiltSkinLaysOutTheVideoPaneTransportRow) {
+    ASSERT_EQ(SkinSE_LoadSkinResourceFromZIP(QStringLiteral(OSTVIK_SKIN_ZIP), QString()), 1)
+        << SkinSE_LastError().toStdString();
+    QWidget pane;
+    pane.resize(800, 600);
+    SkinSE_SubclassWindow(&pane, QStringLiteral("videoview"));
+    auto* progress = new QWidget(&pane);
+    SkinSE_SubclassWindow(progress, QStringLiteral("slider.progress"));
+    auto* play = new QPushButton(&pane);
+    SkinSE_SubclassWindow(play, QStringLiteral("control.btn.play"));
+    SkinSE_SetLayoutMainFrame(&pane);
+    // Progress across the pane 8 px in from each side, 66 px above the bottom, 18 high.
+    EXPECT_EQ(progress->geometry(), QRect(8, 534, 784, 18));
+    // The play button just right of the centre: left 400 - 4, right 400 + 48.
+    EXPECT_EQ(play->geometry(), QRect(396, 564, 52, 34));
+}
+
+TEST_F(SkinEngine, ALaterRegistrationChangesTheButtonsFace) {
+    ASSERT_EQ(SkinSE_LoadSkinResourceFromZIP(QStringLiteral(OSTVIK_SKIN_ZIP), QString()), 1);
+    QPushButton button;
+    SkinSE_SubclassWindow(&button, QStringLiteral("control.btn.play"));
+    const QImage play = button.icon().pixmap(24, 24).toImage();
+    ASSERT_FALSE(play.isNull());
+    SkinSE_SubclassWindow(&button, QStringLiteral("control.btn.pause"));
+    const QImage pause = button.icon().pixmap(24, 24).toImage();
+    EXPECT_EQ(SkinElementOf(&button), "control.btn.pause");
+    EXPECT_NE(play, pause);
+    // The play face is a triangle pointing right: lit at its left middle, dark at its tip's
+    // corners. The pause face is two bars with a gap in the middle.
+    EXPECT_GT(qAlpha(play.pixel(10, 12)), 128);
+    EXPECT_EQ(qAlpha(pause.pixel(12, 12)), 0);
+    EXPECT_GT(qAlpha(pause.pixel(8, 12)), 128);
+}
+
+TEST_F(SkinEngine, ACollapsedLayoutHidesThePlaylistAndTheFullOneShowsItAgain) {
+    ASSERT_EQ(SkinSE_LoadSkinResourceFromZIP(QStringLiteral(OSTVIK_SKIN_ZIP), QString()), 1);
+    QWidget frame;
+    frame.resize(1366, 768);
+    SkinSE_SubclassWindow(&frame, QStringLiteral("mainFrame"));
+    auto* video = new QWidget(&frame);
+    auto* playlist = new QWidget(&frame);
+    auto* hiddenByOwner = new QWidget(&frame);
+    SkinSE_SubclassWindow(video, QStringLiteral("videoview"));
+    SkinSE_SubclassWindow(playlist, QStringLiteral("playlist"));
+    SkinSE_SubclassWindow(hiddenByOwner, QStringLiteral("gsenses"));
+    hiddenByOwner->hide();
+    frame.show();
+    SkinSE_SetLayoutMainFrame(&frame);
+    EXPECT_FALSE(playlist->isHidden());
+    // The video pane dominant, the playlist beside it: 0.52 * 1366 = 710.32 -> 710.
+    EXPECT_EQ(video->geometry(), QRect(0, 32, 710, 768 - 32));
+
+    frame.setProperty("skinLayoutVariant", QStringLiteral("playlist-collapsed"));
+    SkinSE_SetLayoutMainFrame(&frame);
+    EXPECT_TRUE(playlist->isHidden());
+    // 0.66 * 1366 = 901.56 -> 902.
+    EXPECT_EQ(video->width(), 902);
+
+    frame.setProperty("skinLayoutVariant", QVariant());
+    SkinSE_SetLayoutMainFrame(&frame);
+    EXPECT_FALSE(playlist->isHidden());
+    // A window its owner hid stays hidden through every layout.
+    EXPECT_TRUE(hiddenByOwner->isHidden());
+}
+
+TEST_F(SkinEngine, TheBuiltSkinPaintsTheChartBackgroundAndStylesRegisteredPanes) {
+    ASSERT_EQ(SkinSE_LoadSkinResourceFromZIP(QStringLiteral(OSTVIK_SKIN_ZIP), QString()), 1);
+    QWidget chart;
+    chart.setObjectName(QStringLiteral("1013"));
+    EXPECT_EQ(QColor(DrawBack(&chart, {30, 30}).pixel(15, 15)), QColor(20, 20, 24));
+
+    QWidget pane;
+    pane.resize(50, 50);
+    SkinSE_SubclassWindow(&pane, QStringLiteral("gsenses"));
+    const QImage shown = pane.grab().toImage();
+    EXPECT_EQ(QColor(shown.pixel(25, 25)), QColor(0x16, 0x17, 0x1b));
+}
+
+} // namespace
