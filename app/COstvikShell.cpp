@@ -6,8 +6,10 @@
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
 #include "library/CDlgSetup.h"
+#include "map/CHtmlViewDlg.h"
+#include "map/CMapView.h"
 #include "playback/CVideoViewDlg.h"
-#include "track/EmbeddedTrack.h"
+#include "playback/mivex.h"
 #include "track/SidecarLog.h"
 #include "track/TrackDispatch.h"
 
@@ -18,6 +20,8 @@
 #include <QResizeEvent>
 #include <QShortcut>
 #include <QSlider>
+
+#include <algorithm>
 
 namespace {
 constexpr int kDialWidth = 272;
@@ -49,13 +53,23 @@ COstvikShell::COstvikShell(const MivexOptions& engine, QWidget* parent) : QWidge
     SkinSE_SubclassWindow(m_setup, QStringLiteral("list.btn.setup"));
     connect(m_setup, &QPushButton::clicked, this, &COstvikShell::OpenSetup);
 
-    m_mapStore.SetSpeedDial(&m_dial->m_model);
+    m_mapHost = new CHtmlViewDlg(this);
+    // A click on the map's route asks for the video at that second of the clip.
+    connect(m_mapHost->MapView(), &CMapView::SeekRequested, this, [this](int second) {
+        const double duration = mivex_duration();
+        if (duration > 0.0) {
+            m_video->SeekToFraction(std::min(1.0, second / duration));
+        }
+    });
     SetTrackLineConsumers(
         [](const char* line) {
             CMyStatic* chart = CMyStatic::Instance();
             return chart != nullptr ? chart->AddTrackLine(line) : 0;
         },
-        [this](const char* line) { return m_mapStore.StoreTrackLine(line); });
+        [](const char* line) {
+            CMapView* map = CMapView::Instance();
+            return map != nullptr ? map->StoreTrackLine(line) : 0;
+        });
 
     auto shortcut = [this](const QKeySequence& keys, auto action) {
         auto* key = new QShortcut(keys, this);
@@ -94,16 +108,19 @@ void COstvikShell::PlayItem(int index) {
         return;
     }
     m_currentFile = m_clips.at(index);
-    const std::string path = QFile::encodeName(m_currentFile).toStdString();
-    CMyStatic* chart = CMyStatic::Instance();
-    const bool embedded = LoadEmbeddedTrack(path, {m_mapStore, chart->m_store, m_dial->m_model});
-    chart->update();
+    CMapView* map = MapView();
+    const bool embedded = map->LoadEmbeddedTrack(m_currentFile);
     if (!m_video->OpenClip(m_currentFile)) {
         return;
     }
     if (!embedded) {
-        m_mapStore.LoadNmeaLog(SidecarPathFor(path));
+        const std::string path = QFile::encodeName(m_currentFile).toStdString();
+        map->LoadNmeaLog(QFile::decodeName(SidecarPathFor(path).c_str()));
     }
+}
+
+CMapView* COstvikShell::MapView() const {
+    return m_mapHost->MapView();
 }
 
 void COstvikShell::PlayNext() {

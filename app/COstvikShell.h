@@ -5,12 +5,12 @@
 #pragma once
 
 #include "playback/IVideoPaneHost.h"
-#include "track/CMapTrackStore.h"
-
 #include <QStringList>
 #include <QWidget>
 
 class CGSensesDlg;
+class CHtmlViewDlg;
+class CMapView;
 class CMySliderCtrl;
 class CSpeedStatic;
 class CVideoViewDlg;
@@ -46,7 +46,8 @@ public:
     CVideoViewDlg* VideoView() const { return m_video; }
     CGSensesDlg* GSenses() const { return m_gsenses; }
     CSpeedStatic* SpeedDial() const { return m_dial; }
-    const CMapTrackStore& MapStore() const { return m_mapStore; }
+    CHtmlViewDlg* MapHost() const { return m_mapHost; }
+    CMapView* MapView() const;
     const QStringList& Clips() const { return m_clips; }
 
 protected:
@@ -58,14 +59,12 @@ private:
     CVideoViewDlg* m_video = nullptr;
     CGSensesDlg* m_gsenses = nullptr;
     CSpeedStatic* m_dial = nullptr;
+    CHtmlViewDlg* m_mapHost = nullptr;
     QPushButton* m_setup = nullptr;
     CMySliderCtrl* m_hiddenProgress = nullptr;
     QLabel* m_hiddenTime = nullptr;
     QSlider* m_hiddenSpeed = nullptr;
     unsigned long m_savedVolume = 26214;
-    // The map view's positions, kept here until the map view exists, so that track
-    // lines reach the dial through it as they will then.
-    CMapTrackStore m_mapStore;
     QStringList m_clips;
     QString m_currentFile;
 };

@@ -9,6 +9,10 @@ PACKAGES=(
     # the player: Qt 6 widgets, the mpv engine, and a virtual X server for window tests
     qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libmpv-dev libgl-dev
     libgl1-mesa-dri libglx-mesa0 libegl-mesa0 fontconfig xvfb xauth
+    # the map: QtWebEngine with its helper process and resources (not pulled in without
+    # recommends), the web channel, and Leaflet built into the program
+    qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libqt6webengine6-data
+    libjs-leaflet
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
     # test clips and the tools we measure against

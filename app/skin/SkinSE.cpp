@@ -49,8 +49,8 @@ void LayoutVideoView(QWidget* pane) {
     Place(pane, "static.speed", {w - 180, h - 24, 176, 16});
 }
 
-// The main window: the video pane on the left, the G-sensor pane and the setup button on
-// the right; the speed dial is placed by the window itself.
+// The main window: the video pane on the left; on the right the G-sensor pane, the setup
+// button and the map down to the speed dial, which the window places itself.
 void LayoutMainFrame(QWidget* frame) {
     const int w = frame->width();
     const int h = frame->height();
@@ -60,6 +60,9 @@ void LayoutMainFrame(QWidget* frame) {
     Place(frame, "videoview", {0, 0, w - side, h});
     Place(frame, "gsenses", {w - side, 0, side, kGSensesHeight});
     Place(frame, "list.btn.setup", {w - side + 8, kGSensesHeight + 8, 90, 26});
+    constexpr int kMapTop = kGSensesHeight + 38;
+    constexpr int kDialSpace = 110 + 14 + 6;
+    Place(frame, "htmlview", {w - side, kMapTop, side, std::max(0, h - kMapTop - kDialSpace)});
 }
 
 } // namespace
