@@ -122,6 +122,8 @@ void CMapView::OnLoadFinished(bool ok) {
         return;
     }
     m_rendererLosses = 0;
+    m_markerSinceLoad = false;
+    qCInfo(lcMap) << "map page loaded";
     DrawRoute();
     // A page loaded again (a renderer lost, a clip chosen while it loaded) gets the
     // marker back where it was.
@@ -190,6 +192,10 @@ int CMapView::ShowSecond(int second) {
         arguments.append(QString::fromStdString(text));
     }
     PostScript(QStringLiteral("SetMarker"), arguments);
+    if (m_pageReady && !m_markerSinceLoad) {
+        m_markerSinceLoad = true;
+        qCInfo(lcMap) << "first marker on the page";
+    }
     return 1;
 }
 

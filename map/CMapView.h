@@ -85,4 +85,5 @@ private:
     int m_resource = kLeafletPage;
     bool m_pageReady = false;
     int m_rendererLosses = 0;
+    bool m_markerSinceLoad = false;
 };

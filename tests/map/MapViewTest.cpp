@@ -210,6 +210,23 @@ TEST(MapViewLoading, ClipChosenWhileThePageLoadsIsDrawnOnceItHasLoaded) {
     EXPECT_FALSE(view.LoadPageFromResource(128));
 }
 
+TEST(MapViewLoading, PageThatFailsToLoadLeavesTheViewSilentUntilThePageComesBack) {
+    CMapView view(nullptr, false);
+    view.resize(320, 240);
+    QSignalSpy loaded(&view, &CMapView::PageLoaded);
+    // A page the network cannot give, like a map service that does not answer.
+    view.page()->load(QUrl(QStringLiteral("https://map.invalid/")));
+    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
+    EXPECT_FALSE(loaded.last().at(0).toBool());
+    EXPECT_FALSE(view.PageReady());
+    EXPECT_FALSE(view.CallScript("ShowRoad", {}, nullptr));
+    view.m_store.PutEntry(0, 45.5, 9.25, 'A');
+    EXPECT_EQ(view.ShowSecond(0), 1) << "the store decides; the page is only told";
+
+    ASSERT_TRUE(LoadPage(view, CMapView::kLeafletPage));
+    EXPECT_TRUE(PumpUntil([&] { return Js(view, "marker !== null").toBool(); }));
+}
+
 TEST(MapHost, HoldsTheViewWithAnEightPixelMarginUnderItsSkinNames) {
     CHtmlViewDlg host;
     host.resize(300, 200);
