@@ -1,14 +1,17 @@
 #include "app/COstvikShell.h"
 
-#include "app/CShellTrackLink.h"
+#include "app/CMapViewLink.h"
 #include "instruments/CGSensesDlg.h"
 #include "instruments/CMySliderCtrl.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
 #include "library/CPlaylistDlg.h"
 #include "library/CVideoPaneLink.h"
-#include "skin/SkinSE.h"
+#include "map/CHtmlViewDlg.h"
+#include "map/CMapView.h"
 #include "playback/CVideoViewDlg.h"
+#include "playback/mivex.h"
+#include "skin/SkinSE.h"
 #include "track/TrackDispatch.h"
 
 #include <QDragEnterEvent>
@@ -20,6 +23,8 @@
 #include <QShortcut>
 #include <QSlider>
 
+#include <algorithm>
+
 namespace {
 constexpr int kDialWidth = 272;
 constexpr int kDialHeight = 110;
@@ -28,7 +33,8 @@ constexpr int kDialHeight = 110;
 COstvikShell::COstvikShell(const MivexOptions& engine, QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("102"));
     setWindowTitle(QStringLiteral("Ostvik"));
-    // The skin's layout for this shell: the video pane and the G-sensor pane side by side.
+    // The skin's layout for this shell: the video pane, the playlist, and the map over the G-sensor
+    // pane.
     setProperty("skinLayoutVariant", QStringLiteral("shell"));
     SkinSE_SubclassWindow(this, QStringLiteral("mainFrame"));
     IVideoPaneHost::SetInstance(this);
@@ -48,21 +54,31 @@ COstvikShell::COstvikShell(const MivexOptions& engine, QWidget* parent) : QWidge
     m_video = new CVideoViewDlg(this, engine);
     m_dial = new CSpeedStatic(this);
     m_videoLink = std::make_unique<CVideoPaneLink>(m_video);
-    m_trackLink = std::make_unique<CShellTrackLink>(m_mapStore, *m_dial);
+    m_mapLink = std::make_unique<CMapViewLink>();
     CPlaylistDlg::Links links;
     links.video = m_videoLink.get();
-    links.map = m_trackLink.get();
+    links.map = m_mapLink.get();
     m_playlist = new CPlaylistDlg(this, links);
     m_gsenses = new CGSensesDlg(this);
+    m_mapHost = new CHtmlViewDlg(this);
     setAcceptDrops(true);
 
-    m_mapStore.SetSpeedDial(&m_dial->m_model);
+    // A click on the map's route asks for the video at that second of the clip.
+    connect(m_mapHost->MapView(), &CMapView::SeekRequested, this, [this](int second) {
+        const double duration = mivex_duration();
+        if (duration > 0.0) {
+            m_video->SeekToFraction(std::min(1.0, second / duration));
+        }
+    });
     SetTrackLineConsumers(
         [](const char* line) {
             CMyStatic* chart = CMyStatic::Instance();
             return chart != nullptr ? chart->AddTrackLine(line) : 0;
         },
-        [this](const char* line) { return m_mapStore.StoreTrackLine(line); });
+        [](const char* line) {
+            CMapView* map = CMapView::Instance();
+            return map != nullptr ? map->StoreTrackLine(line) : 0;
+        });
 
     auto shortcut = [this](const QKeySequence& keys, auto action) {
         auto* key = new QShortcut(keys, this);
@@ -149,4 +165,8 @@ void COstvikShell::dropEvent(QDropEvent* event) {
     }
     event->acceptProposedAction();
     m_playlist->AddDroppedPaths(paths);
+}
+
+CMapView* COstvikShell::MapView() const {
+    return m_mapHost->MapView();
 }

@@ -1,11 +1,10 @@
 // The window that holds the panes until the main window is built: the video pane, the
-// playlist, the G-sensor pane and the speed dial, and the hidden progress slider, time label
-// and speed slider the video pane keeps in step. It wires the playlist to the video pane and
-// to the track the map will show.
+// playlist, the G-sensor pane, the map host and the speed dial, and the hidden progress slider,
+// time label and speed slider the video pane keeps in step. It wires the playlist to the video pane
+// and to the map view.
 #pragma once
 
 #include "playback/IVideoPaneHost.h"
-#include "track/CMapTrackStore.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -15,7 +14,9 @@
 class CGSensesDlg;
 class CMySliderCtrl;
 class CPlaylistDlg;
-class CShellTrackLink;
+class CHtmlViewDlg;
+class CMapView;
+class CMapViewLink;
 class CVideoPaneLink;
 class CSpeedStatic;
 class CVideoViewDlg;
@@ -49,7 +50,8 @@ public:
     CGSensesDlg* GSenses() const { return m_gsenses; }
     CPlaylistDlg* Playlist() const { return m_playlist; }
     CSpeedStatic* SpeedDial() const { return m_dial; }
-    const CMapTrackStore& MapStore() const { return m_mapStore; }
+    CHtmlViewDlg* MapHost() const { return m_mapHost; }
+    CMapView* MapView() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -61,13 +63,11 @@ private:
     CPlaylistDlg* m_playlist = nullptr;
     CGSensesDlg* m_gsenses = nullptr;
     CSpeedStatic* m_dial = nullptr;
+    CHtmlViewDlg* m_mapHost = nullptr;
     CMySliderCtrl* m_hiddenProgress = nullptr;
     QLabel* m_hiddenTime = nullptr;
     QSlider* m_hiddenSpeed = nullptr;
     unsigned long m_savedVolume = 26214;
-    // The map view's positions, kept here until the map view exists, so that track
-    // lines reach the dial through it as they will then.
-    CMapTrackStore m_mapStore;
     std::unique_ptr<CVideoPaneLink> m_videoLink;
-    std::unique_ptr<CShellTrackLink> m_trackLink;
+    std::unique_ptr<CMapViewLink> m_mapLink;
 };

@@ -14,8 +14,14 @@
 
 #include <clocale>
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
+    // Chromium refuses to start its sandboxed renderer as root; the map page then never
+    // shows. Only then is the sandbox switched off, and only for this process.
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     // mpv reads and writes numbers in the C locale.

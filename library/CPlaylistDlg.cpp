@@ -1,6 +1,5 @@
 #include "library/CPlaylistDlg.h"
 
-#include "skin/SkinSE.h"
 #include "library/CClipListModel.h"
 #include "library/CDlgSetup.h"
 #include "library/CUdisksMounter.h"
@@ -9,6 +8,7 @@
 #include "library/IPlaylistMapView.h"
 #include "library/IPlaylistVideoPane.h"
 #include "library/LibraryLog.h"
+#include "skin/SkinSE.h"
 #include "track/SidecarLog.h"
 
 #include <QCheckBox>

@@ -4,6 +4,7 @@
 #include "instruments/CMySliderCtrl.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
+#include "map/CMapView.h"
 #include "playback/CNaviPlayWnd.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/IVideoPaneHost.h"
@@ -340,6 +341,9 @@ void CVideoViewDlg::OnTick() {
 
     if (CMyStatic* chart = CMyStatic::Instance()) {
         chart->AdvanceTo(second);
+    }
+    if (CMapView* map = CMapView::Instance()) {
+        map->ShowSecond(static_cast<int>(second));
     }
     // The dial trails the chart and the map by one second.
     if (CSpeedStatic* dial = CSpeedStatic::Instance()) {

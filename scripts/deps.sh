@@ -15,6 +15,10 @@ PACKAGES=(
     # the skin: archives read with libzip, SVG images and icons (libqt6svg6 holds the
     # imageformats/libqsvg.so and iconengines/libqsvgicon.so plugins the style sheet uses)
     libzip-dev qt6-svg-dev libqt6svg6
+    # the map: QtWebEngine with its helper process and resources (not pulled in without
+    # recommends), the web channel, and Leaflet built into the program
+    qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libqt6webengine6-data
+    libjs-leaflet
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev python3
     # a fake camera for the discovery tests

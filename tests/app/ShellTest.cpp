@@ -5,6 +5,7 @@
 #include "instruments/CSpeedStatic.h"
 #include "library/CClipListModel.h"
 #include "library/CPlaylistDlg.h"
+#include "map/CMapView.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/mivex.h"
 #include "skin/SkinSE.h"
@@ -22,8 +23,10 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <functional>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -66,17 +69,57 @@ TEST_F(Shell, ChosenClipFillsTheChartAndTheDialFromItsBlocks) {
     EXPECT_EQ(shell->GetCurrentFile(), kData + "/drive.MP4");
     EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 12u);
     EXPECT_EQ(shell->SpeedDial()->m_model.m_records.size(), 12u);
-    EXPECT_EQ(shell->MapStore().size(), 12u);
+    EXPECT_EQ(shell->MapView()->m_store.size(), 12u);
 }
 
 TEST_F(Shell, SidecarClipGetsItsTrackWhenPlaybackStarts) {
     shell->AddClips({kData + "/sidecar.MOV"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
     // No blocks in the clip: the sidecar was read as NMEA, then its lines were dispatched.
-    EXPECT_EQ(shell->MapStore().size(), 8u);
-    EXPECT_EQ(shell->MapStore().m_fixStatus[7], 'A');
+    EXPECT_EQ(shell->MapView()->m_store.size(), 8u);
+    EXPECT_EQ(shell->MapView()->m_store.m_fixStatus[7], 'A');
     EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 8u);
     EXPECT_EQ(shell->SpeedDial()->m_model.m_records.size(), 8u);
+}
+
+TEST_F(Shell, TickMovesTheMapMarkerAlongTheClipsTrack) {
+    CMapView* map = shell->MapView();
+    // The page first, so the clip's first seconds are not spent loading it.
+    ASSERT_TRUE(PumpUntil([&] { return map->PageReady(); }, 30000));
+    shell->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return map->m_store.m_nLastShown >= 3; }, 20000));
+    // Paused, the ticks stop, and the marker must stand at the last second shown.
+    ASSERT_EQ(mivex_pause(), 1);
+    const int shown = map->m_store.m_nLastShown;
+    const double latitude = map->m_store.m_latitudes[static_cast<size_t>(shown)];
+    const double longitude = map->m_store.m_longitudes[static_cast<size_t>(shown)];
+    QString onPage;
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            map->CallScript("eval",
+                            {"marker ? marker.getLatLng().lat + ' ' + "
+                             "marker.getLatLng().lng : ''"},
+                            &onPage);
+            const QStringList at = onPage.split(' ');
+            return at.size() == 2 && std::fabs(at[0].toDouble() - latitude) < 1e-9 &&
+                   std::fabs(at[1].toDouble() - longitude) < 1e-9;
+        },
+        10000))
+        << onPage.toStdString() << " second " << shown;
+    QString roadPoints;
+    ASSERT_TRUE(map->CallScript("eval", {"road.getLatLngs().length"}, &roadPoints));
+    EXPECT_GE(roadPoints.toInt(), 2);
+}
+
+TEST_F(Shell, ClickOnTheRouteSeeksTheVideo) {
+    CMapView* map = shell->MapView();
+    ASSERT_TRUE(PumpUntil([&] { return map->PageReady(); }, 30000));
+    shell->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    emit map->SeekRequested(9);
+    EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() >= 8.5; }, 5000))
+        << mivex_curr_play_time();
 }
 
 TEST_F(Shell, SpacePausesAndResumesAndArrowsSeek) {
@@ -148,6 +191,12 @@ TEST_F(Shell, FilesDroppedOnTheWindowAreAddedAndTheFirstPlays) {
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The map's browser cannot start its sandbox as root, and keeps its tiles apart from
+    // the user's.
+    if (::geteuid() == 0) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+    qputenv("XDG_CACHE_HOME", OSTVIK_TEST_CACHE);
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -100,6 +101,35 @@ TEST(PlayerWindow, PlaysTheClipAndMovesTheTimeTheChartAndTheDial) {
     EXPECT_NE(window.pixel(dial + QPoint(80, 64)) & 0xFFFFFF, red & 0xFFFFFF);
     EXPECT_GT(CountColour(window, QRect(dial + QPoint(66, 19), QSize(57, 57)), red), 10)
         << "no needle";
+}
+
+// Pure red pixels of the map pane, between the setup button and the dial on the right: the
+// road the marker has left behind.
+int RoadPixels(const std::string& clip, int milliseconds) {
+    const std::string grab =
+        ::testing::TempDir() + "ostvik-map-" + std::to_string(milliseconds) + ".png";
+    std::remove(grab.c_str());
+    const PlayerRun run = RunPlayer(clip, milliseconds, grab);
+    EXPECT_EQ(run.status, 0) << run.out;
+    QImage window(QString::fromStdString(grab));
+    if (window.isNull()) {
+        ADD_FAILURE() << "no picture of the window";
+        return -1;
+    }
+    // The right column is a third of the window, at least 381 pixels; the map starts 38
+    // pixels under the G-sensor pane (189 high) and ends 130 pixels above the bottom.
+    const int side = std::max(381, window.width() / 3);
+    const QRect map(window.width() - side + 8, 189 + 38 + 8, side - 16,
+                    window.height() - 189 - 38 - 130 - 16);
+    return CountColour(window, map, qRgb(255, 0, 0));
+}
+
+TEST(PlayerWindow, RedRoadAppearsInTheMapAndGrowsWithPlay) {
+    const std::string clip = std::string(OSTVIK_TESTDATA) + "/drive.MP4";
+    const int early = RoadPixels(clip, 7000);
+    const int late = RoadPixels(clip, 14000);
+    EXPECT_GT(late, 30) << "no road in the map pane";
+    EXPECT_GT(late, early) << "the road did not grow";
 }
 
 } // namespace

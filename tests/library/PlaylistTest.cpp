@@ -1,9 +1,9 @@
 // The playlist pane's rules, driven on the pane itself with a stand-in video pane and map.
 #include "PlaylistFakes.h"
-#include "skin/SkinSE.h"
 #include "library/CClipListModel.h"
 #include "library/CDlgSetup.h"
 #include "library/CPlaylistDlg.h"
+#include "skin/SkinSE.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,0 +1,274 @@
+#include "map/CMapView.h"
+
+#include "instruments/CMyStatic.h"
+#include "instruments/CSpeedStatic.h"
+#include "map/CMapPage.h"
+#include "map/CMapPageBridge.h"
+#include "map/MapProfile.h"
+#include "map/MapRoute.h"
+#include "track/CGSampleStore.h"
+#include "track/EmbeddedTrack.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPointer>
+#include <QTimer>
+#include <QUrlQuery>
+#include <QWebChannel>
+
+#include <memory>
+
+namespace {
+
+CMapView* g_instance = nullptr;
+
+// Renderer losses in a row, with no page loaded between them, after which the view stops
+// reloading: a page that kills its renderer every time is left blank.
+constexpr int kMaxRendererLosses = 5;
+
+// Runs one page function on data: the name and the texts arrive as elements of a JSON
+// array, never as script, so no argument can end the call or start another.
+const char kCallScript[] =
+    "(function (call) {"
+    "  var f = window[call[0]];"
+    "  if (typeof f !== 'function') { return {ok: false, why: 'no function ' + call[0]}; }"
+    "  try {"
+    "    var r = f.apply(window, call.slice(1));"
+    "    return {ok: true, value: (r === undefined || r === null) ? '' : String(r)};"
+    "  } catch (e) { return {ok: false, why: String(e)}; }"
+    "})(";
+
+// An access key from the environment, kept to the characters keys are made of.
+QString KeyFromEnvironment(const char* variable) {
+    QString key = qEnvironmentVariable(variable);
+    key.removeIf([](QChar c) { return !c.isLetterOrNumber() && c != u'-' && c != u'_'; });
+    return key;
+}
+
+} // namespace
+
+CMapView::CMapView(QWidget* parent, bool autoLoad) : QWebEngineView(parent) {
+    g_instance = this;
+    setObjectName(QStringLiteral("1012"));
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    m_page = new CMapPage(MapProfile(), this);
+    m_bridge = new CMapPageBridge(this);
+    m_channel = new QWebChannel(this);
+    m_channel->registerObject(QStringLiteral("ostvik"), m_bridge);
+    m_page->setWebChannel(m_channel);
+    setPage(m_page);
+
+    connect(m_bridge, &CMapPageBridge::SeekRequested, this, &CMapView::SeekRequested);
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_pageReady = false; });
+    connect(m_page, &QWebEnginePage::loadFinished, this, &CMapView::OnLoadFinished);
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
+                qCWarning(lcMap) << "map renderer ended, status" << status << "code" << code;
+                OnRendererGone();
+            });
+    if (autoLoad) {
+        LoadPageFromResource(kLeafletPage);
+    }
+}
+
+CMapView::~CMapView() {
+    if (g_instance == this) {
+        g_instance = nullptr;
+    }
+    // The page goes before the view, while the profile it runs in is still there.
+    setPage(nullptr);
+    delete m_page;
+    m_page = nullptr;
+}
+
+CMapView* CMapView::Instance() {
+    return g_instance;
+}
+
+bool CMapView::LoadPageFromResource(int resource) {
+    QUrl url;
+    QUrlQuery query;
+    switch (resource) {
+    case kLeafletPage:
+        url = QUrl(QStringLiteral("qrc:/map/page130.html"));
+        break;
+    case kBaiduPage:
+        url = QUrl(QStringLiteral("qrc:/map/page129.html"));
+        query.addQueryItem(QStringLiteral("ak"), KeyFromEnvironment("OSTVIK_BAIDU_AK"));
+        break;
+    case kSosoPage:
+        url = QUrl(QStringLiteral("qrc:/map/page131.html"));
+        break;
+    default:
+        return false;
+    }
+    if (!query.isEmpty()) {
+        url.setQuery(query);
+    }
+    m_resource = resource;
+    m_pageReady = false;
+    m_page->load(url);
+    return true;
+}
+
+void CMapView::OnLoadFinished(bool ok) {
+    m_pageReady = ok;
+    if (!ok) {
+        qCWarning(lcMap) << "map page did not load:" << m_page->url().toString();
+        emit PageLoaded(false);
+        return;
+    }
+    m_rendererLosses = 0;
+    m_markerSinceLoad = false;
+    qCInfo(lcMap) << "map page loaded";
+    DrawRoute();
+    // A page loaded again (a renderer lost, a clip chosen while it loaded) gets the
+    // marker back where it was.
+    if (m_store.m_nLastShown >= 0) {
+        ShowSecond(m_store.m_nLastShown);
+    }
+    emit PageLoaded(true);
+}
+
+void CMapView::OnRendererGone() {
+    m_pageReady = false;
+    if (++m_rendererLosses > kMaxRendererLosses) {
+        return;
+    }
+    QTimer::singleShot(0, this, [this] { LoadPageFromResource(m_resource); });
+}
+
+bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
+    // A pane that is not there gets a store of its own that nobody reads.
+    CGSampleStore spareChart;
+    CSpeedDialModel spareDial;
+    CMyStatic* chart = CMyStatic::Instance();
+    CSpeedStatic* dial = CSpeedStatic::Instance();
+
+    m_store.Clear();
+    if (chart != nullptr) {
+        chart->ResetTrack(0);
+    }
+    if (dial != nullptr) {
+        dial->ClearSpeedRecords();
+    }
+    PostScript(QStringLiteral("ClearRoad"), {});
+    m_store.m_nLastShown = -1;
+
+    const bool fix = ::LoadEmbeddedTrack(QFile::encodeName(clipPath).toStdString(),
+                                         {m_store, chart != nullptr ? chart->m_store : spareChart,
+                                          dial != nullptr ? dial->m_model : spareDial});
+    if (chart != nullptr) {
+        chart->update();
+    }
+    DrawRoute();
+    return fix;
+}
+
+bool CMapView::LoadNmeaLog(const QString& logPath) {
+    const bool fix = m_store.LoadNmeaLog(QFile::encodeName(logPath).toStdString());
+    DrawRoute();
+    return fix;
+}
+
+int CMapView::StoreTrackLine(const char* line) {
+    UseDialOfPlayer();
+    return m_store.StoreTrackLine(line);
+}
+
+int CMapView::ShowSecond(int second) {
+    const std::optional<MarkerTexts> texts = m_store.ShowSecond(second);
+    if (!texts) {
+        return 0;
+    }
+    CSpeedStatic* dial = CSpeedStatic::Instance();
+    const double heading = HeadingAt(m_store, dial != nullptr ? &dial->m_model : nullptr, second);
+    PostScript(QStringLiteral("SetHeading"), {QString::number(heading, 'f', 1)});
+    QStringList arguments;
+    for (const std::string& text : *texts) {
+        arguments.append(QString::fromStdString(text));
+    }
+    PostScript(QStringLiteral("SetMarker"), arguments);
+    if (m_pageReady && !m_markerSinceLoad) {
+        m_markerSinceLoad = true;
+        qCInfo(lcMap) << "first marker on the page";
+    }
+    return 1;
+}
+
+void CMapView::RunCall(const QString& name, const QStringList& arguments,
+                       std::function<void(bool ok, const QString& value)> done) {
+    if (!m_pageReady) {
+        done(false, QString());
+        return;
+    }
+    QJsonArray call;
+    call.append(name);
+    for (const QString& argument : arguments) {
+        call.append(argument);
+    }
+    const QString script = QLatin1String(kCallScript) +
+                           QString::fromUtf8(QJsonDocument(call).toJson(QJsonDocument::Compact)) +
+                           QLatin1Char(')');
+    m_page->runJavaScript(script, [name, done = std::move(done)](const QVariant& answer) {
+        const QVariantMap fields = answer.toMap();
+        const bool ok = fields.value(QStringLiteral("ok")).toBool();
+        if (!ok) {
+            qCDebug(lcMap) << "script call" << name
+                           << "failed:" << fields.value(QStringLiteral("why")).toString();
+        }
+        done(ok, fields.value(QStringLiteral("value")).toString());
+    });
+}
+
+bool CMapView::CallScript(const QString& name, const QStringList& arguments, QString* result) {
+    struct Answer {
+        bool arrived = false;
+        bool ok = false;
+        QString value;
+        QEventLoop* loop = nullptr;
+    };
+    auto answer = std::make_shared<Answer>();
+    RunCall(name, arguments, [answer](bool ok, const QString& value) {
+        answer->arrived = true;
+        answer->ok = ok;
+        answer->value = value;
+        if (answer->loop != nullptr) {
+            answer->loop->quit();
+        }
+    });
+    if (!answer->arrived) {
+        QEventLoop loop;
+        answer->loop = &loop;
+        QTimer::singleShot(kScriptWaitMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        answer->loop = nullptr;
+    }
+    if (!answer->arrived || !answer->ok) {
+        return false;
+    }
+    if (result != nullptr) {
+        *result = answer->value;
+    }
+    return true;
+}
+
+void CMapView::PostScript(const QString& name, const QStringList& arguments) {
+    RunCall(name, arguments, [](bool, const QString&) {});
+}
+
+void CMapView::DrawRoute() {
+    if (!m_pageReady) {
+        return;
+    }
+    PostScript(QStringLiteral("SetRoute"), {QString::fromStdString(RouteJson(m_store))});
+    PostScript(QStringLiteral("FitRoute"), {});
+}
+
+void CMapView::UseDialOfPlayer() {
+    CSpeedStatic* dial = CSpeedStatic::Instance();
+    m_store.SetSpeedDial(dial != nullptr ? &dial->m_model : nullptr);
+}

@@ -1,0 +1,89 @@
+// The map: a web view showing one of the map pages, the clip's per-second positions it
+// draws there, and the script bridge through which the view talks to the page. There is one
+// map view in the player; the tick, the track dispatch and the playlist reach it through
+// Instance().
+#pragma once
+
+#include "track/CMapTrackStore.h"
+
+#include <QStringList>
+#include <QWebEngineView>
+
+#include <functional>
+
+class CMapPage;
+class CMapPageBridge;
+class QWebChannel;
+
+class CMapView : public QWebEngineView {
+    Q_OBJECT
+
+public:
+    // The page resources: the one shown, and the two carried for other map services.
+    static constexpr int kBaiduPage = 129;
+    static constexpr int kLeafletPage = 130;
+    static constexpr int kSosoPage = 131;
+
+    // Silent, with page 130 loading. `autoLoad` false leaves the view empty, for callers
+    // that set the page up first (tests inject stand-ins before a page's script runs).
+    explicit CMapView(QWidget* parent = nullptr, bool autoLoad = true);
+    ~CMapView() override;
+
+    // The one map view of the process, or null while there is none.
+    static CMapView* Instance();
+
+    // Navigates to one of the page resources; false for an unknown resource.
+    bool LoadPageFromResource(int resource);
+
+    // Wipes the road, the store and both instruments' stores, then fills all three from
+    // the clip's embedded blocks and draws the route. True when a block had a valid fix.
+    bool LoadEmbeddedTrack(const QString& clipPath);
+    // Refills the store from an NMEA log and draws the route. True on a valid fix.
+    bool LoadNmeaLog(const QString& logPath);
+    // One track line from the dispatch: the position goes to the store at the line's
+    // second, speed and course to the dial.
+    int StoreTrackLine(const char* line);
+    // Puts the marker at the second's position; 1 when the store has one, else 0.
+    int ShowSecond(int second);
+
+    // Calls the page function `name` with the texts as string arguments and waits for
+    // the answer. The wait is a local event loop, so the player keeps running meanwhile,
+    // and it gives up after kScriptWaitMs. False, silently, with no page, no such function,
+    // a call that throws or no answer in time; else true and the function's result as
+    // text (empty for none).
+    bool CallScript(const QString& name, const QStringList& arguments, QString* result);
+    // The same call without waiting, for callers that need no result: the view's own
+    // operations, which run on every tick. Failures are only logged.
+    void PostScript(const QString& name, const QStringList& arguments);
+
+    // True between a page finishing loading and the next navigation or renderer loss.
+    bool PageReady() const { return m_pageReady; }
+    CMapPage* Page() const { return m_page; }
+
+    CMapTrackStore m_store;
+
+    static constexpr int kScriptWaitMs = 5000;
+
+signals:
+    // A click on the drawn route asks for the video at the nearest second of the track.
+    void SeekRequested(int second);
+    // The page finished loading, or failed to.
+    void PageLoaded(bool ok);
+
+private:
+    void OnLoadFinished(bool ok);
+    void OnRendererGone();
+    void RunCall(const QString& name, const QStringList& arguments,
+                 std::function<void(bool ok, const QString& value)> done);
+    // The whole route faintly, and the map fitted to it once.
+    void DrawRoute();
+    void UseDialOfPlayer();
+
+    CMapPage* m_page = nullptr;
+    QWebChannel* m_channel = nullptr;
+    CMapPageBridge* m_bridge = nullptr;
+    int m_resource = kLeafletPage;
+    bool m_pageReady = false;
+    int m_rendererLosses = 0;
+    bool m_markerSinceLoad = false;
+};

@@ -1,0 +1,222 @@
+// The page the player shows, driven through the view's script bridge as the player drives
+// it, and inspected in the page's own objects.
+#include "MapTestSupport.h"
+
+#include "map/CMapPage.h"
+#include "map/CMapView.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class LeafletPage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        view = std::make_unique<CMapView>(nullptr, false);
+        view->resize(640, 480);
+        view->show();
+        ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage));
+    }
+
+    bool Call(const QString& name, const QStringList& arguments = {}) {
+        return view->CallScript(name, arguments, nullptr);
+    }
+    double Number(const QString& script) { return Js(*view, script).toDouble(); }
+    int RoadPoints() { return Js(*view, "road.getLatLngs().length").toInt(); }
+    void SwitchTo(const QString& type) {
+        Js(*view, "map.removeLayer(currentLayer); map.addLayer(mapTypes['" + type + "']); 1");
+    }
+
+    std::unique_ptr<CMapView> view;
+};
+
+TEST_F(LeafletPage, OpensOnTheRoadMapAtItsCentreWithAnEmptyRedRoad) {
+    EXPECT_DOUBLE_EQ(Number("map.getCenter().lat"), 29.23);
+    EXPECT_DOUBLE_EQ(Number("map.getCenter().lng"), 94.56);
+    EXPECT_EQ(Number("map.getZoom()"), 16);
+    EXPECT_EQ(RoadPoints(), 0);
+    EXPECT_EQ(Js(*view, "road.options.color").toString(), "#FF0000");
+    EXPECT_EQ(Number("road.options.opacity"), 1.0);
+    EXPECT_EQ(Number("road.options.weight"), 5);
+    QString type;
+    ASSERT_TRUE(view->CallScript("GetMapType", {}, &type));
+    EXPECT_EQ(type, "google.maps.MapTypeId.ROADMAP");
+    // The map fills the whole view, and the page offers no context menu.
+    EXPECT_EQ(Number("document.getElementById('map').offsetHeight"), Number("window.innerHeight"));
+    EXPECT_EQ(Number("document.body.offsetLeft + document.getElementById('map').offsetTop"), 0);
+    EXPECT_FALSE(Js(*view, "document.dispatchEvent(new MouseEvent('contextmenu', "
+                           "{bubbles: true, cancelable: true}))")
+                     .toBool());
+}
+
+TEST_F(LeafletPage, SetMarkerPlacesTheMarkerAndTwiceAddsTheRoadPointTwice) {
+    ASSERT_TRUE(Call("SetMarker", {"12.500000000000000", "-45.250000000000000",
+                                   "12.500000000000000", "-45.250000000000000"}));
+    EXPECT_DOUBLE_EQ(Number("marker.getLatLng().lat"), 12.5);
+    EXPECT_DOUBLE_EQ(Number("marker.getLatLng().lng"), -45.25);
+    EXPECT_EQ(RoadPoints(), 1);
+    ASSERT_TRUE(Call("SetMarker", {"12.5", "-45.25", "12.5", "-45.25"}));
+    EXPECT_EQ(RoadPoints(), 2);
+    EXPECT_TRUE(PumpUntil([&] { return Number("map.getCenter().lat") == 12.5; }, 5000))
+        << "the map pans to the marker";
+}
+
+TEST_F(LeafletPage, RoadFunctionsAddShowAndClear) {
+    ASSERT_TRUE(Call("SetRoad", {"1.0", "2.0"}));
+    ASSERT_TRUE(Call("SetRoad", {"1.5", "2.5"}));
+    EXPECT_EQ(RoadPoints(), 2);
+    EXPECT_DOUBLE_EQ(Number("road.getLatLngs()[1].lng"), 2.5);
+    EXPECT_TRUE(Call("ShowRoad"));
+    EXPECT_EQ(RoadPoints(), 2);
+    EXPECT_TRUE(Call("ClearRoad"));
+    EXPECT_EQ(RoadPoints(), 0);
+
+    ASSERT_TRUE(Call("SetMarker", {"1", "2", "1", "2"}));
+    EXPECT_TRUE(Js(*view, "map.hasLayer(marker)").toBool());
+    EXPECT_TRUE(Call("ClearMarker"));
+    EXPECT_FALSE(Js(*view, "map.hasLayer(marker)").toBool());
+}
+
+TEST_F(LeafletPage, HybridTypeTakesTheSecondFormAndASwitchRepeatsTheLastMarker) {
+    ASSERT_TRUE(Call("SetMarker", {"10", "20", "11", "21"}));
+    EXPECT_EQ(Number("marker.getLatLng().lat"), 10);
+    EXPECT_EQ(RoadPoints(), 1);
+
+    SwitchTo("hybrid");
+    // The switch placed the marker again, now at (x1, y1), and the road got that point.
+    EXPECT_EQ(Number("marker.getLatLng().lat"), 11);
+    EXPECT_EQ(Number("marker.getLatLng().lng"), 21);
+    EXPECT_EQ(RoadPoints(), 2);
+
+    ASSERT_TRUE(Call("SetMarker", {"30", "40", "31", "41"}));
+    EXPECT_EQ(Number("marker.getLatLng().lat"), 31);
+    SwitchTo("terrain");
+    EXPECT_EQ(Number("marker.getLatLng().lat"), 30);
+    EXPECT_EQ(RoadPoints(), 4);
+}
+
+TEST_F(LeafletPage, NoMarkerYetMeansASwitchPlacesNothing) {
+    SwitchTo("satellite");
+    EXPECT_TRUE(Js(*view, "marker === null").toBool());
+    EXPECT_EQ(RoadPoints(), 0);
+}
+
+TEST_F(LeafletPage, GetMapTypeNamesTheFourTypesAndAnyOtherByItsName) {
+    const std::pair<QString, QString> types[] = {
+        {"terrain", "google.maps.MapTypeId.TERRAIN"},
+        {"satellite", "google.maps.MapTypeId.SATELLITE"},
+        {"hybrid", "google.maps.MapTypeId.HYBRID"},
+        {"roadmap", "google.maps.MapTypeId.ROADMAP"},
+    };
+    for (const auto& [id, name] : types) {
+        SwitchTo(id);
+        QString type;
+        ASSERT_TRUE(view->CallScript("GetMapType", {}, &type));
+        EXPECT_EQ(type, name);
+    }
+    Js(*view, "var night = L.tileLayer('');"
+              "night.mapType = {id: 'night', name: 'Night'};"
+              "layerControl.addBaseLayer(night, 'Night');"
+              "map.removeLayer(currentLayer); map.addLayer(night); 1");
+    QString type;
+    ASSERT_TRUE(view->CallScript("GetMapType", {}, &type));
+    EXPECT_EQ(type, "Night: No appropriate mapTypeId found.");
+}
+
+TEST_F(LeafletPage, ScriptLookingArgumentsArriveAsData) {
+    Js(*view, "window.Echo = function () {"
+              "  window.echoed = Array.prototype.slice.call(arguments);"
+              "  return arguments.length; }; 1");
+    const QString quote = QStringLiteral("\"); alert(1); (\"");
+    const QString apostrophe = QStringLiteral("'); alert(2); ('");
+    QString big(1024 * 1024, QChar(u'x'));
+    big[0] = u'"';
+    big[500000] = u'\\';
+    big[1024 * 1024 - 1] = u'\n';
+    QString result;
+    ASSERT_TRUE(view->CallScript("Echo", {quote, apostrophe, big, "</script>\u2028"}, &result));
+    EXPECT_EQ(result, "4");
+    EXPECT_EQ(Js(*view, "echoed[0]").toString(), quote);
+    EXPECT_EQ(Js(*view, "echoed[1]").toString(), apostrophe);
+    EXPECT_EQ(Js(*view, "echoed[2]").toString(), big);
+    EXPECT_EQ(Js(*view, "echoed[3]").toString(), QStringLiteral("</script>\u2028"));
+
+    // A name that tries to close the call is only a name no function has.
+    EXPECT_FALSE(view->CallScript("Echo\"]); alert(3); ([\"", {}, nullptr));
+    EXPECT_FALSE(view->CallScript("SetMarker'); alert(4); ('", {"1", "2", "1", "2"}, nullptr));
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(view->Page()->DialogsAsked(), 0);
+    EXPECT_EQ(RoadPoints(), 0);
+}
+
+TEST_F(LeafletPage, MissingFunctionsFailingCallsAndNoPageGiveFalse) {
+    EXPECT_FALSE(Call("NoSuchFunction"));
+    // Leaflet refuses a position that is not a number: the call throws.
+    EXPECT_FALSE(Call("SetMarker", {"north", "east", "north", "east"}));
+    EXPECT_EQ(RoadPoints(), 0);
+    EXPECT_TRUE(Call("ShowRoad"));
+
+    CMapView unloaded(nullptr, false);
+    EXPECT_FALSE(unloaded.CallScript("ShowRoad", {}, nullptr));
+}
+
+TEST_F(LeafletPage, ArrowTurnsToTheHeading) {
+    ASSERT_TRUE(Call("SetMarker", {"1", "2", "1", "2"}));
+    ASSERT_TRUE(Call("SetHeading", {"135.0"}));
+    EXPECT_TRUE(Js(*view, "marker.getElement().innerHTML").toString().contains("rotate(135deg)"));
+    // A heading that is no number leaves the arrow as it was.
+    ASSERT_TRUE(Call("SetHeading", {"south"}));
+    EXPECT_TRUE(Js(*view, "marker.getElement().innerHTML").toString().contains("rotate(135deg)"));
+}
+
+TEST_F(LeafletPage, RouteIsDrawnFaintlyFittedAndAClickSeeksToTheNearestSecond) {
+    // Three seconds along a meridian, about 1.1 km apart, with a gap at second 2.
+    ASSERT_TRUE(Call("SetRoute", {"[[0,48.00,11.0],[1,48.01,11.0],[3,48.02,11.0]]"}));
+    ASSERT_TRUE(Call("FitRoute"));
+    EXPECT_EQ(Number("route.getLatLngs().length"), 3);
+    EXPECT_LT(Number("route.options.opacity"), 1.0);
+    EXPECT_NE(Js(*view, "route.options.color").toString(), "#FF0000");
+    EXPECT_TRUE(Js(*view, "map.getBounds().contains(route.getBounds())").toBool());
+    EXPECT_EQ(RoadPoints(), 0) << "the route is not the road";
+
+    ASSERT_TRUE(PumpUntil([&] { return Js(*view, "bridge !== null").toBool(); }));
+    QSignalSpy seek(view.get(), &CMapView::SeekRequested);
+    Js(*view, "route.fire('click', {latlng: L.latLng(48.0185, 11.0)}); 1");
+    ASSERT_TRUE(PumpUntil([&] { return !seek.isEmpty(); }, 5000));
+    EXPECT_EQ(seek.takeFirst().at(0).toInt(), 3);
+    Js(*view, "route.fire('click', {latlng: L.latLng(48.004, 11.0)}); 1");
+    ASSERT_TRUE(PumpUntil([&] { return !seek.isEmpty(); }, 5000));
+    EXPECT_EQ(seek.takeFirst().at(0).toInt(), 0);
+}
+
+TEST_F(LeafletPage, WithoutTilesTheNoteShowsOverAPlainMapWithAScaleBar) {
+    EXPECT_TRUE(PumpUntil([&] {
+        return !Js(*view, "document.getElementById('offline').hidden").toBool();
+    })) << "no note while every tile request fails";
+    EXPECT_GT(RefusedRequests(), 0);
+    EXPECT_EQ(Number("document.getElementsByClassName('leaflet-control-scale').length"), 1);
+    // Route, road and marker are drawn all the same.
+    ASSERT_TRUE(Call("SetRoute", {"[[0,48.0,11.0],[1,48.01,11.0]]"}));
+    ASSERT_TRUE(Call("SetMarker", {"48.0", "11.0", "48.0", "11.0"}));
+    ASSERT_TRUE(Call("SetMarker", {"48.01", "11.0", "48.01", "11.0"}));
+    EXPECT_EQ(Number("document.querySelectorAll('path.leaflet-interactive').length"), 1);
+    EXPECT_EQ(Number("document.querySelectorAll('.leaflet-overlay-pane path').length"), 2);
+    EXPECT_TRUE(Js(*view, "map.hasLayer(marker)").toBool());
+}
+
+TEST_F(LeafletPage, RequestsNameTheProgramAndTheServicesAreCredited) {
+    EXPECT_TRUE(Js(*view, "navigator.userAgent").toString().startsWith("Ostvik/"));
+    const QString credits =
+        Js(*view, "document.querySelector('.leaflet-control-attribution').textContent").toString();
+    EXPECT_TRUE(credits.contains("OpenStreetMap")) << credits.toStdString();
+    SwitchTo("satellite");
+    const QString imagery =
+        Js(*view, "document.querySelector('.leaflet-control-attribution').textContent").toString();
+    EXPECT_TRUE(imagery.contains("Esri")) << imagery.toStdString();
+}
+
+} // namespace

@@ -1,0 +1,21 @@
+// Waiting on a real browser page from a test: pumping the event loop until a condition
+// holds, reading values out of the page, loading a page and waiting for it.
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+class CMapView;
+
+bool PumpUntil(const std::function<bool()>& done, int milliseconds = 15000);
+
+// Runs script in the page and gives its value, or an invalid QVariant after a time-out.
+QVariant Js(CMapView& view, const QString& script);
+
+// Loads one of the page resources and waits until it has finished; true when it loaded.
+bool LoadPage(CMapView& view, int resource);
+
+// Counts the requests the test refused to let leave the machine.
+int RefusedRequests();

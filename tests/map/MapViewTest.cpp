@@ -1,0 +1,243 @@
+// The map view's operations on a loaded page: the marker from the store, the loaders
+// wiping and refilling everything, and the page coming back after it was lost.
+#include "MapTestSupport.h"
+
+#include "instruments/CMyStatic.h"
+#include "instruments/CSpeedStatic.h"
+#include "map/CHtmlViewDlg.h"
+#include "map/CMapView.h"
+#include "skin/SkinSE.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <csignal>
+#include <limits>
+#include <memory>
+
+namespace {
+
+const QString kData = QStringLiteral(OSTVIK_TESTDATA);
+
+struct TruthRow {
+    int second;
+    double latitude;
+    double longitude;
+    QString status;
+};
+
+// The clip maker's record of what it wrote into a clip.
+std::vector<TruthRow> ReadTruth(const QString& path) {
+    std::vector<TruthRow> rows;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return rows;
+    }
+    file.readLine();
+    while (!file.atEnd()) {
+        const QStringList fields = QString::fromLatin1(file.readLine()).trimmed().split(',');
+        if (fields.size() == 9) {
+            rows.push_back(
+                {fields[0].toInt(), fields[1].toDouble(), fields[2].toDouble(), fields[8]});
+        }
+    }
+    return rows;
+}
+
+class MapViewOnPage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        view = std::make_unique<CMapView>(nullptr, false);
+        view->resize(640, 480);
+        view->show();
+        ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage));
+    }
+
+    bool MarkerAt(double latitude, double longitude) {
+        return PumpUntil(
+            [&] {
+                const QVariantList at =
+                    Js(*view, "marker ? [marker.getLatLng().lat, marker.getLatLng().lng] : []")
+                        .toList();
+                return at.size() == 2 && std::fabs(at[0].toDouble() - latitude) < 1e-9 &&
+                       std::fabs(at[1].toDouble() - longitude) < 1e-9;
+            },
+            10000);
+    }
+    bool NoMarker() {
+        PumpUntil([] { return false; }, 150); // calls posted by then have run
+        return Js(*view, "marker === null").toBool();
+    }
+    int RoadPoints() { return Js(*view, "road.getLatLngs().length").toInt(); }
+    int RoutePoints() { return Js(*view, "route.getLatLngs().length").toInt(); }
+
+    std::unique_ptr<CMapView> view;
+};
+
+TEST_F(MapViewOnPage, ShowSecondPlacesTheMarkerOnlyAtAValidPosition) {
+    EXPECT_EQ(view->ShowSecond(0), 0) << "empty store";
+    EXPECT_TRUE(NoMarker());
+
+    view->m_store.PutEntry(0, 12.25, -3.5, 'V');
+    view->m_store.PutEntry(1, 0.0, 20.0, 'A');
+    view->m_store.PutEntry(2, std::numeric_limits<double>::quiet_NaN(), 20.0, 'A');
+    view->m_store.PutEntry(3, 95.0, 20.0, 'A');
+    view->m_store.PutEntry(4, 12.25, -3.5, 'A');
+    for (int second : {-1, 0, 1, 2, 3, 5}) {
+        EXPECT_EQ(view->ShowSecond(second), 0) << second;
+    }
+    EXPECT_TRUE(NoMarker());
+    EXPECT_EQ(view->m_store.m_nLastShown, -1);
+
+    EXPECT_EQ(view->ShowSecond(4), 1);
+    EXPECT_EQ(view->m_store.m_nLastShown, 4);
+    EXPECT_TRUE(MarkerAt(12.25, -3.5));
+    EXPECT_EQ(RoadPoints(), 1);
+}
+
+TEST_F(MapViewOnPage, ReloadedPageGetsTheMarkerBackWithoutATick) {
+    view->m_store.PutEntry(0, 50.5, 7.25, 'A');
+    view->m_store.PutEntry(1, 50.75, 7.5, 'A');
+    ASSERT_EQ(view->ShowSecond(1), 1);
+    ASSERT_TRUE(MarkerAt(50.75, 7.5));
+
+    ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage));
+    EXPECT_TRUE(MarkerAt(50.75, 7.5));
+    EXPECT_EQ(RoutePoints(), 2) << "the route is drawn again too";
+}
+
+TEST_F(MapViewOnPage, LostRendererReloadsThePageAndTheMarkerComesBack) {
+    view->m_store.PutEntry(0, -33.5, 151.25, 'A');
+    ASSERT_EQ(view->ShowSecond(0), 1);
+    ASSERT_TRUE(MarkerAt(-33.5, 151.25));
+    const qint64 renderer = view->page()->renderProcessPid();
+    ASSERT_GT(renderer, 0);
+
+    QSignalSpy loaded(view.get(), &CMapView::PageLoaded);
+    ::kill(static_cast<pid_t>(renderer), SIGKILL);
+    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
+    EXPECT_TRUE(loaded.last().at(0).toBool());
+    EXPECT_NE(view->page()->renderProcessPid(), renderer);
+    EXPECT_TRUE(MarkerAt(-33.5, 151.25));
+}
+
+TEST_F(MapViewOnPage, EmbeddedTrackWipesEverythingThenFillsTheStoresAndTheRoute) {
+    CMyStatic chart;
+    CSpeedStatic dial;
+    dial.SetSpeedRecord(500, 10, 10);
+    view->m_store.PutEntry(0, 1.0, 1.0, 'A');
+    ASSERT_EQ(view->ShowSecond(0), 1);
+    ASSERT_TRUE(view->CallScript("SetRoad", {"2", "2"}, nullptr));
+    ASSERT_EQ(RoadPoints(), 2);
+
+    EXPECT_TRUE(view->LoadEmbeddedTrack(kData + "/drive.MP4"));
+    EXPECT_EQ(view->m_store.m_nLastShown, -1);
+    const std::vector<TruthRow> truth = ReadTruth(kData + "/drive.truth.csv");
+    ASSERT_EQ(truth.size(), 12u);
+    ASSERT_EQ(view->m_store.size(), truth.size());
+    for (const TruthRow& row : truth) {
+        const auto at = static_cast<size_t>(row.second);
+        EXPECT_NEAR(view->m_store.m_latitudes[at], row.latitude, 1e-4) << row.second;
+        EXPECT_NEAR(view->m_store.m_longitudes[at], row.longitude, 1e-4) << row.second;
+    }
+    EXPECT_EQ(dial.m_model.m_records.size(), 12u);
+    EXPECT_EQ(dial.m_model.Find(500), nullptr);
+    EXPECT_EQ(chart.m_store.m_samples.size(), 12u);
+
+    EXPECT_TRUE(PumpUntil([&] { return RoutePoints() == 12; }));
+    EXPECT_EQ(RoadPoints(), 0) << "ClearRoad reached the page";
+    // The map was fitted to the route once: its first and last seconds are in view.
+    EXPECT_TRUE(Js(*view, "map.getBounds().contains(route.getBounds())").toBool());
+
+    // The tick's part: a second of the track puts the marker at the clip's position.
+    EXPECT_EQ(view->ShowSecond(5), 1);
+    EXPECT_TRUE(PumpUntil([&] {
+        return std::fabs(Js(*view, "marker.getLatLng().lat").toDouble() - truth[5].latitude) < 1e-4;
+    }));
+}
+
+TEST_F(MapViewOnPage, NmeaLogFillsTheStoreAndTheRoute) {
+    const std::vector<TruthRow> truth = ReadTruth(kData + "/nofix-log.truth.csv");
+    ASSERT_EQ(truth.size(), 5u);
+    EXPECT_TRUE(view->LoadNmeaLog(kData + "/nofix.TXT"));
+    ASSERT_EQ(view->m_store.size(), 5u);
+    EXPECT_NEAR(view->m_store.m_latitudes[4], truth[4].latitude, 1e-4);
+    EXPECT_TRUE(PumpUntil([&] { return RoutePoints() == 5; }));
+
+    EXPECT_FALSE(view->LoadNmeaLog(kData + "/no-such-log.TXT"));
+    EXPECT_EQ(view->m_store.size(), 0u);
+    EXPECT_TRUE(PumpUntil([&] { return RoutePoints() == 0; }));
+}
+
+TEST_F(MapViewOnPage, TrackLinesLandAtTheirSecondAndFeedTheDial) {
+    CSpeedStatic dial;
+    // RMC at 48 07.038' N, 11 31.000' E, 22.4 knots, course 84.4, with its checksum, the
+    // XOR of the sentence's bytes.
+    const QByteArray sentence = "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,";
+    char sum = 0;
+    for (char c : sentence) {
+        sum ^= c;
+    }
+    const QByteArray line =
+        "T:3000 X:0.1 Y:0.2 Z:0.3 G:0.0 $" + sentence + "*" +
+        QByteArray::number(static_cast<unsigned char>(sum), 16).rightJustified(2, '0').toUpper();
+    EXPECT_EQ(view->StoreTrackLine(line.constData()), 1);
+    EXPECT_EQ(view->StoreTrackLine("T:4000 X:0.1 Y:0.2 Z:0.3 G:0.0"), 0);
+    EXPECT_EQ(view->StoreTrackLine(nullptr), 0);
+    ASSERT_EQ(view->m_store.size(), 4u);
+    EXPECT_NEAR(view->m_store.m_latitudes[3], 48 + 7.038 / 60, 1e-9);
+    ASSERT_NE(dial.m_model.Find(3), nullptr);
+    // 22.4 knots at 1.852 km/h each is 41.48 km/h, truncated.
+    EXPECT_EQ(dial.m_model.Find(3)->speed, 41);
+    EXPECT_EQ(dial.m_model.Find(3)->heading, 84);
+}
+
+TEST(MapViewLoading, ClipChosenWhileThePageLoadsIsDrawnOnceItHasLoaded) {
+    CMapView view(nullptr, false);
+    view.resize(640, 480);
+    view.show();
+    QSignalSpy loaded(&view, &CMapView::PageLoaded);
+    ASSERT_TRUE(view.LoadPageFromResource(CMapView::kLeafletPage));
+    EXPECT_TRUE(view.LoadEmbeddedTrack(kData + "/drive.MP4"));
+    EXPECT_EQ(view.ShowSecond(3), 1);
+    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
+    EXPECT_TRUE(PumpUntil([&] { return Js(view, "route.getLatLngs().length").toInt() == 12; }));
+    EXPECT_TRUE(PumpUntil([&] { return Js(view, "marker !== null").toBool(); }));
+    EXPECT_FALSE(view.LoadPageFromResource(128));
+}
+
+TEST(MapViewLoading, PageThatFailsToLoadLeavesTheViewSilentUntilThePageComesBack) {
+    CMapView view(nullptr, false);
+    view.resize(320, 240);
+    QSignalSpy loaded(&view, &CMapView::PageLoaded);
+    // A page the network cannot give, like a map service that does not answer.
+    view.page()->load(QUrl(QStringLiteral("https://map.invalid/")));
+    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
+    EXPECT_FALSE(loaded.last().at(0).toBool());
+    EXPECT_FALSE(view.PageReady());
+    EXPECT_FALSE(view.CallScript("ShowRoad", {}, nullptr));
+    view.m_store.PutEntry(0, 45.5, 9.25, 'A');
+    EXPECT_EQ(view.ShowSecond(0), 1) << "the store decides; the page is only told";
+
+    ASSERT_TRUE(LoadPage(view, CMapView::kLeafletPage));
+    EXPECT_TRUE(PumpUntil([&] { return Js(view, "marker !== null").toBool(); }));
+}
+
+TEST(MapHost, HoldsTheViewWithAnEightPixelMarginUnderItsSkinNames) {
+    CHtmlViewDlg host;
+    host.resize(300, 200);
+    host.show();
+    ASSERT_NE(host.MapView(), nullptr);
+    EXPECT_EQ(CMapView::Instance(), host.MapView());
+    EXPECT_EQ(host.MapView()->geometry(), QRect(8, 8, 284, 184));
+    EXPECT_EQ(SkinElementOf(&host), "htmlview");
+    EXPECT_EQ(SkinElementOf(host.MapView()), "mapview");
+    EXPECT_EQ(host.objectName(), "135");
+    EXPECT_EQ(host.MapView()->objectName(), "1012");
+}
+
+} // namespace

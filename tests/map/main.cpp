@@ -1,0 +1,48 @@
+#include "map/MapProfile.h"
+
+#include <QApplication>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <clocale>
+
+namespace {
+
+std::atomic<int> g_refused{0};
+
+// The machine's network is no part of a test: tiles and service libraries are refused
+// here, as an unreachable server would refuse them.
+class NoNetwork : public QWebEngineUrlRequestInterceptor {
+public:
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QString scheme = info.requestUrl().scheme();
+        if (scheme == QLatin1String("http") || scheme == QLatin1String("https")) {
+            ++g_refused;
+            info.block(true);
+        }
+    }
+};
+
+} // namespace
+
+int RefusedRequests() {
+    return g_refused.load();
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    NoNetwork noNetwork;
+    MapProfile()->setUrlRequestInterceptor(&noNetwork);
+    const int result = RUN_ALL_TESTS();
+    MapProfile()->setUrlRequestInterceptor(nullptr);
+    return result;
+}
