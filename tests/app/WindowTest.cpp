@@ -87,8 +87,11 @@ TEST(PlayerWindow, PlaysTheClipAndMovesTheTimeTheChartAndTheDial) {
                         window.height() / 3);
     EXPECT_GT(DistinctColours(window, picture), 8) << "no video in the window";
 
-    // The G-sensor chart, top right, has grown the three curves in their colours.
-    const QRect chart(window.width() / 2, 0, window.width() / 2, 200);
+    // The G-sensor pane, right, under the map and over the dial, has grown the three
+    // curves in their colours.
+    const int right = window.width() * 66 / 100;
+    const QRect chart(right, window.height() * 55 / 100, window.width() - right,
+                      window.height() * 45 / 100 - 122);
     EXPECT_GT(CountColour(window, chart, qRgb(0, 0, 200)), 10) << "no X curve";
     EXPECT_GT(CountColour(window, chart, qRgb(200, 0, 0)), 10) << "no Y curve";
     EXPECT_GT(CountColour(window, chart, qRgb(0, 200, 0)), 10) << "no Z curve";
@@ -103,8 +106,8 @@ TEST(PlayerWindow, PlaysTheClipAndMovesTheTimeTheChartAndTheDial) {
         << "no needle";
 }
 
-// Pure red pixels of the map pane, between the setup button and the dial on the right: the
-// road the marker has left behind.
+// Pure red pixels of the map pane, top right over the G-sensor pane: the road the marker
+// has left behind.
 int RoadPixels(const std::string& clip, int milliseconds) {
     const std::string grab =
         ::testing::TempDir() + "ostvik-map-" + std::to_string(milliseconds) + ".png";
@@ -116,11 +119,10 @@ int RoadPixels(const std::string& clip, int milliseconds) {
         ADD_FAILURE() << "no picture of the window";
         return -1;
     }
-    // The right column is a third of the window, at least 381 pixels; the map starts 38
-    // pixels under the G-sensor pane (189 high) and ends 130 pixels above the bottom.
-    const int side = std::max(381, window.width() / 3);
-    const QRect map(window.width() - side + 8, 189 + 38 + 8, side - 16,
-                    window.height() - 189 - 38 - 130 - 16);
+    // The map takes the right third of the window down to 55 % of its height, inside an
+    // 8-pixel margin.
+    const int right = window.width() * 66 / 100;
+    const QRect map(right + 8, 8, window.width() - right - 20, window.height() * 55 / 100 - 16);
     return CountColour(window, map, qRgb(255, 0, 0));
 }
 
