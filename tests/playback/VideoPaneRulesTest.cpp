@@ -2,15 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 TEST(VideoPaneRules, TimeTextAndRangeOfAClip) {
-    const double duration = 3723.9;
-    EXPECT_EQ(TimeText(static_cast<unsigned>(duration)), "01:02:03");
-    EXPECT_EQ(static_cast<int>(duration * 1000), 3723900);
+    EXPECT_EQ(TimeText(3723), "01:02:03");
+    EXPECT_EQ(Milliseconds(3723.9), 3723900);
     EXPECT_EQ(TimeText(0), "00:00:00");
     EXPECT_EQ(TimeText(359999), "99:59:59");
     EXPECT_EQ(TimeText(360000), "100:00:00");
+}
+
+TEST(VideoPaneRules, RangesOfVeryLongClipsStopAtTheLargestInt) {
+    // The largest int, 2147483647 ms, is 596 h 31 min 23.647 s.
+    EXPECT_EQ(Milliseconds(2147483.5), 2147483500);
+    EXPECT_EQ(Milliseconds(2147484.0), 2147483647);
+    EXPECT_EQ(Milliseconds(600 * 3600.0), 2147483647);
+    EXPECT_EQ(Milliseconds(1e300), 2147483647);
+    EXPECT_EQ(Milliseconds(-0.5), 0);
+    EXPECT_EQ(Milliseconds(std::nan("")), 0);
 }
 
 TEST(VideoPaneRules, AddressKindIsCaseSensitive) {
