@@ -322,13 +322,12 @@ TEST_F(Chart, AResizeRedrawsForTheNewSize) {
     EXPECT_EQ(Grab(chart), Render(chart));
 }
 
-TEST_F(Chart, ResetTrackLeavesOneZeroSampleOnScaleOne) {
+// What the reset leaves in the store is the store's own test; here, what it leaves on screen.
+TEST_F(Chart, ResetTrackClearsTheScreen) {
     AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5);
     chart.AdvanceTo(1);
+    ASSERT_GT(CountPixels(Grab(chart), IsCurve), 0);
     chart.ResetTrack(0);
-    EXPECT_EQ(chart.m_store.m_samples.size(), 1u);
-    EXPECT_EQ(chart.m_store.m_nScale, 1u);
-    EXPECT_EQ(chart.m_store.m_nLastSecond, 0u);
     EXPECT_EQ(CountPixels(Grab(chart), IsCurve), 0);
 }
 

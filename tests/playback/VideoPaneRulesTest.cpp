@@ -65,17 +65,13 @@ TEST(VideoPaneRules, EndedClipMovesOnOnlyNearItsEnd) {
     EXPECT_FALSE(EndedNearTheEnd("100:00:00", "100:00:01"));
 }
 
-TEST(VideoPaneRules, SecondOpenWithinASecondIsRefused) {
+// The boundary itself is driven through the pane's OpenClip; here only what the pane's test
+// cannot reach, the tick count wrapping after 49 days.
+TEST(VideoPaneRules, TheOpenGateCountsAcrossTheClockWrapping) {
     COpenGate gate;
-    ASSERT_TRUE(gate.Accept(50000));
-    EXPECT_FALSE(gate.Accept(50999));
-    EXPECT_TRUE(gate.Accept(51000));
-    EXPECT_FALSE(gate.Accept(51500));
-    // The clock wraps after 49 days; the difference still counts.
-    COpenGate wrapping;
-    ASSERT_TRUE(wrapping.Accept(0xFFFFFF00u));
-    EXPECT_FALSE(wrapping.Accept(0x100u));
-    EXPECT_TRUE(wrapping.Accept(0x3E8u + 0x100u));
+    ASSERT_TRUE(gate.Accept(0xFFFFFF00u));
+    EXPECT_FALSE(gate.Accept(0x100u));
+    EXPECT_TRUE(gate.Accept(0x3E8u + 0x100u));
 }
 
 } // namespace
