@@ -23,7 +23,26 @@ int ClickPosition(int x, int channelLeft, int channelRight, int maximum) {
 }
 
 CMySliderCtrl::CMySliderCtrl(Qt::Orientation orientation, QWidget* parent)
-    : QSlider(orientation, parent) {}
+    : QSlider(orientation, parent) {
+    connect(this, &QAbstractSlider::actionTriggered, this, &CMySliderCtrl::OnAction);
+}
+
+// An action is announced before the slider takes its new value, and a held key repeats
+// it: the end is reported once, from the event loop, with the value in place. A drag
+// reports its own end when the button is let go.
+void CMySliderCtrl::OnAction(int /*action*/) {
+    if (isSliderDown() || m_bEndPending) {
+        return;
+    }
+    m_bEndPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_bEndPending = false;
+            emit endTrack();
+        },
+        Qt::QueuedConnection);
+}
 
 QRect CMySliderCtrl::ChannelRect() const {
     QStyleOptionSlider option;

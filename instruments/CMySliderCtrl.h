@@ -1,6 +1,7 @@
 // The progress slider that jumps to the point pressed on its channel instead of moving one
 // page toward it, so that one click seeks anywhere in the clip. Its owner learns of the new
-// position from endTrack(), sent when the button is let go.
+// position from endTrack(), sent when the button is let go, and after each move made with
+// the keyboard or the wheel, which have no button to let go.
 #pragma once
 
 #include <QSlider>
@@ -22,8 +23,8 @@ public:
     QRect ThumbRect() const;
 
 signals:
-    // The button was let go after a press on the channel or a drag of the handle; value()
-    // is the position the user chose.
+    // The button was let go after a press on the channel or a drag of the handle, or a key
+    // or the wheel moved the handle; value() is the position the user chose.
     void endTrack();
 
 protected:
@@ -31,6 +32,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void OnAction(int action);
+
     bool m_bChannelPress = false;
+    bool m_bEndPending = false;
     bool m_bThumbPress = false;
 };

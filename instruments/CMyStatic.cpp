@@ -3,10 +3,15 @@
 #include "skin/SkinSelfDrawn.h"
 #include "skin/SkinSE.h"
 #include "instruments/CGSensesDlg.h"
+#include "track/TrackLine.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -72,12 +77,19 @@ QColor CMyStatic::AxisColour(GAxis axis) {
 }
 
 int CMyStatic::AddTrackLine(const char* line) {
+    const std::optional<int> second = line != nullptr ? TrackLineSecond(line) : std::nullopt;
     const int stored = m_store.AddTrackLine(line);
-    if (m_store.TakeRepaintRequest()) {
+    if (stored == 0) {
+        return 0;
+    }
+    // A line that cuts the store behind the drawn seconds leaves the drawn segments as they
+    // are; only a cut into them takes segments off the screen.
+    if (m_store.TakeRepaintRequest() && static_cast<unsigned>(*second) <= m_nLayersSecond) {
         Invalidate();
     }
-    // A load stores many lines in a row: the repaint waits for the event loop, once.
-    if (stored != 0) {
+    // A load stores many lines in a row: the repaint waits for the event loop, once. A line
+    // for a second not shown yet changes nothing on screen unless it rescales the curves.
+    if (LayersStale() || static_cast<unsigned>(*second) <= m_store.m_nLastSecond) {
         update();
     }
     return stored;
@@ -94,10 +106,8 @@ void CMyStatic::AdvanceTo(unsigned second) {
     if (m_store.TakeRepaintRequest()) {
         Invalidate();
     }
-    const unsigned previous = m_store.m_nLastSecond;
     const size_t count = m_store.m_samples.size();
-    const bool drawable = second > 0 && second < count;
-    if (drawable) {
+    if (second > 0 && second < count) {
         if (CGSensesDlg* pane = CGSensesDlg::Instance()) {
             const GSample& sample = m_store.m_samples[second];
             for (GAxis axis : kDrawnAxes) {
@@ -107,24 +117,19 @@ void CMyStatic::AdvanceTo(unsigned second) {
     }
     m_store.m_nLastSecond = second;
 
-    // Only the next second in line extends the curves in place. A seek either way, or a
-    // store that changed under the layers, redraws the whole chart once, so that it never
-    // shows segments of seconds not yet played or leaves the skipped ones out.
-    if (LayersStale() || (second != previous && second != previous + 1)) {
+    // Going back leaves segments of seconds not played yet on the layers: they are drawn
+    // afresh. Going forward, by one second or many, only adds segments.
+    if (second < m_nLayersSecond) {
         Invalidate();
+    }
+    if (LayersStale()) {
         update();
         return;
     }
-    if (!drawable || second == previous) {
-        return;
+    const QRect dirty = ExtendLayers();
+    if (!dirty.isNull()) {
+        update(dirty.adjusted(-2, -2, 2, 2));
     }
-    const ChartRect rect = ToChartRect(this->rect());
-    QRect dirty;
-    for (GAxis axis : kDrawnAxes) {
-        QPainter painter(&m_layers[LayerIndex(axis)]);
-        dirty |= DrawSegment(painter, rect, axis, second);
-    }
-    update(dirty.adjusted(-2, -2, 2, 2));
 }
 
 void CMyStatic::paint(QPainter& painter, const QRect& rect) {
@@ -133,8 +138,9 @@ void CMyStatic::paint(QPainter& painter, const QRect& rect) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     DrawGrid(painter, chart);
+    const unsigned last = LastDrawableSecond();
     for (GAxis axis : kDrawnAxes) {
-        DrawCurve(painter, chart, axis);
+        DrawSegments(painter, chart, axis, 1, last);
     }
     painter.restore();
 }
@@ -145,6 +151,8 @@ void CMyStatic::paintEvent(QPaintEvent* event) {
     }
     if (LayersStale()) {
         RebuildLayers();
+    } else {
+        ExtendLayers();
     }
     QPainter painter(this);
     painter.setClipRegion(event->region());
@@ -154,30 +162,43 @@ void CMyStatic::paintEvent(QPaintEvent* event) {
     }
 }
 
-QRect CMyStatic::DrawSegment(QPainter& painter, const ChartRect& rect, GAxis axis,
-                             unsigned s) const {
-    const QPoint from =
-        ToPoint(PointAt(rect, m_store.m_nScale, s - 1, AxisValue(m_store.m_samples[s - 1], axis)));
-    const QPoint to =
-        ToPoint(PointAt(rect, m_store.m_nScale, s, AxisValue(m_store.m_samples[s], axis)));
+// One call per run of segments, each segment a line of its own: the same pixels whether a
+// curve is drawn in one go or grown a few seconds at a time.
+QRect CMyStatic::DrawSegments(QPainter& painter, const ChartRect& rect, GAxis axis, unsigned from,
+                              unsigned to) const {
+    if (from > to) {
+        return {};
+    }
+    QVarLengthArray<QLine, 16> lines;
+    lines.reserve(static_cast<qsizetype>(to - from + 1));
+    const unsigned scale = m_store.m_nScale;
+    QPoint previous =
+        ToPoint(PointAt(rect, scale, from - 1, AxisValue(m_store.m_samples[from - 1], axis)));
+    int left = previous.x(), right = previous.x(), top = previous.y(), bottom = previous.y();
+    for (unsigned s = from; s <= to; ++s) {
+        const QPoint next = ToPoint(PointAt(rect, scale, s, AxisValue(m_store.m_samples[s], axis)));
+        lines.append(QLine(previous, next));
+        left = std::min(left, next.x());
+        right = std::max(right, next.x());
+        top = std::min(top, next.y());
+        bottom = std::max(bottom, next.y());
+        previous = next;
+    }
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(AxisColour(axis), 1));
-    painter.drawLine(from, to);
-    return QRect(from, to).normalized();
+    painter.drawLines(lines.constData(), static_cast<int>(lines.size()));
+    return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-// Drawn segment by segment, the same calls a tick makes, so that curves grown by ticks and
-// curves drawn in one go come out pixel for pixel alike.
-void CMyStatic::DrawCurve(QPainter& painter, const ChartRect& rect, GAxis axis) const {
+unsigned CMyStatic::LastDrawableSecond() const {
     const size_t count = m_store.m_samples.size();
-    for (size_t i = 1; i < count && i <= m_store.m_nLastSecond; ++i) {
-        DrawSegment(painter, rect, axis, static_cast<unsigned>(i));
-    }
+    return count == 0 ? 0
+                      : static_cast<unsigned>(std::min<size_t>(count - 1, m_store.m_nLastSecond));
 }
 
 bool CMyStatic::LayersStale() const {
     return !m_bLayersValid || m_back.isNull() || m_back.size() != size() * devicePixelRatio() ||
-           m_nLayersScale != m_store.m_nScale || m_nLayersSamples != m_store.m_samples.size();
+           m_nLayersScale != m_store.m_nScale;
 }
 
 void CMyStatic::RebuildLayers() {
@@ -188,25 +209,44 @@ void CMyStatic::RebuildLayers() {
     }
     const ChartRect chart = ToChartRect(rect());
 
-    m_back = QImage(pixels, QImage::Format_RGB32);
-    m_back.setDevicePixelRatio(ratio);
-    {
+    // The background and the grid depend on the size alone.
+    if (m_back.size() != pixels || m_back.devicePixelRatio() != ratio) {
+        m_back = QImage(pixels, QImage::Format_RGB32);
+        m_back.setDevicePixelRatio(ratio);
         QPainter painter(&m_back);
         SkinSE_UI_DrawBack(this, painter, 0, 0, width(), height(), 255);
         painter.setRenderHint(QPainter::Antialiasing, false);
         DrawGrid(painter, chart);
+        for (QImage& layer : m_layers) {
+            layer = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+            layer.setDevicePixelRatio(ratio);
+        }
     }
+    const unsigned last = LastDrawableSecond();
     for (GAxis axis : kDrawnAxes) {
         QImage& layer = m_layers[LayerIndex(axis)];
-        layer = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-        layer.setDevicePixelRatio(ratio);
         layer.fill(Qt::transparent);
         QPainter painter(&layer);
-        DrawCurve(painter, chart, axis);
+        DrawSegments(painter, chart, axis, 1, last);
     }
     m_bLayersValid = true;
     m_nLayersScale = m_store.m_nScale;
-    m_nLayersSamples = m_store.m_samples.size();
+    m_nLayersSecond = last;
+}
+
+QRect CMyStatic::ExtendLayers() {
+    const unsigned last = LastDrawableSecond();
+    if (last <= m_nLayersSecond) {
+        return {};
+    }
+    const ChartRect rect = ToChartRect(this->rect());
+    QRect dirty;
+    for (GAxis axis : kDrawnAxes) {
+        QPainter painter(&m_layers[LayerIndex(axis)]);
+        dirty |= DrawSegments(painter, rect, axis, m_nLayersSecond + 1, last);
+    }
+    m_nLayersSecond = last;
+    return dirty;
 }
 
 void CMyStatic::Invalidate() {

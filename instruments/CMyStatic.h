@@ -4,8 +4,10 @@
 // and that the playback tick advances.
 //
 // The curves are kept in one transparent layer per axis over a background layer, so that a
-// tick adds one segment per axis and repaints only that segment's rectangle, and the picture
-// still equals a full paint: the Z curve above the whole Y curve above the whole X curve.
+// tick adds only the segments of the seconds it passed and repaints only their rectangle,
+// and the picture still equals a full paint: the Z curve above the whole Y curve above the
+// whole X curve. The layers are drawn afresh only when what they show is wrong: after a
+// move back, a reset, a cut into the drawn seconds, a new scale or a new size.
 #pragma once
 
 #include "track/CGSampleStore.h"
@@ -26,12 +28,14 @@ public:
     // The one chart of the process, or null while there is none.
     static CMyStatic* Instance();
 
-    // Forwarded to the store; the chart repaints later, when the event loop runs.
+    // Forwarded to the store; the chart repaints later, when the event loop runs, and only
+    // when the line changes what is drawn.
     int AddTrackLine(const char* line);
     void ResetTrack(int seconds);
 
-    // The playback tick: draws the newest segment of each curve, writes the value labels of
-    // the G-sensor pane and makes `second` the last second shown.
+    // The playback tick: draws the segments up to `second` not drawn yet (several at fast
+    // playback), writes the value labels of the G-sensor pane and makes `second` the last
+    // second shown.
     void AdvanceTo(unsigned second);
 
     // The whole chart for the store's state, as if the client area were `rect`.
@@ -46,15 +50,20 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The segment from second s - 1 to second s of one axis, in the client area `rect`;
-    // returns the rectangle between its ends.
-    QRect DrawSegment(QPainter& painter, const ChartRect& rect, GAxis axis, unsigned s) const;
-    void DrawCurve(QPainter& painter, const ChartRect& rect, GAxis axis) const;
+    // The segments ending at seconds `from` to `to` of one axis, in the client area `rect`;
+    // returns the rectangle they cover.
+    QRect DrawSegments(QPainter& painter, const ChartRect& rect, GAxis axis, unsigned from,
+                       unsigned to) const;
+    // The last second a full paint draws a segment to; 0 when it draws none.
+    unsigned LastDrawableSecond() const;
 
     // True when the layers no longer show what a full paint of the store would show, also
     // after a change of size.
     bool LayersStale() const;
     void RebuildLayers();
+    // Draws into the layers the segments a full paint would show and they do not hold yet;
+    // returns the rectangle they cover.
+    QRect ExtendLayers();
     void Invalidate();
 
     static constexpr std::array<GAxis, 3> kDrawnAxes{GAxis::X, GAxis::Y, GAxis::Z};
@@ -62,7 +71,7 @@ private:
     QImage m_back;
     std::array<QImage, 3> m_layers;
     bool m_bLayersValid = false;
-    // The store's state the layers were drawn for.
+    // The scale the layers were drawn at, and the last second they hold a segment to.
     unsigned m_nLayersScale = 0;
-    size_t m_nLayersSamples = 0;
+    unsigned m_nLayersSecond = 0;
 };

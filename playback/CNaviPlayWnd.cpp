@@ -27,7 +27,13 @@ bool WidgetsGetOpenGL() {
 class CNaviPlayWnd::RenderSurface : public QOpenGLWidget {
 public:
     explicit RenderSurface(QWidget* parent) : QOpenGLWidget(parent) {}
-    ~RenderSurface() override { DetachCore(); }
+    // The render context goes here, with the GL context current, while this is still a
+    // RenderSurface: ~QWidget destroys the GL context later, when only a QWidget is left,
+    // and the handler of that must not run then.
+    ~RenderSurface() override {
+        disconnect(m_contextGone);
+        DetachCore();
+    }
 
     void AttachCore(mpv_handle* core) {
         if (m_core == core) {
@@ -66,7 +72,8 @@ protected:
         // Qt drops the GL context when the widget moves to another window; the render
         // context must go first, with the old context still current, and is made again in
         // the new one.
-        connect(
+        disconnect(m_contextGone);
+        m_contextGone = connect(
             context(), &QOpenGLContext::aboutToBeDestroyed, this,
             [this] {
                 makeCurrent();
@@ -138,6 +145,7 @@ private:
     }
 
     mpv_handle* m_core = nullptr;
+    QMetaObject::Connection m_contextGone;
     MpvRenderContext m_render; // see MpvOwners.h: freed on the UI thread, GL context current
 };
 

@@ -167,6 +167,10 @@ void CVideoViewDlg::CreateControls() {
     m_progress = new CMySliderCtrl(Qt::Horizontal, this);
     m_progress->setObjectName(QString::number(IDC_PROGRESS));
     m_progress->setGeometry(FromDialogUnits(6, 138, 296, 9));
+    // The range counts milliseconds: an arrow key steps one second, a page ten, a wheel
+    // notch a few.
+    m_progress->setSingleStep(1000);
+    m_progress->setPageStep(10000);
     m_timeLabel = MakeControl<QLabel>(this, IDC_TIME, FromDialogUnits(12, 150, 72, 9));
     m_timeLabel->setText(QStringLiteral("00:00:00/00:00:00"));
     m_mute = MakeControl<QCheckBox>(this, IDC_MUTE, FromDialogUnits(12, 168, 12, 13));
@@ -306,7 +310,7 @@ void CVideoViewDlg::OnClipStarted() {
     }
     m_tick.start();
     const double duration = mivex_duration();
-    const int range = static_cast<int>(duration * 1000);
+    const int range = Milliseconds(duration);
     if (host != nullptr) {
         host->SetProgressRange(range);
     }
@@ -323,7 +327,7 @@ void CVideoViewDlg::OnTick() {
     if (mivex_get_play_status() != 1) {
         return;
     }
-    const int ms = static_cast<int>(mivex_curr_play_time() * 1000);
+    const int ms = Milliseconds(mivex_curr_play_time());
     IVideoPaneHost* host = IVideoPaneHost::Instance();
     if (host != nullptr) {
         host->SetProgressPosition(ms);
@@ -367,6 +371,9 @@ void CVideoViewDlg::StopClip() {
     if (mivex_stop() != 1) {
         return;
     }
+    // The play thread still posts the ended event; a stop near the end must not make it
+    // look like a clip played out, which would open the next one.
+    m_currentText.clear();
     ResetTransport();
     if (m_videoWindow != nullptr) {
         m_videoWindow->hide();

@@ -1,11 +1,23 @@
 #include "playback/VideoPaneRules.h"
 
 #include <cstdio>
+#include <limits>
 
 QString TimeText(unsigned seconds) {
     return QString::asprintf("%02d:%02d:%02d", static_cast<int>(seconds / 3600),
                              static_cast<int>(seconds % 3600 / 60),
                              static_cast<int>(seconds % 3600 % 60));
+}
+
+int Milliseconds(double seconds) {
+    const double ms = seconds * 1000;
+    if (!(ms > 0)) {
+        return 0; // also NaN
+    }
+    if (ms >= static_cast<double>(std::numeric_limits<int>::max())) {
+        return std::numeric_limits<int>::max();
+    }
+    return static_cast<int>(ms);
 }
 
 int AddressKind(const QString& path) {

@@ -11,6 +11,10 @@
 // "hh:mm:ss" of whole seconds, as the time labels show them.
 QString TimeText(unsigned seconds);
 
+// Seconds as the progress sliders count them: milliseconds, truncated toward zero, held
+// within 0 and the largest int (a clip of some 596 hours) instead of wrapping.
+int Milliseconds(double seconds);
+
 // The engine's kind of a clip address: 1 for "http://", 2 for "rtsp://" (exact case), else 0.
 int AddressKind(const QString& path);
 

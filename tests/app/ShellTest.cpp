@@ -72,6 +72,18 @@ TEST_F(Shell, ChosenClipFillsTheChartAndTheDialFromItsBlocks) {
     EXPECT_EQ(shell->MapView()->m_store.size(), 12u);
 }
 
+TEST_F(Shell, AClipThatCannotBeReadLeavesNoTrackOfTheLastOne) {
+    shell->AddClips({kData + "/drive.MP4", kData + "/gone.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    ASSERT_EQ(shell->SpeedDial()->m_model.m_records.size(), 12u);
+    PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
+    shell->PlayNext();
+    EXPECT_EQ(shell->GetCurrentFile(), kData + "/gone.MP4");
+    EXPECT_TRUE(shell->SpeedDial()->m_model.m_records.empty());
+    EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 1u);
+    EXPECT_EQ(shell->MapStore().size(), 0u);
+}
+
 TEST_F(Shell, SidecarClipGetsItsTrackWhenPlaybackStarts) {
     shell->AddClips({kData + "/sidecar.MOV"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));

@@ -1,9 +1,13 @@
 #include "instruments/CMySliderCtrl.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -53,46 +57,59 @@ protected:
     int ends = 0;
 };
 
+// With a range of one unit per pixel of channel, a press lands on the unit of its pixel:
+// step = 1, so (x - left + 1 - 1) / 1 = x - left.
 TEST_F(Slider, APressOnTheChannelJumpsThereAndReportsOnRelease) {
     const QRect channel = slider.ChannelRect();
+    slider.setRange(0, channel.width());
     const QPoint at(channel.left() + 250, channel.center().y());
     ASSERT_FALSE(slider.ThumbRect().contains(at));
-    const int expected = ClickPosition(at.x(), channel.left(), channel.right() + 1, 60000);
-    ASSERT_GT(expected, 30000);
 
     Mouse(QEvent::MouseButtonPress, at);
-    EXPECT_EQ(slider.value(), expected);
+    EXPECT_EQ(slider.value(), 250);
     EXPECT_TRUE(slider.isSliderDown());
     EXPECT_EQ(ends, 0);
 
     Mouse(QEvent::MouseButtonRelease, at);
-    EXPECT_EQ(slider.value(), expected);
+    EXPECT_EQ(slider.value(), 250);
     EXPECT_FALSE(slider.isSliderDown());
     EXPECT_EQ(ends, 1);
 }
 
 TEST_F(Slider, APressBeforeTheHandleJumpsBackToo) {
-    slider.setValue(50000);
     const QRect channel = slider.ChannelRect();
+    slider.setRange(0, channel.width());
+    slider.setValue(channel.width() - 20);
     const QPoint at(channel.left() + 40, channel.center().y());
     ASSERT_FALSE(slider.ThumbRect().contains(at));
     Mouse(QEvent::MouseButtonPress, at);
     Mouse(QEvent::MouseButtonRelease, at);
-    EXPECT_EQ(slider.value(), ClickPosition(at.x(), channel.left(), channel.right() + 1, 60000));
+    EXPECT_EQ(slider.value(), 40);
     EXPECT_EQ(ends, 1);
 }
 
-TEST_F(Slider, ThePlaybackCannotMoveTheHandleWhileTheButtonIsHeld) {
-    const QRect channel = slider.ChannelRect();
-    const QPoint at(channel.left() + 300, channel.center().y());
-    Mouse(QEvent::MouseButtonPress, at);
-    const int chosen = slider.value();
-    // What the video pane's tick does with the play position.
-    if (!slider.isSliderDown()) {
-        slider.setValue(1000);
-    }
-    Mouse(QEvent::MouseButtonRelease, at);
-    EXPECT_EQ(slider.value(), chosen);
+TEST_F(Slider, KeysAndTheWheelReportTheirMoveOnceTheValueIsSet) {
+    slider.setSingleStep(1000);
+    slider.setPageStep(10000);
+    slider.setValue(30000);
+    std::vector<int> reported;
+    QObject::connect(&slider, &CMySliderCtrl::endTrack,
+                     [&] { reported.push_back(slider.value()); });
+    QKeyEvent pageUp(QEvent::KeyPress, Qt::Key_PageUp, Qt::NoModifier);
+    QApplication::sendEvent(&slider, &pageUp);
+    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+    QApplication::sendEvent(&slider, &end);
+    QApplication::processEvents();
+    // Both keys in one pass of the event loop: one report, of where the slider ended up.
+    EXPECT_EQ(reported, std::vector<int>{60000});
+
+    const QPointF at = slider.rect().center();
+    QWheelEvent wheel(at, slider.mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&slider, &wheel);
+    QApplication::processEvents();
+    // A notch is three lines of one step each.
+    EXPECT_EQ(reported, (std::vector<int>{60000, 57000}));
 }
 
 TEST_F(Slider, TheHandleIsDraggedAsOnAnySlider) {

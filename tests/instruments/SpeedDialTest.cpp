@@ -30,10 +30,12 @@ protected:
     CSpeedStatic dial;
 };
 
-QPoint NeedleTip(int shownSpeed) {
-    const DialPoint tip = SpeedNeedleTip(94, 47, 29, shownSpeed);
-    return {tip.x, tip.y};
-}
+// Needle tips 29 px from the hub at (94, 47), offsets truncated toward zero:
+// 100 shown: 130 degrees, cos -0.6428 x 29 = -18.64, sin 0.7660 x 29 = 22.21 -> (76, 25).
+// 62 shown (100 km/h in miles): 168 degrees, cos -0.9781 x 29 = -28.37,
+// sin 0.2079 x 29 = 6.03 -> (66, 41).
+const QPoint kTipAt100(76, 25);
+const QPoint kTipAt62(66, 41);
 
 TEST_F(Dial, StartsInMilesPerHourWithTheNeedleDownLeft) {
     EXPECT_FALSE(dial.IsKmh());
@@ -59,10 +61,8 @@ TEST_F(Dial, InMilesTheNeedleShowsTheConvertedSpeed) {
     Show(100, 0);
     EXPECT_EQ(dial.Text(), "62mile/h");
     const QImage image = Render(dial);
-    const DialPoint tip = PointOnDial(94, 47, 168, 29);
-    EXPECT_EQ(PixelAt(image, tip.x, tip.y), kNeedle);
-    const QPoint unconverted = NeedleTip(100);
-    EXPECT_NE(PixelAt(image, unconverted.x(), unconverted.y()), kNeedle);
+    EXPECT_EQ(PixelAt(image, kTipAt62.x(), kTipAt62.y()), kNeedle);
+    EXPECT_NE(PixelAt(image, kTipAt100.x(), kTipAt100.y()), kNeedle);
 }
 
 struct CompassCase {
@@ -139,7 +139,7 @@ TEST_F(Dial, TheUnitsChangeTheTextAndTheNeedle) {
     dial.SetKmh(true);
     EXPECT_EQ(dial.Text(), "100Km/h");
     const QImage kmh = Render(dial);
-    EXPECT_EQ(PixelAt(kmh, NeedleTip(100).x(), NeedleTip(100).y()), kNeedle);
+    EXPECT_EQ(PixelAt(kmh, kTipAt100.x(), kTipAt100.y()), kNeedle);
     dial.SetKmh(false);
     EXPECT_EQ(dial.Text(), "62mile/h");
 }

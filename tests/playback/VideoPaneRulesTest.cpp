@@ -2,15 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 TEST(VideoPaneRules, TimeTextAndRangeOfAClip) {
-    const double duration = 3723.9;
-    EXPECT_EQ(TimeText(static_cast<unsigned>(duration)), "01:02:03");
-    EXPECT_EQ(static_cast<int>(duration * 1000), 3723900);
+    EXPECT_EQ(TimeText(3723), "01:02:03");
+    EXPECT_EQ(Milliseconds(3723.9), 3723900);
     EXPECT_EQ(TimeText(0), "00:00:00");
     EXPECT_EQ(TimeText(359999), "99:59:59");
     EXPECT_EQ(TimeText(360000), "100:00:00");
+}
+
+TEST(VideoPaneRules, RangesOfVeryLongClipsStopAtTheLargestInt) {
+    // The largest int, 2147483647 ms, is 596 h 31 min 23.647 s.
+    EXPECT_EQ(Milliseconds(2147483.5), 2147483500);
+    EXPECT_EQ(Milliseconds(2147484.0), 2147483647);
+    EXPECT_EQ(Milliseconds(600 * 3600.0), 2147483647);
+    EXPECT_EQ(Milliseconds(1e300), 2147483647);
+    EXPECT_EQ(Milliseconds(-0.5), 0);
+    EXPECT_EQ(Milliseconds(std::nan("")), 0);
 }
 
 TEST(VideoPaneRules, AddressKindIsCaseSensitive) {
@@ -54,17 +65,13 @@ TEST(VideoPaneRules, EndedClipMovesOnOnlyNearItsEnd) {
     EXPECT_FALSE(EndedNearTheEnd("100:00:00", "100:00:01"));
 }
 
-TEST(VideoPaneRules, SecondOpenWithinASecondIsRefused) {
+// The boundary itself is driven through the pane's OpenClip; here only what the pane's test
+// cannot reach, the tick count wrapping after 49 days.
+TEST(VideoPaneRules, TheOpenGateCountsAcrossTheClockWrapping) {
     COpenGate gate;
-    ASSERT_TRUE(gate.Accept(50000));
-    EXPECT_FALSE(gate.Accept(50999));
-    EXPECT_TRUE(gate.Accept(51000));
-    EXPECT_FALSE(gate.Accept(51500));
-    // The clock wraps after 49 days; the difference still counts.
-    COpenGate wrapping;
-    ASSERT_TRUE(wrapping.Accept(0xFFFFFF00u));
-    EXPECT_FALSE(wrapping.Accept(0x100u));
-    EXPECT_TRUE(wrapping.Accept(0x3E8u + 0x100u));
+    ASSERT_TRUE(gate.Accept(0xFFFFFF00u));
+    EXPECT_FALSE(gate.Accept(0x100u));
+    EXPECT_TRUE(gate.Accept(0x3E8u + 0x100u));
 }
 
 } // namespace

@@ -2,18 +2,23 @@
 // window and the playlist.
 #include "PlaybackTestSupport.h"
 
+#include "instruments/CMySliderCtrl.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/IVideoPaneHost.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -146,6 +151,68 @@ TEST_F(VideoPane, StoppedClipDoesNotMoveOn) {
     ASSERT_TRUE(PumpUntil([&] { return ended == 1; }));
     EXPECT_EQ(host.next, 0);
     EXPECT_EQ(mivex_get_play_status(), 4);
+}
+
+TEST_F(VideoPane, AStopNearTheEndDoesNotMoveOnWhenThePlayThreadEnds) {
+    ASSERT_TRUE(OpenAndStart());
+    ASSERT_TRUE(PumpUntil([&] { return pane->CurrentText() == "00:00:03"; }));
+    pane->StopClip(); // 1 s before the end of the 4 s clip: the user's stop, not the clip's end
+    ASSERT_TRUE(PumpUntil([&] { return ended == 1; }));
+    EXPECT_EQ(host.next, 0);
+}
+
+// The pane's progress slider, reached the way a user reaches it; data.MP4 lasts 4 s.
+class ProgressSlider : public VideoPane {
+protected:
+    // Plays until the tick shows second 2, so that a seek back to the start is seen as the
+    // time text "00:00:00", which playing on never shows again.
+    void PlayToSecondTwo() {
+        ASSERT_TRUE(OpenAndStart());
+        ASSERT_TRUE(PumpUntil([&] { return pane->CurrentText() == "00:00:02"; }));
+    }
+    bool BackAtTheStart() {
+        return PumpUntil([&] { return pane->CurrentText() == "00:00:00"; }, 5s);
+    }
+    void Mouse(QEvent::Type type, QPoint at) {
+        CMySliderCtrl* slider = pane->ProgressSlider();
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, QPointF(at), QPointF(slider->mapToGlobal(at)), Qt::LeftButton, held,
+                          Qt::NoModifier);
+        QApplication::sendEvent(slider, &event);
+    }
+};
+
+TEST_F(ProgressSlider, TheHomeKeySeeksToTheStart) {
+    PlayToSecondTwo();
+    QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+    QApplication::sendEvent(pane->ProgressSlider(), &home);
+    EXPECT_TRUE(BackAtTheStart());
+}
+
+TEST_F(ProgressSlider, TheWheelSeeksBack) {
+    PlayToSecondTwo();
+    // One notch back: three steps of a second, from between 2 and 3 s to the start.
+    CMySliderCtrl* slider = pane->ProgressSlider();
+    const QPointF at = slider->rect().center();
+    QWheelEvent wheel(at, slider->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(slider, &wheel);
+    EXPECT_TRUE(BackAtTheStart());
+}
+
+TEST_F(ProgressSlider, TheTickLeavesAHeldHandleWhereTheUserPutIt) {
+    PlayToSecondTwo();
+    const QRect channel = pane->ProgressSlider()->ChannelRect();
+    const QPoint at(channel.left() + 2, channel.center().y());
+    Mouse(QEvent::MouseButtonPress, at);
+    const int chosen = pane->ProgressSlider()->value();
+    ASSERT_LT(chosen, 1000);
+    // Two more ticks while the button is held.
+    ASSERT_TRUE(PumpUntil([&] { return pane->CurrentText() == "00:00:03"; }));
+    EXPECT_EQ(pane->ProgressSlider()->value(), chosen);
+    Mouse(QEvent::MouseButtonRelease, at);
+    EXPECT_TRUE(BackAtTheStart());
 }
 
 TEST_F(VideoPane, PlayButtonPausesResumesAndReopensAfterStop) {

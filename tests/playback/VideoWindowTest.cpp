@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace std::chrono_literals;
 using playtest::Clip;
 using playtest::PlayThread;
@@ -111,6 +113,31 @@ TEST_F(VideoWindow, ShowsTheFramesWhenItsTopLevelAppearsOnlyAfterTheOpen) {
     const int coloured = ColouredPoints(PlayAndGrab(child, topLevel));
     mivex_unsubclasswindow(&child);
     EXPECT_GT(coloured, 100);
+}
+
+TEST_F(VideoWindow, AWindowClosedWhileItsClipPlaysGoesCleanly) {
+    if (Offscreen()) {
+        GTEST_SKIP() << "no OpenGL for widgets on the offscreen platform";
+    }
+    // As the video pane goes: unhooked from the engine while playing, then deleted, which
+    // takes its GL context with it. Built with the sanitizers, any use of the half-destroyed
+    // surface stops the test.
+    mivex_unsubclasswindow(&m_window);
+    auto topLevel = std::make_unique<QWidget>();
+    topLevel->resize(400, 300);
+    auto* child = new CNaviPlayWnd(topLevel.get());
+    child->setGeometry(10, 10, 320, 240);
+    mivex_subclasswindow(child);
+    ASSERT_EQ(mivex_open_file(Clip("plain.MP4").c_str(), 0, 0), 1);
+    topLevel->show();
+    child->show();
+    PlayThread thread;
+    ASSERT_TRUE(PumpUntil([] { return mivex_curr_play_time() > 0.5; }));
+    ASSERT_TRUE(child->HasRenderContext());
+    mivex_unsubclasswindow(child);
+    topLevel.reset();
+    mivex_stop();
+    EXPECT_TRUE(thread.Finish());
 }
 
 } // namespace
