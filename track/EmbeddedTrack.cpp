@@ -2,8 +2,8 @@
 
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
-#include "track/CMemMapFile.h"
 #include "track/CSpeedDialModel.h"
+#include "track/ClipFile.h"
 #include "track/TrackLine.h"
 #include "track/Truncate.h"
 
@@ -119,11 +119,10 @@ FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset) {
     return decoded;
 }
 
-uint64_t ScanFreeGpsBlocks(const unsigned char* data, uint64_t length,
-                           const std::function<void(const FreeGpsBlock& block)>& take,
-                           const std::vector<FileExtent>& extents) {
-    const std::vector<FileExtent> whole{{0, length}};
-    const std::vector<FileExtent>& searched = extents.empty() ? whole : extents;
+uint64_t ScanFreeGpsBlocks(ByteSource& source,
+                           const std::function<void(const FreeGpsBlock& block)>& take) {
+    const uint64_t length = source.Length();
+    const std::vector<FileExtent> searched = source.DataExtents();
     uint64_t taken = 0;
     uint64_t p = kFirstBlockSearch;
     auto extent = searched.begin();
@@ -141,17 +140,32 @@ uint64_t ScanFreeGpsBlocks(const unsigned char* data, uint64_t length,
             ++extent;
             continue;
         }
-        const unsigned char* hit = FindMarker(data + from, data + to);
+        // Markers that start in [from, chunkEnd) and lie inside the stretch; a marker cut
+        // by the end of a stretch would run into zeros, so none is missed. The read also
+        // holds the block after a marker that starts just before chunkEnd.
+        const uint64_t chunkEnd = std::min(to, from + kScanChunkLength);
+        const uint64_t searchEnd = std::min(to, chunkEnd + kMarkerLength - 1);
+        const uint64_t wanted = std::min(length, chunkEnd + kFreeGpsBlockLength) - from;
+        const std::span<const unsigned char> bytes = source.Read(from, wanted);
+        const bool shrank = bytes.size() < wanted;
+        const unsigned char* hit = FindMarker(
+            bytes.data(), bytes.data() + std::min<uint64_t>(searchEnd - from, bytes.size()));
         if (hit == nullptr) {
-            // A marker cut by the end of a stretch would run into zeros; none is missed.
-            p = to;
+            if (shrank) {
+                break;
+            }
+            p = chunkEnd;
             continue;
         }
-        const auto at = static_cast<uint64_t>(hit - data);
+        const auto inChunk = static_cast<uint64_t>(hit - bytes.data());
+        const uint64_t at = from + inChunk;
         if (at + kFreeGpsBlockLength >= length) {
             break; // every later marker lies even closer to the end
         }
-        take(DecodeFreeGpsBlock(data + at, at));
+        if (inChunk + kFreeGpsBlockLength > bytes.size()) {
+            break; // the file was cut inside this block
+        }
+        take(DecodeFreeGpsBlock(hit, at));
         ++taken;
         p = at + kJumpAfterBlock;
     }
@@ -163,32 +177,20 @@ bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
     stores.chart.ResetTrack(0);
     stores.dial.ClearSpeedRecords();
 
-    CMemMapFile file;
-    if (!file.Map(clipPath)) {
-        return false;
-    }
-    const unsigned char* data = file.Lock();
-    if (data == nullptr) {
+    ClipFile file;
+    if (!file.Open(clipPath)) {
         return false;
     }
     bool anyFix = false;
     int second = 0;
-    // Clips preallocated or copied sparsely have holes between the blocks; they hold no
-    // marker, so only the stretches with data are searched.
-    ScanFreeGpsBlocks(
-        data, file.Length(),
-        [&](const FreeGpsBlock& block) {
-            stores.map.PutEntry(second, block.latitude, block.longitude, block.status,
-                                block.utcTime);
-            anyFix = anyFix || block.status == 'A';
-            const std::string line = EmbeddedTrackLine(second * 1000, block.x * 2 / 128.0,
-                                                       block.y * 2 / 128.0, block.z * 2 / 128.0);
-            stores.chart.AddTrackLine(line.c_str());
-            stores.dial.SetSpeedRecord(second, TruncateToInt(block.speed),
-                                       TruncateToInt(block.course));
-            ++second;
-        },
-        file.DataExtents());
-    file.Unmap();
+    ScanFreeGpsBlocks(file, [&](const FreeGpsBlock& block) {
+        stores.map.PutEntry(second, block.latitude, block.longitude, block.status, block.utcTime);
+        anyFix = anyFix || block.status == 'A';
+        const std::string line = EmbeddedTrackLine(second * 1000, block.x * 2 / 128.0,
+                                                   block.y * 2 / 128.0, block.z * 2 / 128.0);
+        stores.chart.AddTrackLine(line.c_str());
+        stores.dial.SetSpeedRecord(second, TruncateToInt(block.speed), TruncateToInt(block.course));
+        ++second;
+    });
     return anyFix;
 }

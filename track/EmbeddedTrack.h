@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "track/FileExtent.h"
+#include "track/ByteSource.h"
 #include "track/TrackStores.h"
 #include "track/UtcTime.h"
 
@@ -31,6 +31,10 @@ constexpr uint64_t kFirstBlockSearch = 1u << 20;
 constexpr uint64_t kFreeGpsBlockLength = 108;
 constexpr uint64_t kJumpAfterBlock = (1u << 20) + kFreeGpsBlockLength;
 
+// The scan reads at most this many bytes of candidate positions at a time (plus the block
+// after the last one), so little is read beyond a block before the jump.
+constexpr uint64_t kScanChunkLength = 1u << 18;
+
 // Decimal degrees from a ddmm.mmmm (degreeDigits 2) or dddmm.mmmm (3) value, read from its
 // text printed with four decimals as the camera's own readers do.
 double DegreesFromNmeaValue(double value, int degreeDigits);
@@ -38,12 +42,12 @@ double DegreesFromNmeaValue(double value, int degreeDigits);
 // Decodes the block whose marker is at `block`.
 FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset);
 
-// Calls `take` for each block the scan rule takes from the bytes, in file order, and
-// returns how many there were. With `extents` (in order, not overlapping) only those are
-// searched; the result is the same as searching everything.
-uint64_t ScanFreeGpsBlocks(const unsigned char* data, uint64_t length,
-                           const std::function<void(const FreeGpsBlock& block)>& take,
-                           const std::vector<FileExtent>& extents = {});
+// Calls `take` for each block the scan rule takes from the source, in file order, and
+// returns how many there were. Only the source's data extents are searched, which gives the
+// same blocks as searching everything. A short read (the file shrank or vanished) ends the
+// scan; the blocks taken before it stay taken.
+uint64_t ScanFreeGpsBlocks(ByteSource& source,
+                           const std::function<void(const FreeGpsBlock& block)>& take);
 
 // Resets the three stores, then fills them from the clip's blocks: block k is second k.
 // True when at least one block has a valid fix; false also when the clip cannot be read.
