@@ -3,7 +3,9 @@
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
+#include "track/CameraBlockLayouts.h"
 #include "track/ClipFile.h"
+#include "track/GpsIndex.h"
 #include "track/TrackLine.h"
 #include "track/Truncate.h"
 
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <unordered_set>
 
 namespace {
 
@@ -104,9 +107,10 @@ FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset) {
     }
     decoded.speed = FloatAt(block + 76);
     decoded.course = FloatAt(block + 80);
-    decoded.x = static_cast<int8_t>(block[96]);
-    decoded.y = static_cast<int8_t>(block[100]);
-    decoded.z = static_cast<int8_t>(block[104]);
+    // Signed counts times 2 / 128: 64 counts are 1 g.
+    decoded.x = static_cast<int8_t>(block[96]) * 2 / 128.0;
+    decoded.y = static_cast<int8_t>(block[100]) * 2 / 128.0;
+    decoded.z = static_cast<int8_t>(block[104]) * 2 / 128.0;
     // Time of day at +44, +48, +52 and date (year - 2000, month, day) at +84, +88, +92,
     // 32-bit each; a camera without a clock leaves them 0, which is no date.
     auto field = [&](int at) {
@@ -165,11 +169,37 @@ uint64_t ScanFreeGpsBlocks(ByteSource& source,
         if (inChunk + kFreeGpsBlockLength > bytes.size()) {
             break; // the file was cut inside this block
         }
-        take(DecodeFreeGpsBlock(hit, at));
+        take(DecodeCameraBlock(
+            std::span<const unsigned char, kCameraBlockLength>(hit, kCameraBlockLength), at));
         ++taken;
         p = at + kJumpAfterBlock;
     }
     return taken;
+}
+
+std::vector<FreeGpsBlock> ReadEmbeddedBlocks(ByteSource& source) {
+    std::vector<FreeGpsBlock> blocks;
+    const std::optional<std::vector<GpsIndexEntry>> index = ReadGpsIndex(source);
+    if (index && ReadIndexedBlocks(source, *index, blocks) && !blocks.empty()) {
+        return blocks; // only the indexed blocks are read, however long the clip
+    }
+    // No index, or one that names blocks the clip does not hold: scan, and keep what the
+    // index did find, each block once.
+    std::unordered_set<uint64_t> seen;
+    for (const FreeGpsBlock& block : blocks) {
+        seen.insert(block.offset);
+    }
+    ScanFreeGpsBlocks(source, [&](const FreeGpsBlock& block) {
+        if (seen.insert(block.offset).second) {
+            blocks.push_back(block);
+        }
+    });
+    if (index) {
+        std::stable_sort(
+            blocks.begin(), blocks.end(),
+            [](const FreeGpsBlock& a, const FreeGpsBlock& b) { return a.offset < b.offset; });
+    }
+    return blocks;
 }
 
 bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
@@ -183,14 +213,19 @@ bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
     }
     bool anyFix = false;
     int second = 0;
-    ScanFreeGpsBlocks(file, [&](const FreeGpsBlock& block) {
+    for (const FreeGpsBlock& block : ReadEmbeddedBlocks(file)) {
+        if (second > kMaxTrackSecond) {
+            break;
+        }
         stores.map.PutEntry(second, block.latitude, block.longitude, block.status, block.utcTime);
         anyFix = anyFix || block.status == 'A';
-        const std::string line = EmbeddedTrackLine(second * 1000, block.x * 2 / 128.0,
-                                                   block.y * 2 / 128.0, block.z * 2 / 128.0);
-        stores.chart.AddTrackLine(line.c_str());
+        // A layout without accelerations leaves the chart empty rather than drawing zeros.
+        if (block.hasSensor) {
+            const std::string line = EmbeddedTrackLine(second * 1000, block.x, block.y, block.z);
+            stores.chart.AddTrackLine(line.c_str());
+        }
         stores.dial.SetSpeedRecord(second, TruncateToInt(block.speed), TruncateToInt(block.course));
         ++second;
-    });
+    }
     return anyFix;
 }
