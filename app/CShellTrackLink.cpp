@@ -4,6 +4,7 @@
 #include "instruments/CSpeedStatic.h"
 #include "track/CMapTrackStore.h"
 #include "track/EmbeddedTrack.h"
+#include "track/OtherSidecars.h"
 
 #include <QFile>
 
@@ -17,5 +18,13 @@ bool CShellTrackLink::LoadEmbeddedTrack(const QString& clipPath) {
 }
 
 void CShellTrackLink::LoadNmeaLog(const QString& sidecarPath) {
-    m_mapStore.LoadNmeaLog(QFile::encodeName(sidecarPath).toStdString());
+    const std::string sidecar = QFile::encodeName(sidecarPath).toStdString();
+    if (m_mapStore.LoadNmeaLog(sidecar)) {
+        return;
+    }
+    // Other makers' logs carry the clip's name as the sidecar does, so its name finds them.
+    CMyStatic* chart = CMyStatic::Instance();
+    LoadOtherSidecars(sidecar, {m_mapStore, chart->m_store, m_dial.m_model});
+    chart->update();
+    m_dial.update();
 }

@@ -335,6 +335,8 @@ LAYOUTS = {
     "novatek": novatek_fields,
     "vantrue": vantrue_fields,
 }
+# Written in boxes of their own rather than as freeGPS records.
+OTHER_LAYOUTS = ["blackvue"]
 
 
 class LayoutError(Exception):
@@ -422,6 +424,41 @@ def add_gps_index(path, entries):
                 + moov[mvhd_end:])
         if left:
             f.write(box_header(b"free", left))
+
+
+# ---------------------------------------------------------------- BlackVue
+
+
+def unix_ms(when):
+    return int(when.replace(tzinfo=datetime.timezone.utc).timestamp() * 1000)
+
+
+def blackvue_gps(records):
+    """NMEA lines, each after the '[unix ms]' stamp of its second."""
+    lines = []
+    for r in records:
+        stamp = f"[{unix_ms(r.when)}]"
+        lines += [stamp + gprmc(r), stamp + gpgga(r)]
+    return ("\r\n".join(lines) + "\r\n").encode("ascii")
+
+
+def blackvue_3gf(records, per_second=10):
+    """10-byte big-endian records, ten a second, 128 counts to 1 g (the drive's 1/64 g
+    counts doubled), ended by 0xFFFFFFFF."""
+    out = bytearray()
+    for r in records:
+        for k in range(per_second):
+            out += struct.pack(">I3h", r.second * 1000 + k * (1000 // per_second),
+                               *(2 * count + k for count in r.raw))
+    return bytes(out + b"\xff" * 10)
+
+
+def append_blackvue(path, records):
+    """A top-level 'free' box holding 'gps ' and '3gf ', as BlackVue cameras write."""
+    gps, g3f = blackvue_gps(records), blackvue_3gf(records)
+    children = box_header(b"gps ", 8 + len(gps)) + gps + box_header(b"3gf ", 8 + len(g3f)) + g3f
+    with open(path, "ab") as f:
+        f.write(box_header(b"free", 8 + len(children)) + children)
 
 
 # ---------------------------------------------------------------- text logs
@@ -562,14 +599,18 @@ def build_parser():
                         help="make the file BYTES long, filled with records every "
                         "--block-spacing bytes; the drive gets one second per record, "
                         f"the video {SPARSE_VIDEO_SECONDS} s; padding is left sparse")
-    parser.add_argument("--layout", choices=sorted(LAYOUTS), default="plain",
+    parser.add_argument("--layout", choices=sorted(LAYOUTS) + OTHER_LAYOUTS, default="plain",
                         help="byte layout of each record: plain (the player's own, km/h), "
                         "viofo (A119 V3/A129/Kenwood), viofo-model (the same after a "
-                        "48-byte model name), novatek (A119S), vantrue (N4/Rove); "
-                        "default plain")
+                        "48-byte model name), novatek (A119S), vantrue (N4/Rove), "
+                        "blackvue (a top-level 'free' box holding 'gps ' NMEA and '3gf ' "
+                        "G-sensor records); default plain")
     parser.add_argument("--index", action="store_true",
                         help="also name every record box in a 'gps ' atom inside 'moov' "
                         "(MP4/MOV)")
+    parser.add_argument("--sidecar-kind", choices=["blackvue", "nmea"], action="append",
+                        default=[], help="also write another maker's log beside the clip: "
+                        "blackvue (NAME.gps and NAME.3gf), nmea (NAME.NMEA); repeatable")
     parser.add_argument("--sidecar", action="store_true",
                         help="also write the camera's text log, same name with .TXT")
     parser.add_argument("--sidecar-dollar-every", type=positive, metavar="K",
@@ -594,6 +635,8 @@ def check_args(parser, args, container):
             parser.error("--sparse-size needs the embedded records")
     if container == "avi" and (args.sparse_size is not None or args.first_block_at is not None):
         parser.error("AVI clips carry no embedded records")
+    if args.layout in OTHER_LAYOUTS and args.index:
+        parser.error(f"--index names freeGPS records; --layout {args.layout} writes none")
     if args.index and (container == "avi" or args.no_embedded):
         parser.error("--index needs an MP4 or MOV clip with embedded records")
     if args.data_subtitles and container == "avi":
@@ -620,6 +663,9 @@ def plan(args):
 
 
 def embed(args, records, planned_box):
+    if args.layout == "blackvue":
+        append_blackvue(args.output, records)
+        return
     first_box = first_box_at(os.path.getsize(args.output), args.first_block_at)
     if planned_box is not None and first_box != planned_box:
         raise LayoutError("the video is too large for --sparse-size's layout")
@@ -661,6 +707,13 @@ def main(argv=None):
     if args.sidecar:
         write_lines(base + ".TXT",
                     [sidecar_line(r, args.sidecar_dollar_every) for r in records])
+    if "blackvue" in args.sidecar_kind:
+        with open(base + ".gps", "wb") as f:
+            f.write(blackvue_gps(records))
+        with open(base + ".3gf", "wb") as f:
+            f.write(blackvue_3gf(records))
+    if "nmea" in args.sidecar_kind:
+        write_lines(base + ".NMEA", [s for r in records for s in (gpgga(r), gprmc(r))])
     if args.nmea_log:
         write_lines(args.nmea_log, [s for r in records for s in (gpgga(r), gprmc(r))])
     if args.truth:

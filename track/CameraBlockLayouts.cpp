@@ -79,8 +79,12 @@ void SetPosition(FreeGpsBlock& block, char status, double latValue, unsigned cha
     block.longitude = DegreesFromNmeaValue(lonValue, 3) * (ew == 'W' ? -1 : 1);
 }
 
+// Rounded to 0.01 km/h as the dial takes RMC speeds, so that a speed stored as rounded
+// knots stays the whole km/h the camera measured.
 float KnotsToKmh(double knots) {
-    return std::isfinite(knots) ? static_cast<float>(knots * kKilometresPerKnot) : 0.0f;
+    return std::isfinite(knots)
+               ? static_cast<float>(std::round(knots * kKilometresPerKnot * 100) / 100)
+               : 0.0f;
 }
 
 float Degrees(double course) {

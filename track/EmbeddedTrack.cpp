@@ -1,5 +1,6 @@
 #include "track/EmbeddedTrack.h"
 
+#include "track/BlackVueTrack.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
@@ -211,9 +212,14 @@ bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
     if (!file.Open(clipPath)) {
         return false;
     }
+    const std::vector<FreeGpsBlock> blocks = ReadEmbeddedBlocks(file);
+    if (blocks.empty()) {
+        const std::optional<BlackVueTrack> blackVue = ReadBlackVueBoxes(file);
+        return blackVue && FillBlackVueTrack(*blackVue, stores);
+    }
     bool anyFix = false;
     int second = 0;
-    for (const FreeGpsBlock& block : ReadEmbeddedBlocks(file)) {
+    for (const FreeGpsBlock& block : blocks) {
         if (second > kMaxTrackSecond) {
             break;
         }
