@@ -426,6 +426,16 @@ def add_gps_index(path, entries):
             f.write(box_header(b"free", left))
 
 
+def sparse_count(total, first_box, spacing):
+    """Records that fit before `total`, keeping any tail big enough for a box."""
+    count = (total - first_box) // spacing
+    if 0 < total - first_box - count * spacing < 8:
+        count -= 1
+    if count < 1:
+        raise LayoutError(f"--sparse-size {total} holds no record at this spacing")
+    return count
+
+
 # ---------------------------------------------------------------- BlackVue
 
 
