@@ -4,6 +4,7 @@
 
 #include "track/CNMEAParser.h"
 #include "track/EmbeddedTrack.h"
+#include "track/MemoryBytes.h"
 
 #include <benchmark/benchmark.h>
 
@@ -36,10 +37,10 @@ void BM_FreeGpsScan(benchmark::State& state) {
     for (uint64_t p = 1 << 20; p + 200 < clip.size(); p += spacing) {
         std::memcpy(&clip[p], "freeGPS", 7);
     }
+    MemoryBytes source(clip.data(), clip.size());
     for (auto _ : state) {
-        uint64_t blocks = ScanFreeGpsBlocks(clip.data(), clip.size(), [](const FreeGpsBlock& b) {
-            benchmark::DoNotOptimize(b.latitude);
-        });
+        uint64_t blocks = ScanFreeGpsBlocks(
+            source, [](const FreeGpsBlock& b) { benchmark::DoNotOptimize(b.latitude); });
         benchmark::DoNotOptimize(blocks);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *

@@ -8,6 +8,7 @@
 #include "map/MapRoute.h"
 #include "track/CGSampleStore.h"
 #include "track/EmbeddedTrack.h"
+#include "track/OtherSidecars.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -169,7 +170,24 @@ bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
 }
 
 bool CMapView::LoadNmeaLog(const QString& logPath) {
-    const bool fix = m_store.LoadNmeaLog(QFile::encodeName(logPath).toStdString());
+    const std::string sidecar = QFile::encodeName(logPath).toStdString();
+    bool fix = m_store.LoadNmeaLog(sidecar);
+    if (!fix) {
+        // Other makers' logs carry the clip's name as the sidecar does, so its name finds
+        // them.
+        CGSampleStore spareChart;
+        CSpeedDialModel spareDial;
+        CMyStatic* chart = CMyStatic::Instance();
+        CSpeedStatic* dial = CSpeedStatic::Instance();
+        fix = LoadOtherSidecars(sidecar, {m_store, chart != nullptr ? chart->m_store : spareChart,
+                                          dial != nullptr ? dial->m_model : spareDial});
+        if (chart != nullptr) {
+            chart->update();
+        }
+        if (dial != nullptr) {
+            dial->update();
+        }
+    }
     DrawRoute();
     return fix;
 }

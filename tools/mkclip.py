@@ -229,7 +229,8 @@ def data_subtitles(records, seconds):
     return "\n".join(cues)
 
 
-def write_video(path, container, seconds, size, fps, burn_records, data_records, colour=None):
+def write_video(path, container, seconds, size, fps, burn_records, data_records, colour=None,
+                moov_room=0):
     if colour:
         source = f"color=c={colour}:size={size}:rate={fps}:duration={seconds}"
     else:
@@ -248,7 +249,9 @@ def write_video(path, container, seconds, size, fps, burn_records, data_records,
             cmd += ["-filter_script:v", script.name]
         cmd += ["-c:v", "libx264", "-pix_fmt", "yuv420p", "-fflags", "+bitexact",
                 "-flags:v", "+bitexact", "-map_metadata", "-1"]
-        if container != "avi":
+        if moov_room:
+            cmd += ["-moov_size", str(moov_room)]
+        elif container != "avi":
             cmd += ["-movflags", "+faststart"]
         cmd += ["-f", container, path]
         subprocess.run(cmd, check=True)
@@ -263,10 +266,20 @@ def box_header(kind, size, large=False):
     return struct.pack(">I4s", size, kind)
 
 
-def gps_block(record, box_size):
-    """The 'free' box holding one record; the record's fields are at p = 4."""
+def gps_block(record, box_size, layout="plain"):
+    """The 'free' box holding one record in the chosen camera layout."""
     block = bytearray(BLOCK_LEN)
     struct.pack_into(">I8s", block, 0, box_size, b"freeGPS ")
+    LAYOUTS[layout](block, record)
+    return bytes(block)
+
+
+def knots(kmh):
+    return kmh / KMH_PER_KNOT
+
+
+def plain_fields(block, record):
+    """The player's own layout: fields at p = 4, the marker; speed in km/h."""
     p = 4
     w = record.when
     struct.pack_into("<3I", block, p + 44, w.hour, w.minute, w.second)
@@ -276,7 +289,54 @@ def gps_block(record, box_size):
     struct.pack_into("<2f", block, p + 76, record.speed_kmh, record.course)
     struct.pack_into("<3I", block, p + 84, w.year - 2000, w.month, w.day)
     struct.pack_into("<3i", block, p + 96, *record.raw)
-    return bytes(block)
+
+
+def viofo_fields(block, record, shift=0):
+    """Viofo A119 V3 / A129 / Kenwood: offsets from the box start (+48 with a model
+    header); speed in knots; accelerations as i32 in 1/256 g (only without the header)."""
+    w = record.when
+    if shift:
+        block[0x10:0x10 + shift] = b"VIOFO A129 Plus Duo".ljust(shift, b"\0")
+    struct.pack_into("<6I", block, 0x10 + shift, w.hour, w.minute, w.second,
+                     w.year - 2000, w.month, w.day)
+    block[0x28 + shift:0x2B + shift] = (record.status + record.lat_hemi
+                                        + record.lon_hemi).encode("ascii")
+    struct.pack_into("<4f", block, 0x2C + shift, record.lat, record.lon,
+                     knots(record.speed_kmh), record.course)
+    if not shift:
+        struct.pack_into("<3i", block, 0x3C, *(4 * count for count in record.raw))
+
+
+def novatek_fields(block, record):
+    """Classic Novatek (Viofo A119S): date and time from 0x30, floats from 0x4C, knots."""
+    w = record.when
+    struct.pack_into("<6I", block, 0x30, w.hour, w.minute, w.second,
+                     w.year - 2000, w.month, w.day)
+    block[0x48:0x4B] = (record.status + record.lat_hemi + record.lon_hemi).encode("ascii")
+    struct.pack_into("<4f", block, 0x4C, record.lat, record.lon,
+                     knots(record.speed_kmh), record.course)
+
+
+def vantrue_fields(block, record):
+    """Vantrue N4 / Rove: doubles, hemisphere letters in words of their own, knots."""
+    w = record.when
+    struct.pack_into("<3I", block, 0x10, w.hour, w.minute, w.second)
+    struct.pack_into("<I", block, 0x1C, ord(record.status))
+    struct.pack_into("<dI", block, 0x20, record.lat, ord(record.lat_hemi))
+    struct.pack_into("<dI", block, 0x30, record.lon, ord(record.lon_hemi))
+    struct.pack_into("<2d", block, 0x40, knots(record.speed_kmh), record.course)
+    struct.pack_into("<3I", block, 0x50, w.year - 2000, w.month, w.day)
+
+
+LAYOUTS = {
+    "plain": plain_fields,
+    "viofo": viofo_fields,
+    "viofo-model": lambda block, record: viofo_fields(block, record, 48),
+    "novatek": novatek_fields,
+    "vantrue": vantrue_fields,
+}
+# Written in boxes of their own rather than as freeGPS records.
+OTHER_LAYOUTS = ["blackvue"]
 
 
 class LayoutError(Exception):
@@ -295,8 +355,9 @@ def first_box_at(video_end, first_marker):
     return first_marker - 4
 
 
-def append_records(path, records, first_box, spacing, total=None):
-    """Append the records' 'mdat'; padding is left as holes so big files stay cheap."""
+def append_records(path, records, first_box, spacing, total=None, layout="plain"):
+    """Append the records' 'mdat'; padding is left as holes so big files stay cheap.
+    Returns the offset of each record's box."""
     with open(path, "r+b") as f:
         mdat = f.seek(0, os.SEEK_END)
         f.write(box_header(b"mdat", 0, large=True))
@@ -305,7 +366,7 @@ def append_records(path, records, first_box, spacing, total=None):
             f.write(box_header(b"free", gap))
         for i, record in enumerate(records):
             f.seek(first_box + i * spacing)
-            f.write(gps_block(record, spacing))
+            f.write(gps_block(record, spacing, layout))
         end = first_box + len(records) * spacing
         if total is not None and total > end:
             f.seek(end)
@@ -314,6 +375,55 @@ def append_records(path, records, first_box, spacing, total=None):
         f.truncate(end)
         f.seek(mdat)
         f.write(box_header(b"mdat", end - mdat, large=True))
+    return [first_box + i * spacing for i in range(len(records))]
+
+
+def top_level_boxes(f):
+    """(offset, size, type) of each top-level box."""
+    boxes, at, end = [], 0, f.seek(0, os.SEEK_END)
+    while at + 8 <= end:
+        f.seek(at)
+        size, kind = struct.unpack(">I4s", f.read(8))
+        if size == 1:
+            size = struct.unpack(">Q", f.read(8))[0]
+        elif size == 0:
+            size = end - at
+        if size < 8:
+            break
+        boxes.append((at, size, kind))
+        at += size
+    return boxes
+
+
+def add_gps_index(path, entries):
+    """Name the record boxes in a 'gps ' atom inside 'moov', as some cameras do.
+
+    The video was written with room reserved after its 'moov' (a 'free' box); the index
+    goes into that room, so no sample offset moves and 'moov' stays in front, where
+    readers such as exiftool look for the index before the media data."""
+    table = b"".join(struct.pack(">II", offset, box_size) for offset, box_size in entries)
+    index = struct.pack(">I4sII", 16 + len(table), b"gps ", 0x101, len(entries)) + table
+    with open(path, "r+b") as f:
+        boxes = top_level_boxes(f)
+        kinds = [kind for _, _, kind in boxes]
+        if b"moov" not in kinds or kinds.index(b"moov") + 1 >= len(kinds) \
+                or kinds[kinds.index(b"moov") + 1] != b"free":
+            raise LayoutError("the video has no room reserved after its 'moov'")
+        at, size, _ = boxes[kinds.index(b"moov")]
+        room = boxes[kinds.index(b"moov") + 1][1]
+        left = room - len(index)
+        if left != 0 and left < 8:
+            raise LayoutError("the room after 'moov' is too small for the index")
+        f.seek(at)
+        moov = f.read(size)
+        # Right after 'mvhd', before any track sets a handler type: exiftool takes the
+        # index only where no handler is current.
+        mvhd_end = 8 + struct.unpack(">I", moov[8:12])[0]
+        f.seek(at)
+        f.write(struct.pack(">I", size + len(index)) + moov[4:mvhd_end] + index
+                + moov[mvhd_end:])
+        if left:
+            f.write(box_header(b"free", left))
 
 
 def sparse_count(total, first_box, spacing):
@@ -324,6 +434,41 @@ def sparse_count(total, first_box, spacing):
     if count < 1:
         raise LayoutError(f"--sparse-size {total} holds no record at this spacing")
     return count
+
+
+# ---------------------------------------------------------------- BlackVue
+
+
+def unix_ms(when):
+    return int(when.replace(tzinfo=datetime.timezone.utc).timestamp() * 1000)
+
+
+def blackvue_gps(records):
+    """NMEA lines, each after the '[unix ms]' stamp of its second."""
+    lines = []
+    for r in records:
+        stamp = f"[{unix_ms(r.when)}]"
+        lines += [stamp + gprmc(r), stamp + gpgga(r)]
+    return ("\r\n".join(lines) + "\r\n").encode("ascii")
+
+
+def blackvue_3gf(records, per_second=10):
+    """10-byte big-endian records, ten a second, 128 counts to 1 g (the drive's 1/64 g
+    counts doubled), ended by 0xFFFFFFFF."""
+    out = bytearray()
+    for r in records:
+        for k in range(per_second):
+            out += struct.pack(">I3h", r.second * 1000 + k * (1000 // per_second),
+                               *(2 * count + k for count in r.raw))
+    return bytes(out + b"\xff" * 10)
+
+
+def append_blackvue(path, records):
+    """A top-level 'free' box holding 'gps ' and '3gf ', as BlackVue cameras write."""
+    gps, g3f = blackvue_gps(records), blackvue_3gf(records)
+    children = box_header(b"gps ", 8 + len(gps)) + gps + box_header(b"3gf ", 8 + len(g3f)) + g3f
+    with open(path, "ab") as f:
+        f.write(box_header(b"free", 8 + len(children)) + children)
 
 
 # ---------------------------------------------------------------- text logs
@@ -464,6 +609,18 @@ def build_parser():
                         help="make the file BYTES long, filled with records every "
                         "--block-spacing bytes; the drive gets one second per record, "
                         f"the video {SPARSE_VIDEO_SECONDS} s; padding is left sparse")
+    parser.add_argument("--layout", choices=sorted(LAYOUTS) + OTHER_LAYOUTS, default="plain",
+                        help="byte layout of each record: plain (the player's own, km/h), "
+                        "viofo (A119 V3/A129/Kenwood), viofo-model (the same after a "
+                        "48-byte model name), novatek (A119S), vantrue (N4/Rove), "
+                        "blackvue (a top-level 'free' box holding 'gps ' NMEA and '3gf ' "
+                        "G-sensor records); default plain")
+    parser.add_argument("--index", action="store_true",
+                        help="also name every record box in a 'gps ' atom inside 'moov' "
+                        "(MP4/MOV)")
+    parser.add_argument("--sidecar-kind", choices=["blackvue", "nmea"], action="append",
+                        default=[], help="also write another maker's log beside the clip: "
+                        "blackvue (NAME.gps and NAME.3gf), nmea (NAME.NMEA); repeatable")
     parser.add_argument("--sidecar", action="store_true",
                         help="also write the camera's text log, same name with .TXT")
     parser.add_argument("--sidecar-dollar-every", type=positive, metavar="K",
@@ -488,6 +645,10 @@ def check_args(parser, args, container):
             parser.error("--sparse-size needs the embedded records")
     if container == "avi" and (args.sparse_size is not None or args.first_block_at is not None):
         parser.error("AVI clips carry no embedded records")
+    if args.layout in OTHER_LAYOUTS and args.index:
+        parser.error(f"--index names freeGPS records; --layout {args.layout} writes none")
+    if args.index and (container == "avi" or args.no_embedded):
+        parser.error("--index needs an MP4 or MOV clip with embedded records")
     if args.data_subtitles and container == "avi":
         parser.error("--data-subtitles needs an MP4 or MOV clip")
     if args.sidecar_dollar_every and not args.sidecar:
@@ -512,10 +673,18 @@ def plan(args):
 
 
 def embed(args, records, planned_box):
+    if args.layout == "blackvue":
+        append_blackvue(args.output, records)
+        return
     first_box = first_box_at(os.path.getsize(args.output), args.first_block_at)
     if planned_box is not None and first_box != planned_box:
         raise LayoutError("the video is too large for --sparse-size's layout")
-    append_records(args.output, records, first_box, args.block_spacing, args.sparse_size)
+    boxes = append_records(args.output, records, first_box, args.block_spacing,
+                           args.sparse_size, args.layout)
+    if args.index:
+        if boxes and boxes[-1] > 0xFFFFFFFF:
+            raise LayoutError("the index holds 32-bit offsets; the records reach past 4 GiB")
+        add_gps_index(args.output, [(offset, args.block_spacing) for offset in boxes])
 
 
 def main(argv=None):
@@ -531,9 +700,11 @@ def main(argv=None):
     records = make_drive(seconds, args.origin, args.start, args.status)
 
     try:
+        # Room for the video's own 'moov' and the index after it.
+        moov_room = 65536 + 8 * len(records) if args.index else 0
         write_video(args.output, container, video_seconds, args.size, args.fps,
                     records if args.burn else None, records if args.data_subtitles else None,
-                    args.colour)
+                    args.colour, moov_room)
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:
@@ -546,6 +717,13 @@ def main(argv=None):
     if args.sidecar:
         write_lines(base + ".TXT",
                     [sidecar_line(r, args.sidecar_dollar_every) for r in records])
+    if "blackvue" in args.sidecar_kind:
+        with open(base + ".gps", "wb") as f:
+            f.write(blackvue_gps(records))
+        with open(base + ".3gf", "wb") as f:
+            f.write(blackvue_3gf(records))
+    if "nmea" in args.sidecar_kind:
+        write_lines(base + ".NMEA", [s for r in records for s in (gpgga(r), gprmc(r))])
     if args.nmea_log:
         write_lines(args.nmea_log, [s for r in records for s in (gpgga(r), gprmc(r))])
     if args.truth:

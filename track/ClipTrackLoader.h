@@ -1,6 +1,7 @@
 // Everything a clip's track goes through when the clip is chosen and its open succeeds, in
 // the player's order: the blocks embedded in the clip; when they gave no valid fix, the
-// sidecar read as an NMEA log; then the sidecar's track lines through the dispatch.
+// sidecar read as an NMEA log, and when that gave none either, the logs other makers'
+// cameras write (OtherSidecars); then the sidecar's track lines through the dispatch.
 #pragma once
 
 #include <string>

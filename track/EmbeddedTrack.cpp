@@ -1,9 +1,12 @@
 #include "track/EmbeddedTrack.h"
 
+#include "track/BlackVueTrack.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
-#include "track/CMemMapFile.h"
 #include "track/CSpeedDialModel.h"
+#include "track/CameraBlockLayouts.h"
+#include "track/ClipFile.h"
+#include "track/GpsIndex.h"
 #include "track/TrackLine.h"
 #include "track/Truncate.h"
 
@@ -15,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <unordered_set>
 
 namespace {
 
@@ -104,9 +108,10 @@ FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset) {
     }
     decoded.speed = FloatAt(block + 76);
     decoded.course = FloatAt(block + 80);
-    decoded.x = static_cast<int8_t>(block[96]);
-    decoded.y = static_cast<int8_t>(block[100]);
-    decoded.z = static_cast<int8_t>(block[104]);
+    // Signed counts times 2 / 128: 64 counts are 1 g.
+    decoded.x = static_cast<int8_t>(block[96]) * 2 / 128.0;
+    decoded.y = static_cast<int8_t>(block[100]) * 2 / 128.0;
+    decoded.z = static_cast<int8_t>(block[104]) * 2 / 128.0;
     // Time of day at +44, +48, +52 and date (year - 2000, month, day) at +84, +88, +92,
     // 32-bit each; a camera without a clock leaves them 0, which is no date.
     auto field = [&](int at) {
@@ -119,11 +124,10 @@ FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset) {
     return decoded;
 }
 
-uint64_t ScanFreeGpsBlocks(const unsigned char* data, uint64_t length,
-                           const std::function<void(const FreeGpsBlock& block)>& take,
-                           const std::vector<FileExtent>& extents) {
-    const std::vector<FileExtent> whole{{0, length}};
-    const std::vector<FileExtent>& searched = extents.empty() ? whole : extents;
+uint64_t ScanFreeGpsBlocks(ByteSource& source,
+                           const std::function<void(const FreeGpsBlock& block)>& take) {
+    const uint64_t length = source.Length();
+    const std::vector<FileExtent> searched = source.DataExtents();
     uint64_t taken = 0;
     uint64_t p = kFirstBlockSearch;
     auto extent = searched.begin();
@@ -141,21 +145,62 @@ uint64_t ScanFreeGpsBlocks(const unsigned char* data, uint64_t length,
             ++extent;
             continue;
         }
-        const unsigned char* hit = FindMarker(data + from, data + to);
+        // Markers that start in [from, chunkEnd) and lie inside the stretch; a marker cut
+        // by the end of a stretch would run into zeros, so none is missed. The read also
+        // holds the block after a marker that starts just before chunkEnd.
+        const uint64_t chunkEnd = std::min(to, from + kScanChunkLength);
+        const uint64_t searchEnd = std::min(to, chunkEnd + kMarkerLength - 1);
+        const uint64_t wanted = std::min(length, chunkEnd + kFreeGpsBlockLength) - from;
+        const std::span<const unsigned char> bytes = source.Read(from, wanted);
+        const bool shrank = bytes.size() < wanted;
+        const unsigned char* hit = FindMarker(
+            bytes.data(), bytes.data() + std::min<uint64_t>(searchEnd - from, bytes.size()));
         if (hit == nullptr) {
-            // A marker cut by the end of a stretch would run into zeros; none is missed.
-            p = to;
+            if (shrank) {
+                break;
+            }
+            p = chunkEnd;
             continue;
         }
-        const auto at = static_cast<uint64_t>(hit - data);
+        const auto inChunk = static_cast<uint64_t>(hit - bytes.data());
+        const uint64_t at = from + inChunk;
         if (at + kFreeGpsBlockLength >= length) {
             break; // every later marker lies even closer to the end
         }
-        take(DecodeFreeGpsBlock(data + at, at));
+        if (inChunk + kFreeGpsBlockLength > bytes.size()) {
+            break; // the file was cut inside this block
+        }
+        take(DecodeCameraBlock(
+            std::span<const unsigned char, kCameraBlockLength>(hit, kCameraBlockLength), at));
         ++taken;
         p = at + kJumpAfterBlock;
     }
     return taken;
+}
+
+std::vector<FreeGpsBlock> ReadEmbeddedBlocks(ByteSource& source) {
+    std::vector<FreeGpsBlock> blocks;
+    const std::optional<std::vector<GpsIndexEntry>> index = ReadGpsIndex(source);
+    if (index && ReadIndexedBlocks(source, *index, blocks) && !blocks.empty()) {
+        return blocks; // only the indexed blocks are read, however long the clip
+    }
+    // No index, or one that names blocks the clip does not hold: scan, and keep what the
+    // index did find, each block once.
+    std::unordered_set<uint64_t> seen;
+    for (const FreeGpsBlock& block : blocks) {
+        seen.insert(block.offset);
+    }
+    ScanFreeGpsBlocks(source, [&](const FreeGpsBlock& block) {
+        if (seen.insert(block.offset).second) {
+            blocks.push_back(block);
+        }
+    });
+    if (index) {
+        std::stable_sort(
+            blocks.begin(), blocks.end(),
+            [](const FreeGpsBlock& a, const FreeGpsBlock& b) { return a.offset < b.offset; });
+    }
+    return blocks;
 }
 
 bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
@@ -163,32 +208,30 @@ bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
     stores.chart.ResetTrack(0);
     stores.dial.ClearSpeedRecords();
 
-    CMemMapFile file;
-    if (!file.Map(clipPath)) {
+    ClipFile file;
+    if (!file.Open(clipPath)) {
         return false;
     }
-    const unsigned char* data = file.Lock();
-    if (data == nullptr) {
-        return false;
+    const std::vector<FreeGpsBlock> blocks = ReadEmbeddedBlocks(file);
+    if (blocks.empty()) {
+        const std::optional<BlackVueTrack> blackVue = ReadBlackVueBoxes(file);
+        return blackVue && FillBlackVueTrack(*blackVue, stores);
     }
     bool anyFix = false;
     int second = 0;
-    // Clips preallocated or copied sparsely have holes between the blocks; they hold no
-    // marker, so only the stretches with data are searched.
-    ScanFreeGpsBlocks(
-        data, file.Length(),
-        [&](const FreeGpsBlock& block) {
-            stores.map.PutEntry(second, block.latitude, block.longitude, block.status,
-                                block.utcTime);
-            anyFix = anyFix || block.status == 'A';
-            const std::string line = EmbeddedTrackLine(second * 1000, block.x * 2 / 128.0,
-                                                       block.y * 2 / 128.0, block.z * 2 / 128.0);
+    for (const FreeGpsBlock& block : blocks) {
+        if (second > kMaxTrackSecond) {
+            break;
+        }
+        stores.map.PutEntry(second, block.latitude, block.longitude, block.status, block.utcTime);
+        anyFix = anyFix || block.status == 'A';
+        // A layout without accelerations leaves the chart empty rather than drawing zeros.
+        if (block.hasSensor) {
+            const std::string line = EmbeddedTrackLine(second * 1000, block.x, block.y, block.z);
             stores.chart.AddTrackLine(line.c_str());
-            stores.dial.SetSpeedRecord(second, TruncateToInt(block.speed),
-                                       TruncateToInt(block.course));
-            ++second;
-        },
-        file.DataExtents());
-    file.Unmap();
+        }
+        stores.dial.SetSpeedRecord(second, TruncateToInt(block.speed), TruncateToInt(block.course));
+        ++second;
+    }
     return anyFix;
 }

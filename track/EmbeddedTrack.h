@@ -7,22 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "track/FileExtent.h"
+#include "track/ByteSource.h"
+#include "track/FreeGpsBlock.h"
 #include "track/TrackStores.h"
-#include "track/UtcTime.h"
-
-struct FreeGpsBlock {
-    uint64_t offset = 0;    // of the marker in the file
-    char status = 'V';      // 'A' is a valid fix
-    double latitude = 0.0;  // decimal degrees, south negative
-    double longitude = 0.0; // decimal degrees, west negative
-    float speed = 0.0f;     // km/h
-    float course = 0.0f;    // degrees
-    int8_t x = 0;           // accelerations in 1/64 g
-    int8_t y = 0;
-    int8_t z = 0;
-    int64_t utcTime = kUnknownUtc; // from the block's date and time fields
-};
 
 // The scan rule: nothing in the first MiB is searched; a block is taken only when its
 // 108 bytes lie inside the file with at least one byte after them; after a block the
@@ -31,20 +18,31 @@ constexpr uint64_t kFirstBlockSearch = 1u << 20;
 constexpr uint64_t kFreeGpsBlockLength = 108;
 constexpr uint64_t kJumpAfterBlock = (1u << 20) + kFreeGpsBlockLength;
 
+// The scan reads at most this many bytes of candidate positions at a time (plus the block
+// after the last one), so little is read beyond a block before the jump.
+constexpr uint64_t kScanChunkLength = 1u << 18;
+
 // Decimal degrees from a ddmm.mmmm (degreeDigits 2) or dddmm.mmmm (3) value, read from its
 // text printed with four decimals as the camera's own readers do.
 double DegreesFromNmeaValue(double value, int degreeDigits);
 
-// Decodes the block whose marker is at `block`.
+// Decodes the block whose marker is at `block` in the player's own layout (108 bytes).
 FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset);
 
-// Calls `take` for each block the scan rule takes from the bytes, in file order, and
-// returns how many there were. With `extents` (in order, not overlapping) only those are
-// searched; the result is the same as searching everything.
-uint64_t ScanFreeGpsBlocks(const unsigned char* data, uint64_t length,
-                           const std::function<void(const FreeGpsBlock& block)>& take,
-                           const std::vector<FileExtent>& extents = {});
+// Calls `take` for each block the scan rule takes from the source, decoded in the layout
+// its bytes show (DecodeCameraBlock), in file order, and
+// returns how many there were. Only the source's data extents are searched, which gives the
+// same blocks as searching everything. A short read (the file shrank or vanished) ends the
+// scan; the blocks taken before it stay taken.
+uint64_t ScanFreeGpsBlocks(ByteSource& source,
+                           const std::function<void(const FreeGpsBlock& block)>& take);
+
+// The clip's blocks in the order of its seconds, as LoadEmbeddedTrack takes them.
+std::vector<FreeGpsBlock> ReadEmbeddedBlocks(ByteSource& source);
 
 // Resets the three stores, then fills them from the clip's blocks: block k is second k.
-// True when at least one block has a valid fix; false also when the clip cannot be read.
+// The blocks are those its `gps ` index names when it has one that holds every block it
+// names; otherwise the scan's, together with any the index found. A clip without any
+// block may hold a BlackVue camera's `gps ` and `3gf ` boxes instead. True when at least one
+// block has a valid fix; false also when the clip cannot be read.
 bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores);

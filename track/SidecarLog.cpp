@@ -52,12 +52,16 @@ std::string ExistingCaseVariant(const std::string& path) {
 } // namespace
 
 std::string SidecarPathFor(const std::string& clipPath) {
+    return SidecarPathWithExtension(clipPath, ".TXT");
+}
+
+std::string SidecarPathWithExtension(const std::string& clipPath, const std::string& extension) {
     const fs::path clip(clipPath);
     fs::path sidecar = clip;
     if (clip.has_extension()) {
-        sidecar.replace_extension(".TXT");
+        sidecar.replace_extension(extension);
     } else {
-        sidecar += ".TXT";
+        sidecar += extension;
     }
     return ExistingCaseVariant(sidecar.string());
 }

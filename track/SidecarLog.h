@@ -12,6 +12,9 @@
 // letter case is preferred, since cameras write upper case and copies may not keep it.
 std::string SidecarPathFor(const std::string& clipPath);
 
+// The same for any other file a camera writes beside its clip (".gps", ".NMEA", ...).
+std::string SidecarPathWithExtension(const std::string& clipPath, const std::string& extension);
+
 // The sidecar of a .MOV or .AVI clip (any letter case), found as SidecarPathFor finds it;
 // empty for any other clip, which carries no sidecar log.
 std::string SidecarLogOf(const std::string& clipPath);

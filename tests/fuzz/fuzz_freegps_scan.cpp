@@ -4,6 +4,7 @@
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
 #include "track/EmbeddedTrack.h"
+#include "track/MemoryBytes.h"
 #include "track/TrackLine.h"
 #include "track/Truncate.h"
 
@@ -24,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CGSampleStore chart;
     CSpeedDialModel dial;
     int second = 0;
-    ScanFreeGpsBlocks(bytes.data(), bytes.size(), [&](const FreeGpsBlock& block) {
+    MemoryBytes source(bytes.data(), bytes.size());
+    ScanFreeGpsBlocks(source, [&](const FreeGpsBlock& block) {
         map.PutEntry(second, block.latitude, block.longitude, block.status);
         chart.AddTrackLine(
             EmbeddedTrackLine(second * 1000, block.x / 64.0, block.y / 64.0, block.z / 64.0)

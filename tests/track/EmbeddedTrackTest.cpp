@@ -1,8 +1,9 @@
 #include "track/EmbeddedTrack.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
-#include "track/CMemMapFile.h"
 #include "track/CSpeedDialModel.h"
+#include "track/ClipFile.h"
+#include "track/MemoryBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -52,8 +54,8 @@ void PutBlock(std::vector<unsigned char>& bytes, uint64_t p, const BlockFields& 
 
 std::vector<uint64_t> Offsets(const std::vector<unsigned char>& bytes) {
     std::vector<uint64_t> offsets;
-    ScanFreeGpsBlocks(bytes.data(), bytes.size(),
-                      [&](const FreeGpsBlock& block) { offsets.push_back(block.offset); });
+    MemoryBytes source(bytes.data(), bytes.size());
+    ScanFreeGpsBlocks(source, [&](const FreeGpsBlock& block) { offsets.push_back(block.offset); });
     return offsets;
 }
 
@@ -113,18 +115,30 @@ TEST(FreeGpsScan, SearchingOnlyTheDataStretchesFindsTheSameBlocks) {
     PutBlock(bytes, 3 * MiB);
     const std::vector<uint64_t> everywhere = Offsets(bytes);
     std::vector<uint64_t> stretched;
-    const std::vector<FileExtent> extents{
-        {0, 4096}, {MiB, MiB + 8192}, {3 * MiB - 3, 3 * MiB + 200}};
-    ScanFreeGpsBlocks(
-        bytes.data(), bytes.size(),
-        [&](const FreeGpsBlock& block) { stretched.push_back(block.offset); }, extents);
+    MemoryBytes stretches(bytes.data(), bytes.size(),
+                          {{0, 4096}, {MiB, MiB + 8192}, {3 * MiB - 3, 3 * MiB + 200}});
+    ScanFreeGpsBlocks(stretches,
+                      [&](const FreeGpsBlock& block) { stretched.push_back(block.offset); });
     EXPECT_EQ(stretched, everywhere);
     EXPECT_EQ(stretched.size(), 2u);
 
     std::vector<uint64_t> none;
-    ScanFreeGpsBlocks(bytes.data(), bytes.size(),
-                      [&](const FreeGpsBlock& block) { none.push_back(block.offset); }, {{0, 0}});
+    MemoryBytes allHoles(bytes.data(), bytes.size(), {{0, 0}});
+    ScanFreeGpsBlocks(allHoles, [&](const FreeGpsBlock& block) { none.push_back(block.offset); });
     EXPECT_TRUE(none.empty());
+}
+
+TEST(FreeGpsScan, BlockAcrossAReadBoundaryIsFound) {
+    // The first read covers candidates from 1 MiB to 1 MiB + kScanChunkLength: put one
+    // marker across that edge and one block whose fields lie past it.
+    std::vector<unsigned char> bytes(4 * MiB);
+    const uint64_t edge = MiB + kScanChunkLength;
+    PutBlock(bytes, edge - 3, {.speed = 77.0f});
+    PutBlock(bytes, edge - 3 + MiB + 108 + kScanChunkLength - 50, {.speed = 88.0f});
+    std::vector<float> speeds;
+    MemoryBytes source(bytes.data(), bytes.size());
+    ScanFreeGpsBlocks(source, [&](const FreeGpsBlock& block) { speeds.push_back(block.speed); });
+    EXPECT_EQ(speeds, (std::vector<float>{77.0f, 88.0f}));
 }
 
 TEST(FreeGpsDecode, PositionsFromNmeaFormValues) {
@@ -206,12 +220,12 @@ TEST_F(EmbeddedTrackFile, SparseClipGivesTheBlocksBetweenItsHoles) {
         file.seekp(static_cast<std::streamoff>(7 * MiB));
         file.put('\0');
     }
-    CMemMapFile mapped;
-    ASSERT_TRUE(mapped.Map(path.string()));
-    const std::vector<FileExtent> extents = mapped.DataExtents();
+    ClipFile opened;
+    ASSERT_TRUE(opened.Open(path.string()));
+    const std::vector<FileExtent> extents = opened.DataExtents();
     ASSERT_FALSE(extents.empty());
     EXPECT_LE(extents.front().begin, MiB + 100);
-    mapped.Unmap();
+    opened.Close();
 
     EXPECT_TRUE(Load());
     EXPECT_EQ(store.size(), 3u);
@@ -240,25 +254,72 @@ TEST_F(EmbeddedTrackFile, UnreadableOrShortClipsGiveEmptyStores) {
     EXPECT_FALSE(Load());
 }
 
-TEST(MemMapFile, MapsFromAnUnalignedOffsetAndReportsFailures) {
+// Cuts the file down to `cutAt` bytes from another thread right after its first read, the
+// way a pulled card or a camera rewriting its loop recording would, between two reads.
+class ClipFileCutAfterFirstRead : public ClipFile {
+public:
+    ClipFileCutAfterFirstRead(std::filesystem::path path, uint64_t cutAt)
+        : m_path(std::move(path)), m_cutAt(cutAt) {}
+    std::span<const unsigned char> Read(uint64_t offset, size_t count) override {
+        const std::span<const unsigned char> bytes = ClipFile::Read(offset, count);
+        if (!m_cut) {
+            m_cut = true;
+            std::thread([this] { std::filesystem::resize_file(m_path, m_cutAt); }).join();
+        }
+        return bytes;
+    }
+
+private:
+    std::filesystem::path m_path;
+    uint64_t m_cutAt;
+    bool m_cut = false;
+};
+
+TEST_F(EmbeddedTrackFile, FileCutDuringTheScanKeepsTheBlocksBeforeTheCut) {
+    std::vector<unsigned char> bytes(8 * MiB);
+    const uint64_t spacing = MiB + 4096;
+    for (int k = 0; k < 6; ++k) {
+        PutBlock(bytes, MiB + k * spacing, {.speed = 10.0f + k});
+    }
+    Write(bytes);
+    // Cut in the middle of the fourth block: the first three are whole.
+    ClipFileCutAfterFirstRead file(path, MiB + 3 * spacing + 50);
+    ASSERT_TRUE(file.Open(path.string()));
+    std::vector<float> speeds;
+    ScanFreeGpsBlocks(file, [&](const FreeGpsBlock& block) { speeds.push_back(block.speed); });
+    EXPECT_EQ(speeds, (std::vector<float>{10.0f, 11.0f, 12.0f}));
+
+    // A file that is gone before the reads begin gives nothing, and no signal.
+    Write(bytes);
+    ClipFileCutAfterFirstRead vanished(path, 0);
+    ASSERT_TRUE(vanished.Open(path.string()));
+    std::filesystem::resize_file(path, 0);
+    speeds.clear();
+    ScanFreeGpsBlocks(vanished, [&](const FreeGpsBlock& block) { speeds.push_back(block.speed); });
+    EXPECT_TRUE(speeds.empty());
+}
+
+TEST(ClipFileRead, ShortReadsAndOpenFailures) {
     const auto path =
-        std::filesystem::temp_directory_path() / ("ostvik-mmap-" + std::to_string(::getpid()));
+        std::filesystem::temp_directory_path() / ("ostvik-clipfile-" + std::to_string(::getpid()));
     std::ofstream(path, std::ios::binary) << std::string(10000, 'a') << "marker";
-    CMemMapFile file;
-    ASSERT_TRUE(file.Map(path.string(), false, 10000));
-    EXPECT_EQ(file.Length(), 6u);
-    EXPECT_EQ(file.FileLength(), 10006u);
-    const unsigned char* bytes = file.Lock();
-    ASSERT_NE(bytes, nullptr);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes), 6), "marker");
-    file.Unlock();
-    file.Unmap();
-    EXPECT_EQ(file.Lock(), nullptr);
-    EXPECT_EQ(file.LastError(), EINVAL);
-    EXPECT_FALSE(file.Map((path / "not-a-folder").string()));
+    ClipFile file;
+    ASSERT_TRUE(file.Open(path.string()));
+    EXPECT_EQ(file.Length(), 10006u);
+    const std::span<const unsigned char> tail = file.Read(10000, 100);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(tail.data()), tail.size()), "marker");
+    EXPECT_TRUE(file.Read(10006, 1).empty());
+    std::filesystem::resize_file(path, 10002);
+    EXPECT_EQ(file.Read(10000, 6).size(), 2u);
+    file.Close();
+    EXPECT_TRUE(file.Read(0, 1).empty());
+
+    EXPECT_FALSE(file.Open((path / "not-a-folder").string()));
     EXPECT_EQ(file.LastError(), ENOTDIR);
+    EXPECT_FALSE(file.Open(path.parent_path().string()));
+    EXPECT_EQ(file.LastError(), EINVAL);
     std::filesystem::remove(path);
-    EXPECT_FALSE(file.Map(path.string()));
+    EXPECT_FALSE(file.Open(path.string()));
     EXPECT_EQ(file.LastError(), ENOENT);
 }
 

@@ -1,0 +1,193 @@
+// BlackVue cameras' `gps ` / `3gf ` boxes and their NAME.gps / NAME.3gf files, and the plain
+// NAME.NMEA log: clips made by our clip maker, checked against exiftool -ee and against the
+// clip maker's record of the drive; damaged text and records by hand.
+#include "track/BlackVueTrack.h"
+#include "track/CGSampleStore.h"
+#include "track/CMapTrackStore.h"
+#include "track/CSpeedDialModel.h"
+#include "track/ClipTrackLoader.h"
+#include "track/EmbeddedTrack.h"
+#include "track/MemoryBytes.h"
+
+#include "NmeaText.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Output(const std::string& command) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return out;
+    }
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        out.append(buffer, n);
+    }
+    ::pclose(pipe);
+    return out;
+}
+
+std::vector<std::vector<double>> Rows(const std::string& text) {
+    std::vector<std::vector<double>> rows;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::vector<double> row;
+        std::istringstream fields(line);
+        std::string field;
+        while (std::getline(fields, field, ',')) {
+            row.push_back(std::atof(field.c_str()));
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+class BlackVueClip : public ::testing::Test {
+protected:
+    void SetUp() override {
+        map.SetSpeedDial(&dial);
+        folder = fs::path(::testing::TempDir()) /
+                 ("ostvik-blackvue-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+    std::string Make(const std::string& name, const std::string& args) {
+        const std::string clip = (folder / name).string();
+        Output(std::string(OSTVIK_PYTHON) + " " + OSTVIK_MKCLIP + " '" + clip +
+               "' --seconds 6 --truth '" + (folder / "truth.csv").string() + "' " + args +
+               " 2>/dev/null");
+        return clip;
+    }
+    // second,latitude,longitude,speed_kmh,course,x_raw,y_raw,z_raw,status
+    std::vector<std::vector<double>> Truth() {
+        return Rows(Output("tail -n +2 '" + (folder / "truth.csv").string() + "'"));
+    }
+    void ExpectTheDrive() {
+        const auto truth = Truth();
+        ASSERT_EQ(truth.size(), 6u);
+        ASSERT_EQ(map.size(), 6u);
+        ASSERT_EQ(chart.m_samples.size(), 6u);
+        for (size_t s = 0; s < 6; ++s) {
+            // RMC text carries minutes to four decimals.
+            EXPECT_NEAR(map.m_latitudes[s], truth[s][1], 2e-6);
+            EXPECT_NEAR(map.m_longitudes[s], truth[s][2], 2e-6);
+            // The first of the second's ten records holds twice the drive's 1/64 g count;
+            // the later ones are made to differ, so only the first gives count / 64.
+            EXPECT_NEAR(chart.m_samples[s].x, truth[s][5] / 64, 1e-5) << s;
+            EXPECT_NEAR(chart.m_samples[s].z, truth[s][7] / 64, 1e-5) << s;
+        }
+    }
+
+    CMapTrackStore map;
+    CGSampleStore chart;
+    CSpeedDialModel dial;
+    fs::path folder;
+};
+
+TEST_F(BlackVueClip, BoxesInTheClipMatchExiftool) {
+    const std::string clip = Make("20240601_120000_NF.mp4", "--layout blackvue");
+    ASSERT_TRUE(LoadEmbeddedTrack(clip, {map, chart, dial}));
+    ExpectTheDrive();
+    const auto theirs = Rows(
+        Output("exiftool -q -q -ee -n -p '$GPSLatitude,$GPSLongitude,$GPSSpeed' '" + clip + "'"));
+    ASSERT_EQ(theirs.size(), 6u);
+    for (size_t s = 0; s < 6; ++s) {
+        EXPECT_NEAR(map.m_latitudes[s], theirs[s][0], 1e-9);
+        EXPECT_NEAR(map.m_longitudes[s], theirs[s][1], 1e-9);
+        // The dial rounds km/h to 0.01 before truncating: knots are written rounded.
+        EXPECT_EQ(dial.Find(static_cast<int>(s))->speed,
+                  static_cast<int>(std::round(theirs[s][2] * 100) / 100));
+    }
+}
+
+TEST_F(BlackVueClip, FilesBesideTheClipAreFoundWhateverTheirCase) {
+    const std::string clip =
+        Make("20240601_120000_NF.mp4", "--no-embedded --sidecar-kind blackvue");
+    fs::rename(folder / "20240601_120000_NF.gps", folder / "20240601_120000_NF.GPS");
+    const ClipTrackLoad load = LoadClipTrack(clip, {map, chart, dial});
+    EXPECT_FALSE(load.embeddedFix);
+    EXPECT_TRUE(load.nmeaLogFix);
+    ExpectTheDrive();
+}
+
+TEST_F(BlackVueClip, PlainNmeaLogBesideTheClip) {
+    const std::string clip = Make("CLIP.MP4", "--no-embedded --sidecar-kind nmea");
+    EXPECT_TRUE(LoadClipTrack(clip, {map, chart, dial}).nmeaLogFix);
+    const auto truth = Truth();
+    ASSERT_EQ(map.size(), 6u);
+    EXPECT_NEAR(map.m_latitudes[5], truth[5][1], 2e-6);
+}
+
+TEST(BlackVueText, DamagedLinesAreSkippedAndNothingElseMoves) {
+    const std::string rmc = Rmc("5930.0000", 'N', "01800.0000", 'E', "10.000", "90.00");
+    std::string text = "[1000]" + rmc + "\r\n";
+    text += "no stamp " + rmc + "\n";
+    text += "[12x]" + rmc + "\n";
+    text += "[" + std::string(10 << 20, '9') + "]" + rmc + "\n"; // a 10 MB stamp
+    text += "[500]" + rmc + "\n";                                // before the first line
+    text += "[3000]" + rmc + "\n";
+    text += "[4000]" +
+            Sentence("GPGGA,120004.000,5931.0000,N,01800.0000,E,1,08,0.9,25.0,M,19.6,M,,") + "\n";
+    text += "[5000]" + rmc; // no line end: still a line in this format
+    CMapTrackStore map;
+    CGSampleStore chart;
+    CSpeedDialModel dial;
+    map.SetSpeedDial(&dial);
+    EXPECT_TRUE(FillBlackVueTrack({text, ""}, {map, chart, dial}));
+    ASSERT_EQ(map.size(), 5u); // seconds 0, 2 and 4 only
+    EXPECT_EQ(map.m_fixStatus[0], 'A');
+    EXPECT_EQ(map.m_fixStatus[1], 'V');
+    EXPECT_EQ(map.m_fixStatus[2], 'A');
+    EXPECT_EQ(map.m_fixStatus[3], 'V'); // the GGA line leaves its second alone
+    EXPECT_EQ(map.m_fixStatus[4], 'A');
+    EXPECT_EQ(dial.Find(2)->speed, 18); // 10 knots
+}
+
+TEST(BlackVueText, ThreeGfRecordsEndAtTheMarkerOrTheLastWholeRecord) {
+    const unsigned char records[] = {0,    0,    0,    0,    0, 1, 0xFF, 0xFF, 0, 128, // 0 ms
+                                     0,    0,    3,    0xE8, 0, 2, 0,    0,    0, 64,  // 1000
+                                     0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0,    0,    0, 0,   // end
+                                     0,    0,    7,    0xD0, 0, 3, 0,    0,    0, 0};  // 2000
+    std::vector<std::vector<int>> seen;
+    ForEachThreeGfRecord(std::string_view(reinterpret_cast<const char*>(records), sizeof records),
+                         [&](uint32_t ms, int x, int y, int z) {
+                             seen.push_back({static_cast<int>(ms), x, y, z});
+                         });
+    EXPECT_EQ(seen, (std::vector<std::vector<int>>{{0, 1, -1, 128}, {1000, 2, 0, 64}}));
+    seen.clear();
+    ForEachThreeGfRecord(
+        std::string_view(reinterpret_cast<const char*>(records), 19),
+        [&](uint32_t ms, int, int, int) { seen.push_back({static_cast<int>(ms)}); });
+    EXPECT_EQ(seen.size(), 1u);
+}
+
+TEST(BlackVueBoxes, DamagedBoxSizesEndTheWalk) {
+    // free box claiming more than the file, holding a gps box cut short.
+    const std::string bytes =
+        std::string("\0\0\x10\0free", 8) + std::string("\0\0\x08\0gps ", 8) + "[0]$GPRMC,1";
+    MemoryBytes source(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    const std::optional<BlackVueTrack> track = ReadBlackVueBoxes(source);
+    ASSERT_TRUE(track.has_value());
+    EXPECT_EQ(track->gps, "[0]$GPRMC,1");
+    const std::string tiny = std::string("\0\0\0\x03free", 8);
+    MemoryBytes damaged(reinterpret_cast<const unsigned char*>(tiny.data()), tiny.size());
+    EXPECT_FALSE(ReadBlackVueBoxes(damaged).has_value());
+}
+
+} // namespace

@@ -1,0 +1,70 @@
+#include "track/GpsIndex.h"
+
+#include "track/CameraBlockLayouts.h"
+#include "track/Mp4Boxes.h"
+#include "track/TrackLine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+
+namespace {
+
+constexpr uint64_t kEntryLength = 8;
+constexpr uint64_t kCountLength = 8; // version and count
+constexpr uint64_t kMarkerAt = 4;    // the box's size comes first
+
+uint32_t BigEndian32(const unsigned char* bytes) {
+    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
+} // namespace
+
+std::optional<std::vector<GpsIndexEntry>> ReadGpsIndex(ByteSource& source) {
+    const std::optional<Mp4Box> atom = FindMp4Box(source, "moov/gps ");
+    if (!atom) {
+        return std::nullopt;
+    }
+    std::vector<GpsIndexEntry> entries;
+    const uint64_t payload = atom->end - atom->payload;
+    if (payload < kCountLength) {
+        return entries;
+    }
+    const std::span<const unsigned char> head = source.Read(atom->payload, kCountLength);
+    if (head.size() < kCountLength) {
+        return entries;
+    }
+    const uint64_t held = std::min<uint64_t>((payload - kCountLength) / kEntryLength,
+                                             static_cast<uint64_t>(kMaxTrackSecond) + 1);
+    const uint64_t count = std::min<uint64_t>(BigEndian32(head.data() + 4), held);
+    const std::span<const unsigned char> table =
+        source.Read(atom->payload + kCountLength, count * kEntryLength);
+    entries.reserve(table.size() / kEntryLength);
+    for (size_t at = 0; at + kEntryLength <= table.size(); at += kEntryLength) {
+        entries.push_back({BigEndian32(table.data() + at), BigEndian32(table.data() + at + 4)});
+    }
+    return entries;
+}
+
+bool ReadIndexedBlocks(ByteSource& source, const std::vector<GpsIndexEntry>& index,
+                       std::vector<FreeGpsBlock>& blocks) {
+    bool whole = true;
+    std::unordered_set<uint64_t> seen;
+    for (const GpsIndexEntry& entry : index) {
+        if (!seen.insert(entry.offset).second) {
+            continue; // the same box named twice is still one second
+        }
+        const std::span<const unsigned char> box =
+            source.Read(entry.offset, kMarkerAt + kCameraBlockLength);
+        if (entry.size < kMarkerAt + kCameraBlockLength ||
+            box.size() < kMarkerAt + kCameraBlockLength ||
+            std::memcmp(box.data() + kMarkerAt, "freeGPS ", 8) != 0) {
+            whole = false;
+            continue;
+        }
+        blocks.push_back(DecodeCameraBlock(std::span<const unsigned char, kCameraBlockLength>(
+                                               box.data() + kMarkerAt, kCameraBlockLength),
+                                           entry.offset + kMarkerAt));
+    }
+    return whole;
+}
