@@ -81,7 +81,7 @@ TEST_F(Shell, AClipThatCannotBeReadLeavesNoTrackOfTheLastOne) {
     EXPECT_EQ(shell->GetCurrentFile(), kData + "/gone.MP4");
     EXPECT_TRUE(shell->SpeedDial()->m_model.m_records.empty());
     EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 1u);
-    EXPECT_EQ(shell->MapStore().size(), 0u);
+    EXPECT_EQ(shell->MapView()->m_store.size(), 0u);
 }
 
 TEST_F(Shell, SidecarClipGetsItsTrackWhenPlaybackStarts) {
