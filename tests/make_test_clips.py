@@ -3,6 +3,7 @@
 
 usage: make_test_clips.py MKCLIP OUTDIR
 """
+import os
 import subprocess
 import sys
 from pathlib import Path
@@ -18,7 +19,39 @@ CLIPS = [
     ("sidecar.MOV", ["--seconds", "8", "--no-embedded", "--sidecar",
                      "--sidecar-dollar-every", "4"]),
     ("plain.AVI", ["--seconds", "6", "--sidecar"]),
+    # A fleet's folder tree for the batch export: extensions in any letter case, and path
+    # order (mid, zulu, alpha) unlike time order (zulu, mid, alpha).
+    ("batch/A/mid.Mp4", ["--seconds", "2", "--fps", "5", "--size", "64x48",
+                         "--start", "2024-06-01T12:00:00", "--origin", "60,18"]),
+    ("batch/A/sub/zulu.MOV", ["--seconds", "2", "--fps", "5", "--size", "64x48",
+                              "--start", "2024-06-01T10:00:00", "--origin", "59,18"]),
+    ("batch/b/alpha.mp4", ["--seconds", "2", "--fps", "5", "--size", "64x48",
+                           "--start", "2024-06-01T14:00:00", "--origin", "61,18"]),
 ]
+
+
+def rmc_without_date(latitude: str) -> str:
+    body = f"GPRMC,120000.00,A,{latitude},N,01800.0000,E,0,0,,,"
+    sum = 0
+    for c in body:
+        sum ^= ord(c)
+    return f"${body}*{sum:02X}\r\n"
+
+
+def make_batch_extras(batch: Path) -> None:
+    """Clips of the batch tree that need no video: two positioned by a log without a date,
+    two of the same name without any track, a clip that is a FIFO, and a file that is no
+    clip."""
+    for clip, latitude in (("b/nodate-a.mp4", "1000.0000"), ("c/nodate-b.MP4", "1100.0000")):
+        (batch / clip).parent.mkdir(parents=True, exist_ok=True)
+        (batch / clip).write_bytes(b"")
+        (batch / clip).with_suffix(".TXT").write_text(rmc_without_date(latitude))
+    for clip in ("A/empty.mp4", "c/empty.mp4"):
+        (batch / clip).write_bytes(b"")
+    stuck = batch / "c" / "stuck.MP4"
+    if not stuck.exists():
+        os.mkfifo(stuck)
+    (batch / "A" / "notes.txt").write_text("not a clip\n")
 
 
 def main() -> int:
@@ -29,6 +62,7 @@ def main() -> int:
     out.mkdir(parents=True, exist_ok=True)
     for name, args in CLIPS:
         clip = out / name
+        clip.parent.mkdir(parents=True, exist_ok=True)
         truth = out / (clip.stem + ".truth.csv")
         command = [sys.executable, mkclip, str(clip), "--truth", str(truth)]
         command += [a.replace("{out}", str(out)) for a in args]
@@ -36,6 +70,7 @@ def main() -> int:
         if result.returncode != 0:
             print(f"make_test_clips: {name} failed:\n{result.stderr}", file=sys.stderr)
             return 1
+    make_batch_extras(out / "batch")
     print(f"made {len(CLIPS)} clips in {out}")
     return 0
 

@@ -1,62 +1,53 @@
 // ostvik-track: prints the track the player would show for a clip, by running the same
-// loading steps on it as choosing the clip in the player does.
+// loading steps on it as choosing the clip in the player does; or exports many clips at
+// once into a folder.
 
-#include "track/CGSampleStore.h"
-#include "track/CMapTrackStore.h"
-#include "track/CSpeedDialModel.h"
-#include "track/ClipTrackLoader.h"
-#include "track/TrackDispatch.h"
-#include "track/TrackExport.h"
+#include "ClipTrackExport.h"
+#include "TrackBatch.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <iostream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: ostvik-track [--format csv|gpx|geojson|kml|lines] PATH\n"
+    "       ostvik-track [--format FORMAT] --out-dir DIR [--merge] PATH...\n"
     "Prints the per-second track of the clip PATH: its embedded GPS blocks, else its\n"
-    "sidecar log read as NMEA, then the sidecar's track lines.\n";
+    "sidecar log read as NMEA, then the sidecar's track lines. With --out-dir, reads every\n"
+    "clip PATH names or holds (.mp4, .mov, .avi below folders, any letter case) in parallel\n"
+    "and writes one file per clip to DIR; --merge adds DIR/merged.gpx, all clips' tracks\n"
+    "in time order, a segment per clip.\n";
 
 int UsageError(const std::string& why) {
     std::cerr << "ostvik-track: " << why << "\n" << kUsage;
     return 2;
 }
 
-// The clip must be a readable regular file; the loaders themselves fail silently.
-bool Readable(const std::string& path, std::string& why) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        why = std::strerror(errno);
-        return false;
+int PrintOne(const std::string& path, const std::string& format) {
+    ClipTrackExport clip;
+    std::string why;
+    if (!clip.Read(path, why)) {
+        std::cerr << "ostvik-track: cannot read " << path << ": " << why << "\n";
+        return 1;
     }
-    struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    char byte;
-    const bool readable = regular && ::read(fd, &byte, 1) >= 0;
-    const int error = errno;
-    ::close(fd);
-    if (!regular) {
-        why = "not a regular file";
-    } else if (!readable) {
-        why = std::strerror(error);
+    std::ios::sync_with_stdio(false);
+    clip.Write(std::cout, format, std::filesystem::path(path).filename().string());
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "ostvik-track: writing the output failed\n";
+        return 1;
     }
-    return regular && readable;
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string format = "csv";
-    std::string path;
+    TrackBatchOptions options;
+    bool outDirGiven = false;
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -64,71 +55,42 @@ int main(int argc, char** argv) {
             std::cout << kUsage;
             return 0;
         }
-        if (arg == "--format" || arg == "-f") {
+        if (arg == "--format" || arg == "-f" || arg == "--out-dir") {
             if (i + 1 == args.size()) {
-                return UsageError("--format needs a value");
+                return UsageError(arg + " needs a value");
             }
-            format = args[++i];
+            (arg == "--out-dir" ? options.outDir : options.format) = args[++i];
+            outDirGiven = outDirGiven || arg == "--out-dir";
         } else if (arg.rfind("--format=", 0) == 0) {
-            format = arg.substr(9);
-        } else if (arg.size() > 1 && arg[0] == '-' && path.empty()) {
+            options.format = arg.substr(9);
+        } else if (arg.rfind("--out-dir=", 0) == 0) {
+            options.outDir = arg.substr(10);
+            outDirGiven = true;
+        } else if (arg == "--merge") {
+            options.merge = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option " + arg);
-        } else if (path.empty()) {
-            path = arg;
         } else {
-            return UsageError("only one PATH is taken");
+            options.paths.push_back(arg);
         }
     }
-    if (format != "csv" && format != "gpx" && format != "geojson" && format != "kml" &&
-        format != "lines") {
-        return UsageError("unknown format " + format);
+    if (!ClipTrackExport::KnownFormat(options.format)) {
+        return UsageError("unknown format " + options.format);
     }
-    if (path.empty()) {
+    if (options.paths.empty()) {
         return UsageError("no PATH given");
     }
-    std::string why;
-    if (!Readable(path, why)) {
-        std::cerr << "ostvik-track: cannot read " << path << ": " << why << "\n";
-        return 1;
+    if (outDirGiven && options.outDir.empty()) {
+        return UsageError("--out-dir needs a folder");
     }
-
-    CMapTrackStore map;
-    CGSampleStore chart;
-    CSpeedDialModel dial;
-    map.SetSpeedDial(&dial);
-    const TrackStores stores{map, chart, dial};
-
-    std::vector<std::string> dispatched;
-    SetTrackLineConsumers(
-        [&](const char* line) {
-            if (line != nullptr) {
-                dispatched.emplace_back(line);
-            }
-            return chart.AddTrackLine(line);
-        },
-        [&](const char* line) { return map.StoreTrackLine(line); });
-
-    LoadClipTrack(path, stores);
-
-    const std::string name = std::filesystem::path(path).filename().string();
-    std::ios::sync_with_stdio(false);
-    if (format == "csv") {
-        WriteTrackCsv(std::cout, stores);
-    } else if (format == "gpx") {
-        WriteTrackGpx(std::cout, stores, name);
-    } else if (format == "geojson") {
-        WriteTrackGeoJson(std::cout, stores, name);
-    } else if (format == "kml") {
-        WriteTrackKml(std::cout, stores, name);
-    } else {
-        for (const std::string& line : dispatched) {
-            std::cout << line << '\n';
+    if (!outDirGiven) {
+        if (options.merge) {
+            return UsageError("--merge needs --out-dir");
         }
+        if (options.paths.size() > 1) {
+            return UsageError("several PATHs need --out-dir");
+        }
+        return PrintOne(options.paths.front(), options.format);
     }
-    std::cout.flush();
-    if (!std::cout) {
-        std::cerr << "ostvik-track: writing the output failed\n";
-        return 1;
-    }
-    return 0;
+    return RunTrackBatch(options);
 }

@@ -4,6 +4,7 @@
 // cameras write (OtherSidecars); then the sidecar's track lines through the dispatch.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "track/TrackStores.h"
@@ -16,3 +17,8 @@ struct ClipTrackLoad {
 
 // The dispatch's consumers must already lead to `stores` for the sidecar's lines to land.
 ClipTrackLoad LoadClipTrack(const std::string& clipPath, const TrackStores& stores);
+
+// The same steps with the sidecar's lines handed to `lines` instead of the dispatch, so
+// several clips can load at once, each into its own stores.
+ClipTrackLoad LoadClipTrack(const std::string& clipPath, const TrackStores& stores,
+                            const std::function<void(const std::string& line)>& lines);

@@ -98,6 +98,13 @@ void ForEachSidecarTrackLine(std::string_view bytes,
 }
 
 int ReadSidecarLog(const std::string& clipPath) {
+    return ReadSidecarLog(clipPath, [](const std::string& line) {
+        DispatchTrackLine(line.c_str(), static_cast<int>(line.size()), nullptr);
+    });
+}
+
+int ReadSidecarLog(const std::string& clipPath,
+                   const std::function<void(const std::string& line)>& emit) {
     const std::string sidecar = SidecarLogOf(clipPath);
     if (sidecar.empty()) {
         return 0;
@@ -109,8 +116,8 @@ int ReadSidecarLog(const std::string& clipPath) {
     const std::string bytes((std::istreambuf_iterator<char>(file)),
                             std::istreambuf_iterator<char>());
     int dispatched = 0;
-    ForEachSidecarTrackLine(bytes, [&dispatched](const std::string& line) {
-        DispatchTrackLine(line.c_str(), static_cast<int>(line.size()), nullptr);
+    ForEachSidecarTrackLine(bytes, [&](const std::string& line) {
+        emit(line);
         ++dispatched;
     });
     return dispatched;

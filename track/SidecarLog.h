@@ -29,3 +29,8 @@ void ForEachSidecarTrackLine(std::string_view bytes,
 // Reads the sidecar of the clip, if it has one, and sends each of its track lines through
 // DispatchTrackLine. Returns the number of lines dispatched.
 int ReadSidecarLog(const std::string& clipPath);
+
+// The same, handing each line to `emit` instead, for readers that keep one set of stores
+// per clip and so cannot share the process-wide dispatch.
+int ReadSidecarLog(const std::string& clipPath,
+                   const std::function<void(const std::string& line)>& emit);

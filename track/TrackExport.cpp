@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -122,13 +123,8 @@ void WriteTrackCsv(std::ostream& out, const TrackStores& stores) {
     }
 }
 
-void WriteTrackGpx(std::ostream& out, const TrackStores& stores, const std::string& name) {
-    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<gpx version=\"1.1\" creator=\"ostvik-track\" "
-           "xmlns=\"http://www.topografix.com/GPX/1/1\""
-           " xmlns:ostvik=\"urn:ostvik:track:1\">\n"
-           "  <trk>\n    <name>"
-        << XmlEscaped(name) << "</name>\n    <trkseg>\n";
+void WriteGpxSegment(std::ostream& out, const TrackStores& stores) {
+    out << "    <trkseg>\n";
     for (const TrackPoint& point : PositionedSeconds(stores)) {
         out << "      <trkpt lat=\"" << Format("%.6f", point.latitude) << "\" lon=\""
             << Format("%.6f", point.longitude) << "\">\n";
@@ -143,7 +139,37 @@ void WriteTrackGpx(std::ostream& out, const TrackStores& stores, const std::stri
         }
         out << "</extensions>\n      </trkpt>\n";
     }
-    out << "    </trkseg>\n  </trk>\n</gpx>\n";
+    out << "    </trkseg>\n";
+}
+
+void WriteGpxTrack(std::ostream& out, const std::string& name,
+                   const std::vector<std::string>& segments) {
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<gpx version=\"1.1\" creator=\"ostvik-track\" "
+           "xmlns=\"http://www.topografix.com/GPX/1/1\""
+           " xmlns:ostvik=\"urn:ostvik:track:1\">\n"
+           "  <trk>\n    <name>"
+        << XmlEscaped(name) << "</name>\n";
+    for (const std::string& segment : segments) {
+        out << segment;
+    }
+    out << "  </trk>\n</gpx>\n";
+}
+
+void WriteTrackGpx(std::ostream& out, const TrackStores& stores, const std::string& name) {
+    std::ostringstream segment;
+    WriteGpxSegment(segment, stores);
+    WriteGpxTrack(out, name, {segment.str()});
+}
+
+int64_t ClipStartUtc(const TrackStores& stores) {
+    const std::vector<int64_t>& times = stores.map.m_utcTimes;
+    for (size_t s = 0; s < times.size(); ++s) {
+        if (times[s] != kUnknownUtc) {
+            return times[s] - static_cast<int64_t>(s);
+        }
+    }
+    return kUnknownUtc;
 }
 
 void WriteTrackGeoJson(std::ostream& out, const TrackStores& stores, const std::string& name) {

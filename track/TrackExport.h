@@ -2,8 +2,10 @@
 // every second, and GPX, GeoJSON or KML of the seconds with a position.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "track/TrackStores.h"
 
@@ -14,6 +16,17 @@ void WriteTrackCsv(std::ostream& out, const TrackStores& stores);
 // A GPX 1.1 track of the seconds with a position: each point's UTC time when its source
 // gave a date, speed and course in an extension.
 void WriteTrackGpx(std::ostream& out, const TrackStores& stores, const std::string& name);
+
+// The same points as one GPX <trkseg>, for a track put together from several clips.
+void WriteGpxSegment(std::ostream& out, const TrackStores& stores);
+
+// A GPX 1.1 document of one track named `name` holding the given <trkseg> texts in order.
+void WriteGpxTrack(std::ostream& out, const std::string& name,
+                   const std::vector<std::string>& segments);
+
+// The UTC time of the clip's second 0, worked out from the first second whose source gave a
+// date; kUnknownUtc when none did.
+int64_t ClipStartUtc(const TrackStores& stores);
 
 // A GeoJSON Feature: a LineString of the same points, and per-point second, speed and
 // heading as arrays beside the coordinates. One point gives a Point Feature with those as

@@ -1,6 +1,7 @@
 // The whole loading pipeline on clips made by our clip maker, through the track tool, as
 // the player runs it when a clip is chosen.
 #include "NmeaText.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -19,40 +20,6 @@
 namespace {
 
 const std::string kData = OSTVIK_TESTDATA;
-
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-ToolRun Shell(const std::string& command) {
-    const std::string errFile =
-        ::testing::TempDir() + "ostvik-pipeline-stderr-" + std::to_string(::getpid());
-    ToolRun run;
-    FILE* pipe = ::popen((command + " 2>" + Quoted(errFile)).c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        run.out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
-    return run;
-}
 
 ToolRun Track(const std::string& args) {
     return Shell(Quoted(OSTVIK_TRACK_TOOL) + " " + args);

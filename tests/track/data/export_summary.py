@@ -6,6 +6,8 @@ usage: export_summary.py gpx|kml|geojson FILE
 gpx:     one line per trkpt: "LAT LON TIME" (TIME "-" when the point has none)
 kml:     "line N" with the LineString's point count (0 without one), then one line per
          point placemark: "NAME WHEN LON,LAT SPEED" (WHEN and SPEED "-" when absent)
+segments: one line per GPX trkseg: "POINTS LAT LON TIME" of its first point ("-" for all
+         three when it has none)
 geojson: the document type and geometry type, then one line per position: "LON LAT"
 A document the parser refuses ends with a traceback and a non-zero status.
 """
@@ -25,6 +27,15 @@ def text_of(element, path):
 def gpx(path):
     for point in ElementTree.parse(path).getroot().iter(GPX + "trkpt"):
         print(point.get("lat"), point.get("lon"), text_of(point, GPX + "time"))
+
+
+def segments(path):
+    for segment in ElementTree.parse(path).getroot().iter(GPX + "trkseg"):
+        points = segment.findall(GPX + "trkpt")
+        first = points[0] if points else None
+        print(len(points), first.get("lat") if first is not None else "-",
+              first.get("lon") if first is not None else "-",
+              text_of(first, GPX + "time") if first is not None else "-")
 
 
 def kml(path):
@@ -57,4 +68,4 @@ def geojson(path):
 
 
 if __name__ == "__main__":
-    {"gpx": gpx, "kml": kml, "geojson": geojson}[sys.argv[1]](sys.argv[2])
+    {"gpx": gpx, "segments": segments, "kml": kml, "geojson": geojson}[sys.argv[1]](sys.argv[2])

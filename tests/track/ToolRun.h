@@ -1,0 +1,46 @@
+// Runs a shell command line for the tests that drive our command-line tools, keeping its
+// exit status, standard output and standard error apart.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+inline std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+inline ToolRun Shell(const std::string& command) {
+    const std::string errFile =
+        ::testing::TempDir() + "ostvik-pipeline-stderr-" + std::to_string(::getpid());
+    ToolRun run;
+    FILE* pipe = ::popen((command + " 2>" + Quoted(errFile)).c_str(), "r");
+    if (pipe == nullptr) {
+        return run;
+    }
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        run.out.append(buffer, n);
+    }
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(errFile);
+    run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    return run;
+}

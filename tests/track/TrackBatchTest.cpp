@@ -1,0 +1,141 @@
+// The track tool's batch export over the folder tree the clip maker writes for it (see
+// tests/make_test_clips.py): three clips with dated fixes, two positioned only by an undated
+// log, two without any track, a FIFO named like a clip and a file that is no clip.
+#include "ToolRun.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBatch = std::string(OSTVIK_TESTDATA) + "/batch";
+const std::string kTrackTestData =
+    (fs::path(OSTVIK_MKCLIP).parent_path().parent_path() / "tests/track/data").string();
+
+ToolRun Track(const std::string& args) {
+    return Shell(Quoted(OSTVIK_TRACK_TOOL) + " " + args);
+}
+
+// A fresh output folder for each run.
+std::string OutDir(const std::string& name) {
+    const std::string dir =
+        ::testing::TempDir() + "ostvik-batch-" + name + "-" + std::to_string(::getpid());
+    fs::remove_all(dir);
+    return dir;
+}
+
+std::set<std::string> FilesIn(const std::string& dir) {
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+std::string Contents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(TrackBatch, FolderTreeGivesAFilePerClipAndReportsTheUnreadableOne) {
+    const std::string out = OutDir("csv");
+    const ToolRun run = Track("--out-dir " + Quoted(out) + " " + Quoted(kBatch));
+    EXPECT_EQ(run.status, 1); // the FIFO failed, the others were still written
+    const std::vector<std::string> errors = Lines(run.err);
+    ASSERT_EQ(errors.size(), 1u) << run.err; // no progress line when stderr is no terminal
+    EXPECT_NE(errors[0].find("stuck.MP4"), std::string::npos);
+    EXPECT_EQ(FilesIn(out), (std::set<std::string>{
+                                "alpha.mp4.csv", "empty.mp4.csv", "empty.mp4-2.csv", "mid.Mp4.csv",
+                                "nodate-a.mp4.csv", "nodate-b.MP4.csv", "zulu.MOV.csv"}));
+    for (const std::string clip : {"A/mid.Mp4", "A/sub/zulu.MOV", "c/nodate-b.MP4"}) {
+        const ToolRun one = Track(Quoted(kBatch + "/" + clip));
+        ASSERT_EQ(one.status, 0) << one.err;
+        EXPECT_EQ(Contents(out + "/" + fs::path(clip).filename().string() + ".csv"), one.out)
+            << clip;
+    }
+}
+
+TEST(TrackBatch, MergeIsOneValidGpxWithASegmentPerClipInTimeOrder) {
+    const std::string out = OutDir("merge");
+    const ToolRun run =
+        Track("--format gpx --merge --out-dir " + Quoted(out) + " " + Quoted(kBatch + "/c") + " " +
+              Quoted(kBatch + "/b") + " " + Quoted(kBatch + "/A"));
+    EXPECT_EQ(run.status, 1) << run.err;
+    const std::string merged = out + "/merged.gpx";
+    EXPECT_EQ(Shell("xmllint --noout --schema " + Quoted(kTrackTestData + "/gpx.xsd") + " " +
+                    Quoted(merged))
+                  .status,
+              0);
+    const ToolRun segments =
+        Shell(Quoted(OSTVIK_PYTHON) + " " + Quoted(kTrackTestData + "/export_summary.py") +
+              " segments " + Quoted(merged));
+    ASSERT_EQ(segments.status, 0) << segments.err;
+    // Each clip maker clip holds two seconds from its --origin and --start; the dated clips
+    // come in time order, then the undated ones by path; clips without a position add none.
+    EXPECT_EQ(Lines(segments.out), (std::vector<std::string>{
+                                       "2 59.000000 18.000000 2024-06-01T10:00:00Z",
+                                       "2 60.000000 18.000000 2024-06-01T12:00:00Z",
+                                       "2 61.000000 18.000000 2024-06-01T14:00:00Z",
+                                       "1 10.000000 18.000000 -",
+                                       "1 11.000000 18.000000 -",
+                                   }));
+    EXPECT_EQ(FilesIn(out).count("zulu.MOV.gpx"), 1u);
+}
+
+TEST(TrackBatch, ExitStatusIsZeroOnlyWhenEveryClipWasRead) {
+    const std::string out = OutDir("status");
+    const std::string clips = Quoted(kBatch + "/A/mid.Mp4") + " " + Quoted(kBatch + "/b");
+    const ToolRun all = Track("--format kml --out-dir " + Quoted(out) + " " + clips);
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.err, "");
+    EXPECT_EQ(FilesIn(out),
+              (std::set<std::string>{"mid.Mp4.kml", "alpha.mp4.kml", "nodate-a.mp4.kml"}));
+
+    const ToolRun missing =
+        Track("--out-dir " + Quoted(out) + " " + clips + " " + Quoted(kBatch + "/no-such.MP4"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(Lines(missing.err).size(), 1u) << missing.err;
+
+    const std::string empty = OutDir("empty-in");
+    fs::create_directories(empty);
+    EXPECT_EQ(Track("--out-dir " + Quoted(out) + " " + Quoted(empty)).status, 1);
+
+    EXPECT_EQ(Track("--merge " + clips).status, 2);
+    EXPECT_EQ(Track(clips + " --out-dir").status, 2);
+    EXPECT_EQ(Track("--out-dir= " + clips).status, 2);
+    EXPECT_EQ(Track("--format kmz --out-dir " + Quoted(out) + " " + clips).status, 2);
+}
+
+TEST(TrackBatch, ProgressLineOnlyOnATerminal) {
+    if (Shell("command -v script").status != 0) {
+        GTEST_SKIP() << "script(1) is needed to give the tool a terminal";
+    }
+    const std::string out = OutDir("tty");
+    // script runs the tool on a pseudo-terminal and copies all it wrote there to stdout.
+    const ToolRun run = Shell(
+        "script -qec " +
+        Quoted(Quoted(OSTVIK_TRACK_TOOL) + " --out-dir " + Quoted(out) + " " + Quoted(kBatch)) +
+        " /dev/null");
+    EXPECT_NE(run.out.find("8/8 clips, 1 failed"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("stuck.MP4"), std::string::npos);
+}
+
+} // namespace
