@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Times the track readers beside peer tools on the same input and prints the ratios.
 
-usage: compare.py REPO [--nmea-seconds N] [--clip-bytes N] [--work DIR]
+usage: compare.py REPO [--nmea-seconds N] [--clip-bytes N] [--batch-clips N] [--work DIR]
 """
 import argparse
 import csv
 import io
+import os
 import shutil
 import subprocess
 import sys
@@ -73,11 +74,42 @@ def embedded(repo: Path, work: Path, clip_bytes: int, index=False):
         clip.unlink(missing_ok=True)
 
 
+def batch(repo: Path, work: Path, count: int):
+    """The batch export of a fleet's folder of clips beside a shell loop of exiftool over it.
+    Four distinct indexed 30-second clips are copied to `count` files in ten folders."""
+    fleet, out = work / "fleet", work / "fleet-out"
+    made = []
+    for n in range(4):
+        clip = work / f"SOURCE{n}.MP4"
+        subprocess.run([sys.executable, repo / "tools" / "mkclip.py", clip, "--seconds", "30",
+                        "--start", f"2024-06-01T1{n}:00:00", "--index", "--block-spacing", "0x8000"],
+                       check=True, capture_output=True)
+        made.append(clip)
+    for n in range(count):
+        folder = fleet / f"day{n % 10}"
+        folder.mkdir(parents=True, exist_ok=True)
+        shutil.copyfile(made[n % 4], folder / f"CLIP{n:04d}.MP4")
+    ours, _ = timed([repo / "build" / "tools" / "ostvik-track", "--format", "gpx", "--out-dir", out,
+                     "--merge", fleet], 2)
+    loop = ('for f in "$1"/*/*.MP4; do exiftool -q -ee -n -p \'$GPSDateTime,$GPSLatitude,$GPSLongitude\' '
+            '"$f" > "$2/$(basename "$f").txt"; done')
+    (work / "exif-out").mkdir()
+    theirs, _ = timed(["bash", "-c", loop, "loop", fleet, work / "exif-out"], 1)
+    ours_points = sum(p.read_text().count("<trkpt") for p in out.glob("CLIP*.gpx"))
+    their_points = sum(len(p.read_text().splitlines()) for p in (work / "exif-out").glob("*.txt"))
+    print(f"Batch export: {count} clips of 30 s with a gps index, on {os.cpu_count()} cores")
+    print(f"  ostvik-track --out-dir --merge {ours:9.3f} s ({ours_points} positions)")
+    print(f"  exiftool -ee -p, shell loop    {theirs:9.3f} s ({their_points} positions)")
+    print(f"  ratio              {theirs / ours:9.1f} x faster than exiftool")
+    return ours_points == their_points
+
+
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("repo", type=Path)
     parser.add_argument("--nmea-seconds", type=int, default=50000)
     parser.add_argument("--clip-bytes", type=lambda s: int(s, 0), default=4 << 30)
+    parser.add_argument("--batch-clips", type=int, default=200)
     parser.add_argument("--work", type=Path)
     args = parser.parse_args()
     for tool in ("gpsbabel", "exiftool"):
@@ -88,6 +120,7 @@ def main() -> int:
         nmea(args.repo, Path(work), args.nmea_seconds)
         same = embedded(args.repo, Path(work), args.clip_bytes)
         same = embedded(args.repo, Path(work), args.clip_bytes, index=True) and same
+        same = batch(args.repo, Path(work), args.batch_clips) and same
     return 0 if same else 1
 
 
