@@ -49,6 +49,7 @@ constexpr double kSeekStepSeconds = 5.0;
 constexpr long kVolumeStep = 65535 / 20;
 
 const QString kVideoFullVariant = QStringLiteral("video-full");
+const QString kListCollapsedVariant = QStringLiteral("playlist-collapsed");
 
 template <typename Widget, typename... Args>
 Widget* MakeControl(QWidget* parent, int id, Args&&... args) {
@@ -254,11 +255,12 @@ void COstvikDlg::CreateKeys() {
     key(QKeySequence(Qt::Key_Comma), [this] { StepFrame(false); });
     key(QKeySequence(Qt::Key_Period), [this] { StepFrame(true); });
     key(QKeySequence(Qt::Key_S), [this] { m_video->GrabSnapshot(); });
+    key(QKeySequence(Qt::Key_L), [this] { TogglePlaylist(); });
 
     m_video->setToolTip(
         tr("Space: play or pause\nLeft / Right: 5 seconds back / on\nUp / Down: volume\n"
            "M: mute\n< / >: previous / next clip\nF: full-screen video\n"
-           ", / .: one frame back / on while paused\nS: snapshot"));
+           ", / .: one frame back / on while paused\nS: snapshot\nL: hide or show the playlist"));
     m_video->PlayButton()->setToolTip(tr("Play or pause (Space)"));
     m_video->ProgressSlider()->setToolTip(
         tr("Position (Left / Right: 5 seconds; , / .: one frame while paused)"));
@@ -355,7 +357,7 @@ void COstvikDlg::ToggleMaximise() {
 // back when it is left.
 void COstvikDlg::ToggleVideoFullScreen() {
     m_videoFullScreen = !m_videoFullScreen;
-    setProperty("skinLayoutVariant", m_videoFullScreen ? kVideoFullVariant : QString());
+    setProperty("skinLayoutVariant", m_videoFullScreen ? kVideoFullVariant : m_layoutVariant);
     m_dial->setVisible(!m_videoFullScreen);
     if (m_videoFullScreen) {
         showFullScreen();
@@ -363,6 +365,14 @@ void COstvikDlg::ToggleVideoFullScreen() {
         showNormal();
     }
     SkinSE_SetLayoutMainFrame(this);
+}
+
+void COstvikDlg::TogglePlaylist() {
+    m_layoutVariant = m_layoutVariant.isEmpty() ? kListCollapsedVariant : QString();
+    if (!m_videoFullScreen) {
+        setProperty("skinLayoutVariant", m_layoutVariant);
+        SkinSE_SetLayoutMainFrame(this);
+    }
 }
 
 QWidget* COstvikDlg::Control(int id) const {

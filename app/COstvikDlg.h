@@ -89,6 +89,8 @@ public:
     void ToggleMaximise();
     bool IsVideoFullScreen() const { return m_videoFullScreen; }
     void ToggleVideoFullScreen();
+    bool IsPlaylistCollapsed() const { return !m_layoutVariant.isEmpty(); }
+    void TogglePlaylist();
 
     CVideoViewDlg* VideoView() const { return m_video; }
     CGSensesDlg* GSenses() const { return m_gsenses; }
@@ -151,5 +153,8 @@ private:
     bool m_maximised = false;
     QRect m_restoreRect;
     bool m_videoFullScreen = false;
+    // The skin layout the window returns to from full-screen video: empty, or the one with
+    // the playlist collapsed.
+    QString m_layoutVariant;
     unsigned long m_savedVolume = 26214;
 };

@@ -475,6 +475,23 @@ TEST_F(MainWindow, FShowsTheVideoAloneAndBringsThePanesBack) {
     EXPECT_LT(window->VideoView()->width(), window->width());
 }
 
+TEST_F(MainWindow, LCollapsesThePlaylistAndTheVideoTakesItsPlace) {
+    window->activateWindow();
+    ASSERT_TRUE(PumpUntil([&] { return window->isActiveWindow(); }));
+    const int height = window->VideoView()->height();
+    Key(Qt::Key_L);
+    ASSERT_TRUE(window->IsPlaylistCollapsed());
+    EXPECT_TRUE(window->Playlist()->isHidden());
+    EXPECT_GT(window->VideoView()->height(), height);
+    // Full-screen video and back keeps the playlist collapsed.
+    Key(Qt::Key_F);
+    Key(Qt::Key_F);
+    EXPECT_TRUE(window->Playlist()->isHidden());
+    Key(Qt::Key_L);
+    EXPECT_FALSE(window->Playlist()->isHidden());
+    EXPECT_EQ(window->VideoView()->height(), height);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
