@@ -1,7 +1,7 @@
 // Ostvik: plays dash-camera clips with their track on a map, a G-sensor chart and a dial.
 
 #include "app/COstvikApp.h"
-#include "app/COstvikShell.h"
+#include "app/COstvikDlg.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/mivex.h"
 
@@ -54,30 +54,30 @@ int main(int argc, char** argv) {
 
     MivexOptions engine;
     engine.noAudio = options.isSet(noAudio);
-    COstvikShell shell(engine);
-    shell.show();
+    COstvikDlg window(engine);
+    window.show();
 
     QStringList clips;
     for (const QString& clip : options.positionalArguments()) {
         clips.append(QFileInfo(clip).absoluteFilePath());
     }
-    shell.AddClips(clips);
+    window.AddClips(clips);
 
     if (options.isSet(quitAfter)) {
         const QString grabPath = options.value(grab);
-        QTimer::singleShot(options.value(quitAfter).toInt(), &app, [&shell, grabPath] {
+        QTimer::singleShot(options.value(quitAfter).toInt(), &app, [&window, grabPath] {
             if (!grabPath.isEmpty()) {
-                QScreen* screen = shell.screen();
+                QScreen* screen = window.screen();
                 // The screen's picture is in device pixels; the window's place is not.
                 const QPixmap screenPicture = screen->grabWindow(0);
                 const qreal ratio = screenPicture.devicePixelRatio();
-                const QRect frame = shell.frameGeometry();
+                const QRect frame = window.frameGeometry();
                 const QPixmap picture = screenPicture.copy(
                     QRectF(QPointF(frame.topLeft()) * ratio, QSizeF(frame.size()) * ratio)
                         .toAlignedRect());
                 picture.save(grabPath);
-                std::printf("time %s\n", qPrintable(shell.VideoView()->TimeLabel()->text()));
-                std::printf("clip %s\n", qPrintable(shell.GetCurrentFile()));
+                std::printf("time %s\n", qPrintable(window.VideoView()->TimeLabel()->text()));
+                std::printf("clip %s\n", qPrintable(window.GetCurrentFile()));
                 std::fflush(stdout);
             }
             QApplication::quit();

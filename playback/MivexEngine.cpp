@@ -393,6 +393,19 @@ bool MivexEngine::SeekTo(double fraction) {
     return true;
 }
 
+bool MivexEngine::StepFrame(bool forward) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!ClipActive() || !m_state.restarted || StatusLocked() != kMivexPaused) {
+            return false;
+        }
+    }
+    // mpv shows the next frame and pauses again, or seeks exactly to the previous one; the
+    // clip stays paused either way.
+    const char* command[] = {forward ? mpvname::kFrameStep : mpvname::kFrameBackStep, nullptr};
+    return mpv_command(m_handle.get(), command) >= 0;
+}
+
 bool MivexEngine::Seeking() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_state.seeking;

@@ -54,6 +54,8 @@ public:
     // reads the target, so this is the only way to tell that the frame has arrived.
     bool Seeking() const;
     bool SetSpeed(double factor);
+    // One frame on or back from a paused picture; refused while playing or with no clip.
+    bool StepFrame(bool forward);
     bool GrabFrame(const char* path);
 
     // Sound settings live here rather than only in mpv so that they can be set before the

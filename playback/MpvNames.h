@@ -44,6 +44,8 @@ inline constexpr char kStop[] = "stop";
 inline constexpr char kSeek[] = "seek";
 inline constexpr char kAbsolutePercentExact[] = "absolute-percent+exact";
 inline constexpr char kScreenshotRaw[] = "screenshot-raw";
+inline constexpr char kFrameStep[] = "frame-step";
+inline constexpr char kFrameBackStep[] = "frame-back-step";
 inline constexpr char kScreenshotVideo[] = "video";
 
 // Keys of command results and track-list entries.

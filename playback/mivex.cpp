@@ -76,6 +76,10 @@ int mivex_set_play_speed(float factor) {
     return MivexEngine::Instance().SetSpeed(factor);
 }
 
+int mivex_frame_step(int forward) {
+    return MivexEngine::Instance().StepFrame(forward != 0);
+}
+
 int mivex_grab_frame(const char* path) {
     return MivexEngine::Instance().GrabFrame(path);
 }

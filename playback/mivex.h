@@ -44,6 +44,8 @@ double mivex_curr_play_time();
 double mivex_duration();
 int mivex_seek_to(double fraction);
 int mivex_set_play_speed(float factor);
+// One frame on (forward non-zero) or back, while paused; 0 while playing or stopped.
+int mivex_frame_step(int forward);
 int mivex_grab_frame(const char* path);
 void mivex_close();
 

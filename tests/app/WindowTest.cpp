@@ -82,7 +82,8 @@ TEST(PlayerWindow, PlaysTheClipAndMovesTheTimeTheChartAndTheDial) {
 
     QImage window(QString::fromStdString(grab));
     ASSERT_FALSE(window.isNull());
-    // The video pane fills the left of the window; its picture sits in the upper part.
+    // The video pane fills the left half of the window under the title band; its picture
+    // sits in the upper part.
     const QRect picture(window.width() / 8, window.height() / 6, window.width() / 3,
                         window.height() / 3);
     EXPECT_GT(DistinctColours(window, picture), 8) << "no video in the window";
@@ -96,9 +97,9 @@ TEST(PlayerWindow, PlaysTheClipAndMovesTheTimeTheChartAndTheDial) {
     EXPECT_GT(CountColour(window, chart, qRgb(200, 0, 0)), 10) << "no Y curve";
     EXPECT_GT(CountColour(window, chart, qRgb(0, 200, 0)), 10) << "no Z curve";
 
-    // The dial, 272 x 110 in the lower right corner: its red needle has left its rest
-    // position, whose tip is at (76, 69), for the speed of the drive.
-    const QPoint dial(window.width() - 272 - 14, window.height() - 110 - 14);
+    // The dial, 272 x 110 at (W - 280, H - 118): its red needle has left its rest position,
+    // whose tip is at (76, 69), for the speed of the drive.
+    const QPoint dial(window.width() - 280, window.height() - 118);
     const QRgb red = qRgb(255, 0, 0);
     EXPECT_NE(window.pixel(dial + QPoint(76, 69)) & 0xFFFFFF, red & 0xFFFFFF);
     EXPECT_NE(window.pixel(dial + QPoint(80, 64)) & 0xFFFFFF, red & 0xFFFFFF);
@@ -119,10 +120,11 @@ int RoadPixels(const std::string& clip, int milliseconds) {
         ADD_FAILURE() << "no picture of the window";
         return -1;
     }
-    // The map takes the right third of the window down to 55 % of its height, inside an
-    // 8-pixel margin.
+    // The map takes the right third of the window from under the 32-pixel title band down to
+    // 55 % of its height; looked at inside an 8-pixel margin.
     const int right = window.width() * 66 / 100;
-    const QRect map(right + 8, 8, window.width() - right - 20, window.height() * 55 / 100 - 16);
+    const QRect map(right + 8, 32 + 8, window.width() - right - 20,
+                    window.height() * 55 / 100 - 32 - 16);
     return CountColour(window, map, qRgb(255, 0, 0));
 }
 

@@ -184,6 +184,29 @@ TEST_F(Mivex, SeekRefusesFractionsOutsideTheClipAndStoppedClips) {
     EXPECT_EQ(mivex_seek_to(std::nan("")), 0);
 }
 
+TEST_F(Mivex, FrameStepMovesOneFrameEitherWayOnlyWhilePaused) {
+    EXPECT_EQ(mivex_frame_step(1), 0) << "no clip";
+    ASSERT_EQ(Open("data.MP4"), 1);
+    PlayThread thread;
+    ASSERT_TRUE(PumpUntil([&] { return thread.Started(); }));
+    EXPECT_EQ(mivex_frame_step(1), 0) << "playing";
+    ASSERT_EQ(mivex_pause(), 1);
+    ASSERT_EQ(mivex_seek_to(0.5), 1);
+    ASSERT_NEAR(AfterSeek(), 2.0, kFrame / 2);
+
+    // At 10 frames per second one frame is 0.1 s.
+    ASSERT_EQ(mivex_frame_step(1), 1);
+    EXPECT_TRUE(PumpUntil([] { return std::fabs(mivex_curr_play_time() - 2.1) < kFrame / 2; }))
+        << mivex_curr_play_time();
+    EXPECT_EQ(mivex_get_play_status(), kMivexPaused);
+    ASSERT_EQ(mivex_frame_step(0), 1);
+    EXPECT_TRUE(PumpUntil([] { return std::fabs(mivex_curr_play_time() - 2.0) < kFrame / 2; }))
+        << mivex_curr_play_time();
+    PumpFor(300ms);
+    EXPECT_NEAR(mivex_curr_play_time(), 2.0, kFrame / 2) << "still paused after the steps";
+    mivex_stop();
+}
+
 TEST_F(Mivex, EverySpeedOfTheSpeedTableIsTakenAndNoOtherSpeed) {
     for (const float factor : {0.125f, 0.25f, 0.5f, 1.0f, 2.0f, 4.0f, 8.0f}) {
         EXPECT_EQ(mivex_set_play_speed(factor), 1) << factor;

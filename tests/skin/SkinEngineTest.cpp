@@ -123,8 +123,9 @@ TEST_F(SkinEngine, TheBuiltSkinLaysOutTheVideoPaneTransportRow) {
     SkinSE_SetLayoutMainFrame(&pane);
     // Progress across the pane 8 px in from each side, 66 px above the bottom, 18 high.
     EXPECT_EQ(progress->geometry(), QRect(8, 534, 784, 18));
-    // The play button just right of the centre: left 400 - 4, right 400 + 48.
-    EXPECT_EQ(play->geometry(), QRect(396, 564, 52, 34));
+    // The play button left of the centre, clear of the speed slider on the right:
+    // 0.42 * 800 = 336, left 336 - 4, right 336 + 48.
+    EXPECT_EQ(play->geometry(), QRect(332, 564, 52, 34));
 }
 
 TEST_F(SkinEngine, ALaterRegistrationChangesTheButtonsFace) {
@@ -159,14 +160,15 @@ TEST_F(SkinEngine, ACollapsedLayoutHidesThePlaylistAndTheFullOneShowsItAgain) {
     frame.show();
     SkinSE_SetLayoutMainFrame(&frame);
     EXPECT_FALSE(playlist->isHidden());
-    // The video pane dominant, the playlist beside it: 0.52 * 1366 = 710.32 -> 710.
-    EXPECT_EQ(video->geometry(), QRect(0, 32, 710, 768 - 32));
+    // The video pane dominant, the playlist under it: 0.64 * 1366 - 4 = 870.24 -> 870 wide,
+    // from under the 32-pixel title band to 134 above the bottom.
+    EXPECT_EQ(video->geometry(), QRect(0, 32, 870, 768 - 134 - 32));
 
     frame.setProperty("skinLayoutVariant", QStringLiteral("playlist-collapsed"));
     SkinSE_SetLayoutMainFrame(&frame);
     EXPECT_TRUE(playlist->isHidden());
-    // 0.66 * 1366 = 901.56 -> 902.
-    EXPECT_EQ(video->width(), 902);
+    // The video takes the playlist's place down to the bottom.
+    EXPECT_EQ(video->geometry(), QRect(0, 32, 870, 768 - 32));
 
     frame.setProperty("skinLayoutVariant", QVariant());
     SkinSE_SetLayoutMainFrame(&frame);

@@ -1,0 +1,517 @@
+#include "app/COstvikDlg.h"
+
+#include "app/CMapViewLink.h"
+#include "app/WindowBorder.h"
+#include "instruments/CGSensesDlg.h"
+#include "instruments/CMySliderCtrl.h"
+#include "instruments/CMyStatic.h"
+#include "instruments/CSpeedStatic.h"
+#include "library/CPlaylistDlg.h"
+#include "library/CVideoPaneLink.h"
+#include "map/CHtmlViewDlg.h"
+#include "map/CMapView.h"
+#include "playback/CSoundOutputVolumeImpl.h"
+#include "playback/CVideoViewDlg.h"
+#include "playback/VideoPaneRules.h"
+#include "playback/mivex.h"
+#include "skin/SkinSE.h"
+#include "track/TrackDispatch.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QShortcut>
+#include <QSlider>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace {
+
+COstvikDlg* g_instance = nullptr;
+
+constexpr int kDialWidth = 272;
+constexpr int kDialHeight = 110;
+constexpr int kDialRight = 280;
+constexpr int kDialBottom = 118;
+constexpr double kSeekStepSeconds = 5.0;
+// One step of the volume keys: a twentieth of the range, 5 %.
+constexpr long kVolumeStep = 65535 / 20;
+
+const QString kVideoFullVariant = QStringLiteral("video-full");
+const QString kListCollapsedVariant = QStringLiteral("playlist-collapsed");
+
+template <typename Widget, typename... Args>
+Widget* MakeControl(QWidget* parent, int id, Args&&... args) {
+    auto* control = new Widget(std::forward<Args>(args)..., parent);
+    control->setObjectName(QString::number(id));
+    return control;
+}
+
+} // namespace
+
+COstvikDlg::COstvikDlg(const MivexOptions& engine, QWidget* parent) : QWidget(parent) {
+    g_instance = this;
+    IVideoPaneHost::SetInstance(this);
+    setObjectName(QStringLiteral("102"));
+    setWindowTitle(QStringLiteral("Ostvik"));
+    setWindowIcon(QIcon(QStringLiteral(":/ostvik/ostvik.svg")));
+    // The skin draws the whole window, its title band and buttons included.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setGeometry(0, 0, kWidth, kHeight);
+    setMouseTracking(true);
+
+    SkinSE_SubclassWindow(this, QStringLiteral("mainFrame"));
+    CreateWindowButtons();
+    CreateHiddenControls();
+
+    m_volume = std::make_unique<CSoundOutputVolumeImpl>();
+    m_volume->Initialize(this);
+
+    CreatePanes(engine);
+    SkinSE_SetLayoutMainFrame(this);
+
+    m_mute->setChecked(m_volume->IsMute());
+    m_volumeSlider->setRange(static_cast<int>(m_volume->GetMinVolume()),
+                             static_cast<int>(m_volume->GetMaxVolume()));
+    m_volumeSlider->setValue(static_cast<int>(m_volume->GetCurrentVolume()));
+    m_progress->setRange(0, 0);
+    m_speed->setRange(0, 6);
+    m_speed->setValue(3);
+
+    ConnectCommands();
+    CreateKeys();
+    setAcceptDrops(true);
+    // The window, not the first slider, has the keys at start, so the arrows seek and set
+    // the volume until the user picks a control.
+    setFocusPolicy(Qt::StrongFocus);
+    setFocus();
+}
+
+COstvikDlg::~COstvikDlg() {
+    if (m_volume) {
+        m_volume->Finalize();
+        m_volume.reset();
+    }
+    SetTrackLineConsumers({}, {});
+    if (IVideoPaneHost::Instance() == this) {
+        IVideoPaneHost::SetInstance(nullptr);
+    }
+    if (g_instance == this) {
+        g_instance = nullptr;
+    }
+}
+
+COstvikDlg* COstvikDlg::Instance() {
+    return g_instance;
+}
+
+void COstvikDlg::CreateWindowButtons() {
+    m_minimise = MakeControl<QPushButton>(this, kMinimise);
+    m_maximiseButton = MakeControl<QPushButton>(this, kMaximise);
+    m_close = MakeControl<QPushButton>(this, kClose);
+    SkinSE_SubclassWindow(m_minimise, QStringLiteral("btn.minimal.window"));
+    SkinSE_SubclassWindow(m_maximiseButton, QStringLiteral("btn.maximal.window"));
+    SkinSE_SubclassWindow(m_close, QStringLiteral("btn.close.window"));
+    m_minimise->setToolTip(tr("Minimise"));
+    m_maximiseButton->setToolTip(tr("Maximise or restore (double-click the title band)"));
+    m_close->setToolTip(tr("Close"));
+    for (QPushButton* button : {m_minimise, m_maximiseButton, m_close}) {
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+}
+
+// The window keeps a second set of transport controls that the skin may show; ours keeps them
+// hidden, but their state is live: the video pane writes the progress and time, and the
+// speed slider sets the speed of every clip opened.
+void COstvikDlg::CreateHiddenControls() {
+    m_progress = MakeControl<CMySliderCtrl>(this, kProgress, Qt::Horizontal);
+    m_time = MakeControl<QLabel>(this, kTime, QStringLiteral("00:00:00/00:00:00"));
+    auto* valueX = MakeControl<QLabel>(this, kValueX, QStringLiteral("X:0.000000"));
+    auto* valueY = MakeControl<QLabel>(this, kValueY, QStringLiteral("Y:0.000000"));
+    auto* valueZ = MakeControl<QLabel>(this, kValueZ, QStringLiteral("Z:0.000000"));
+    auto* grid2G = MakeControl<QLabel>(this, kGrid2G, QStringLiteral("2G"));
+    auto* grid0G = MakeControl<QLabel>(this, kGrid0G, QStringLiteral("0G"));
+    auto* gridMinus2G = MakeControl<QLabel>(this, kGridMinus2G, QStringLiteral("-2G"));
+    m_mute = MakeControl<QCheckBox>(this, kMute);
+    m_volumeSlider = MakeControl<QSlider>(this, kVolume, Qt::Horizontal);
+    m_stop = MakeControl<QPushButton>(this, kStop);
+    m_previous = MakeControl<QPushButton>(this, kPrevious);
+    m_play = MakeControl<QPushButton>(this, kPlay);
+    m_next = MakeControl<QPushButton>(this, kNext);
+    m_speed = MakeControl<QSlider>(this, kSpeed, Qt::Horizontal);
+    auto* speedScale =
+        MakeControl<QLabel>(this, kSpeedScale, QStringLiteral("-8x -4x -2x  0x   2x  4x  8x"));
+    m_snapshot = MakeControl<QPushButton>(this, kSnapshot);
+
+    const std::pair<QWidget*, const char*> hidden[] = {
+        {m_progress, "slider.progress"},
+        {m_time, "static.progress"},
+        {valueX, "static.x"},
+        {valueY, "static.y"},
+        {valueZ, "static.z"},
+        {grid2G, "static.20"},
+        {grid0G, "static.00"},
+        {gridMinus2G, "static._20"},
+        {m_mute, "check.btn.mic"},
+        {m_volumeSlider, "slider.volume"},
+        {m_stop, "control.btn.stop"},
+        {m_previous, "control.btn.back"},
+        {m_play, "control.btn.play"},
+        {m_next, "control.btn.next"},
+        {m_speed, "slider.speed"},
+        {speedScale, "static.speed"},
+        {m_snapshot, "control.btn.videoshot"},
+    };
+    for (const auto& [control, element] : hidden) {
+        SkinSE_SubclassWindow(control, QLatin1String(element));
+        control->hide();
+    }
+}
+
+void COstvikDlg::CreatePanes(const MivexOptions& engine) {
+    m_video = new CVideoViewDlg(this, engine);
+    m_videoLink = std::make_unique<CVideoPaneLink>(m_video);
+    m_mapLink = std::make_unique<CMapViewLink>();
+    CPlaylistDlg::Links links;
+    links.video = m_videoLink.get();
+    links.map = m_mapLink.get();
+    m_playlist = new CPlaylistDlg(this, links);
+    m_gsenses = new CGSensesDlg(this);
+    m_mapHost = new CHtmlViewDlg(this);
+    m_dial = MakeControl<CSpeedStatic>(this, kDial);
+    PlaceDial();
+
+    // A click on the map's route asks for the video at that second of the clip.
+    connect(m_mapHost->MapView(), &CMapView::SeekRequested, this, [this](int second) {
+        const double duration = mivex_duration();
+        if (duration > 0.0) {
+            m_video->SeekToFraction(std::min(1.0, second / duration));
+        }
+    });
+    SetTrackLineConsumers(
+        [](const char* line) {
+            CMyStatic* chart = CMyStatic::Instance();
+            return chart != nullptr ? chart->AddTrackLine(line) : 0;
+        },
+        [](const char* line) {
+            CMapView* map = CMapView::Instance();
+            return map != nullptr ? map->StoreTrackLine(line) : 0;
+        });
+}
+
+void COstvikDlg::ConnectCommands() {
+    connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_minimise, &QPushButton::clicked, this, &QWidget::showMinimized);
+    connect(m_maximiseButton, &QPushButton::clicked, this, &COstvikDlg::ToggleMaximise);
+    connect(m_stop, &QPushButton::clicked, this, [this] { m_video->StopClip(); });
+    connect(m_previous, &QPushButton::clicked, this, &COstvikDlg::PlayPrev);
+    connect(m_play, &QPushButton::clicked, this, [this] { m_video->TogglePlayPause(); });
+    connect(m_next, &QPushButton::clicked, this, &COstvikDlg::PlayNext);
+    connect(m_snapshot, &QPushButton::clicked, this, [this] { m_video->GrabSnapshot(); });
+    connect(m_mute, &QCheckBox::clicked, this, [this](bool ticked) { m_volume->Mute(ticked); });
+    // Each slider acts when the user lets go of it.
+    connect(m_progress, &QSlider::sliderReleased, this, [this] {
+        if (m_progress->maximum() > 0) {
+            m_video->SeekToFraction(static_cast<double>(m_progress->value()) /
+                                    m_progress->maximum());
+        }
+    });
+    connect(m_volumeSlider, &QSlider::sliderReleased, this, [this] {
+        if (m_volume) {
+            m_volume->SetCurrentVolume(static_cast<unsigned long>(m_volumeSlider->value()));
+        }
+    });
+    connect(m_speed, &QSlider::sliderReleased, this, &COstvikDlg::SetSpeedFromSlider);
+}
+
+// These keys act anywhere in the window; the arrows are in keyPressEvent, so that a focused
+// slider or list keeps them.
+void COstvikDlg::CreateKeys() {
+    auto key = [this](const QKeySequence& keys, auto action) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    key(QKeySequence(Qt::Key_Space), [this] { m_video->TogglePlayPause(); });
+    key(QKeySequence(Qt::Key_M), [this] {
+        const bool mute = !m_volume->IsMute();
+        m_volume->Mute(mute);
+        OnMuteChange(mute);
+    });
+    key(QKeySequence(Qt::Key_Less), [this] { PlayPrev(); });
+    key(QKeySequence(Qt::Key_Greater), [this] { PlayNext(); });
+    key(QKeySequence(Qt::Key_F), [this] { ToggleVideoFullScreen(); });
+    key(QKeySequence(Qt::Key_Comma), [this] { StepFrame(false); });
+    key(QKeySequence(Qt::Key_Period), [this] { StepFrame(true); });
+    key(QKeySequence(Qt::Key_S), [this] { m_video->GrabSnapshot(); });
+    key(QKeySequence(Qt::Key_L), [this] { TogglePlaylist(); });
+
+    m_video->setToolTip(
+        tr("Space: play or pause\nLeft / Right: 5 seconds back / on\nUp / Down: volume\n"
+           "M: mute\n< / >: previous / next clip\nF: full-screen video\n"
+           ", / .: one frame back / on while paused\nS: snapshot\nL: hide or show the playlist"));
+    m_video->PlayButton()->setToolTip(tr("Play or pause (Space)"));
+    m_video->ProgressSlider()->setToolTip(
+        tr("Position (Left / Right: 5 seconds; , / .: one frame while paused)"));
+    m_video->VolumeSlider()->setToolTip(tr("Volume (Up / Down)"));
+    m_video->MuteBox()->setToolTip(tr("Mute (M)"));
+}
+
+void COstvikDlg::ChangeVolumeBy(long delta) {
+    const long level = std::clamp(static_cast<long>(m_volume->GetCurrentVolume()) + delta,
+                                  static_cast<long>(m_volume->GetMinVolume()),
+                                  static_cast<long>(m_volume->GetMaxVolume()));
+    m_volume->SetCurrentVolume(static_cast<unsigned long>(level));
+    // A volume object tells every sink but its own.
+    OnVolumeChange(static_cast<unsigned long>(level));
+}
+
+// A frame step only means something on a still picture; while playing the keys do nothing.
+void COstvikDlg::StepFrame(bool forward) {
+    if (mivex_get_play_status() == kMivexPaused) {
+        mivex_frame_step(forward ? 1 : 0);
+    }
+}
+
+void COstvikDlg::AddClips(const QStringList& paths) {
+    m_playlist->AddAndPlay(paths);
+}
+
+QString COstvikDlg::GetCurrentFile() const {
+    return m_playlist->GetCurrentFile();
+}
+
+void COstvikDlg::PlayNext() {
+    m_playlist->PlayNext();
+}
+
+void COstvikDlg::PlayPrev() {
+    m_playlist->PlayPrev();
+}
+
+void COstvikDlg::PlayCurrent() {
+    m_playlist->PlayCurrent();
+}
+
+void COstvikDlg::SetPlayButtonLook(bool playFace) {
+    m_video->SetPlayButtonFace(playFace);
+    SkinSE_SubclassWindow(m_play, playFace ? QStringLiteral("control.btn.play")
+                                           : QStringLiteral("control.btn.pause"));
+    SkinSE_SetLayoutMainFrame(this);
+}
+
+void COstvikDlg::SetSpeedFromSlider() {
+    m_video->SetSpeed(SpeedFactor(m_speed->value()));
+}
+
+void COstvikDlg::SetProgressRange(int maximum) {
+    m_progress->setRange(0, maximum);
+}
+
+void COstvikDlg::SetProgressPosition(int position) {
+    m_progress->setValue(position);
+}
+
+void COstvikDlg::SetTimeText(const QString& text) {
+    m_time->setText(text);
+}
+
+void COstvikDlg::OnVolumeChange(unsigned long volume) {
+    m_volumeSlider->setValue(static_cast<int>(volume));
+}
+
+void COstvikDlg::OnMuteChange(bool mute) {
+    m_mute->setChecked(mute);
+}
+
+void COstvikDlg::ToggleMaximise() {
+    if (!m_maximised) {
+        m_restoreRect = geometry();
+        const QRect workArea = screen()->availableGeometry();
+        m_maximised = true;
+        SkinSE_SubclassWindow(m_maximiseButton, QStringLiteral("btn.restore.window"));
+        setUpdatesEnabled(false);
+        setGeometry(MaximisedRect(workArea));
+        setUpdatesEnabled(true);
+    } else {
+        m_maximised = false;
+        SkinSE_SubclassWindow(m_maximiseButton, QStringLiteral("btn.maximal.window"));
+        setUpdatesEnabled(false);
+        setGeometry(m_restoreRect);
+        setUpdatesEnabled(true);
+    }
+}
+
+// The picture alone over the whole screen; the panes, the dial and the window's buttons come
+// back when it is left.
+void COstvikDlg::ToggleVideoFullScreen() {
+    m_videoFullScreen = !m_videoFullScreen;
+    setProperty("skinLayoutVariant", m_videoFullScreen ? kVideoFullVariant : m_layoutVariant);
+    m_dial->setVisible(!m_videoFullScreen);
+    if (m_videoFullScreen) {
+        showFullScreen();
+    } else {
+        showNormal();
+    }
+    SkinSE_SetLayoutMainFrame(this);
+}
+
+void COstvikDlg::TogglePlaylist() {
+    m_layoutVariant = m_layoutVariant.isEmpty() ? kListCollapsedVariant : QString();
+    if (!m_videoFullScreen) {
+        setProperty("skinLayoutVariant", m_layoutVariant);
+        SkinSE_SetLayoutMainFrame(this);
+    }
+}
+
+QWidget* COstvikDlg::Control(int id) const {
+    return findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
+}
+
+CMapView* COstvikDlg::MapView() const {
+    return m_mapHost->MapView();
+}
+
+void COstvikDlg::PlaceDial() {
+    m_dial->setGeometry(width() - kDialRight, height() - kDialBottom, kDialWidth, kDialHeight);
+    m_dial->update();
+}
+
+void COstvikDlg::StartSystemMove() {
+    if (QWindow* window = windowHandle()) {
+        window->startSystemMove();
+    }
+}
+
+void COstvikDlg::StartSystemResize(Qt::Edges edges) {
+    if (QWindow* window = windowHandle()) {
+        window->startSystemResize(edges);
+    }
+}
+
+void COstvikDlg::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_dial != nullptr) {
+        PlaceDial();
+    }
+    SkinSE_SetLayoutMainFrame(this);
+}
+
+// Only presses on the window's own surface, not on a pane or a control, move or resize it.
+void COstvikDlg::mousePressEvent(QMouseEvent* event) {
+    const QPoint point = event->position().toPoint();
+    if (event->button() != Qt::LeftButton || childAt(point) != nullptr) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    if (m_videoFullScreen) {
+        return;
+    }
+    const Qt::Edges edges = BorderEdgesAt(point, size(), m_maximised);
+    if (edges) {
+        StartSystemResize(edges);
+    } else {
+        StartSystemMove();
+    }
+    event->accept();
+}
+
+// The rim shows which way it resizes.
+void COstvikDlg::mouseMoveEvent(QMouseEvent* event) {
+    const Qt::Edges edges =
+        BorderEdgesAt(event->position().toPoint(), size(), m_maximised || m_videoFullScreen);
+    if (edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge)) {
+        setCursor(Qt::SizeFDiagCursor);
+    } else if (edges == (Qt::RightEdge | Qt::TopEdge) || edges == (Qt::LeftEdge | Qt::BottomEdge)) {
+        setCursor(Qt::SizeBDiagCursor);
+    } else if (edges & (Qt::LeftEdge | Qt::RightEdge)) {
+        setCursor(Qt::SizeHorCursor);
+    } else if (edges) {
+        setCursor(Qt::SizeVerCursor);
+    } else {
+        unsetCursor();
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void COstvikDlg::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && !m_videoFullScreen &&
+        TogglesMaximise(event->position().toPoint())) {
+        ToggleMaximise();
+        event->accept();
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+// Enter and Escape never close the window; Escape leaves full-screen video. The arrows come
+// here when no control that uses them has the focus.
+void COstvikDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        if (m_videoFullScreen) {
+            ToggleVideoFullScreen();
+        }
+        event->accept();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    case Qt::Key_Left:
+        m_video->SeekBySeconds(-kSeekStepSeconds);
+        return;
+    case Qt::Key_Right:
+        m_video->SeekBySeconds(kSeekStepSeconds);
+        return;
+    case Qt::Key_Up:
+        ChangeVolumeBy(kVolumeStep);
+        return;
+    case Qt::Key_Down:
+        ChangeVolumeBy(-kVolumeStep);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+// A minimised window that is still drawn (a task switcher's preview) shows the icon.
+void COstvikDlg::paintEvent(QPaintEvent* event) {
+    if (isMinimized()) {
+        QPainter painter(this);
+        const QSize iconSize(64, 64);
+        const QRect place(QPoint(0, 0), iconSize);
+        windowIcon().paint(&painter, place.translated(rect().center() - place.center()));
+        return;
+    }
+    QWidget::paintEvent(event);
+}
+
+void COstvikDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+// Files and folders dropped anywhere on the window go to the playlist.
+void COstvikDlg::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths.append(url.toLocalFile());
+        }
+    }
+    event->acceptProposedAction();
+    m_playlist->AddDroppedPaths(paths);
+}

@@ -1,0 +1,160 @@
+// The player's one top-level window: borderless and skinned, it holds the video pane, the
+// playlist, the G-sensor pane, the map host and the speed dial, and its own minimise,
+// maximise and close buttons. It is where the panes are created and wired to each other. It
+// keeps a hidden set of transport controls that the video pane keeps in step with its own,
+// routes the transport commands and keys to the video pane and the playlist, and moves and
+// resizes itself from its rim since it has no frame.
+#pragma once
+
+#include "playback/ISoundOutputVolumeNotify.h"
+#include "playback/IVideoPaneHost.h"
+
+#include <QRect>
+#include <QStringList>
+#include <QWidget>
+
+#include <memory>
+
+class CGSensesDlg;
+class CHtmlViewDlg;
+class CMapView;
+class CMapViewLink;
+class CMySliderCtrl;
+class CPlaylistDlg;
+class CSoundOutputVolumeImpl;
+class CSpeedStatic;
+class CVideoPaneLink;
+class CVideoViewDlg;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+struct MivexOptions;
+
+class COstvikDlg : public QWidget, public IVideoPaneHost, public ISoundOutputVolumeNotify {
+    Q_OBJECT
+
+public:
+    // Control ids of the window's own controls.
+    enum Control {
+        kClose = 1000,
+        kMinimise = 1001,
+        kMute = 1002,
+        kVolume = 1003,
+        kProgress = 1004,
+        kStop = 1005,
+        kPrevious = 1006,
+        kPlay = 1007,
+        kNext = 1008,
+        kMaximise = 1009,
+        kTime = 1012,
+        kGrid2G = 1014,
+        kGrid0G = 1015,
+        kGridMinus2G = 1016,
+        kValueX = 1017,
+        kValueY = 1018,
+        kValueZ = 1019,
+        kDial = 1023,
+        kSpeed = 1024,
+        kSpeedScale = 1025,
+        kSnapshot = 1026,
+    };
+    static constexpr int kWidth = 800;
+    static constexpr int kHeight = 600;
+
+    explicit COstvikDlg(const MivexOptions& engine, QWidget* parent = nullptr);
+    ~COstvikDlg() override;
+
+    static COstvikDlg* Instance();
+
+    // Adds the clips to the playlist and plays the first of them.
+    void AddClips(const QStringList& paths);
+
+    void SetPlayButtonLook(bool playFace) override;
+    void SetSpeedFromSlider() override;
+    void SetProgressRange(int maximum) override;
+    void SetProgressPosition(int position) override;
+    void SetTimeText(const QString& text) override;
+    unsigned long SavedVolume() const override { return m_savedVolume; }
+    void SetSavedVolume(unsigned long volume) override { m_savedVolume = volume; }
+    QString GetCurrentFile() const override;
+    void PlayNext() override;
+    void PlayPrev() override;
+    void PlayCurrent() override;
+
+    void OnVolumeChange(unsigned long volume) override;
+    void OnMuteChange(bool mute) override;
+
+    bool IsMaximised() const { return m_maximised; }
+    void ToggleMaximise();
+    bool IsVideoFullScreen() const { return m_videoFullScreen; }
+    void ToggleVideoFullScreen();
+    bool IsPlaylistCollapsed() const { return !m_layoutVariant.isEmpty(); }
+    void TogglePlaylist();
+
+    CVideoViewDlg* VideoView() const { return m_video; }
+    CGSensesDlg* GSenses() const { return m_gsenses; }
+    CPlaylistDlg* Playlist() const { return m_playlist; }
+    CSpeedStatic* SpeedDial() const { return m_dial; }
+    CHtmlViewDlg* MapHost() const { return m_mapHost; }
+    CMapView* MapView() const;
+    CSoundOutputVolumeImpl* Volume() const { return m_volume.get(); }
+    // One of the window's own controls by id.
+    QWidget* Control(int id) const;
+
+protected:
+    // Where the window hands a press on its rim or surface to the window system; the move
+    // and the resize themselves belong to the window manager.
+    virtual void StartSystemMove();
+    virtual void StartSystemResize(Qt::Edges edges);
+
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateWindowButtons();
+    void CreateHiddenControls();
+    void CreatePanes(const MivexOptions& engine);
+    void ConnectCommands();
+    void CreateKeys();
+    void PlaceDial();
+    void ChangeVolumeBy(long delta);
+    void StepFrame(bool forward);
+
+    QPushButton* m_minimise = nullptr;
+    QPushButton* m_maximiseButton = nullptr;
+    QPushButton* m_close = nullptr;
+    CMySliderCtrl* m_progress = nullptr;
+    QLabel* m_time = nullptr;
+    QCheckBox* m_mute = nullptr;
+    QSlider* m_volumeSlider = nullptr;
+    QPushButton* m_stop = nullptr;
+    QPushButton* m_previous = nullptr;
+    QPushButton* m_play = nullptr;
+    QPushButton* m_next = nullptr;
+    QSlider* m_speed = nullptr;
+    QPushButton* m_snapshot = nullptr;
+
+    CVideoViewDlg* m_video = nullptr;
+    CPlaylistDlg* m_playlist = nullptr;
+    CGSensesDlg* m_gsenses = nullptr;
+    CHtmlViewDlg* m_mapHost = nullptr;
+    CSpeedStatic* m_dial = nullptr;
+    std::unique_ptr<CSoundOutputVolumeImpl> m_volume;
+    std::unique_ptr<CVideoPaneLink> m_videoLink;
+    std::unique_ptr<CMapViewLink> m_mapLink;
+
+    bool m_maximised = false;
+    QRect m_restoreRect;
+    bool m_videoFullScreen = false;
+    // The skin layout the window returns to from full-screen video: empty, or the one with
+    // the playlist collapsed.
+    QString m_layoutVariant;
+    unsigned long m_savedVolume = 26214;
+};

@@ -1,0 +1,513 @@
+// The main window wiring the panes together on the real engine, headless: a chosen clip
+// fills the chart's and the dial's stores, its track lines reach them, and the keys drive it.
+#include "app/COstvikDlg.h"
+#include "instruments/CMyStatic.h"
+#include "instruments/CSpeedStatic.h"
+#include "library/CClipListModel.h"
+#include "library/CPlaylistDlg.h"
+#include "map/CHtmlViewDlg.h"
+#include "map/CMapView.h"
+#include "playback/CSoundOutputVolumeImpl.h"
+#include "playback/CVideoViewDlg.h"
+#include "playback/MivexEngine.h"
+#include "playback/mivex.h"
+#include "skin/SkinSE.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+#include <mpv/client.h>
+
+#include <clocale>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const QString kData = QStringLiteral(OSTVIK_TESTDATA);
+
+bool PumpUntil(const std::function<bool()>& done, int milliseconds = 10000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < milliseconds) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return done();
+}
+
+// The window with its requests to the window system recorded instead of made: without a
+// window manager there is nobody to move or resize it.
+class RecordingDlg : public COstvikDlg {
+public:
+    using COstvikDlg::COstvikDlg;
+    int moves = 0;
+    std::vector<Qt::Edges> resizes;
+
+protected:
+    void StartSystemMove() override { ++moves; }
+    void StartSystemResize(Qt::Edges edges) override { resizes.push_back(edges); }
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MivexOptions engine;
+        engine.headless = true;
+        window = std::make_unique<RecordingDlg>(engine);
+        window->show();
+        QObject::connect(window->VideoView(), &CVideoViewDlg::clipStarted, [this] { ++started; });
+    }
+    void TearDown() override { window.reset(); }
+
+    void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+        QMouseEvent event(type, QPointF(at), window->mapToGlobal(QPointF(at)), button, button,
+                          Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &event);
+    }
+    template <typename Control> Control* Hidden(int id) {
+        return qobject_cast<Control*>(window->Control(id));
+    }
+    // As a drag of the slider's handle ends at `value`.
+    static void DragTo(QSlider* slider, int value) {
+        slider->setSliderDown(true);
+        slider->setValue(value);
+        slider->setSliderDown(false);
+    }
+    static double EngineSpeed() {
+        double speed = 0;
+        mpv_get_property(MivexEngine::Instance().Core(), "speed", MPV_FORMAT_DOUBLE, &speed);
+        return speed;
+    }
+
+    void Key(int key) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &press);
+        QApplication::sendEvent(window.get(), &release);
+    }
+
+    std::unique_ptr<RecordingDlg> window;
+    int started = 0;
+};
+
+TEST_F(MainWindow, ChosenClipFillsTheChartAndTheDialFromItsBlocks) {
+    window->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    EXPECT_EQ(window->GetCurrentFile(), kData + "/drive.MP4");
+    EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 12u);
+    EXPECT_EQ(window->SpeedDial()->m_model.m_records.size(), 12u);
+    EXPECT_EQ(window->MapView()->m_store.size(), 12u);
+}
+
+TEST_F(MainWindow, AClipThatCannotBeReadLeavesNoTrackOfTheLastOne) {
+    window->AddClips({kData + "/drive.MP4", kData + "/gone.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    ASSERT_EQ(window->SpeedDial()->m_model.m_records.size(), 12u);
+    PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
+    window->PlayNext();
+    EXPECT_EQ(window->GetCurrentFile(), kData + "/gone.MP4");
+    EXPECT_TRUE(window->SpeedDial()->m_model.m_records.empty());
+    EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 1u);
+    EXPECT_EQ(window->MapView()->m_store.size(), 0u);
+}
+
+TEST_F(MainWindow, SidecarClipGetsItsTrackWhenPlaybackStarts) {
+    window->AddClips({kData + "/sidecar.MOV"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    // No blocks in the clip: the sidecar was read as NMEA, then its lines were dispatched.
+    EXPECT_EQ(window->MapView()->m_store.size(), 8u);
+    EXPECT_EQ(window->MapView()->m_store.m_fixStatus[7], 'A');
+    EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 8u);
+    EXPECT_EQ(window->SpeedDial()->m_model.m_records.size(), 8u);
+}
+
+TEST_F(MainWindow, TickMovesTheMapMarkerAlongTheClipsTrack) {
+    CMapView* map = window->MapView();
+    // The page first, so the clip's first seconds are not spent loading it.
+    ASSERT_TRUE(PumpUntil([&] { return map->PageReady(); }, 30000));
+    window->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return map->m_store.m_nLastShown >= 3; }, 20000));
+    // Paused, the ticks stop, and the marker must stand at the last second shown.
+    ASSERT_EQ(mivex_pause(), 1);
+    const int shown = map->m_store.m_nLastShown;
+    const double latitude = map->m_store.m_latitudes[static_cast<size_t>(shown)];
+    const double longitude = map->m_store.m_longitudes[static_cast<size_t>(shown)];
+    QString onPage;
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            map->CallScript("eval",
+                            {"marker ? marker.getLatLng().lat + ' ' + "
+                             "marker.getLatLng().lng : ''"},
+                            &onPage);
+            const QStringList at = onPage.split(' ');
+            return at.size() == 2 && std::fabs(at[0].toDouble() - latitude) < 1e-9 &&
+                   std::fabs(at[1].toDouble() - longitude) < 1e-9;
+        },
+        10000))
+        << onPage.toStdString() << " second " << shown;
+    QString roadPoints;
+    ASSERT_TRUE(map->CallScript("eval", {"road.getLatLngs().length"}, &roadPoints));
+    EXPECT_GE(roadPoints.toInt(), 2);
+}
+
+TEST_F(MainWindow, ClickOnTheRouteSeeksTheVideo) {
+    CMapView* map = window->MapView();
+    ASSERT_TRUE(PumpUntil([&] { return map->PageReady(); }, 30000));
+    window->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    emit map->SeekRequested(9);
+    EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() >= 8.5; }, 5000))
+        << mivex_curr_play_time();
+}
+
+TEST_F(MainWindow, SpacePausesAndResumesAndArrowsSeek) {
+    window->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    window->activateWindow();
+    Key(Qt::Key_Space);
+    EXPECT_EQ(mivex_get_play_status(), 2);
+    Key(Qt::Key_Space);
+    EXPECT_EQ(mivex_get_play_status(), 1);
+    Key(Qt::Key_Right);
+    ASSERT_TRUE(PumpUntil([] { return mivex_curr_play_time() >= 5.0; }, 1500))
+        << mivex_curr_play_time();
+    Key(Qt::Key_Right);
+    ASSERT_TRUE(PumpUntil([] { return mivex_curr_play_time() >= 10.0; }, 1500))
+        << mivex_curr_play_time();
+    Key(Qt::Key_Left);
+    EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() < 7.0; }, 1500))
+        << mivex_curr_play_time();
+}
+
+TEST_F(MainWindow, NextAndPreviousStepThroughTheClips) {
+    window->AddClips({kData + "/drive.MP4", kData + "/south.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
+    window->PlayNext();
+    ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
+    EXPECT_EQ(window->GetCurrentFile(), kData + "/south.MP4");
+    EXPECT_EQ(window->VideoView()->TotalText(), "00:00:06");
+    window->PlayNext(); // past the last clip: nothing
+    EXPECT_EQ(window->GetCurrentFile(), kData + "/south.MP4");
+}
+
+TEST_F(MainWindow, PlayingClipThatVanishesStopsAndLeavesTheList) {
+    QTemporaryDir dir;
+    const QString clip = dir.filePath("CLIP0001.MP4");
+    ASSERT_TRUE(QFile::copy(kData + "/drive.MP4", clip));
+    window->AddClips({kData + "/south.MP4", clip});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
+    window->Playlist()->PlayItem(1);
+    ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
+    ASSERT_TRUE(QFile::remove(clip));
+    window->Playlist()->RemoveMissingFiles();
+    EXPECT_EQ(window->Playlist()->List()->count(), 1);
+    EXPECT_EQ(window->GetCurrentFile(), "");
+    EXPECT_EQ(mivex_get_play_status(), kMivexStopped);
+    EXPECT_FALSE(window->VideoView()->TickRunning());
+    PumpUntil([] { return false; }, 500);
+}
+
+TEST_F(MainWindow, FilesDroppedOnTheWindowAreAddedAndTheFirstPlays) {
+    QMimeData files;
+    files.setUrls(
+        {QUrl::fromLocalFile(kData + "/south.MP4"), QUrl::fromLocalFile(kData + "/drive.MP4")});
+    // As a file manager's drag does: it enters the window, then drops.
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    EXPECT_EQ(window->GetCurrentFile(), kData + "/south.MP4");
+    EXPECT_EQ(window->Playlist()->List()->count(), 2);
+}
+
+// ---------------------------------------------------------------- the window itself
+
+TEST_F(MainWindow, StartsAt800By600WithTheDialInTheLowerRightCorner) {
+    EXPECT_EQ(window->size(), QSize(800, 600));
+    // (W - 280, H - 118) of an 800 x 600 client.
+    EXPECT_EQ(window->SpeedDial()->geometry(), QRect(520, 482, 272, 110));
+    window->resize(1366, 768);
+    EXPECT_EQ(window->SpeedDial()->geometry(), QRect(1086, 650, 272, 110));
+}
+
+TEST_F(MainWindow, SecondTransportSetIsRegisteredAndHidden) {
+    const std::pair<int, const char*> hidden[] = {
+        {1004, "slider.progress"},
+        {1012, "static.progress"},
+        {1017, "static.x"},
+        {1018, "static.y"},
+        {1019, "static.z"},
+        {1014, "static.20"},
+        {1015, "static.00"},
+        {1016, "static._20"},
+        {1002, "check.btn.mic"},
+        {1003, "slider.volume"},
+        {1005, "control.btn.stop"},
+        {1006, "control.btn.back"},
+        {1007, "control.btn.play"},
+        {1008, "control.btn.next"},
+        {1024, "slider.speed"},
+        {1025, "static.speed"},
+        {1026, "control.btn.videoshot"},
+    };
+    for (const auto& [id, element] : hidden) {
+        QWidget* control = window->Control(id);
+        ASSERT_NE(control, nullptr) << id;
+        EXPECT_TRUE(control->isHidden()) << id;
+        EXPECT_EQ(SkinElementOf(control), element) << id;
+    }
+    const std::pair<int, const char*> shown[] = {
+        {1001, "btn.minimal.window"}, {1009, "btn.maximal.window"}, {1000, "btn.close.window"}};
+    for (const auto& [id, element] : shown) {
+        ASSERT_NE(window->Control(id), nullptr) << id;
+        EXPECT_TRUE(window->Control(id)->isVisible()) << id;
+        EXPECT_EQ(SkinElementOf(window->Control(id)), element) << id;
+    }
+    EXPECT_EQ(SkinElementOf(window.get()), "mainFrame");
+    EXPECT_EQ(Hidden<QSlider>(1024)->value(), 3);
+    EXPECT_EQ(Hidden<QSlider>(1024)->maximum(), 6);
+    EXPECT_EQ(Hidden<QLabel>(1012)->text(), "00:00:00/00:00:00");
+}
+
+TEST_F(MainWindow, PressOnTheRimResizesAndOnTheSurfaceMoves) {
+    Mouse(QEvent::MouseButtonPress, QPoint(3, 3));
+    Mouse(QEvent::MouseButtonPress, QPoint(400, 1));
+    Mouse(QEvent::MouseButtonPress, QPoint(799, 599));
+    ASSERT_EQ(window->resizes.size(), 3u);
+    EXPECT_EQ(window->resizes[0], Qt::LeftEdge | Qt::TopEdge);
+    EXPECT_EQ(window->resizes[1], Qt::TopEdge);
+    EXPECT_EQ(window->resizes[2], Qt::RightEdge | Qt::BottomEdge);
+    EXPECT_EQ(window->moves, 0);
+
+    Mouse(QEvent::MouseButtonPress, QPoint(300, 15)); // the title band
+    EXPECT_EQ(window->moves, 1);
+    Mouse(QEvent::MouseButtonPress, QPoint(200, 200)); // on the video pane
+    Mouse(QEvent::MouseButtonPress, QPoint(300, 15), Qt::RightButton);
+    EXPECT_EQ(window->moves, 1);
+    EXPECT_EQ(window->resizes.size(), 3u);
+}
+
+TEST_F(MainWindow, DoubleClickAboveY53TogglesMaximise) {
+    Mouse(QEvent::MouseButtonDblClick, QPoint(300, 53));
+    EXPECT_FALSE(window->IsMaximised());
+    Mouse(QEvent::MouseButtonDblClick, QPoint(300, 52));
+    EXPECT_TRUE(window->IsMaximised());
+    Mouse(QEvent::MouseButtonDblClick, QPoint(300, 52));
+    EXPECT_FALSE(window->IsMaximised());
+}
+
+TEST_F(MainWindow, MaximiseFillsTheWorkAreaAndRestoreReturnsTheExactRectangle) {
+    const QRect before(37, 41, 800, 600);
+    window->setGeometry(before);
+    PumpUntil([] { return false; }, 100);
+    ASSERT_EQ(window->geometry(), before);
+
+    qobject_cast<QPushButton*>(window->Control(1009))->click();
+    ASSERT_TRUE(window->IsMaximised());
+    const QRect work = window->screen()->availableGeometry();
+    EXPECT_EQ(window->geometry(),
+              QRect(work.x() - 2, work.y() - 2, work.width() + 4, work.height() + 4));
+    EXPECT_EQ(SkinElementOf(window->Control(1009)), "btn.restore.window");
+    // No rim while maximised: a press in the corner moves.
+    Mouse(QEvent::MouseButtonPress, QPoint(1, 1));
+    EXPECT_TRUE(window->resizes.empty());
+    EXPECT_EQ(window->moves, 1);
+
+    qobject_cast<QPushButton*>(window->Control(1009))->click();
+    EXPECT_FALSE(window->IsMaximised());
+    EXPECT_EQ(window->geometry(), before);
+    EXPECT_EQ(SkinElementOf(window->Control(1009)), "btn.maximal.window");
+}
+
+TEST_F(MainWindow, EnterAndEscapeNeverCloseTheWindowTheCloseButtonDoes) {
+    Key(Qt::Key_Return);
+    Key(Qt::Key_Enter);
+    Key(Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    qobject_cast<QPushButton*>(window->Control(1000))->click();
+    EXPECT_FALSE(window->isVisible());
+}
+
+// ---------------------------------------------------------------- commands
+
+TEST_F(MainWindow, HiddenTransportButtonsReachTheVideoPaneAndThePlaylist) {
+    window->AddClips({kData + "/drive.MP4", kData + "/south.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    Hidden<QPushButton>(1007)->click();
+    EXPECT_EQ(mivex_get_play_status(), kMivexPaused);
+    EXPECT_EQ(SkinElementOf(window->Control(1007)), "control.btn.play");
+    Hidden<QPushButton>(1007)->click();
+    EXPECT_EQ(mivex_get_play_status(), kMivexPlaying);
+    EXPECT_EQ(SkinElementOf(window->Control(1007)), "control.btn.pause");
+
+    PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
+    Hidden<QPushButton>(1008)->click();
+    ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
+    EXPECT_EQ(window->GetCurrentFile(), kData + "/south.MP4");
+    PumpUntil([] { return false; }, 1000);
+    Hidden<QPushButton>(1006)->click();
+    ASSERT_TRUE(PumpUntil([&] { return started == 3; }));
+    EXPECT_EQ(window->GetCurrentFile(), kData + "/drive.MP4");
+
+    Hidden<QPushButton>(1005)->click();
+    EXPECT_EQ(mivex_get_play_status(), kMivexStopped);
+}
+
+TEST_F(MainWindow, HiddenSlidersActWhenLetGo) {
+    window->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+
+    auto* progress = Hidden<QSlider>(1004);
+    EXPECT_EQ(progress->maximum(), 12000) << "the video pane sets its range in milliseconds";
+    DragTo(progress, 9000);
+    ASSERT_EQ(mivex_pause(), 1);
+    EXPECT_TRUE(PumpUntil([] { return std::fabs(mivex_curr_play_time() - 9.0) < 0.6; }, 5000))
+        << mivex_curr_play_time();
+
+    DragTo(Hidden<QSlider>(1024), 5);
+    EXPECT_DOUBLE_EQ(EngineSpeed(), 4.0);
+    DragTo(Hidden<QSlider>(1024), 3);
+    EXPECT_DOUBLE_EQ(EngineSpeed(), 1.0);
+
+    DragTo(Hidden<QSlider>(1003), 13107);
+    EXPECT_EQ(window->Volume()->GetCurrentVolume(), 13107u);
+    EXPECT_EQ(window->VideoView()->VolumeSlider()->value(), 13107)
+        << "the video pane's own volume object hears of it";
+}
+
+TEST_F(MainWindow, MuteBoxAndVolumeSliderFollowEveryVolumeObject) {
+    Hidden<QCheckBox>(1002)->click();
+    EXPECT_TRUE(window->Volume()->IsMute());
+    CSoundOutputVolumeImpl elsewhere;
+    elsewhere.Initialize(nullptr);
+    elsewhere.Mute(false);
+    EXPECT_FALSE(Hidden<QCheckBox>(1002)->isChecked());
+    elsewhere.SetCurrentVolume(1234);
+    EXPECT_EQ(Hidden<QSlider>(1003)->value(), 1234);
+    elsewhere.Finalize();
+}
+
+// ---------------------------------------------------------------- keys
+
+TEST_F(MainWindow, KeysMuteChangeTheVolumeAndStepThroughClips) {
+    window->AddClips({kData + "/drive.MP4", kData + "/south.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    window->Volume()->SetCurrentVolume(26214);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(window->Volume()->GetCurrentVolume(), 26214u + 3276u); // 65535 / 20 per step
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(window->Volume()->GetCurrentVolume(), 26214u - 3276u);
+    const bool muted = window->Volume()->IsMute();
+    Key(Qt::Key_M);
+    EXPECT_EQ(window->Volume()->IsMute(), !muted);
+    EXPECT_EQ(Hidden<QCheckBox>(1002)->isChecked(), !muted);
+
+    PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
+    Key(Qt::Key_Greater);
+    ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
+    EXPECT_EQ(window->GetCurrentFile(), kData + "/south.MP4");
+    PumpUntil([] { return false; }, 1000);
+    Key(Qt::Key_Less);
+    ASSERT_TRUE(PumpUntil([&] { return started == 3; }));
+    EXPECT_EQ(window->GetCurrentFile(), kData + "/drive.MP4");
+}
+
+TEST_F(MainWindow, CommaAndPeriodStepOneFrameOnlyWhilePaused) {
+    window->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    ASSERT_TRUE(window->VideoView()->SeekToFraction(0.5));
+    ASSERT_EQ(mivex_pause(), 1);
+    ASSERT_TRUE(PumpUntil([] { return !MivexEngine::Instance().Seeking(); }, 5000));
+    const double at = mivex_curr_play_time();
+    Key(Qt::Key_Period);
+    ASSERT_TRUE(PumpUntil([&] { return mivex_curr_play_time() > at + 0.01; }, 5000));
+    const double next = mivex_curr_play_time();
+    EXPECT_LT(next, at + 0.5) << "one frame, not a jump";
+    EXPECT_EQ(mivex_get_play_status(), kMivexPaused);
+    Key(Qt::Key_Comma);
+    EXPECT_TRUE(PumpUntil([&] { return std::fabs(mivex_curr_play_time() - at) < 0.01; }, 5000))
+        << mivex_curr_play_time() << " back from " << next;
+
+    ASSERT_EQ(mivex_resume(), 1);
+    const double playing = mivex_curr_play_time();
+    Key(Qt::Key_Comma);
+    PumpUntil([] { return false; }, 300);
+    EXPECT_GE(mivex_curr_play_time(), playing) << "no step while playing";
+}
+
+TEST_F(MainWindow, FShowsTheVideoAloneAndBringsThePanesBack) {
+    window->activateWindow();
+    ASSERT_TRUE(PumpUntil([&] { return window->isActiveWindow(); }));
+    Key(Qt::Key_F);
+    ASSERT_TRUE(window->IsVideoFullScreen());
+    EXPECT_TRUE(PumpUntil([&] { return window->VideoView()->geometry() == window->rect(); }))
+        << "the picture fills the window";
+    EXPECT_TRUE(window->MapHost()->isHidden());
+    EXPECT_TRUE(window->Playlist()->isHidden());
+    EXPECT_TRUE(window->SpeedDial()->isHidden());
+    Key(Qt::Key_F);
+    ASSERT_FALSE(window->IsVideoFullScreen());
+    EXPECT_FALSE(window->MapHost()->isHidden());
+    EXPECT_FALSE(window->Playlist()->isHidden());
+    EXPECT_FALSE(window->SpeedDial()->isHidden());
+    EXPECT_LT(window->VideoView()->width(), window->width());
+}
+
+TEST_F(MainWindow, LCollapsesThePlaylistAndTheVideoTakesItsPlace) {
+    window->activateWindow();
+    ASSERT_TRUE(PumpUntil([&] { return window->isActiveWindow(); }));
+    const int height = window->VideoView()->height();
+    Key(Qt::Key_L);
+    ASSERT_TRUE(window->IsPlaylistCollapsed());
+    EXPECT_TRUE(window->Playlist()->isHidden());
+    EXPECT_GT(window->VideoView()->height(), height);
+    // Full-screen video and back keeps the playlist collapsed.
+    Key(Qt::Key_F);
+    Key(Qt::Key_F);
+    EXPECT_TRUE(window->Playlist()->isHidden());
+    Key(Qt::Key_L);
+    EXPECT_FALSE(window->Playlist()->isHidden());
+    EXPECT_EQ(window->VideoView()->height(), height);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The map's browser cannot start its sandbox as root, and keeps its tiles apart from
+    // the user's.
+    if (::geteuid() == 0) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+    qputenv("XDG_CACHE_HOME", OSTVIK_TEST_CACHE);
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    if (SkinSE_LoadSkinResourceFromZIP(QStringLiteral(OSTVIK_SKIN_ZIP), QString()) == 0) {
+        return 1;
+    }
+    return RUN_ALL_TESTS();
+}
