@@ -115,9 +115,9 @@ void CPlaylistDlg::CreateControls() {
     m_delete = button(IDC_DELETE, FromDialogUnits(57, 21, 24, 15),
                       QStringLiteral("list.btn.delete"), tr("Remove from the list"));
     m_delete->setText(tr("−"));
+    // The skin gives the setup button its icon; a word beside it would not fit the button.
     m_setup = button(IDC_SETUP, FromDialogUnits(91, 22, 24, 15), QStringLiteral("list.btn.setup"),
                      tr("Setup"));
-    m_setup->setText(tr("Setup"));
     connect(m_explore, &QPushButton::clicked, this, &CPlaylistDlg::Explore);
     connect(m_delete, &QPushButton::clicked, this, &CPlaylistDlg::Delete);
     connect(m_setup, &QPushButton::clicked, this, &CPlaylistDlg::Setup);
