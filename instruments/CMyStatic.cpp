@@ -1,8 +1,8 @@
 #include "instruments/CMyStatic.h"
 
-#include "skin/SkinSelfDrawn.h"
-#include "skin/SkinSE.h"
 #include "instruments/CGSensesDlg.h"
+#include "skin/SkinSE.h"
+#include "skin/SkinSelfDrawn.h"
 #include "track/TrackLine.h"
 
 #include <QPaintEvent>
@@ -164,30 +164,54 @@ void CMyStatic::paintEvent(QPaintEvent* event) {
 
 // One call per run of segments, each segment a line of its own: the same pixels whether a
 // curve is drawn in one go or grown a few seconds at a time.
+//
+// Once the clip has more seconds than the chart has pixels across, many seconds fall on one
+// column. There the segments are vertical and joined end to end, so together they cover
+// exactly the pixels from their highest point to their lowest: one line per column draws
+// what one line per second would, and a redraw costs as much for an hour as for a minute.
 QRect CMyStatic::DrawSegments(QPainter& painter, const ChartRect& rect, GAxis axis, unsigned from,
                               unsigned to) const {
     if (from > to) {
         return {};
     }
-    QVarLengthArray<QLine, 16> lines;
-    lines.reserve(static_cast<qsizetype>(to - from + 1));
+    QVarLengthArray<QLine, 64> lines;
     const unsigned scale = m_store.m_nScale;
-    QPoint previous =
-        ToPoint(PointAt(rect, scale, from - 1, AxisValue(m_store.m_samples[from - 1], axis)));
-    int left = previous.x(), right = previous.x(), top = previous.y(), bottom = previous.y();
+    auto pointOf = [&](unsigned s) {
+        return ToPoint(PointAt(rect, scale, s, AxisValue(m_store.m_samples[s], axis)));
+    };
+    QPoint previous = pointOf(from - 1);
+    int top = previous.y();
+    int bottom = previous.y();
+    const int left = previous.x();
+    int columnTop = previous.y();
+    int columnBottom = previous.y();
+    bool columnHasSegment = false;
     for (unsigned s = from; s <= to; ++s) {
-        const QPoint next = ToPoint(PointAt(rect, scale, s, AxisValue(m_store.m_samples[s], axis)));
-        lines.append(QLine(previous, next));
-        left = std::min(left, next.x());
-        right = std::max(right, next.x());
+        const QPoint next = pointOf(s);
         top = std::min(top, next.y());
         bottom = std::max(bottom, next.y());
+        if (next.x() == previous.x()) {
+            columnTop = std::min(columnTop, next.y());
+            columnBottom = std::max(columnBottom, next.y());
+            columnHasSegment = true;
+        } else {
+            if (columnHasSegment) {
+                lines.append(QLine(previous.x(), columnTop, previous.x(), columnBottom));
+            }
+            lines.append(QLine(previous, next));
+            columnTop = next.y();
+            columnBottom = next.y();
+            columnHasSegment = false;
+        }
         previous = next;
+    }
+    if (columnHasSegment) {
+        lines.append(QLine(previous.x(), columnTop, previous.x(), columnBottom));
     }
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(AxisColour(axis), 1));
     painter.drawLines(lines.constData(), static_cast<int>(lines.size()));
-    return QRect(QPoint(left, top), QPoint(right, bottom));
+    return QRect(QPoint(left, top), QPoint(previous.x(), bottom));
 }
 
 unsigned CMyStatic::LastDrawableSecond() const {

@@ -1,8 +1,8 @@
 #include "Pixels.h"
 
-#include "skin/SkinSE.h"
 #include "instruments/CGSensesDlg.h"
 #include "instruments/CMyStatic.h"
+#include "skin/SkinSE.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -199,6 +200,42 @@ TEST_F(Chart, TicksGrowTheCurvesExactlyAsAFullPaintDrawsThem) {
         chart.AdvanceTo(s);
         ASSERT_EQ(Grab(chart), Render(chart)) << "after second " << s;
     }
+}
+
+// An hour over 200 px: eighteen seconds to a pixel column, with spikes that a column's
+// first or last second alone would hide. The expected picture is drawn here the plain way,
+// every second's segment a line of its own, over the chart's empty background.
+TEST_F(Chart, AClipLongerThanTheChartIsWideShowsEverySecondsSegment) {
+    CMyStatic empty;
+    empty.resize(chart.size());
+    QImage expected = Render(empty);
+
+    const int seconds = 3601;
+    std::vector<GSample> samples;
+    for (int s = 0; s < seconds; ++s) {
+        // Sixty-fourths, so the text of the line holds the value exactly.
+        const double x = s % 97 == 0 ? 1.90625 : std::round(std::sin(s * 0.05) * 38) / 64;
+        const double y = s % 61 == 0 ? -1.8125 : std::round(std::cos(s * 0.011) * 51) / 64;
+        const double z = (s % 7 - 3) * 0.296875;
+        chart.AddTrackLine(Line(s * 1000, x, y, z).c_str());
+        samples.push_back({static_cast<float>(x), static_cast<float>(y), static_cast<float>(z), 0});
+    }
+    chart.AdvanceTo(seconds - 1);
+
+    QPainter painter(&expected);
+    const ChartRect area{0, 0, chart.width(), chart.height()};
+    const unsigned scale = seconds - 1;
+    for (GAxis axis : {GAxis::X, GAxis::Y, GAxis::Z}) {
+        painter.setPen(QPen(CMyStatic::AxisColour(axis), 1));
+        for (unsigned s = 1; s < seconds; ++s) {
+            const ChartPoint a = PointAt(area, scale, s - 1, AxisValue(samples[s - 1], axis));
+            const ChartPoint b = PointAt(area, scale, s, AxisValue(samples[s], axis));
+            painter.drawLine(a.x, a.y, b.x, b.y);
+        }
+    }
+    painter.end();
+    EXPECT_EQ(Render(chart), expected);
+    EXPECT_EQ(Grab(chart), expected);
 }
 
 TEST_F(Chart, ATickRepaintsOnlyTheNewSegment) {
