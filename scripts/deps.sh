@@ -25,8 +25,9 @@ PACKAGES=(
     umockdev libumockdev-dev
     # a private message bus for the stand-in udisks2
     dbus-daemon
-    # xmllint, which checks the track tool's GPX and KML exports
-    libxml2-utils
+    # xmllint, which checks the track tool's GPX and KML exports and the icon, and the
+    # desktop entry's checker
+    libxml2-utils desktop-file-utils
     # test clips and the tools we measure against
     ffmpeg fonts-dejavu-core libimage-exiftool-perl gpsbabel mpv
 )
