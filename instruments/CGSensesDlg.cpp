@@ -1,7 +1,7 @@
 #include "instruments/CGSensesDlg.h"
 
-#include "skin/SkinSE.h"
 #include "instruments/CMyStatic.h"
+#include "skin/SkinSE.h"
 
 #include <QLabel>
 #include <QResizeEvent>
@@ -113,6 +113,30 @@ void CGSensesDlg::resizeEvent(QResizeEvent* event) {
     }
     // A pane narrower or lower than the margins leaves the chart empty rather than inverted.
     const QSize size = event->size();
-    m_chart->setGeometry(33, 8, std::max(0, size.width() - 41), std::max(0, size.height() - 16));
+    const QRect chart(33, 8, std::max(0, size.width() - 41), std::max(0, size.height() - 16));
+    m_chart->setGeometry(chart);
     m_chart->update();
+    PlaceLabels(chart);
+}
+
+// The chart stretches with the pane, so the scale's labels follow its rows, each centred on
+// the level it names from +2 g at the top edge to -2 g at the bottom; labels left where the
+// template put them would name the wrong rows. The values share the strip above the chart,
+// a third of its width each, wide enough for six decimals and a sign.
+void CGSensesDlg::PlaceLabels(const QRect& chart) {
+    const int scaleHeight = FromDialogUnits(0, 0, 0, 11).height();
+    const int scaleWidth = std::max(0, chart.left() - 2);
+    for (int row = 0; row < 5; ++row) {
+        QLabel* label = Label(kLabels[static_cast<size_t>(row)].id);
+        const int level = chart.top() + chart.height() * row / 4;
+        const int top = std::clamp(level - scaleHeight / 2, 0, std::max(0, height() - scaleHeight));
+        label->setGeometry(0, top, scaleWidth, scaleHeight);
+    }
+    const int valueHeight = FromDialogUnits(0, 0, 0, 12).height();
+    const int third = chart.width() / 3;
+    const std::array<int, 3> values{IDC_VALUE_X, IDC_VALUE_Y, IDC_VALUE_Z};
+    for (size_t k = 0; k < values.size(); ++k) {
+        Label(values[k])->setGeometry(chart.left() + static_cast<int>(k) * third, 0, third,
+                                      valueHeight);
+    }
 }

@@ -31,4 +31,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void PlaceLabels(const QRect& chart);
 };

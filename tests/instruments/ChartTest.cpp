@@ -400,14 +400,18 @@ TEST_F(ChartInPane, ThePaneHoldsTheScaleAndValueLabelsUnderTheirSkinNames) {
         bool right;
     };
     const Expected labels[] = {
-        {1041, "X:0.000000", "static.x", {67, 0, 63, 19}, false},
-        {1042, "Y:0.000000", "static.y", {168, 0, 63, 19}, false},
-        {1043, "Z:0.000000", "static.z", {255, 0, 63, 19}, false},
-        {1045, "2G", "static.20", {0, 29, 31, 17}, true},
-        {1038, "1G", "static.10", {0, 48, 31, 17}, true},
-        {1039, "0G", "static.00", {0, 71, 31, 17}, true},
-        {1040, "-1G", "static._10", {0, 92, 31, 17}, true},
-        {1044, "-2G", "static._20", {3, 117, 31, 17}, true},
+        // The pane at its template size, 381 x 188, holds the chart at (33, 8, 340, 172).
+        // The values split the strip above it in thirds of 113 px.
+        {1041, "X:0.000000", "static.x", {33, 0, 113, 19}, false},
+        {1042, "Y:0.000000", "static.y", {146, 0, 113, 19}, false},
+        {1043, "Z:0.000000", "static.z", {259, 0, 113, 19}, false},
+        // The scale's rows lie at 8 + 172 * k / 4 = 8, 51, 94, 137, 180; each 17 px label is
+        // centred on its row (top = row - 8), the last one kept inside the pane (188 - 17).
+        {1045, "2G", "static.20", {0, 0, 31, 17}, true},
+        {1038, "1G", "static.10", {0, 43, 31, 17}, true},
+        {1039, "0G", "static.00", {0, 86, 31, 17}, true},
+        {1040, "-1G", "static._10", {0, 129, 31, 17}, true},
+        {1044, "-2G", "static._20", {0, 171, 31, 17}, true},
     };
     for (const Expected& expected : labels) {
         QLabel* label = pane.Label(expected.id);
@@ -426,6 +430,9 @@ TEST_F(ChartInPane, TheChartFollowsThePaneSizeWithinItsMargins) {
     pane.show();
     QApplication::processEvents();
     EXPECT_EQ(pane.m_chart->geometry(), QRect(33, 8, 359, 184));
+    // 0 g is the chart's middle row, 8 + 184 / 2 = 100, and its label stays centred on it.
+    EXPECT_EQ(pane.Label(1039)->geometry(), QRect(0, 92, 31, 17));
+    EXPECT_EQ(pane.Label(1043)->geometry(), QRect(33 + 2 * 119, 0, 119, 19));
     pane.resize(30, 10);
     QApplication::processEvents();
     EXPECT_EQ(pane.m_chart->geometry(), QRect(33, 8, 0, 0));
