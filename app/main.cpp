@@ -78,6 +78,9 @@ int main(int argc, char** argv) {
                 picture.save(grabPath);
                 std::printf("time %s\n", qPrintable(window.VideoView()->TimeLabel()->text()));
                 std::printf("clip %s\n", qPrintable(window.GetCurrentFile()));
+                // In device pixels, as another player's window would be sized to compare.
+                const QSize video = window.VideoView()->VideoWindow()->size() * ratio;
+                std::printf("video %dx%d\n", video.width(), video.height());
                 std::fflush(stdout);
             }
             QApplication::quit();
