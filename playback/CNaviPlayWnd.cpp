@@ -4,10 +4,14 @@
 
 #include <mpv/render_gl.h>
 
+#include <QEvent>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
-#include <QOpenGLWidget>
 #include <QPalette>
+#include <QWindow>
+
+#include <memory>
 
 namespace {
 
@@ -24,16 +28,18 @@ bool WidgetsGetOpenGL() {
 
 } // namespace
 
-class CNaviPlayWnd::RenderSurface : public QOpenGLWidget {
+// Lives and dies on the UI thread, like everything it owns.
+class CNaviPlayWnd::RenderWindow : public QWindow {
 public:
-    explicit RenderSurface(QWidget* parent) : QOpenGLWidget(parent) {}
-    // The render context goes here, with the GL context current, while this is still a
-    // RenderSurface: ~QWidget destroys the GL context later, when only a QWidget is left,
-    // and the handler of that must not run then.
-    ~RenderSurface() override {
-        disconnect(m_contextGone);
-        DetachCore();
+    RenderWindow() {
+        setSurfaceType(QSurface::OpenGLSurface);
+        // Clicks and keys go to the widgets under it, as they would without this window:
+        // the main window's keys keep working and the pane keeps its tooltip.
+        setFlags(Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
     }
+    // The render context goes before the GL context it was made in, with that context
+    // current.
+    ~RenderWindow() override { DetachCore(); }
 
     void AttachCore(mpv_handle* core) {
         if (m_core == core) {
@@ -41,72 +47,92 @@ public:
         }
         DetachCore();
         m_core = core;
-        if (context() != nullptr) {
-            makeCurrent();
-            CreateRenderContext();
-            doneCurrent();
-        }
+        PrepareRenderContext();
     }
 
     void PrepareRenderContext() {
-        if (m_core != nullptr && context() == nullptr) {
-            // Lets Qt make the GL context now, even while the window is hidden;
-            // initializeGL then makes the render context.
-            grabFramebuffer();
+        if (m_core == nullptr || m_render || !MakeCurrent()) {
+            return;
         }
+        CreateRenderContext();
+        m_context->doneCurrent();
     }
 
     void DetachCore() {
         m_core = nullptr;
-        if (m_render) {
-            makeCurrent();
+        if (m_render && MakeCurrent()) {
             FreeRenderContext();
-            doneCurrent();
+            m_context->doneCurrent();
         }
     }
 
     bool HasRenderContext() const { return m_render != nullptr; }
 
 protected:
-    void initializeGL() override {
-        // Qt drops the GL context when the widget moves to another window; the render
-        // context must go first, with the old context still current, and is made again in
-        // the new one.
-        disconnect(m_contextGone);
-        m_contextGone = connect(
-            context(), &QOpenGLContext::aboutToBeDestroyed, this,
-            [this] {
-                makeCurrent();
-                FreeRenderContext();
-                doneCurrent();
-            },
-            Qt::DirectConnection);
-        if (m_core != nullptr && !m_render) {
-            CreateRenderContext();
-        }
-    }
+    void exposeEvent(QExposeEvent* /*event*/) override { Render(); }
 
-    void paintGL() override {
-        QOpenGLFunctions* gl = context()->functions();
-        gl->glClearColor(kBackground.redF(), kBackground.greenF(), kBackground.blueF(), 1.0f);
-        gl->glClear(GL_COLOR_BUFFER_BIT);
-        if (!m_render) {
-            return;
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::UpdateRequest) {
+            Render();
+            return true;
         }
-        const qreal ratio = devicePixelRatioF();
-        mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
-                           static_cast<int>(width() * ratio), static_cast<int>(height() * ratio),
-                           0};
-        int flipY = 1;
-        mpv_render_param params[] = {
-            {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-            {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-            {MPV_RENDER_PARAM_INVALID, nullptr},
-        };
-        mpv_render_context_render(m_render.get(), params);
+        return QWindow::event(event);
     }
 
 private:
+    // The GL context is made once and kept: unlike a widget's, it does not go when the
+    // window moves to another top-level. While the window is not on screen an offscreen
+    // surface stands in for it.
+    bool MakeCurrent(bool onScreen = false) {
+        if (!m_context) {
+            auto context = std::make_unique<QOpenGLContext>();
+            context->setFormat(requestedFormat());
+            context->setShareContext(QOpenGLContext::globalShareContext());
+            if (!context->create()) {
+                return false;
+            }
+            m_context = std::move(context);
+        }
+        if (onScreen) {
+            return m_context->makeCurrent(this);
+        }
+        if (!m_offscreen) {
+            m_offscreen = std::make_unique<QOffscreenSurface>(nullptr);
+            m_offscreen->setFormat(m_context->format());
+            m_offscreen->create();
+        }
+        return m_context->makeCurrent(m_offscreen.get());
+    }
+
+    void Render() {
+        if (!isExposed() || !MakeCurrent(true)) {
+            return;
+        }
+        const qreal ratio = devicePixelRatio();
+        const int width = static_cast<int>(this->width() * ratio);
+        const int height = static_cast<int>(this->height() * ratio);
+        if (m_render) {
+            mpv_opengl_fbo fbo{static_cast<int>(m_context->defaultFramebufferObject()), width,
+                               height, 0};
+            int flipY = 1;
+            mpv_render_param params[] = {
+                {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+                {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+                {MPV_RENDER_PARAM_INVALID, nullptr},
+            };
+            mpv_render_context_render(m_render.get(), params);
+        } else {
+            QOpenGLFunctions* gl = m_context->functions();
+            gl->glViewport(0, 0, width, height);
+            gl->glClearColor(kBackground.redF(), kBackground.greenF(), kBackground.blueF(), 1.0f);
+            gl->glClear(GL_COLOR_BUFFER_BIT);
+        }
+        m_context->swapBuffers(this);
+        if (m_render) {
+            mpv_render_context_report_swap(m_render.get());
+        }
+    }
+
     void CreateRenderContext() {
         mpv_opengl_init_params glInit{GetProcAddress, nullptr};
         mpv_render_param params[] = {
@@ -123,19 +149,17 @@ private:
     }
 
     void FreeRenderContext() {
-        if (m_render) {
-            // Synchronised with a callback in progress: none runs after this returns.
-            mpv_render_context_set_update_callback(m_render.get(), nullptr, nullptr);
-            m_render.reset();
-        }
+        // Synchronised with a callback in progress: none runs after this returns.
+        mpv_render_context_set_update_callback(m_render.get(), nullptr, nullptr);
+        m_render.reset();
     }
 
     static void OnRenderUpdate(void* self) {
-        // Runs on an mpv thread; rendering belongs to the UI thread. A surface destroyed
+        // Runs on an mpv thread; rendering belongs to the UI thread. A window destroyed
         // before the queued call runs takes the call with it.
-        auto* surface = static_cast<RenderSurface*>(self);
+        auto* window = static_cast<RenderWindow*>(self);
         QMetaObject::invokeMethod(
-            surface, [surface] { surface->update(); }, Qt::QueuedConnection);
+            window, [window] { window->requestUpdate(); }, Qt::QueuedConnection);
     }
 
     static void* GetProcAddress(void* /*context*/, const char* name) {
@@ -145,8 +169,10 @@ private:
     }
 
     mpv_handle* m_core = nullptr;
-    QMetaObject::Connection m_contextGone;
-    MpvRenderContext m_render; // see MpvOwners.h: freed on the UI thread, GL context current
+    std::unique_ptr<QOpenGLContext> m_context;
+    std::unique_ptr<QOffscreenSurface> m_offscreen;
+    // See MpvOwners.h: freed on the UI thread with m_context current, before m_context.
+    MpvRenderContext m_render;
 };
 
 CNaviPlayWnd::CNaviPlayWnd(QWidget* parent) : QWidget(parent) {
@@ -156,8 +182,10 @@ CNaviPlayWnd::CNaviPlayWnd(QWidget* parent) : QWidget(parent) {
     setPalette(palette);
     setAutoFillBackground(true);
     if (WidgetsGetOpenGL()) {
-        m_surface = new RenderSurface(this);
-        m_surface->setGeometry(rect());
+        m_surface = new RenderWindow;
+        m_container = QWidget::createWindowContainer(m_surface, this);
+        m_container->setFocusPolicy(Qt::NoFocus);
+        m_container->setGeometry(rect());
     }
 }
 
@@ -187,13 +215,13 @@ bool CNaviPlayWnd::HasRenderContext() const {
     return m_surface != nullptr && m_surface->HasRenderContext();
 }
 
-QOpenGLWidget* CNaviPlayWnd::Surface() const {
+QWindow* CNaviPlayWnd::Surface() const {
     return m_surface;
 }
 
 void CNaviPlayWnd::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (m_surface != nullptr) {
-        m_surface->setGeometry(rect());
+    if (m_container != nullptr) {
+        m_container->setGeometry(rect());
     }
 }

@@ -8,7 +8,9 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QOpenGLWidget>
+#include <QPixmap>
+#include <QScreen>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -85,8 +87,11 @@ QImage PlayAndGrab(CNaviPlayWnd& window, QWidget& shown) {
     PlayThread thread;
     EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() > 0.5; }));
     playtest::PumpFor(100ms);
+    // What the X server shows in the video's own window, as a user would see it.
     const QImage picture =
-        window.Surface() != nullptr ? window.Surface()->grabFramebuffer() : QImage();
+        window.Surface() != nullptr
+            ? QGuiApplication::primaryScreen()->grabWindow(window.Surface()->winId()).toImage()
+            : QImage();
     mivex_stop();
     EXPECT_TRUE(thread.Finish());
     return picture;
