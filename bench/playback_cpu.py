@@ -11,6 +11,8 @@ the player's video window, also without sound. Figures per program:
             player's web engine helpers), all reaped by this script, which makes itself
             the subreaper so that no helper's time escapes;
   main      user + system seconds of the program's own process alone;
+  steady    CPU seconds per second of the tree (and of the own process) while the clip
+            plays, from --settle seconds after start to the end: start-up left out;
   X         the X server's CPU seconds during the run (both draw through it);
   rss       peak resident memory of the program's own process (VmHWM);
   tree rss  peak of the summed resident memory of the whole process tree, sampled.
@@ -100,27 +102,55 @@ def reap_strays(keep):
 
 
 class Sampler(threading.Thread):
-    def __init__(self, root):
+    """Samples the process tree: peak memory, and CPU time at each moment, for the rate of
+    steady playback once start-up is over."""
+
+    def __init__(self, root, settle):
         super().__init__(daemon=True)
         self.root = root
+        self.settle = settle
         self.hwm_kb = 0
         self.tree_kb = 0
+        self.first = None  # (moment, {pid: cpu seconds}) once settled
+        self.last = None
         self.stop = threading.Event()
 
     def run(self):
+        started = time.monotonic()
         while not self.stop.wait(0.25):
             pids = descendants(self.root)
             self.hwm_kb = max(self.hwm_kb, status_kb(self.root, "VmHWM"))
             self.tree_kb = max(self.tree_kb, sum(status_kb(pid, "VmRSS") for pid in pids))
+            now = time.monotonic()
+            if now - started < self.settle:
+                continue
+            cpu = {}
+            for pid in pids:
+                try:
+                    cpu[pid] = own_cpu(stat_fields(pid))
+                except (OSError, IndexError, ValueError):
+                    pass
+            if self.first is None:
+                self.first = (now, cpu)
+            self.last = (now, cpu)
+
+    def steady(self, pid=None):
+        """Per cent of one core between the first settled sample and the last one, of
+        the whole tree or of one process; None when the run was too short."""
+        if self.first is None or self.last[0] - self.first[0] < 2:
+            return None
+        (t0, a), (t1, b) = self.first, self.last
+        pids = [pid] if pid is not None else b.keys()
+        return 100 * sum(b.get(p, 0) - a.get(p, 0) for p in pids) / (t1 - t0)
 
 
-def run_one(command, env, limit, keep):
+def run_one(command, env, limit, keep, settle):
     """Runs command to its end, killed after limit seconds; returns its figures."""
     before = all_children_cpu()
     started = time.monotonic()
     process = subprocess.Popen(command, env=env, start_new_session=True,
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-    sampler = Sampler(process.pid)
+    sampler = Sampler(process.pid, settle)
     sampler.start()
     output = []
     reader = threading.Thread(target=lambda: output.extend(process.stdout), daemon=True)
@@ -144,6 +174,8 @@ def run_one(command, env, limit, keep):
     return {
         "cpu": all_children_cpu() - before,
         "main": main,
+        "steady": sampler.steady(),
+        "steady_main": sampler.steady(process.pid),
         "rss": sampler.hwm_kb / 1024,
         "tree": sampler.tree_kb / 1024,
         "wall": wall,
@@ -181,12 +213,12 @@ class VirtualScreen:
             self.process.wait()
 
 
-def measured(command, env, screen_size, limit):
+def measured(command, env, screen_size, limit, settle):
     screen = VirtualScreen(screen_size)
     try:
         env = dict(env, DISPLAY=screen.display)
         x_before = screen.cpu()
-        figures = run_one(command, env, limit, keep=screen.process.pid)
+        figures = run_one(command, env, limit, keep=screen.process.pid, settle=settle)
         figures["x"] = screen.cpu() - x_before
     finally:
         screen.close()
@@ -198,7 +230,7 @@ def player_run(args, grab):
     env.pop("WAYLAND_DISPLAY", None)
     command = [args.player, "--no-audio", "--quit-after", str(int(args.seconds * 1000)),
                "--grab", grab, args.clip]
-    figures = measured(command, env, args.screen, args.seconds + 90)
+    figures = measured(command, env, args.screen, args.seconds + 90, args.settle)
     video = re.search(r"^video (\d+)x(\d+)", figures["out"], re.M)
     played = re.search(r"^time (\d+):(\d+):(\d+)/", figures["out"], re.M)
     if figures["status"] != 0 or video is None:
@@ -216,7 +248,7 @@ def mpv_run(args, size):
                "--osc=no", "--load-scripts=no", "--ytdl=no", "--no-border",
                "--keepaspect-window=no", f"--geometry={width}x{height}+0+0",
                f"--length={args.seconds}", args.clip]
-    figures = measured(command, dict(os.environ), args.screen, args.seconds + 60)
+    figures = measured(command, dict(os.environ), args.screen, args.seconds + 60, args.settle)
     if figures["status"] != 0:
         raise RuntimeError(f"mpv failed (status {figures['status']})")
     return figures
@@ -233,6 +265,8 @@ def main():
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--seconds", type=float, default=20)
     parser.add_argument("--screen", default="1920x1200")
+    parser.add_argument("--settle", type=float, default=6,
+                        help="seconds from start before the steady rate is sampled")
     args = parser.parse_args()
     libc = ctypes.CDLL(None, use_errno=True)
     if libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0) != 0:
@@ -252,10 +286,12 @@ def main():
                 print(f"{name:8} cpu {f['cpu']:6.2f} s (own process {f['main']:6.2f} s), "
                       f"X server {f['x']:5.2f} s, rss {f['rss']:5.0f} MB, "
                       f"tree rss {f['tree']:5.0f} MB", flush=True)
+                print(f"{'':8} steady playback {f['steady'] or 0:5.1f} % of a core "
+                      f"(own process {f['steady_main'] or 0:5.1f} %)", flush=True)
 
     def row(label, key):
-        a = [f[key] for f in ours]
-        b = [f[key] for f in theirs]
+        a = [f[key] or 0 for f in ours]
+        b = [f[key] or 0 for f in theirs]
         ratios = [x / y for x, y in zip(a, b) if y > 0]
         print(f"{label:34} {spread(a)}   {spread(b)}   {spread(ratios)}")
 
@@ -263,6 +299,8 @@ def main():
           f"{'player':>22}{'mpv --vo=gpu':>26}{'ratio':>24}")
     row("CPU s, with web engine helpers", "cpu")
     row("CPU s, own process only", "main")
+    row("steady playback, % of a core", "steady")
+    row("steady playback, own process %", "steady_main")
     row("X server CPU s", "x")
     row("peak RSS MB, own process", "rss")
     row("peak RSS MB, process tree", "tree")

@@ -80,6 +80,19 @@ TEST(PlayerWindow, PlaysTheClipAndMovesTheTimeTheChartAndTheDial) {
     const int second = std::stoi(label.substr(6, 2));
     EXPECT_GE(second, 5) << label;
 
+    // The video window's size, for a benchmark to give another player the same: drive.MP4
+    // is 320 x 240, so 4:3 up to the rounding of each side, inside the 800 x 600 window.
+    int videoWidth = 0;
+    int videoHeight = 0;
+    const size_t video = run.out.find("\nvideo ");
+    ASSERT_NE(video, std::string::npos) << run.out;
+    ASSERT_EQ(std::sscanf(run.out.c_str() + video, "\nvideo %dx%d", &videoWidth, &videoHeight), 2)
+        << run.out;
+    EXPECT_GT(videoWidth, 200);
+    EXPECT_LE(videoWidth, 800);
+    EXPECT_LE(videoHeight, 600);
+    EXPECT_LE(std::abs(videoWidth * 3 - videoHeight * 4), 4) << videoWidth << "x" << videoHeight;
+
     QImage window(QString::fromStdString(grab));
     ASSERT_FALSE(window.isNull());
     // The video pane fills the left half of the window under the title band; its picture
