@@ -173,6 +173,20 @@ TEST_F(LeafletPage, ArrowTurnsToTheHeading) {
     EXPECT_TRUE(Js(*view, "marker.getElement().innerHTML").toString().contains("rotate(135deg)"));
 }
 
+TEST_F(LeafletPage, TheSameHeadingAgainKeepsTheArrowAsItIs) {
+    ASSERT_TRUE(Call("SetMarker", {"1", "2", "1", "2"}));
+    ASSERT_TRUE(Call("SetHeading", {"90.0"}));
+    // A mark on the arrow tells whether the page drew a new one.
+    Js(*view, "marker.getElement().firstElementChild.dataset.seen = 'yes'");
+    ASSERT_TRUE(Call("SetHeading", {"90"}));
+    EXPECT_EQ(Js(*view, "marker.getElement().firstElementChild.dataset.seen || 'new'").toString(),
+              "yes");
+    ASSERT_TRUE(Call("SetHeading", {"91.5"}));
+    EXPECT_EQ(Js(*view, "marker.getElement().firstElementChild.dataset.seen || 'new'").toString(),
+              "new");
+    EXPECT_TRUE(Js(*view, "marker.getElement().innerHTML").toString().contains("rotate(91.5deg)"));
+}
+
 TEST_F(LeafletPage, RouteIsDrawnFaintlyFittedAndAClickSeeksToTheNearestSecond) {
     // Three seconds along a meridian, about 1.1 km apart, with a gap at second 2.
     ASSERT_TRUE(Call("SetRoute", {"[[0,48.00,11.0],[1,48.01,11.0],[3,48.02,11.0]]"}));
