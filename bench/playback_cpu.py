@@ -13,7 +13,8 @@ the player's video window, also without sound. Figures per program:
   main      user + system seconds of the program's own process alone;
   steady    CPU seconds per second of the tree (and of the own process) while the clip
             plays, from --settle seconds after start to the end: start-up left out;
-  X         the X server's CPU seconds during the run (both draw through it);
+  X         the X server's CPU seconds during the run (both draw through it; mpv's EGL
+            output costs it far more than the player's GLX one);
   rss       peak resident memory of the program's own process (VmHWM);
   tree rss  peak of the summed resident memory of the whole process tree, sampled.
 
@@ -220,6 +221,7 @@ def measured(command, env, screen_size, limit, settle):
         x_before = screen.cpu()
         figures = run_one(command, env, limit, keep=screen.process.pid, settle=settle)
         figures["x"] = screen.cpu() - x_before
+        figures["cpu_x"] = figures["cpu"] + figures["x"]
     finally:
         screen.close()
     return figures
@@ -302,6 +304,7 @@ def main():
     row("steady playback, % of a core", "steady")
     row("steady playback, own process %", "steady_main")
     row("X server CPU s", "x")
+    row("CPU s, helpers and X server", "cpu_x")
     row("peak RSS MB, own process", "rss")
     row("peak RSS MB, process tree", "tree")
 
