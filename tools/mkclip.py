@@ -24,6 +24,8 @@ import sys
 import tempfile
 from dataclasses import dataclass
 
+from mkclip_layouts import LAYOUTS, block_length, decimal_degrees, gpgga, gprmc, gps_block
+
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 MIB = 1 << 20
 # The reader starts looking 1 MiB into the file and skips 1 MiB + 108 bytes
@@ -34,7 +36,6 @@ DEFAULT_SPACING = 0x110000
 # exiftool only recognises a record box whose size has a zero first and fourth
 # byte, i.e. a multiple of 0x100 below 16 MiB.
 MAX_SPACING = 1 << 24
-BLOCK_LEN = 112
 SPARSE_VIDEO_SECONDS = 2
 TRIP_SECONDS = 60
 TURN_KMH = 20.0
@@ -44,8 +45,9 @@ DECEL_MS2 = 2.0
 FIRST_COURSE = 30.0
 EARTH_RADIUS_M = 6371008.8
 G_MS2 = 9.80665
-KMH_PER_KNOT = 1.852
 NOISE_SEED = 20240601
+FILLER_SEED = 20240602
+FILLER_CHUNK = 4 * MIB
 CONTAINERS = {".mp4": "mp4", ".mov": "mov", ".avi": "avi"}
 
 
@@ -193,13 +195,6 @@ def make_drive(seconds, origin, start, status):
     return records
 
 
-def decimal_degrees(value, hemi):
-    """Decimal degrees from a stored ddmm.mmmm value, the way a reader must do it."""
-    whole = math.floor(value / 100)
-    degrees = whole + (value - 100 * whole) / 60
-    return -degrees if hemi in "SW" else degrees
-
-
 # ---------------------------------------------------------------- video
 
 
@@ -266,76 +261,6 @@ def box_header(kind, size, large=False):
     return struct.pack(">I4s", size, kind)
 
 
-def gps_block(record, box_size, layout="plain"):
-    """The 'free' box holding one record in the chosen camera layout."""
-    block = bytearray(BLOCK_LEN)
-    struct.pack_into(">I8s", block, 0, box_size, b"freeGPS ")
-    LAYOUTS[layout](block, record)
-    return bytes(block)
-
-
-def knots(kmh):
-    return kmh / KMH_PER_KNOT
-
-
-def plain_fields(block, record):
-    """The player's own layout: fields at p = 4, the marker; speed in km/h."""
-    p = 4
-    w = record.when
-    struct.pack_into("<3I", block, p + 44, w.hour, w.minute, w.second)
-    struct.pack_into("<I", block, p + 56, ord(record.status))
-    struct.pack_into("<fI", block, p + 60, record.lat, ord(record.lat_hemi))
-    struct.pack_into("<fI", block, p + 68, record.lon, ord(record.lon_hemi))
-    struct.pack_into("<2f", block, p + 76, record.speed_kmh, record.course)
-    struct.pack_into("<3I", block, p + 84, w.year - 2000, w.month, w.day)
-    struct.pack_into("<3i", block, p + 96, *record.raw)
-
-
-def viofo_fields(block, record, shift=0):
-    """Viofo A119 V3 / A129 / Kenwood: offsets from the box start (+48 with a model
-    header); speed in knots; accelerations as i32 in 1/256 g (only without the header)."""
-    w = record.when
-    if shift:
-        block[0x10:0x10 + shift] = b"VIOFO A129 Plus Duo".ljust(shift, b"\0")
-    struct.pack_into("<6I", block, 0x10 + shift, w.hour, w.minute, w.second,
-                     w.year - 2000, w.month, w.day)
-    block[0x28 + shift:0x2B + shift] = (record.status + record.lat_hemi
-                                        + record.lon_hemi).encode("ascii")
-    struct.pack_into("<4f", block, 0x2C + shift, record.lat, record.lon,
-                     knots(record.speed_kmh), record.course)
-    if not shift:
-        struct.pack_into("<3i", block, 0x3C, *(4 * count for count in record.raw))
-
-
-def novatek_fields(block, record):
-    """Classic Novatek (Viofo A119S): date and time from 0x30, floats from 0x4C, knots."""
-    w = record.when
-    struct.pack_into("<6I", block, 0x30, w.hour, w.minute, w.second,
-                     w.year - 2000, w.month, w.day)
-    block[0x48:0x4B] = (record.status + record.lat_hemi + record.lon_hemi).encode("ascii")
-    struct.pack_into("<4f", block, 0x4C, record.lat, record.lon,
-                     knots(record.speed_kmh), record.course)
-
-
-def vantrue_fields(block, record):
-    """Vantrue N4 / Rove: doubles, hemisphere letters in words of their own, knots."""
-    w = record.when
-    struct.pack_into("<3I", block, 0x10, w.hour, w.minute, w.second)
-    struct.pack_into("<I", block, 0x1C, ord(record.status))
-    struct.pack_into("<dI", block, 0x20, record.lat, ord(record.lat_hemi))
-    struct.pack_into("<dI", block, 0x30, record.lon, ord(record.lon_hemi))
-    struct.pack_into("<2d", block, 0x40, knots(record.speed_kmh), record.course)
-    struct.pack_into("<3I", block, 0x50, w.year - 2000, w.month, w.day)
-
-
-LAYOUTS = {
-    "plain": plain_fields,
-    "viofo": viofo_fields,
-    "viofo-model": lambda block, record: viofo_fields(block, record, 48),
-    "novatek": novatek_fields,
-    "vantrue": vantrue_fields,
-}
-# Written in boxes of their own rather than as freeGPS records.
 OTHER_LAYOUTS = ["blackvue"]
 
 
@@ -355,22 +280,41 @@ def first_box_at(video_end, first_marker):
     return first_marker - 4
 
 
-def append_records(path, records, first_box, spacing, total=None, layout="plain"):
-    """Append the records' 'mdat'; padding is left as holes so big files stay cheap.
-    Returns the offset of each record's box."""
+class Filler:
+    """Seeded random bytes standing in for video data where padding would be a hole."""
+
+    def __init__(self):
+        self.chunk = memoryview(random.Random(FILLER_SEED).randbytes(FILLER_CHUNK))
+        assert b"freeGPS" not in self.chunk
+        self.at = 0
+
+    def write(self, f, end):
+        while f.tell() < end:
+            count = min(end - f.tell(), len(self.chunk) - self.at)
+            f.write(self.chunk[self.at:self.at + count])
+            self.at = (self.at + count) % len(self.chunk)
+
+
+def append_records(path, records, first_box, spacing, total=None, layout="plain", filler=None):
+    """Append the records' 'mdat'; padding is left as holes so big files stay cheap,
+    unless a Filler writes it. Returns the offset of each record's box."""
+    pad = filler.write if filler else lambda f, end: None
     with open(path, "r+b") as f:
         mdat = f.seek(0, os.SEEK_END)
         f.write(box_header(b"mdat", 0, large=True))
         gap = first_box - f.tell()
         if gap:
             f.write(box_header(b"free", gap))
+            pad(f, first_box)
         for i, record in enumerate(records):
             f.seek(first_box + i * spacing)
             f.write(gps_block(record, spacing, layout))
+            pad(f, first_box + (i + 1) * spacing)
         end = first_box + len(records) * spacing
         if total is not None and total > end:
             f.seek(end)
             f.write(box_header(b"free", total - end))
+            pad(f, total)
             end = total
         f.truncate(end)
         f.seek(mdat)
@@ -472,28 +416,6 @@ def append_blackvue(path, records):
 
 
 # ---------------------------------------------------------------- text logs
-
-
-def nmea(body):
-    checksum = 0
-    for byte in body.encode("ascii"):
-        checksum ^= byte
-    return f"${body}*{checksum:02X}"
-
-
-def nmea_position(r):
-    return f"{r.lat:09.4f},{r.lat_hemi},{r.lon:010.4f},{r.lon_hemi}"
-
-
-def gprmc(r):
-    mode = "A" if r.status == "A" else "N"
-    return nmea(f"GPRMC,{r.when:%H%M%S}.000,{r.status},{nmea_position(r)},"
-                f"{r.speed_kmh / KMH_PER_KNOT:.3f},{r.course:.2f},{r.when:%d%m%y},,,{mode}")
-
-
-def gpgga(r):
-    fix = 1 if r.status == "A" else 0
-    return nmea(f"GPGGA,{r.when:%H%M%S}.000,{nmea_position(r)},{fix},08,0.9,25.0,M,19.6,M,,")
 
 
 def sensor_line(r):
@@ -613,8 +535,13 @@ def build_parser():
                         help="byte layout of each record: plain (the player's own, km/h), "
                         "viofo (A119 V3/A129/Kenwood), viofo-model (the same after a "
                         "48-byte model name), novatek (A119S), vantrue (N4/Rove), "
+                        "azdome (XOR-masked text), nextbase-512gw (NMEA text), shifted-rmc "
+                        "($GPRMC with every byte +16), nextbase-512g (big-endian records), "
                         "blackvue (a top-level 'free' box holding 'gps ' NMEA and '3gf ' "
                         "G-sensor records); default plain")
+    parser.add_argument("--filler", choices=["holes", "random"], default="holes",
+                        help="what lies between the records: holes (sparse, the default) or "
+                        "seeded random bytes actually written, standing in for video data")
     parser.add_argument("--index", action="store_true",
                         help="also name every record box in a 'gps ' atom inside 'moov' "
                         "(MP4/MOV)")
@@ -647,6 +574,9 @@ def check_args(parser, args, container):
         parser.error("AVI clips carry no embedded records")
     if args.layout in OTHER_LAYOUTS and args.index:
         parser.error(f"--index names freeGPS records; --layout {args.layout} writes none")
+    if args.layout not in OTHER_LAYOUTS and args.block_spacing < block_length(args.layout):
+        parser.error(f"--layout {args.layout} needs a --block-spacing of at least "
+                     f"{block_length(args.layout)}")
     if args.index and (container == "avi" or args.no_embedded):
         parser.error("--index needs an MP4 or MOV clip with embedded records")
     if args.data_subtitles and container == "avi":
@@ -680,7 +610,8 @@ def embed(args, records, planned_box):
     if planned_box is not None and first_box != planned_box:
         raise LayoutError("the video is too large for --sparse-size's layout")
     boxes = append_records(args.output, records, first_box, args.block_spacing,
-                           args.sparse_size, args.layout)
+                           args.sparse_size, args.layout,
+                           Filler() if args.filler == "random" else None)
     if args.index:
         if boxes and boxes[-1] > 0xFFFFFFFF:
             raise LayoutError("the index holds 32-bit offsets; the records reach past 4 GiB")

@@ -170,8 +170,9 @@ uint64_t ScanFreeGpsBlocks(ByteSource& source,
         if (inChunk + kFreeGpsBlockLength > bytes.size()) {
             break; // the file was cut inside this block
         }
-        take(DecodeCameraBlock(
-            std::span<const unsigned char, kCameraBlockLength>(hit, kCameraBlockLength), at));
+        take(ReadCameraBlock(
+            source, at,
+            std::span<const unsigned char, kCameraBlockLength>(hit, kCameraBlockLength)));
         ++taken;
         p = at + kJumpAfterBlock;
     }
