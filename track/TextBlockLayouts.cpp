@@ -60,8 +60,9 @@ std::optional<double> NumberText(std::string_view text) {
     return value;
 }
 
-// Degrees from a ddmm.mmmm (or dddmm.mmmm) value, exactly rather than from printed text:
-// these layouts store the digits themselves. Minutes of 60 or more are no position.
+// Degrees from a ddmm.mmmm (or dddmm.mmmm) value below `limit` (9000 or 18000), exactly
+// rather than from printed text: these layouts store the digits themselves. Minutes of 60
+// or more are no position.
 std::optional<double> DegreesFromMinutes(double value, double limit) {
     if (!(value >= 0.0) || !(value < limit)) {
         return std::nullopt;
@@ -84,7 +85,7 @@ void SetTextPosition(FreeGpsBlock& block, std::optional<double> latValue, char n
     }
     const std::optional<double> latitude = DegreesFromMinutes(*latValue, 9000.0);
     const std::optional<double> longitude = DegreesFromMinutes(*lonValue, 18000.0);
-    if (!latitude || !longitude || *latitude > 90.0 || *longitude > 180.0) {
+    if (!latitude || !longitude) {
         return;
     }
     block.status = 'A';
