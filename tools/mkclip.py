@@ -9,20 +9,20 @@ turning left and right in turn. Optional companions are the camera's text log
 (.TXT beside the clip), a plain NMEA log and a CSV of the drive's ground truth
 computed from exactly the values stored in the clip.
 
-Only the Python standard library and the ffmpeg command are needed.
+Only the Python standard library and the ffmpeg command are needed. The drive
+is made in mkclip_drive.py and each camera's record layout in mkclip_layouts.py.
 """
 
 import argparse
-import bisect
 import datetime
-import math
 import os
 import random
 import struct
 import subprocess
 import sys
 import tempfile
-from dataclasses import dataclass
+from mkclip_drive import make_drive
+from mkclip_layouts import LAYOUTS, block_length, decimal_degrees, gpgga, gprmc, gps_block
 
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 MIB = 1 << 20
@@ -34,170 +34,10 @@ DEFAULT_SPACING = 0x110000
 # exiftool only recognises a record box whose size has a zero first and fourth
 # byte, i.e. a multiple of 0x100 below 16 MiB.
 MAX_SPACING = 1 << 24
-BLOCK_LEN = 112
 SPARSE_VIDEO_SECONDS = 2
-TRIP_SECONDS = 60
-TURN_KMH = 20.0
-TOP_KMH = 60.0
-ACCEL_MS2 = 1.5
-DECEL_MS2 = 2.0
-FIRST_COURSE = 30.0
-EARTH_RADIUS_M = 6371008.8
-G_MS2 = 9.80665
-KMH_PER_KNOT = 1.852
-NOISE_SEED = 20240601
+FILLER_SEED = 20240602
+FILLER_CHUNK = 4 * MIB
 CONTAINERS = {".mp4": "mp4", ".mov": "mov", ".avi": "avi"}
-
-
-@dataclass
-class Record:
-    """One second of the drive, holding the values exactly as stored."""
-
-    second: int
-    when: datetime.datetime
-    lat: float  # float32 NMEA ddmm.mmmm, always positive
-    lat_hemi: str
-    lon: float  # float32 NMEA dddmm.mmmm, always positive
-    lon_hemi: str
-    speed_kmh: float  # float32
-    course: float  # float32
-    raw: tuple  # accelerometer X, Y, Z as the camera's signed 8-bit counts
-    status: str
-
-
-class Curve:
-    """Piecewise cosine ease between (time, value) keys.
-
-    Easing keeps the derivative continuous, so the accelerations derived from
-    it look like a driver's rather than step changes.
-    """
-
-    def __init__(self, keys):
-        self.keys = keys
-        self.times = [t for t, _ in keys]
-
-    def at(self, t):
-        """Return (value, rate of change per second) at time t."""
-        i = bisect.bisect_right(self.times, t) - 1
-        if not 0 <= i < len(self.keys) - 1:
-            return self.keys[max(i, 0)][1], 0.0
-        (t0, v0), (t1, v1) = self.keys[i], self.keys[i + 1]
-        x = (t - t0) / (t1 - t0)
-        value = v0 + (v1 - v0) * (1 - math.cos(math.pi * x)) / 2
-        rate = (v1 - v0) * math.pi * math.sin(math.pi * x) / (2 * (t1 - t0))
-        return value, rate
-
-
-def float32(x):
-    return struct.unpack("<f", struct.pack("<f", x))[0]
-
-
-def trip_keys(start, length, course, turn):
-    """Speed (km/h) and course keys for one trip that ends at rest."""
-    cruise_kmh = TURN_KMH + (TOP_KMH - TURN_KMH) * min(max((length - 10) / 50, 0.0), 1.0)
-    rest = 0.1 * length
-    corner = min(0.3 * length, 5.0)
-    moving = length - 2 * rest - corner
-    accel = cruise_kmh / 3.6 / ACCEL_MS2
-    slow = (cruise_kmh - TURN_KMH) / 3.6 / DECEL_MS2
-    brake = TURN_KMH / 3.6 / DECEL_MS2
-    # Short trips cannot fit gentle ramps, so they get firmer ones instead.
-    squeeze = min(1.0, moving / (accel + slow + brake))
-    accel, slow, brake = accel * squeeze, slow * squeeze, brake * squeeze
-    cruise = moving - accel - slow - brake
-    t = [start + rest]
-    for step in (accel, cruise, slow, corner, brake):
-        t.append(t[-1] + step)
-    speed = [(start, 0.0), (t[0], 0.0), (t[1], cruise_kmh), (t[2], cruise_kmh),
-             (t[3], TURN_KMH), (t[4], TURN_KMH), (t[5], 0.0)]
-    heading = [(start, course), (t[3], course), (t[4], course + turn)]
-    return speed, heading
-
-
-def drive_curves(seconds):
-    """Speed and course curves for a drive of about TRIP_SECONDS-long trips."""
-    trips = max(1, math.ceil(seconds / TRIP_SECONDS))
-    speed, heading = [], []
-    start, course = 0.0, FIRST_COURSE
-    for i in range(trips):
-        length = seconds // trips + (1 if i < seconds % trips else 0)
-        turn = 90.0 if i % 2 == 0 else -90.0
-        trip_speed, trip_heading = trip_keys(start, length, course, turn)
-        speed += trip_speed
-        heading += trip_heading
-        start += length
-        course += turn
-    speed.append((start, 0.0))
-    heading.append((start, course))
-    return Curve(dedupe(speed)), Curve(dedupe(heading))
-
-
-def dedupe(keys):
-    """Drop zero-length spans (e.g. no slowing down when cruise = turn speed)."""
-    kept = [keys[0]]
-    for key in keys[1:]:
-        if key[0] > kept[-1][0]:
-            kept.append(key)
-        else:
-            kept[-1] = key
-    return kept
-
-
-def positions(speed, heading, origin, seconds, steps=20):
-    """Latitude/longitude (decimal degrees) at each whole second, dead reckoned."""
-    lat, lon = origin
-    track = [(lat, lon)]
-    dt = 1.0 / steps
-    for second in range(1, seconds):
-        for k in range(steps):
-            t = second - 1 + (k + 0.5) * dt
-            v = speed.at(t)[0] / 3.6
-            course = math.radians(heading.at(t)[0])
-            north, east = v * math.cos(course) * dt, v * math.sin(course) * dt
-            lat += math.degrees(north / EARTH_RADIUS_M)
-            lon += math.degrees(east / (EARTH_RADIUS_M * math.cos(math.radians(lat))))
-        track.append((lat, lon))
-    return track
-
-
-def nmea_angle(degrees, hemispheres):
-    """Split decimal degrees into a float32 ddmm.mmmm value and its hemisphere."""
-    size = abs(degrees)
-    whole = math.floor(size)
-    return float32(whole * 100 + (size - whole) * 60), hemispheres[degrees < 0]
-
-
-def accel_raw(g):
-    return max(-128, min(127, round(g * 64)))
-
-
-def make_drive(seconds, origin, start, status):
-    speed, heading = drive_curves(seconds)
-    noise = random.Random(NOISE_SEED)
-    records = []
-    for second, (lat, lon) in enumerate(positions(speed, heading, origin, seconds)):
-        kmh, kmh_rate = speed.at(second)
-        course, course_rate = heading.at(second)
-        along = kmh_rate / 3.6 / G_MS2
-        across = kmh / 3.6 * math.radians(course_rate) / G_MS2
-        up = 1.0 + noise.gauss(0.0, 0.02)
-        lat_value, lat_hemi = nmea_angle(lat, "NS")
-        lon_value, lon_hemi = nmea_angle(lon, "EW")
-        records.append(Record(
-            second=second,
-            when=start + datetime.timedelta(seconds=second),
-            lat=lat_value, lat_hemi=lat_hemi, lon=lon_value, lon_hemi=lon_hemi,
-            speed_kmh=float32(kmh), course=float32(course % 360.0),
-            raw=(accel_raw(along), accel_raw(across), accel_raw(up)),
-            status=status))
-    return records
-
-
-def decimal_degrees(value, hemi):
-    """Decimal degrees from a stored ddmm.mmmm value, the way a reader must do it."""
-    whole = math.floor(value / 100)
-    degrees = whole + (value - 100 * whole) / 60
-    return -degrees if hemi in "SW" else degrees
 
 
 # ---------------------------------------------------------------- video
@@ -266,76 +106,6 @@ def box_header(kind, size, large=False):
     return struct.pack(">I4s", size, kind)
 
 
-def gps_block(record, box_size, layout="plain"):
-    """The 'free' box holding one record in the chosen camera layout."""
-    block = bytearray(BLOCK_LEN)
-    struct.pack_into(">I8s", block, 0, box_size, b"freeGPS ")
-    LAYOUTS[layout](block, record)
-    return bytes(block)
-
-
-def knots(kmh):
-    return kmh / KMH_PER_KNOT
-
-
-def plain_fields(block, record):
-    """The player's own layout: fields at p = 4, the marker; speed in km/h."""
-    p = 4
-    w = record.when
-    struct.pack_into("<3I", block, p + 44, w.hour, w.minute, w.second)
-    struct.pack_into("<I", block, p + 56, ord(record.status))
-    struct.pack_into("<fI", block, p + 60, record.lat, ord(record.lat_hemi))
-    struct.pack_into("<fI", block, p + 68, record.lon, ord(record.lon_hemi))
-    struct.pack_into("<2f", block, p + 76, record.speed_kmh, record.course)
-    struct.pack_into("<3I", block, p + 84, w.year - 2000, w.month, w.day)
-    struct.pack_into("<3i", block, p + 96, *record.raw)
-
-
-def viofo_fields(block, record, shift=0):
-    """Viofo A119 V3 / A129 / Kenwood: offsets from the box start (+48 with a model
-    header); speed in knots; accelerations as i32 in 1/256 g (only without the header)."""
-    w = record.when
-    if shift:
-        block[0x10:0x10 + shift] = b"VIOFO A129 Plus Duo".ljust(shift, b"\0")
-    struct.pack_into("<6I", block, 0x10 + shift, w.hour, w.minute, w.second,
-                     w.year - 2000, w.month, w.day)
-    block[0x28 + shift:0x2B + shift] = (record.status + record.lat_hemi
-                                        + record.lon_hemi).encode("ascii")
-    struct.pack_into("<4f", block, 0x2C + shift, record.lat, record.lon,
-                     knots(record.speed_kmh), record.course)
-    if not shift:
-        struct.pack_into("<3i", block, 0x3C, *(4 * count for count in record.raw))
-
-
-def novatek_fields(block, record):
-    """Classic Novatek (Viofo A119S): date and time from 0x30, floats from 0x4C, knots."""
-    w = record.when
-    struct.pack_into("<6I", block, 0x30, w.hour, w.minute, w.second,
-                     w.year - 2000, w.month, w.day)
-    block[0x48:0x4B] = (record.status + record.lat_hemi + record.lon_hemi).encode("ascii")
-    struct.pack_into("<4f", block, 0x4C, record.lat, record.lon,
-                     knots(record.speed_kmh), record.course)
-
-
-def vantrue_fields(block, record):
-    """Vantrue N4 / Rove: doubles, hemisphere letters in words of their own, knots."""
-    w = record.when
-    struct.pack_into("<3I", block, 0x10, w.hour, w.minute, w.second)
-    struct.pack_into("<I", block, 0x1C, ord(record.status))
-    struct.pack_into("<dI", block, 0x20, record.lat, ord(record.lat_hemi))
-    struct.pack_into("<dI", block, 0x30, record.lon, ord(record.lon_hemi))
-    struct.pack_into("<2d", block, 0x40, knots(record.speed_kmh), record.course)
-    struct.pack_into("<3I", block, 0x50, w.year - 2000, w.month, w.day)
-
-
-LAYOUTS = {
-    "plain": plain_fields,
-    "viofo": viofo_fields,
-    "viofo-model": lambda block, record: viofo_fields(block, record, 48),
-    "novatek": novatek_fields,
-    "vantrue": vantrue_fields,
-}
-# Written in boxes of their own rather than as freeGPS records.
 OTHER_LAYOUTS = ["blackvue"]
 
 
@@ -355,22 +125,41 @@ def first_box_at(video_end, first_marker):
     return first_marker - 4
 
 
-def append_records(path, records, first_box, spacing, total=None, layout="plain"):
-    """Append the records' 'mdat'; padding is left as holes so big files stay cheap.
-    Returns the offset of each record's box."""
+class Filler:
+    """Seeded random bytes standing in for video data where padding would be a hole."""
+
+    def __init__(self):
+        self.chunk = memoryview(random.Random(FILLER_SEED).randbytes(FILLER_CHUNK))
+        assert b"freeGPS" not in self.chunk
+        self.at = 0
+
+    def write(self, f, end):
+        while f.tell() < end:
+            count = min(end - f.tell(), len(self.chunk) - self.at)
+            f.write(self.chunk[self.at:self.at + count])
+            self.at = (self.at + count) % len(self.chunk)
+
+
+def append_records(path, records, first_box, spacing, total=None, layout="plain", filler=None):
+    """Append the records' 'mdat'; padding is left as holes so big files stay cheap,
+    unless a Filler writes it. Returns the offset of each record's box."""
+    pad = filler.write if filler else lambda f, end: None
     with open(path, "r+b") as f:
         mdat = f.seek(0, os.SEEK_END)
         f.write(box_header(b"mdat", 0, large=True))
         gap = first_box - f.tell()
         if gap:
             f.write(box_header(b"free", gap))
+            pad(f, first_box)
         for i, record in enumerate(records):
             f.seek(first_box + i * spacing)
             f.write(gps_block(record, spacing, layout))
+            pad(f, first_box + (i + 1) * spacing)
         end = first_box + len(records) * spacing
         if total is not None and total > end:
             f.seek(end)
             f.write(box_header(b"free", total - end))
+            pad(f, total)
             end = total
         f.truncate(end)
         f.seek(mdat)
@@ -472,28 +261,6 @@ def append_blackvue(path, records):
 
 
 # ---------------------------------------------------------------- text logs
-
-
-def nmea(body):
-    checksum = 0
-    for byte in body.encode("ascii"):
-        checksum ^= byte
-    return f"${body}*{checksum:02X}"
-
-
-def nmea_position(r):
-    return f"{r.lat:09.4f},{r.lat_hemi},{r.lon:010.4f},{r.lon_hemi}"
-
-
-def gprmc(r):
-    mode = "A" if r.status == "A" else "N"
-    return nmea(f"GPRMC,{r.when:%H%M%S}.000,{r.status},{nmea_position(r)},"
-                f"{r.speed_kmh / KMH_PER_KNOT:.3f},{r.course:.2f},{r.when:%d%m%y},,,{mode}")
-
-
-def gpgga(r):
-    fix = 1 if r.status == "A" else 0
-    return nmea(f"GPGGA,{r.when:%H%M%S}.000,{nmea_position(r)},{fix},08,0.9,25.0,M,19.6,M,,")
 
 
 def sensor_line(r):
@@ -613,8 +380,13 @@ def build_parser():
                         help="byte layout of each record: plain (the player's own, km/h), "
                         "viofo (A119 V3/A129/Kenwood), viofo-model (the same after a "
                         "48-byte model name), novatek (A119S), vantrue (N4/Rove), "
+                        "azdome (XOR-masked text), nextbase-512gw (NMEA text), shifted-rmc "
+                        "($GPRMC with every byte +16), nextbase-512g (big-endian records), "
                         "blackvue (a top-level 'free' box holding 'gps ' NMEA and '3gf ' "
                         "G-sensor records); default plain")
+    parser.add_argument("--filler", choices=["holes", "random"], default="holes",
+                        help="what lies between the records: holes (sparse, the default) or "
+                        "seeded random bytes actually written, standing in for video data")
     parser.add_argument("--index", action="store_true",
                         help="also name every record box in a 'gps ' atom inside 'moov' "
                         "(MP4/MOV)")
@@ -647,6 +419,9 @@ def check_args(parser, args, container):
         parser.error("AVI clips carry no embedded records")
     if args.layout in OTHER_LAYOUTS and args.index:
         parser.error(f"--index names freeGPS records; --layout {args.layout} writes none")
+    if args.layout not in OTHER_LAYOUTS and args.block_spacing < block_length(args.layout):
+        parser.error(f"--layout {args.layout} needs a --block-spacing of at least "
+                     f"{block_length(args.layout)}")
     if args.index and (container == "avi" or args.no_embedded):
         parser.error("--index needs an MP4 or MOV clip with embedded records")
     if args.data_subtitles and container == "avi":
@@ -680,7 +455,8 @@ def embed(args, records, planned_box):
     if planned_box is not None and first_box != planned_box:
         raise LayoutError("the video is too large for --sparse-size's layout")
     boxes = append_records(args.output, records, first_box, args.block_spacing,
-                           args.sparse_size, args.layout)
+                           args.sparse_size, args.layout,
+                           Filler() if args.filler == "random" else None)
     if args.index:
         if boxes and boxes[-1] > 0xFFFFFFFF:
             raise LayoutError("the index holds 32-bit offsets; the records reach past 4 GiB")

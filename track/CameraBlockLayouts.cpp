@@ -2,10 +2,14 @@
 
 #include "track/CMapTrackStore.h"
 #include "track/EmbeddedTrack.h"
+#include "track/TextBlockLayouts.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -24,6 +28,28 @@ public:
         return value;
     }
     int32_t I32(uint64_t boxOffset) const { return static_cast<int32_t>(U32(boxOffset)); }
+    uint32_t U16BE(uint64_t boxOffset) const {
+        return uint32_t{At(boxOffset)} << 8 | At(boxOffset + 1);
+    }
+    int32_t I32BE(uint64_t boxOffset) const {
+        return static_cast<int32_t>(U16BE(boxOffset) << 16 | U16BE(boxOffset + 2));
+    }
+    bool Matches(uint64_t boxOffset, std::string_view bytes) const {
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (At(boxOffset + i) != static_cast<unsigned char>(bytes[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+    bool Digits(uint64_t boxOffset, uint64_t count) const {
+        for (uint64_t i = 0; i < count; ++i) {
+            if (At(boxOffset + i) < '0' || At(boxOffset + i) > '9') {
+                return false;
+            }
+        }
+        return true;
+    }
     float F32(uint64_t boxOffset) const { return std::bit_cast<float>(U32(boxOffset)); }
     double F64(uint64_t boxOffset) const {
         const uint64_t bits = uint64_t{U32(boxOffset + 4)} << 32 | U32(boxOffset);
@@ -77,14 +103,6 @@ void SetPosition(FreeGpsBlock& block, char status, double latValue, unsigned cha
     }
     block.latitude = DegreesFromNmeaValue(latValue, 2) * (ns == 'S' ? -1 : 1);
     block.longitude = DegreesFromNmeaValue(lonValue, 3) * (ew == 'W' ? -1 : 1);
-}
-
-// Rounded to 0.01 km/h as the dial takes RMC speeds, so that a speed stored as rounded
-// knots stays the whole km/h the camera measured.
-float KnotsToKmh(double knots) {
-    return std::isfinite(knots)
-               ? static_cast<float>(std::round(knots * kKilometresPerKnot * 100) / 100)
-               : 0.0f;
 }
 
 float Degrees(double course) {
@@ -142,10 +160,61 @@ FreeGpsBlock DecodeVantrue(const BoxBytes& box, uint64_t offset) {
     return block;
 }
 
+// The Nextbase 512G's big-endian records from box offset 0x30. The first is the block's
+// second: the camera repeats its latest readings in the ones after it.
+bool Nextbase512GRecord(const BoxBytes& box) {
+    const uint32_t year = box.U16BE(0x36);
+    return year >= 2000 && year <= 2200 && box.At(0x38) - 1u < 12 && box.At(0x39) - 1u < 31 &&
+           box.At(0x3A) < 24 && box.At(0x3B) < 60 && box.U16BE(0x3C) <= 600;
+}
+
+FreeGpsBlock DecodeNextbase512G(const BoxBytes& box, uint64_t offset) {
+    FreeGpsBlock block;
+    block.offset = offset;
+    block.hasSensor = false;
+    const double latitude = box.I32BE(0x3F) / 1e7;
+    const double longitude = box.I32BE(0x43) / 1e7;
+    // No status field: a camera without a fix writes zeros.
+    if (std::fabs(latitude) <= 90.0 && std::fabs(longitude) <= 180.0 &&
+        (latitude != 0.0 || longitude != 0.0)) {
+        block.status = 'A';
+        block.latitude = latitude;
+        block.longitude = longitude;
+    }
+    // m/s times 100, kept to 0.01 km/h.
+    block.speed = static_cast<float>(std::round(box.U16BE(0x32) * 3.6) / 100);
+    const double course = static_cast<int16_t>(box.U16BE(0x34)) / 100.0;
+    block.course = static_cast<float>(course < 0 ? course + 360 : course);
+    block.utcTime = UtcSeconds(static_cast<int>(box.U16BE(0x36)), box.At(0x38), box.At(0x39),
+                               box.At(0x3A), box.At(0x3B), static_cast<int>(box.U16BE(0x3C) / 10))
+                        .value_or(kUnknownUtc);
+    return block;
+}
+
+uint32_t BigEndian32(std::span<const unsigned char> bytes) {
+    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
 } // namespace
+
+float KnotsToKmh(double knots) {
+    return std::isfinite(knots)
+               ? static_cast<float>(std::round(knots * kKilometresPerKnot * 100) / 100)
+               : 0.0f;
+}
 
 BlockLayout DetectBlockLayout(std::span<const unsigned char, kCameraBlockLength> fromMarker) {
     const BoxBytes box(fromMarker);
+    // Signatures first: an XOR-masked header, camera time as text, a shifted "$GPRMC,".
+    if (box.Matches(18, "\xAA\xAA\xF2\xE1\xF0\xEE\x54\x54")) {
+        return BlockLayout::Azdome;
+    }
+    if (box.Digits(0x34, 14)) {
+        return BlockLayout::NmeaText;
+    }
+    if (box.Matches(0x3C, "4W`b]S<")) {
+        return BlockLayout::ShiftedRmc;
+    }
     // The player's layout keeps status and hemispheres in 32-bit words of their own.
     if (box.Status(60) && box.Zeros(61, 3) && (box.At(68) == 'N' || box.At(68) == 'S') &&
         (box.At(76) == 'E' || box.At(76) == 'W')) {
@@ -166,13 +235,41 @@ BlockLayout DetectBlockLayout(std::span<const unsigned char, kCameraBlockLength>
     if (box.Status(0x1C) && box.PlausibleTime(0x10) && box.PlausibleDate(0x50)) {
         return BlockLayout::Vantrue;
     }
+    if (Nextbase512GRecord(box)) {
+        return BlockLayout::Nextbase512G;
+    }
     return BlockLayout::Plain;
 }
 
-FreeGpsBlock DecodeCameraBlock(std::span<const unsigned char, kCameraBlockLength> fromMarker,
-                               uint64_t offset) {
-    const BoxBytes box(fromMarker);
-    switch (DetectBlockLayout(fromMarker)) {
+uint64_t CameraBlockWindow(BlockLayout layout) {
+    switch (layout) {
+    case BlockLayout::Azdome:
+    case BlockLayout::NmeaText:
+    case BlockLayout::ShiftedRmc:
+        return kTextBlockWindow;
+    default:
+        return kCameraBlockLength;
+    }
+}
+
+FreeGpsBlock DecodeCameraBlock(std::span<const unsigned char> fromMarker, uint64_t offset) {
+    if (fromMarker.size() < kCameraBlockLength) {
+        std::array<unsigned char, kCameraBlockLength> padded{};
+        std::copy(fromMarker.begin(), fromMarker.end(), padded.begin());
+        return DecodeCameraBlock(padded, offset);
+    }
+    const std::span<const unsigned char, kCameraBlockLength> first =
+        fromMarker.first<kCameraBlockLength>();
+    const BoxBytes box(first);
+    switch (DetectBlockLayout(first)) {
+    case BlockLayout::Azdome:
+        return DecodeAzdomeBlock(fromMarker, offset);
+    case BlockLayout::NmeaText:
+        return DecodeNmeaTextBlock(fromMarker, offset);
+    case BlockLayout::ShiftedRmc:
+        return DecodeShiftedRmcBlock(fromMarker, offset);
+    case BlockLayout::Nextbase512G:
+        return DecodeNextbase512G(box, offset);
     case BlockLayout::Viofo:
         return DecodeViofo(box, offset, 0);
     case BlockLayout::ViofoModelHeader:
@@ -185,4 +282,35 @@ FreeGpsBlock DecodeCameraBlock(std::span<const unsigned char, kCameraBlockLength
         break;
     }
     return DecodeFreeGpsBlock(fromMarker.data(), offset);
+}
+
+FreeGpsBlock ReadCameraBlock(ByteSource& source, uint64_t markerAt,
+                             std::span<const unsigned char, kCameraBlockLength> first) {
+    const uint64_t window = CameraBlockWindow(DetectBlockLayout(first));
+    if (window <= kCameraBlockLength || markerAt < 4) {
+        return DecodeCameraBlock(first, markerAt);
+    }
+    // The next read reuses the source's buffer.
+    std::array<unsigned char, kCameraBlockLength> kept;
+    std::copy(first.begin(), first.end(), kept.begin());
+    const uint64_t length = source.Length();
+    uint64_t wanted = std::min(window, length > markerAt ? length - markerAt : 0);
+    const std::span<const unsigned char> size = source.Read(markerAt - 4, 4);
+    if (size.size() == 4) {
+        // 0 runs to the end of the file and 1 has a 64-bit size after the type: the file
+        // and the window bound those.
+        const uint32_t boxSize = BigEndian32(size);
+        if (boxSize >= 4 + kCameraBlockLength) {
+            wanted = std::min<uint64_t>(wanted, boxSize - 4);
+        } else if (boxSize > 1) {
+            wanted = kCameraBlockLength;
+        }
+    }
+    const std::span<const unsigned char> bytes = wanted > kCameraBlockLength
+                                                     ? source.Read(markerAt, wanted)
+                                                     : std::span<const unsigned char>();
+    if (bytes.size() < kCameraBlockLength) {
+        return DecodeCameraBlock(kept, markerAt);
+    }
+    return DecodeCameraBlock(bytes, markerAt);
 }

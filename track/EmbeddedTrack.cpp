@@ -12,7 +12,9 @@
 
 #include <algorithm>
 #include <charconv>
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 #include <cstdio>
@@ -48,12 +50,54 @@ float FloatAt(const unsigned char* bytes) {
     return value;
 }
 
-// The first marker in [from, to), or null. Candidates are positions whose first and last
-// marker bytes both match, tested sixteen at a time; only those are compared in full. On
-// video data and on zeros alike this runs several times faster than a general search.
+// Positions whose first and last marker bytes both match are candidates, found a vector
+// at a time; only those are compared in full. On video data and on zeros alike this runs
+// several times faster than a general search. Returns where the vector loop stopped, or
+// the marker.
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) const unsigned char*
+FindMarkerAvx2(const unsigned char* p, const unsigned char* to, bool& found) {
+    const auto* marker = reinterpret_cast<const unsigned char*>(kMarker);
+    const __m256i first = _mm256_set1_epi8(static_cast<char>(marker[0]));
+    const __m256i last = _mm256_set1_epi8(static_cast<char>(marker[kMarkerLength - 1]));
+    while (to - p >= static_cast<ptrdiff_t>(32 + kMarkerLength - 1)) {
+        const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i tail =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + kMarkerLength - 1));
+        auto candidates = static_cast<unsigned>(_mm256_movemask_epi8(
+            _mm256_and_si256(_mm256_cmpeq_epi8(head, first), _mm256_cmpeq_epi8(tail, last))));
+        while (candidates != 0) {
+            const unsigned bit = static_cast<unsigned>(__builtin_ctz(candidates));
+            if (std::memcmp(p + bit + 1, marker + 1, kMarkerLength - 2) == 0) {
+                found = true;
+                return p + bit;
+            }
+            candidates &= candidates - 1;
+        }
+        p += 32;
+    }
+    return p;
+}
+
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
+// The first marker in [from, to), or null.
 const unsigned char* FindMarker(const unsigned char* from, const unsigned char* to) {
     const auto* marker = reinterpret_cast<const unsigned char*>(kMarker);
     const unsigned char* p = from;
+#if defined(__x86_64__)
+    if (HasAvx2()) {
+        bool found = false;
+        p = FindMarkerAvx2(p, to, found);
+        if (found) {
+            return p;
+        }
+    }
+#endif
 #if defined(__SSE2__)
     const __m128i first = _mm_set1_epi8(static_cast<char>(marker[0]));
     const __m128i last = _mm_set1_epi8(static_cast<char>(marker[kMarkerLength - 1]));
@@ -170,8 +214,9 @@ uint64_t ScanFreeGpsBlocks(ByteSource& source,
         if (inChunk + kFreeGpsBlockLength > bytes.size()) {
             break; // the file was cut inside this block
         }
-        take(DecodeCameraBlock(
-            std::span<const unsigned char, kCameraBlockLength>(hit, kCameraBlockLength), at));
+        take(ReadCameraBlock(
+            source, at,
+            std::span<const unsigned char, kCameraBlockLength>(hit, kCameraBlockLength)));
         ++taken;
         p = at + kJumpAfterBlock;
     }

@@ -30,10 +30,10 @@ double DegreesFromNmeaValue(double value, int degreeDigits);
 FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset);
 
 // Calls `take` for each block the scan rule takes from the source, decoded in the layout
-// its bytes show (DecodeCameraBlock), in file order, and
-// returns how many there were. Only the source's data extents are searched, which gives the
-// same blocks as searching everything. A short read (the file shrank or vanished) ends the
-// scan; the blocks taken before it stay taken.
+// its bytes show (ReadCameraBlock, which reads on into the box for the text layouts), in
+// file order, and returns how many there were. Only the source's data extents are searched, which
+// gives the same blocks as searching everything. A short read (the file shrank or vanished) ends
+// the scan; the blocks taken before it stay taken.
 uint64_t ScanFreeGpsBlocks(ByteSource& source,
                            const std::function<void(const FreeGpsBlock& block)>& take);
 

@@ -62,9 +62,9 @@ bool ReadIndexedBlocks(ByteSource& source, const std::vector<GpsIndexEntry>& ind
             whole = false;
             continue;
         }
-        blocks.push_back(DecodeCameraBlock(std::span<const unsigned char, kCameraBlockLength>(
-                                               box.data() + kMarkerAt, kCameraBlockLength),
-                                           entry.offset + kMarkerAt));
+        blocks.push_back(ReadCameraBlock(source, entry.offset + kMarkerAt,
+                                         std::span<const unsigned char, kCameraBlockLength>(
+                                             box.data() + kMarkerAt, kCameraBlockLength)));
     }
     return whole;
 }
