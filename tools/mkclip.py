@@ -24,6 +24,8 @@ import tempfile
 from mkclip_drive import make_drive
 from mkclip_layouts import LAYOUTS, block_length, decimal_degrees, gpgga, gprmc, gps_block
 
+import mkclip_sources
+
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 MIB = 1 << 20
 # The reader starts looking 1 MiB into the file and skips 1 MiB + 108 bytes
@@ -55,8 +57,7 @@ def burn_filter(records, seconds):
     return ",\n".join(parts)
 
 
-def srt_time(seconds):
-    return f"{seconds // 3600:02d}:{seconds // 60 % 60:02d}:{seconds % 60:02d},000"
+srt_time = mkclip_sources.srt_time
 
 
 def data_subtitles(records, seconds):
@@ -69,7 +70,7 @@ def data_subtitles(records, seconds):
     return "\n".join(cues)
 
 
-def write_video(path, container, seconds, size, fps, burn_records, data_records, colour=None,
+def write_video(path, container, seconds, size, fps, burn_records, subtitles, colour=None,
                 moov_room=0):
     if colour:
         source = f"color=c={colour}:size={size}:rate={fps}:duration={seconds}"
@@ -78,8 +79,8 @@ def write_video(path, container, seconds, size, fps, burn_records, data_records,
     cmd = ["ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i", source]
     with tempfile.NamedTemporaryFile("w", suffix=".filter") as script, \
             tempfile.NamedTemporaryFile("w", suffix=".srt") as cues:
-        if data_records:
-            cues.write(data_subtitles(data_records, seconds))
+        if subtitles:
+            cues.write(subtitles)
             cues.flush()
             cmd += ["-i", cues.name, "-map", "0:v", "-map", "1:s", "-c:s", "mov_text"]
         # A script file, since a long clip's captions exceed the argument limit.
@@ -402,6 +403,9 @@ def build_parser():
     parser.add_argument("--data-subtitles", action="store_true",
                         help="also write a subtitle stream (MP4/MOV) with one cue per second "
                         "holding that second's track line, T:<ms> and the sidecar's X line")
+    parser.add_argument("--nmea-subtitles", type=int, nargs="?", const=0, metavar="FROM",
+                        help="also write a subtitle stream (MP4/MOV) with one cue per second, "
+                        "from second FROM (default 0), holding that second's GPRMC and GPGGA")
     parser.add_argument("--truth", metavar="PATH",
                         help="also write the drive as CSV with the stored values")
     return parser
@@ -426,6 +430,8 @@ def check_args(parser, args, container):
         parser.error("--index needs an MP4 or MOV clip with embedded records")
     if args.data_subtitles and container == "avi":
         parser.error("--data-subtitles needs an MP4 or MOV clip")
+    if args.nmea_subtitles is not None and (container == "avi" or args.data_subtitles):
+        parser.error("--nmea-subtitles needs an MP4 or MOV clip without --data-subtitles")
     if args.sidecar_dollar_every and not args.sidecar:
         parser.error("--sidecar-dollar-every needs --sidecar")
     if args.start.tzinfo is not None:
@@ -478,9 +484,14 @@ def main(argv=None):
     try:
         # Room for the video's own 'moov' and the index after it.
         moov_room = 65536 + 8 * len(records) if args.index else 0
+        subtitles = None
+        if args.data_subtitles:
+            subtitles = data_subtitles(records, video_seconds)
+        elif args.nmea_subtitles is not None:
+            subtitles = mkclip_sources.nmea_subtitles(
+                records, video_seconds, lambda r: (gprmc(r), gpgga(r)), args.nmea_subtitles)
         write_video(args.output, container, video_seconds, args.size, args.fps,
-                    records if args.burn else None, records if args.data_subtitles else None,
-                    args.colour, moov_room)
+                    records if args.burn else None, subtitles, args.colour, moov_room)
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:
