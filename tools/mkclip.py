@@ -71,7 +71,7 @@ def data_subtitles(records, seconds):
 
 
 def write_video(path, container, seconds, size, fps, burn_records, subtitles, colour=None,
-                moov_room=0):
+                moov_room=0, created=None):
     if colour:
         source = f"color=c={colour}:size={size}:rate={fps}:duration={seconds}"
     else:
@@ -90,6 +90,8 @@ def write_video(path, container, seconds, size, fps, burn_records, subtitles, co
             cmd += ["-filter_script:v", script.name]
         cmd += ["-c:v", "libx264", "-pix_fmt", "yuv420p", "-fflags", "+bitexact",
                 "-flags:v", "+bitexact", "-map_metadata", "-1"]
+        if created:
+            cmd += ["-metadata", f"creation_time={created:%Y-%m-%dT%H:%M:%S}Z"]
         if moov_room:
             cmd += ["-moov_size", str(moov_room)]
         elif container != "avi":
@@ -391,9 +393,11 @@ def build_parser():
     parser.add_argument("--index", action="store_true",
                         help="also name every record box in a 'gps ' atom inside 'moov' "
                         "(MP4/MOV)")
-    parser.add_argument("--sidecar-kind", choices=["blackvue", "nmea"], action="append",
+    parser.add_argument("--sidecar-kind", choices=["blackvue", "nmea", "70mai"], action="append",
                         default=[], help="also write another maker's log beside the clip: "
-                        "blackvue (NAME.gps and NAME.3gf), nmea (NAME.NMEA); repeatable")
+                        "blackvue (NAME.gps and NAME.3gf), nmea (NAME.NMEA), 70mai "
+                        "(../GPS/GPSData000001.txt, and the clip's creation time set to "
+                        "--start); repeatable")
     parser.add_argument("--sidecar", action="store_true",
                         help="also write the camera's text log, same name with .TXT")
     parser.add_argument("--sidecar-dollar-every", type=positive, metavar="K",
@@ -490,8 +494,9 @@ def main(argv=None):
         elif args.nmea_subtitles is not None:
             subtitles = mkclip_sources.nmea_subtitles(
                 records, video_seconds, lambda r: (gprmc(r), gpgga(r)), args.nmea_subtitles)
+        created = args.start if "70mai" in args.sidecar_kind else None
         write_video(args.output, container, video_seconds, args.size, args.fps,
-                    records if args.burn else None, subtitles, args.colour, moov_room)
+                    records if args.burn else None, subtitles, args.colour, moov_room, created)
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:
@@ -511,6 +516,12 @@ def main(argv=None):
             f.write(blackvue_3gf(records))
     if "nmea" in args.sidecar_kind:
         write_lines(base + ".NMEA", [s for r in records for s in (gpgga(r), gprmc(r))])
+    if "70mai" in args.sidecar_kind:
+        mkclip_sources.write_seventymai_log(args.output, [
+            mkclip_sources.seventymai_line(r, unix_ms(r.when) // 1000,
+                                           decimal_degrees(r.lat, r.lat_hemi),
+                                           decimal_degrees(r.lon, r.lon_hemi))
+            for r in records])
     if args.nmea_log:
         write_lines(args.nmea_log, [s for r in records for s in (gpgga(r), gprmc(r))])
     if args.truth:
