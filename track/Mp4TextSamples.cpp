@@ -12,8 +12,7 @@ namespace {
 // Larger than the sample tables of any clip's text track; a damaged size reads no more.
 constexpr uint64_t kMaxTableBytes = 64u << 20;
 
-// More text than any track of cues holds; tables that point many samples at the same bytes
-// stop here instead of handing them over again and again.
+// More text than any track of cues holds: the most bytes read for one track.
 constexpr uint64_t kMaxTextBytes = 64u << 20;
 
 // A box's payload, copied: it has to outlive the next read of the source. Only as many
@@ -213,7 +212,7 @@ void ReadTrack(ByteSource& source, const Mp4Box& stbl, int track, uint32_t times
 
     uint64_t sample = 0;
     uint64_t run = 0;
-    uint64_t handed = 0;
+    uint64_t read = 0;
     std::string text;
     for (uint64_t chunk = 0; chunk < chunks && sample < samples; ++chunk) {
         // The run of `stsc` that covers this chunk (its first chunks are numbered from 1).
@@ -234,19 +233,24 @@ void ReadTrack(ByteSource& source, const Mp4Box& stbl, int track, uint32_t times
                 size > source.Length() - start) {
                 continue;
             }
-            // Only the text is read: a cue's 16-bit length and its bytes. What follows it in
-            // the sample (style boxes) is of no use here.
-            const uint64_t wanted = std::min<uint64_t>(size, 2 + 0xFFFF);
-            const std::span<const unsigned char> bytes = source.Read(start, wanted);
-            if (bytes.size() < wanted) {
+            // Only the text is read: a cue's 16-bit length, then that many bytes, at most
+            // the sample's. What follows it in the sample (style boxes) is of no use here.
+            const std::span<const unsigned char> head = source.Read(start, 2);
+            if (head.size() < 2) {
                 return; // the clip shrank
             }
-            const uint64_t length = std::min<uint64_t>(bytes[0] << 8 | bytes[1], wanted - 2);
-            if (length > kMaxTextBytes - handed) {
+            const uint64_t length = std::min<uint64_t>(head[0] << 8 | head[1], size - 2);
+            // Every read is counted, so a table that points many samples at the same bytes
+            // ends here rather than reading them again and again.
+            if (2 + length > kMaxTextBytes - read) {
                 return;
             }
-            handed += length;
-            text.assign(reinterpret_cast<const char*>(bytes.data()) + 2, length);
+            read += 2 + length;
+            const std::span<const unsigned char> bytes = source.Read(start + 2, length);
+            if (bytes.size() < length) {
+                return;
+            }
+            text.assign(reinterpret_cast<const char*>(bytes.data()), length);
             const double seconds = timescale != 0 ? static_cast<double>(time) / timescale : 0.0;
             take({track, seconds, text});
         }

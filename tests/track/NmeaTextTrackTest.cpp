@@ -195,6 +195,7 @@ struct HandClip {
     uint64_t badOffset = 0;
     uint32_t bigSample = UINT32_MAX; // index whose size is written as 10 MB
     bool co64 = false;
+    uint32_t repeats = 0; // chunks that all point at the first sample, sizes given once
 
     static std::string U32(uint32_t v) {
         return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
@@ -220,6 +221,9 @@ struct HandClip {
         for (uint32_t i = 0; i < count; ++i) {
             stsz += U32(i == bigSample ? 10u << 20 : sizes[i]);
         }
+        if (repeats > 0) {
+            stsz = U32(0) + U32(sizes[0]) + U32(repeats);
+        }
         const uint32_t perChunk = samplesPerChunk ? samplesPerChunk : count;
         const std::string stsc = U32(0) + U32(1) + U32(1) + U32(perChunk) + U32(1);
         std::vector<uint64_t> offsets;
@@ -229,6 +233,9 @@ struct HandClip {
             for (uint32_t k = i; k < std::min(count, i + perChunk); ++k) {
                 at += sizes[k];
             }
+        }
+        if (repeats > 0) {
+            offsets.assign(repeats, offsets[0]);
         }
         if (badChunk >= 0) {
             offsets[static_cast<size_t>(badChunk)] = badOffset;
@@ -311,6 +318,15 @@ TEST(Mp4TextSamples, DamagedTablesGiveWhatTheyHoldAndNoMore) {
     clip.badChunk = -1;
     clip.bigSample = 1;
     EXPECT_EQ(TextsOf(clip.Bytes()), twoOfThree);
+}
+
+TEST(Mp4TextSamples, SamplesPointingAtTheSameBytesStopAt64MiB) {
+    HandClip clip;
+    clip.texts = {std::string(1000, 'x')};
+    clip.samplesPerChunk = 1;
+    clip.repeats = 100'000;
+    // Each sample reads its 2-byte length and 1000 bytes: 67108864 / 1002 = 66974 of them.
+    EXPECT_EQ(TextsOf(clip.Bytes()).size(), 66974u);
 }
 
 TEST(Mp4TextSamples, EveryCutOfTheClipIsSafe) {
