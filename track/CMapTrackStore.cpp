@@ -74,6 +74,13 @@ int CMapTrackStore::StoreTrackLine(const char* line) {
     CNMEAParser parser;
     parser.ParseBuffer(reinterpret_cast<const unsigned char*>(sentence),
                        static_cast<unsigned>(std::strlen(sentence)));
+    // A cue of NMEA text brings its RMC and its GGA as two lines of the same second. The
+    // second, checked sentence of another kind holds no RMC values; taken, it would wipe
+    // the second's fix and speed.
+    const bool otherKind = parser.m_dwCommandCount > 0 && parser.m_dwRMCCount == 0;
+    if (otherKind && static_cast<size_t>(*second) < size()) {
+        return 0;
+    }
     PutEntry(*second, parser.m_dRMCLatitude, parser.m_dRMCLongitude, parser.m_RMCStatus,
              RmcUtcTime(parser));
     if (m_pDial != nullptr) {

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -134,6 +135,36 @@ TEST_F(NmeaTextClip, LoaderFillsMapAndDialButNotTheChart) {
     EXPECT_EQ(map.m_utcTimes[5], 1717243205);
     // NMEA has no G values: the chart keeps only the zero sample of its reset.
     EXPECT_EQ(chart.m_samples.size(), 1u);
+}
+
+TEST_F(NmeaTextClip, CueLinesDuringPlayKeepTheLoadedTrack) {
+    const std::string clip = Make("NB322.MP4", "--seconds 4 --no-embedded --nmea-subtitles");
+    ASSERT_TRUE(LoadClipTrack(clip, {map, chart, dial}, [](const std::string&) {}).embeddedFix);
+    const std::vector<double> latitudes = map.m_latitudes;
+    const std::vector<char> fixes = map.m_fixStatus;
+    const std::map<int, SpeedRecord> speeds = dial.m_records;
+    // The engine hands each sentence of a cue over as a line at the cue's time: the RMC,
+    // then the GGA of the same second.
+    ClipFile file;
+    ASSERT_TRUE(file.Open(clip));
+    ForEachMp4TextSample(file, [&](const TextSample& sample) {
+        std::istringstream sentences{std::string(sample.text)};
+        for (std::string sentence; std::getline(sentences, sentence);) {
+            const std::string line = "T:" + std::to_string(std::lround(sample.seconds * 1000)) +
+                                     " X:0.000000 Y:0.000000 Z:0.000000 G:0.000000 " + sentence;
+            map.StoreTrackLine(line.c_str());
+        }
+    });
+    EXPECT_EQ(map.m_latitudes, latitudes);
+    EXPECT_EQ(map.m_fixStatus, fixes);
+    ASSERT_EQ(dial.m_records.size(), speeds.size());
+    for (const auto& [second, record] : speeds) {
+        EXPECT_EQ(dial.Find(second)->speed, record.speed) << second;
+    }
+    // A GGA line at a second not yet held still gives it an entry without fix.
+    EXPECT_EQ(map.StoreTrackLine(("T:9000 X:0 Y:0 Z:0 G:0 " + GgaAt("120009.00")).c_str()), 1);
+    ASSERT_EQ(map.size(), 10u);
+    EXPECT_EQ(map.m_fixStatus[9], 'V');
 }
 
 TEST_F(NmeaTextClip, TrackStartingLateKeepsItsCueSeconds) {
