@@ -132,7 +132,7 @@ std::optional<SeventyMaiRecord> ParseSeventyMaiLine(std::string_view line) {
     if (fields.size() >= 9) {
         const std::optional<double> x = Number<double>(fields[6]);
         const std::optional<double> y = Number<double>(fields[7]);
-        const std::optional<double> z = Number<double>(Fields(fields[8], 1).front());
+        const std::optional<double> z = Number<double>(fields[8]);
         if (x && y && z) {
             record.hasSensor = true;
             record.x = *x;
