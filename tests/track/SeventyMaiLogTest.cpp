@@ -34,13 +34,16 @@ class SeventyMaiClip : public ::testing::Test {
 protected:
     void SetUp() override {
         map.SetSpeedDial(&dial);
-        card = fs::path(::testing::TempDir()) /
+        // The logs are looked for up to two folders above the clip: all of them are the
+        // test's own, so nothing else in the temporary folder is found.
+        root = fs::path(::testing::TempDir()) /
                ("ostvik-70mai-" + std::to_string(::getpid()) + "-" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        card = root / "card";
         fs::create_directories(card / "Normal");
         clip = (card / "Normal" / "NO20240601-120000-000001F.MP4").string();
     }
-    void TearDown() override { fs::remove_all(card); }
+    void TearDown() override { fs::remove_all(root); }
 
     // A 6-second clip and the clip maker's log in card/GPS.
     void Make(const std::string& args = "") {
@@ -61,6 +64,7 @@ protected:
     CMapTrackStore map;
     CGSampleStore chart;
     CSpeedDialModel dial;
+    fs::path root;
     fs::path card;
     std::string clip;
 };
