@@ -24,6 +24,8 @@ import tempfile
 from mkclip_drive import make_drive
 from mkclip_layouts import LAYOUTS, block_length, decimal_degrees, gpgga, gprmc, gps_block
 
+import mkclip_sources
+
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 MIB = 1 << 20
 # The reader starts looking 1 MiB into the file and skips 1 MiB + 108 bytes
@@ -55,8 +57,7 @@ def burn_filter(records, seconds):
     return ",\n".join(parts)
 
 
-def srt_time(seconds):
-    return f"{seconds // 3600:02d}:{seconds // 60 % 60:02d}:{seconds % 60:02d},000"
+srt_time = mkclip_sources.srt_time
 
 
 def data_subtitles(records, seconds):
@@ -69,8 +70,8 @@ def data_subtitles(records, seconds):
     return "\n".join(cues)
 
 
-def write_video(path, container, seconds, size, fps, burn_records, data_records, colour=None,
-                moov_room=0):
+def write_video(path, container, seconds, size, fps, burn_records, subtitles, colour=None,
+                moov_room=0, created=None):
     if colour:
         source = f"color=c={colour}:size={size}:rate={fps}:duration={seconds}"
     else:
@@ -78,8 +79,8 @@ def write_video(path, container, seconds, size, fps, burn_records, data_records,
     cmd = ["ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i", source]
     with tempfile.NamedTemporaryFile("w", suffix=".filter") as script, \
             tempfile.NamedTemporaryFile("w", suffix=".srt") as cues:
-        if data_records:
-            cues.write(data_subtitles(data_records, seconds))
+        if subtitles:
+            cues.write(subtitles)
             cues.flush()
             cmd += ["-i", cues.name, "-map", "0:v", "-map", "1:s", "-c:s", "mov_text"]
         # A script file, since a long clip's captions exceed the argument limit.
@@ -89,6 +90,8 @@ def write_video(path, container, seconds, size, fps, burn_records, data_records,
             cmd += ["-filter_script:v", script.name]
         cmd += ["-c:v", "libx264", "-pix_fmt", "yuv420p", "-fflags", "+bitexact",
                 "-flags:v", "+bitexact", "-map_metadata", "-1"]
+        if created:
+            cmd += ["-metadata", f"creation_time={created:%Y-%m-%dT%H:%M:%S}Z"]
         if moov_room:
             cmd += ["-moov_size", str(moov_room)]
         elif container != "avi":
@@ -390,9 +393,11 @@ def build_parser():
     parser.add_argument("--index", action="store_true",
                         help="also name every record box in a 'gps ' atom inside 'moov' "
                         "(MP4/MOV)")
-    parser.add_argument("--sidecar-kind", choices=["blackvue", "nmea"], action="append",
+    parser.add_argument("--sidecar-kind", choices=["blackvue", "nmea", "70mai"], action="append",
                         default=[], help="also write another maker's log beside the clip: "
-                        "blackvue (NAME.gps and NAME.3gf), nmea (NAME.NMEA); repeatable")
+                        "blackvue (NAME.gps and NAME.3gf), nmea (NAME.NMEA), 70mai "
+                        "(../GPS/GPSData000001.txt, and the clip's creation time set to "
+                        "--start); repeatable")
     parser.add_argument("--sidecar", action="store_true",
                         help="also write the camera's text log, same name with .TXT")
     parser.add_argument("--sidecar-dollar-every", type=positive, metavar="K",
@@ -402,6 +407,9 @@ def build_parser():
     parser.add_argument("--data-subtitles", action="store_true",
                         help="also write a subtitle stream (MP4/MOV) with one cue per second "
                         "holding that second's track line, T:<ms> and the sidecar's X line")
+    parser.add_argument("--nmea-subtitles", type=int, nargs="?", const=0, metavar="FROM",
+                        help="also write a subtitle stream (MP4/MOV) with one cue per second, "
+                        "from second FROM (default 0), holding that second's GPRMC and GPGGA")
     parser.add_argument("--truth", metavar="PATH",
                         help="also write the drive as CSV with the stored values")
     return parser
@@ -426,6 +434,8 @@ def check_args(parser, args, container):
         parser.error("--index needs an MP4 or MOV clip with embedded records")
     if args.data_subtitles and container == "avi":
         parser.error("--data-subtitles needs an MP4 or MOV clip")
+    if args.nmea_subtitles is not None and (container == "avi" or args.data_subtitles):
+        parser.error("--nmea-subtitles needs an MP4 or MOV clip without --data-subtitles")
     if args.sidecar_dollar_every and not args.sidecar:
         parser.error("--sidecar-dollar-every needs --sidecar")
     if args.start.tzinfo is not None:
@@ -478,9 +488,15 @@ def main(argv=None):
     try:
         # Room for the video's own 'moov' and the index after it.
         moov_room = 65536 + 8 * len(records) if args.index else 0
+        subtitles = None
+        if args.data_subtitles:
+            subtitles = data_subtitles(records, video_seconds)
+        elif args.nmea_subtitles is not None:
+            subtitles = mkclip_sources.nmea_subtitles(
+                records, video_seconds, lambda r: (gprmc(r), gpgga(r)), args.nmea_subtitles)
+        created = args.start if "70mai" in args.sidecar_kind else None
         write_video(args.output, container, video_seconds, args.size, args.fps,
-                    records if args.burn else None, records if args.data_subtitles else None,
-                    args.colour, moov_room)
+                    records if args.burn else None, subtitles, args.colour, moov_room, created)
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:
@@ -500,6 +516,12 @@ def main(argv=None):
             f.write(blackvue_3gf(records))
     if "nmea" in args.sidecar_kind:
         write_lines(base + ".NMEA", [s for r in records for s in (gpgga(r), gprmc(r))])
+    if "70mai" in args.sidecar_kind:
+        mkclip_sources.write_seventymai_log(args.output, [
+            mkclip_sources.seventymai_line(r, unix_ms(r.when) // 1000,
+                                           decimal_degrees(r.lat, r.lat_hemi),
+                                           decimal_degrees(r.lon, r.lon_hemi))
+            for r in records])
     if args.nmea_log:
         write_lines(args.nmea_log, [s for r in records for s in (gpgga(r), gprmc(r))])
     if args.truth:

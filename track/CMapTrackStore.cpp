@@ -2,6 +2,7 @@
 
 #include "track/CNMEAParser.h"
 #include "track/CSpeedDialModel.h"
+#include "track/NmeaLogSeconds.h"
 #include "track/TrackLine.h"
 #include "track/Truncate.h"
 
@@ -24,32 +25,6 @@ std::string MarkerText(double value) {
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, "%5.15f", value);
     return buffer;
-}
-
-constexpr int kSecondsPerDay = 86400;
-
-// The second of a log time, counted from the log's first time: a log that runs past
-// midnight goes on counting. A time more than half a day behind the start (by the same
-// count, half a day or more ahead) is a damaged clock, not a place in the log; taking it
-// would put one entry a day away and grow the store by as much.
-std::optional<int> LogSecond(int32_t firstMs, int32_t timeMs) {
-    const int elapsed =
-        ((timeMs / 1000 - firstMs / 1000) % kSecondsPerDay + kSecondsPerDay) % kSecondsPerDay;
-    if (elapsed >= kSecondsPerDay / 2) {
-        return std::nullopt;
-    }
-    return elapsed;
-}
-
-// The UTC time of the parser's latest RMC, when that sentence gave both date and time.
-int64_t RmcUtcTime(const CNMEAParser& parser) {
-    if (parser.m_dwRMCCount == 0 || !parser.m_bRMCDateGiven || parser.m_nRMCTimeOfDayMs < 0) {
-        return kUnknownUtc;
-    }
-    const int seconds = parser.m_nRMCTimeOfDayMs / 1000;
-    return UtcSeconds(parser.m_wRMCYear, parser.m_btRMCMonth, parser.m_btRMCDay, seconds / 3600,
-                      seconds / 60 % 60, seconds % 60)
-        .value_or(kUnknownUtc);
 }
 
 } // namespace
@@ -99,6 +74,13 @@ int CMapTrackStore::StoreTrackLine(const char* line) {
     CNMEAParser parser;
     parser.ParseBuffer(reinterpret_cast<const unsigned char*>(sentence),
                        static_cast<unsigned>(std::strlen(sentence)));
+    // A cue of NMEA text brings its RMC and its GGA as two lines of the same second. The
+    // second, checked sentence of another kind holds no RMC values; taken, it would wipe
+    // the second's fix and speed.
+    const bool otherKind = parser.m_dwCommandCount > 0 && parser.m_dwRMCCount == 0;
+    if (otherKind && static_cast<size_t>(*second) < size()) {
+        return 0;
+    }
     PutEntry(*second, parser.m_dRMCLatitude, parser.m_dRMCLongitude, parser.m_RMCStatus,
              RmcUtcTime(parser));
     if (m_pDial != nullptr) {
@@ -118,57 +100,13 @@ bool CMapTrackStore::LoadNmeaLog(const std::string& path) {
                            std::istreambuf_iterator<char>());
     // In a log whose sentences carry checksums, one without is a line cut short: its last
     // field is a fragment, and taken on trust it would be a wrong position.
-    const bool checksummed = text.find('*') != std::string::npos;
-
-    CNMEAParser parser;
-    std::optional<int32_t> firstMs;
+    NmeaLogSeconds seconds(NmeaLogSeconds::IsChecksummed(text));
     bool anyFix = false;
-    size_t sentenceStart = std::string::npos;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char byte = text[i];
-        if (byte == '$') {
-            sentenceStart = i;
-            continue;
-        }
-        if ((byte != '\r' && byte != '\n') || sentenceStart == std::string::npos) {
-            continue;
-        }
-        const std::string_view sentence(text.data() + sentenceStart, i - sentenceStart);
-        sentenceStart = std::string::npos;
-        if (checksummed && sentence.find('*') == std::string_view::npos) {
-            continue;
-        }
-        // Every line end closes the sentence, so logs written with bare line feeds load
-        // too; the parser is handed a carriage return, the end it knows.
-        const uint32_t rmcBefore = parser.m_dwRMCCount;
-        const uint32_t ggaBefore = parser.m_dwGGACount;
-        parser.ParseBuffer(sentence.data(), static_cast<unsigned>(sentence.size()));
-        const unsigned char cr = '\r';
-        parser.ParseBuffer(&cr, 1);
-        const bool rmc = parser.m_dwRMCCount != rmcBefore;
-        const int32_t timeMs = rmc                                ? parser.m_nRMCTimeOfDayMs
-                               : parser.m_dwGGACount != ggaBefore ? parser.m_nGGATimeOfDayMs
-                                                                  : -1;
-        if (timeMs < 0) {
-            continue;
-        }
-        if (!firstMs) {
-            firstMs = timeMs;
-        }
-        const std::optional<int> second = rmc ? LogSecond(*firstMs, timeMs) : std::nullopt;
-        if (!second) {
-            continue;
-        }
-        // A receiver writing several fixes a second gives the second the first valid one,
-        // the position at the moment the second begins.
-        const auto at = static_cast<size_t>(*second);
-        if (at < size() && m_fixStatus[at] == 'A') {
-            continue;
-        }
-        PutEntry(*second, parser.m_dRMCLatitude, parser.m_dRMCLongitude, parser.m_RMCStatus,
+    seconds.Feed(text, [&](int second, const CNMEAParser& parser) {
+        PutEntry(second, parser.m_dRMCLatitude, parser.m_dRMCLongitude, parser.m_RMCStatus,
                  RmcUtcTime(parser));
         anyFix = anyFix || parser.m_RMCStatus == 'A';
-    }
+    });
     return anyFix;
 }
 

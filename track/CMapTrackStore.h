@@ -33,7 +33,8 @@ public:
     // Places the RMC position of a track line at the line's second, replacing what was
     // there and filling skipped seconds with entries without fix, and hands the second,
     // speed and course to the dial. 1 when an entry was stored, 0 for a line without a
-    // time field or without a sentence.
+    // time field or without a sentence, and for a line whose checked sentence is not an RMC
+    // at a second the store already holds (it leaves that entry and speed alone).
     int StoreTrackLine(const char* line);
 
     // Refills the store from an NMEA log. Each RMC sentence goes to the second of its own

@@ -1,5 +1,6 @@
 // Everything a clip's track goes through when the clip is chosen and its open succeeds, in
-// the player's order: the blocks embedded in the clip; when they gave no valid fix, the
+// the player's order: the data embedded in the clip (freeGPS blocks, else BlackVue boxes,
+// else NMEA in a text track: LoadEmbeddedTrack); when it gave no valid fix, the
 // sidecar read as an NMEA log, and when that gave none either, the logs other makers'
 // cameras write (OtherSidecars); then the sidecar's track lines through the dispatch.
 #pragma once

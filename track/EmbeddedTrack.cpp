@@ -7,6 +7,7 @@
 #include "track/CameraBlockLayouts.h"
 #include "track/ClipFile.h"
 #include "track/GpsIndex.h"
+#include "track/NmeaTextTrack.h"
 #include "track/TrackLine.h"
 #include "track/Truncate.h"
 
@@ -259,8 +260,13 @@ bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
     }
     const std::vector<FreeGpsBlock> blocks = ReadEmbeddedBlocks(file);
     if (blocks.empty()) {
-        const std::optional<BlackVueTrack> blackVue = ReadBlackVueBoxes(file);
-        return blackVue && FillBlackVueTrack(*blackVue, stores);
+        if (const std::optional<BlackVueTrack> blackVue = ReadBlackVueBoxes(file)) {
+            return FillBlackVueTrack(*blackVue, stores);
+        }
+        // A text track of NMEA is data the camera put in the clip too, so it comes before
+        // every file beside the clip; it is read only when the clip has no blocks, whose
+        // G-sensor values it could not give.
+        return LoadNmeaTextTrack(file, stores);
     }
     bool anyFix = false;
     int second = 0;

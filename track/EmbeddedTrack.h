@@ -43,6 +43,7 @@ std::vector<FreeGpsBlock> ReadEmbeddedBlocks(ByteSource& source);
 // Resets the three stores, then fills them from the clip's blocks: block k is second k.
 // The blocks are those its `gps ` index names when it has one that holds every block it
 // names; otherwise the scan's, together with any the index found. A clip without any
-// block may hold a BlackVue camera's `gps ` and `3gf ` boxes instead. True when at least one
-// block has a valid fix; false also when the clip cannot be read.
+// block may hold a BlackVue camera's `gps ` and `3gf ` boxes instead, or else NMEA in a text
+// track (LoadNmeaTextTrack). True when at least one block has a valid fix; false also when
+// the clip cannot be read.
 bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores);

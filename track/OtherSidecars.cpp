@@ -2,6 +2,7 @@
 
 #include "track/BlackVueTrack.h"
 #include "track/CMapTrackStore.h"
+#include "track/SeventyMaiLog.h"
 #include "track/SidecarLog.h"
 
 #include <filesystem>
@@ -16,5 +17,5 @@ bool LoadOtherSidecars(const std::string& clipPath, const TrackStores& stores) {
     if (std::filesystem::is_regular_file(nmea, error)) {
         return stores.map.LoadNmeaLog(nmea);
     }
-    return false;
+    return LoadSeventyMaiTrack(clipPath, stores);
 }

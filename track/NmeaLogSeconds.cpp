@@ -1,0 +1,89 @@
+#include "track/NmeaLogSeconds.h"
+
+#include "track/UtcTime.h"
+
+namespace {
+
+constexpr int kSecondsPerDay = 86400;
+
+// The second of a log time, counted from the log's first time: a log that runs past
+// midnight goes on counting. A time more than half a day behind the start (by the same
+// count, half a day or more ahead) is a damaged clock, not a place in the log; taking it
+// would put one entry a day away and grow the store by as much.
+std::optional<int> LogSecond(int32_t firstMs, int32_t timeMs) {
+    const int elapsed =
+        ((timeMs / 1000 - firstMs / 1000) % kSecondsPerDay + kSecondsPerDay) % kSecondsPerDay;
+    if (elapsed >= kSecondsPerDay / 2) {
+        return std::nullopt;
+    }
+    return elapsed;
+}
+
+} // namespace
+
+int64_t RmcUtcTime(const CNMEAParser& parser) {
+    if (parser.m_dwRMCCount == 0 || !parser.m_bRMCDateGiven || parser.m_nRMCTimeOfDayMs < 0) {
+        return kUnknownUtc;
+    }
+    const int seconds = parser.m_nRMCTimeOfDayMs / 1000;
+    return UtcSeconds(parser.m_wRMCYear, parser.m_btRMCMonth, parser.m_btRMCDay, seconds / 3600,
+                      seconds / 60 % 60, seconds % 60)
+        .value_or(kUnknownUtc);
+}
+
+bool NmeaLogSeconds::IsChecksummed(std::string_view text) {
+    return text.find('*') != std::string_view::npos;
+}
+
+void NmeaLogSeconds::Feed(std::string_view text, const Take& take) {
+    size_t sentenceStart = std::string_view::npos;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char byte = text[i];
+        if (byte == '$') {
+            sentenceStart = i;
+            continue;
+        }
+        if ((byte != '\r' && byte != '\n') || sentenceStart == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view sentence = text.substr(sentenceStart, i - sentenceStart);
+        sentenceStart = std::string_view::npos;
+        if (m_checksummed && sentence.find('*') == std::string_view::npos) {
+            continue;
+        }
+        // Every line end closes the sentence, so text written with bare line feeds loads
+        // too; the parser is handed a carriage return, the end it knows.
+        const uint32_t rmcBefore = m_parser.m_dwRMCCount;
+        const uint32_t ggaBefore = m_parser.m_dwGGACount;
+        m_parser.ParseBuffer(sentence.data(), static_cast<unsigned>(sentence.size()));
+        const unsigned char cr = '\r';
+        m_parser.ParseBuffer(&cr, 1);
+        const bool rmc = m_parser.m_dwRMCCount != rmcBefore;
+        const int32_t timeMs = rmc                                  ? m_parser.m_nRMCTimeOfDayMs
+                               : m_parser.m_dwGGACount != ggaBefore ? m_parser.m_nGGATimeOfDayMs
+                                                                    : -1;
+        if (timeMs < 0) {
+            continue;
+        }
+        if (!m_firstMs) {
+            m_firstMs = timeMs;
+        }
+        const std::optional<int> second = rmc ? LogSecond(*m_firstMs, timeMs) : std::nullopt;
+        if (!second) {
+            continue;
+        }
+        // A receiver writing several fixes a second gives the second the first valid one,
+        // the position at the moment the second begins.
+        const auto at = static_cast<size_t>(*second);
+        if (at < m_fixed.size() && m_fixed[at]) {
+            continue;
+        }
+        if (m_parser.m_RMCStatus == 'A') {
+            if (at >= m_fixed.size()) {
+                m_fixed.resize(at + 1, false);
+            }
+            m_fixed[at] = true;
+        }
+        take(*second, m_parser);
+    }
+}

@@ -1,0 +1,45 @@
+// Places the RMC sentences of NMEA text at the seconds of their own time: the first
+// sentence with a time (RMC or GGA) is second 0 and every later one counts from it, across
+// midnight. Keying by time rather than by sentence count means a damaged, missing or extra
+// sentence moves no other second. The NMEA log beside a clip and the NMEA a camera writes
+// into the clip's text track are both read this way.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "track/CNMEAParser.h"
+
+// The UTC time of the parser's latest RMC when that sentence gave both date and time;
+// kUnknownUtc otherwise.
+int64_t RmcUtcTime(const CNMEAParser& parser);
+
+class NmeaLogSeconds {
+public:
+    using Take = std::function<void(int second, const CNMEAParser& parser)>;
+
+    // `checksummed`: the text's sentences carry checksums, so a sentence without one is a
+    // line cut short and is dropped (see IsChecksummed).
+    explicit NmeaLogSeconds(bool checksummed) : m_checksummed(checksummed) {}
+
+    // True for text in which any sentence carries a checksum.
+    static bool IsChecksummed(std::string_view text);
+
+    // Calls `take` for each RMC sentence of `text` that its second takes: the first one of
+    // the second with a valid fix, or, until one comes, the latest without. Sentences end
+    // at CR or LF; one without a line end in `text` is not taken. Later calls go on
+    // counting from the same second 0.
+    void Feed(std::string_view text, const Take& take);
+
+    // True once a sentence gave the time of second 0.
+    bool Started() const { return m_firstMs.has_value(); }
+
+private:
+    CNMEAParser m_parser;
+    std::optional<int32_t> m_firstMs;
+    std::vector<bool> m_fixed; // seconds that already hold a valid fix
+    bool m_checksummed;
+};
