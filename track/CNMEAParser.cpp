@@ -197,14 +197,25 @@ int CNMEAParser::ProcessSentence(const char* address, const char* data) {
     }
     // Character by character, each test reached only when the ones before it matched, so
     // nothing past a shorter address's terminator is read.
-    if (address[0] == 'G' && address[1] == 'P' && address[2] != '\0' && address[3] != '\0' &&
-        address[4] != '\0' && address[5] == '\0') {
+    //
+    // Receivers that use more satellite systems than GPS name their sentences with another
+    // talker: GN for a fix from several systems, GL, GA, GB or BD, GQ for one. Their time,
+    // position and waypoint sentences read the same as GPS's. The satellite tables (GSA,
+    // GSV) stay GPS's own: another system's satellites would take its slots.
+    const char t0 = address[0];
+    const char t1 = t0 == '\0' ? '\0' : address[1];
+    const bool gps = t0 == 'G' && t1 == 'P';
+    const bool otherSystem =
+        (t0 == 'G' && (t1 == 'N' || t1 == 'L' || t1 == 'A' || t1 == 'B' || t1 == 'Q')) ||
+        (t0 == 'B' && t1 == 'D');
+    if ((gps || otherSystem) && address[2] != '\0' && address[3] != '\0' && address[4] != '\0' &&
+        address[5] == '\0') {
         const char a = address[2], b = address[3], c = address[4];
         if (a == 'G' && b == 'G' && c == 'A') {
             ProcessGPGGA(data);
-        } else if (a == 'G' && b == 'S' && c == 'A') {
+        } else if (gps && a == 'G' && b == 'S' && c == 'A') {
             ProcessGPGSA(data);
-        } else if (a == 'G' && b == 'S' && c == 'V') {
+        } else if (gps && a == 'G' && b == 'S' && c == 'V') {
             ProcessGPGSV(data);
         } else if (a == 'R' && b == 'M' && c == 'B') {
             ProcessGPRMB(data);

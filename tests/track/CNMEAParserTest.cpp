@@ -88,6 +88,30 @@ TEST(CNMEAParserAssembly, UnknownAndLowerCaseAddressesAreCountedButNotKept) {
     EXPECT_EQ(parser.m_dwRMCCount, 0u);
 }
 
+// Receivers using GLONASS, Galileo or BeiDou besides GPS write $GNRMC and $GNGGA.
+TEST(CNMEAParserAssembly, OtherSatelliteSystemsGiveTimeAndPositionButNotSatellites) {
+    CNMEAParser parser;
+    Feed(parser, Line("GNRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W"));
+    Feed(parser, Line("GNGGA,123519,4807.038,N,01131.000,E,1,12,0.8,545.4,M,,,,"));
+    Feed(parser, Line("BDGGA,123520,4807.040,N,01131.000,E,1,05,0.9,545.0,M,,,,"));
+    EXPECT_EQ(parser.m_dwRMCCount, 1u);
+    EXPECT_EQ(parser.m_RMCStatus, 'A');
+    EXPECT_DOUBLE_EQ(parser.m_dRMCLatitude, 48 + 7.038 / 60);
+    EXPECT_DOUBLE_EQ(parser.m_dRMCGroundSpeed, 22.4);
+    EXPECT_EQ(parser.m_dwGGACount, 2u);
+    EXPECT_EQ(parser.m_btGGANumOfSatsInUse, 5);
+
+    Feed(parser, Line("GLGSV,1,1,01,65,40,120,30"));
+    Feed(parser, Line("GNGSA,A,3,65"));
+    EXPECT_EQ(parser.m_dwGSVCount, 0u);
+    EXPECT_EQ(parser.m_GSVSatInfo[0].wPRN, 0);
+    EXPECT_EQ(parser.m_dwGSACount, 0u);
+    // Counted like any sentence; an unknown talker reads nothing.
+    Feed(parser, Line("XXRMC,123521,V"));
+    EXPECT_EQ(parser.m_RMCStatus, 'A');
+    EXPECT_EQ(parser.m_dwCommandCount, 6u);
+}
+
 TEST(CNMEAParserAssembly, LowerCaseHexPassesOnlyInTheFirstDigit) {
     // A lower-case digit reads 32 more than its capital ('a' - 55 is 42): shifted into the
     // high nibble the extra bit falls out of the byte, OR-ed into the low nibble it stays.
