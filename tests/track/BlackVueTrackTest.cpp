@@ -10,6 +10,7 @@
 #include "track/MemoryBytes.h"
 
 #include "NmeaText.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -27,18 +28,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string Output(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return out;
-    }
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        out.append(buffer, n);
-    }
-    ::pclose(pipe);
-    return out;
+    return Shell(command).out;
 }
 
 std::vector<std::vector<double>> Rows(const std::string& text) {

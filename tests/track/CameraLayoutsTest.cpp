@@ -1,6 +1,7 @@
 // The freeGPS layouts of other cameras and the `gps ` index: clips made by our clip maker
 // in each layout, loaded as the player loads them and checked against exiftool -ee (or,
 // where exiftool 12.57 has no decoder, against the clip maker's own record of the drive).
+#include "ToolRun.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
@@ -24,18 +25,7 @@
 namespace {
 
 std::string Output(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return out;
-    }
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        out.append(buffer, n);
-    }
-    ::pclose(pipe);
-    return out;
+    return Shell(command).out;
 }
 
 std::vector<std::vector<double>> Numbers(const std::string& text, char separator) {
