@@ -105,6 +105,12 @@ bool CMapTrackStore::LoadNmeaLog(const std::string& path) {
     seconds.Feed(text, [&](int second, const CNMEAParser& parser) {
         PutEntry(second, parser.m_dRMCLatitude, parser.m_dRMCLongitude, parser.m_RMCStatus,
                  RmcUtcTime(parser));
+        // The log's own speed and course, so that a clip with nothing but a log still moves
+        // the dial; lines of the sidecar read later for the same second replace them.
+        if (m_pDial != nullptr) {
+            m_pDial->SetSpeedRecord(second, DialSpeedFromKnots(parser.m_dRMCGroundSpeed),
+                                    TruncateToInt(parser.m_dRMCCourse));
+        }
         anyFix = anyFix || parser.m_RMCStatus == 'A';
     });
     return anyFix;

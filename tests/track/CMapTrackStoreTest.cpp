@@ -154,6 +154,19 @@ TEST_F(MapTrackStore, NmeaLogPutsEachRmcAtTheSecondOfItsTime) {
     EXPECT_EQ(store.m_utcTimes[59], 1796644800 + 59);
 }
 
+TEST_F(MapTrackStore, NmeaLogGivesTheDialItsSpeedInKilometresPerHour) {
+    const std::string log =
+        RmcAt(Clock(0), "5930.0000", 'N', "01800.0000", 'E', "27.0", "90.0") + "\r\n" +
+        RmcAt(Clock(1), "5930.0100", 'N', "01800.0000", 'E', "54.0", "359.9") + "\r\n";
+    EXPECT_TRUE(store.LoadNmeaLog(WriteLog(log)));
+    ASSERT_NE(dial.Find(0), nullptr);
+    EXPECT_EQ(dial.Find(0)->speed, 50); // 27 knots is 50.004 km/h
+    EXPECT_EQ(dial.Find(0)->heading, 90);
+    ASSERT_NE(dial.Find(1), nullptr);
+    EXPECT_EQ(dial.Find(1)->speed, 100); // 54 knots is 100.008 km/h
+    EXPECT_EQ(dial.Find(1)->heading, 359);
+}
+
 TEST_F(MapTrackStore, NmeaLogReadsPastEightKilobytesAndAnyLineEnd) {
     std::string log;
     for (int s = 0; s < 200; ++s) {
