@@ -14,10 +14,6 @@ constexpr uint64_t kEntryLength = 8;
 constexpr uint64_t kCountLength = 8; // version and count
 constexpr uint64_t kMarkerAt = 4;    // the box's size comes first
 
-uint32_t BigEndian32(const unsigned char* bytes) {
-    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
-}
-
 } // namespace
 
 std::optional<std::vector<GpsIndexEntry>> ReadGpsIndex(ByteSource& source) {
@@ -36,12 +32,13 @@ std::optional<std::vector<GpsIndexEntry>> ReadGpsIndex(ByteSource& source) {
     }
     const uint64_t held = std::min<uint64_t>((payload - kCountLength) / kEntryLength,
                                              static_cast<uint64_t>(kMaxTrackSecond) + 1);
-    const uint64_t count = std::min<uint64_t>(BigEndian32(head.data() + 4), held);
+    const uint64_t count = std::min<uint64_t>(BigEndian(head, 4, 4), held);
     const std::span<const unsigned char> table =
         source.Read(atom->payload + kCountLength, count * kEntryLength);
     entries.reserve(table.size() / kEntryLength);
     for (size_t at = 0; at + kEntryLength <= table.size(); at += kEntryLength) {
-        entries.push_back({BigEndian32(table.data() + at), BigEndian32(table.data() + at + 4)});
+        entries.push_back({static_cast<uint32_t>(BigEndian(table, at, 4)),
+                           static_cast<uint32_t>(BigEndian(table, at + 4, 4))});
     }
     return entries;
 }

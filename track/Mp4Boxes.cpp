@@ -8,6 +8,8 @@ namespace {
 // More boxes on one level than any clip has: the walk of damaged data stays short.
 constexpr int kMaxBoxesPerLevel = 1 << 16;
 
+} // namespace
+
 uint64_t BigEndian(std::span<const unsigned char> bytes, size_t at, size_t count) {
     uint64_t value = 0;
     for (size_t i = 0; i < count; ++i) {
@@ -15,8 +17,6 @@ uint64_t BigEndian(std::span<const unsigned char> bytes, size_t at, size_t count
     }
     return value;
 }
-
-} // namespace
 
 void ForEachMp4Box(ByteSource& source, uint64_t begin, uint64_t end,
                    const std::function<bool(const Mp4Box& box)>& visit) {

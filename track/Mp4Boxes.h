@@ -7,9 +7,14 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "track/ByteSource.h"
+
+// The `count` bytes at `at` as one big-endian number, as MP4 stores its integers; the caller
+// keeps at + count within `bytes` and count at most 8.
+uint64_t BigEndian(std::span<const unsigned char> bytes, size_t at, size_t count);
 
 struct Mp4Box {
     char type[4] = {};

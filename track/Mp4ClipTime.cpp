@@ -5,18 +5,6 @@
 #include <algorithm>
 #include <span>
 
-namespace {
-
-uint64_t BigEndian(std::span<const unsigned char> bytes, size_t at, size_t count) {
-    uint64_t value = 0;
-    for (size_t i = 0; i < count; ++i) {
-        value = value << 8 | bytes[at + i];
-    }
-    return value;
-}
-
-} // namespace
-
 std::optional<ClipTime> ReadClipTime(ByteSource& source) {
     const std::optional<Mp4Box> mvhd = FindMp4Box(source, "moov/mvhd");
     if (!mvhd) {

@@ -31,22 +31,6 @@ std::string Output(const std::string& command) {
     return Shell(command).out;
 }
 
-std::vector<std::vector<double>> Rows(const std::string& text) {
-    std::vector<std::vector<double>> rows;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::vector<double> row;
-        std::istringstream fields(line);
-        std::string field;
-        while (std::getline(fields, field, ',')) {
-            row.push_back(std::atof(field.c_str()));
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 class BlackVueClip : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -66,7 +50,7 @@ protected:
     }
     // second,latitude,longitude,speed_kmh,course,x_raw,y_raw,z_raw,status
     std::vector<std::vector<double>> Truth() {
-        return Rows(Output("tail -n +2 '" + (folder / "truth.csv").string() + "'"));
+        return NumberRows(Output("tail -n +2 '" + (folder / "truth.csv").string() + "'"));
     }
     void ExpectTheDrive() {
         const auto truth = Truth();
@@ -94,7 +78,7 @@ TEST_F(BlackVueClip, BoxesInTheClipMatchExiftool) {
     const std::string clip = Make("20240601_120000_NF.mp4", "--layout blackvue");
     ASSERT_TRUE(LoadEmbeddedTrack(clip, {map, chart, dial}));
     ExpectTheDrive();
-    const auto theirs = Rows(
+    const auto theirs = NumberRows(
         Output("exiftool -q -q -ee -n -p '$GPSLatitude,$GPSLongitude,$GPSSpeed' '" + clip + "'"));
     ASSERT_EQ(theirs.size(), 6u);
     for (size_t s = 0; s < 6; ++s) {

@@ -28,22 +28,6 @@ std::string Output(const std::string& command) {
     return Shell(command).out;
 }
 
-std::vector<std::vector<double>> Numbers(const std::string& text, char separator) {
-    std::vector<std::vector<double>> rows;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::vector<double> row;
-        std::istringstream fields(line);
-        std::string field;
-        while (std::getline(fields, field, separator)) {
-            row.push_back(std::atof(field.c_str()));
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 class CameraClip : public ::testing::Test {
 protected:
     void SetUp() override { map.SetSpeedDial(&dial); }
@@ -68,14 +52,15 @@ protected:
     }
     bool Load(const std::string& clip) { return LoadEmbeddedTrack(clip, {map, chart, dial}); }
     std::vector<std::vector<double>> Exiftool(const std::string& clip) {
-        return Numbers(Output("exiftool -q -q -ee -n -p '$GPSLatitude,$GPSLongitude,$GPSSpeed' '" +
-                              clip + "'"),
-                       ',');
+        return NumberRows(
+            Output("exiftool -q -q -ee -n -p '$GPSLatitude,$GPSLongitude,$GPSSpeed' '" + clip +
+                   "'"),
+            ',');
     }
     std::vector<std::vector<double>> Truth(const std::string& clip) {
         // second,latitude,longitude,speed_kmh,course,x_raw,y_raw,z_raw,status
         std::vector<std::vector<double>> rows =
-            Numbers(Output("tail -n +2 '" + clip.substr(0, clip.size() - 4) + ".csv'"), ',');
+            NumberRows(Output("tail -n +2 '" + clip.substr(0, clip.size() - 4) + ".csv'"), ',');
         return rows;
     }
     void ExpectSameAsExiftool(const std::string& clip) {

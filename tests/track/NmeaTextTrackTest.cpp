@@ -28,22 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::vector<double>> CsvRows(const std::string& text) {
-    std::vector<std::vector<double>> rows;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::vector<double> row;
-        std::istringstream fields(line);
-        std::string field;
-        while (std::getline(fields, field, ',')) {
-            row.push_back(std::atof(field.c_str()));
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 class NmeaTextClip : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -67,7 +51,7 @@ protected:
     // second,latitude,longitude,speed_kmh,course,x_raw,y_raw,z_raw,status
     std::vector<std::vector<double>> Truth(const std::string& truth = "truth.csv") {
         const ToolRun run = Shell("tail -n +2 " + Quoted((folder / truth).string()));
-        return CsvRows(run.out);
+        return NumberRows(run.out);
     }
 
     CMapTrackStore map;
@@ -200,7 +184,7 @@ TEST_F(NmeaTextClip, TextTrackComesBeforeTheLogsBesideTheClipAndEachSecondOnce) 
     // The track tool lists each second once.
     const ToolRun run = Shell(Quoted(OSTVIK_TRACK_TOOL) + " " + Quoted(clip));
     ASSERT_EQ(run.status, 0) << run.err;
-    const auto rows = CsvRows(run.out);
+    const auto rows = NumberRows(run.out);
     ASSERT_EQ(rows.size(), 7u); // the header and six seconds
     for (size_t s = 1; s < rows.size(); ++s) {
         EXPECT_EQ(rows[s][0], static_cast<double>(s - 1));

@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 struct ToolRun {
     int status = -1;
@@ -43,4 +45,22 @@ inline ToolRun Shell(const std::string& command) {
     std::ifstream err(errFile);
     run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
     return run;
+}
+
+// The numbers of text such as a tool's CSV output: a row per line, fields split at
+// `separator` and read like atof.
+inline std::vector<std::vector<double>> NumberRows(const std::string& text, char separator = ',') {
+    std::vector<std::vector<double>> rows;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::vector<double> row;
+        std::istringstream fields(line);
+        std::string field;
+        while (std::getline(fields, field, separator)) {
+            row.push_back(std::atof(field.c_str()));
+        }
+        rows.push_back(row);
+    }
+    return rows;
 }
