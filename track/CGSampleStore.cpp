@@ -3,6 +3,7 @@
 #include "track/TrackLine.h"
 #include "track/Truncate.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -10,6 +11,31 @@ namespace {
 
 float FiniteOrZero(float value) {
     return std::isfinite(value) ? value : 0.0f;
+}
+
+// The four values of " X:<x> Y:<y> Z:<z> G:<g>" written plainly, as every reader writes
+// them, or false for anything else. For what it accepts it reads what scanf reads, and
+// leaves every other spelling (blanks after a colon, a '+', hex, a cut exponent) to scanf.
+bool ReadPlainSensorFields(const char* rest, GSample& sample) {
+    const char* const names[] = {" X:", " Y:", " Z:", " G:"};
+    float* const values[] = {&sample.x, &sample.y, &sample.z, &sample.g};
+    const char* p = rest;
+    for (int i = 0; i < 4; ++i) {
+        if (p[0] != names[i][0] || p[1] != names[i][1] || p[2] != names[i][2]) {
+            return false;
+        }
+        p += 3;
+        const char* end = p;
+        while (*end != '\0' && *end != ' ') {
+            ++end;
+        }
+        const std::from_chars_result read = std::from_chars(p, end, *values[i]);
+        if (read.ec != std::errc() || read.ptr != end) {
+            return false;
+        }
+        p = end;
+    }
+    return true;
 }
 
 } // namespace
@@ -56,7 +82,10 @@ int CGSampleStore::AddTrackLine(const char* line) {
         ++rest;
     }
     GSample sample;
-    std::sscanf(rest, " X:%f Y:%f Z:%f G:%f", &sample.x, &sample.y, &sample.z, &sample.g);
+    if (!ReadPlainSensorFields(rest, sample)) {
+        sample = GSample{};
+        std::sscanf(rest, " X:%f Y:%f Z:%f G:%f", &sample.x, &sample.y, &sample.z, &sample.g);
+    }
     sample = {FiniteOrZero(sample.x), FiniteOrZero(sample.y), FiniteOrZero(sample.z),
               FiniteOrZero(sample.g)};
 

@@ -2,12 +2,12 @@
 
 #include "track/CNMEAParser.h"
 #include "track/CSpeedDialModel.h"
+#include "track/FixedDecimal.h"
 #include "track/NmeaLogSeconds.h"
 #include "track/TrackLine.h"
 #include "track/Truncate.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -21,10 +21,9 @@ bool PrintsAsZero(const std::string& text) {
     return text.find_first_not_of("0.", start) == std::string::npos;
 }
 
+// As "%5.15f" prints it: the width never matters with 15 decimals.
 std::string MarkerText(double value) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, "%5.15f", value);
-    return buffer;
+    return FixedText(value, 15);
 }
 
 } // namespace

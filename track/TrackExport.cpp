@@ -3,6 +3,7 @@
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
+#include "track/FixedDecimal.h"
 #include "track/UtcTime.h"
 
 #include <algorithm>
@@ -11,12 +12,6 @@
 #include <vector>
 
 namespace {
-
-std::string Format(const char* format, double value) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
 
 int LastSecond(const TrackStores& stores) {
     long long last = static_cast<long long>(stores.chart.m_samples.size()) - 1;
@@ -102,8 +97,8 @@ void WriteTrackCsv(std::ostream& out, const TrackStores& stores) {
         out << s << ',';
         if (at < stores.map.size()) {
             out << PrintableStatus(stores.map.m_fixStatus[at]) << ','
-                << Format("%.6f", stores.map.m_latitudes[at]) << ','
-                << Format("%.6f", stores.map.m_longitudes[at]) << ',';
+                << FixedText(stores.map.m_latitudes[at], 6) << ','
+                << FixedText(stores.map.m_longitudes[at], 6) << ',';
         } else {
             out << ",,,";
         }
@@ -114,8 +109,8 @@ void WriteTrackCsv(std::ostream& out, const TrackStores& stores) {
         }
         if (at < stores.chart.m_samples.size()) {
             const GSample& sample = stores.chart.m_samples[at];
-            out << Format("%.5f", sample.x) << ',' << Format("%.5f", sample.y) << ','
-                << Format("%.5f", sample.z) << ',' << Format("%.5f", sample.g);
+            out << FixedText(sample.x, 5) << ',' << FixedText(sample.y, 5) << ','
+                << FixedText(sample.z, 5) << ',' << FixedText(sample.g, 5);
         } else {
             out << ",,,";
         }
@@ -126,8 +121,8 @@ void WriteTrackCsv(std::ostream& out, const TrackStores& stores) {
 void WriteGpxSegment(std::ostream& out, const TrackStores& stores) {
     out << "    <trkseg>\n";
     for (const TrackPoint& point : PositionedSeconds(stores)) {
-        out << "      <trkpt lat=\"" << Format("%.6f", point.latitude) << "\" lon=\""
-            << Format("%.6f", point.longitude) << "\">\n";
+        out << "      <trkpt lat=\"" << FixedText(point.latitude, 6) << "\" lon=\""
+            << FixedText(point.longitude, 6) << "\">\n";
         // A second whose source gave no date is left without a time rather than given one.
         if (point.utcTime != kUnknownUtc) {
             out << "        <time>" << UtcText(point.utcTime) << "</time>\n";
@@ -180,7 +175,7 @@ void WriteTrackGeoJson(std::ostream& out, const TrackStores& stores, const std::
         return;
     }
     auto coordinates = [](const TrackPoint& p) {
-        return "[" + Format("%.6f", p.longitude) + "," + Format("%.6f", p.latitude) + "]";
+        return "[" + FixedText(p.longitude, 6) + "," + FixedText(p.latitude, 6) + "]";
     };
     auto orNull = [](const SpeedRecord* record, int SpeedRecord::*member) {
         return record ? std::to_string(record->*member) : std::string("null");
@@ -214,7 +209,7 @@ void WriteTrackGeoJson(std::ostream& out, const TrackStores& stores, const std::
 void WriteTrackKml(std::ostream& out, const TrackStores& stores, const std::string& name) {
     const std::vector<TrackPoint> points = PositionedSeconds(stores);
     auto coordinates = [](const TrackPoint& p) {
-        return Format("%.6f", p.longitude) + "," + Format("%.6f", p.latitude);
+        return FixedText(p.longitude, 6) + "," + FixedText(p.latitude, 6);
     };
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n  <Document>\n    <name>"

@@ -1,7 +1,8 @@
 #include "track/TrackLine.h"
 
+#include "track/FixedDecimal.h"
+
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -53,8 +54,13 @@ std::string SentenceTrackLine(int timeMs, std::string_view sentence) {
 }
 
 std::string EmbeddedTrackLine(int timeMs, double x, double y, double z) {
-    char buffer[128];
-    std::snprintf(buffer, sizeof buffer, "T:%d X:%0.5f Y:%0.5f Z:%0.5f G:%0.5f", timeMs, x, y, z,
-                  0.0);
-    return buffer;
+    std::string line = "T:" + std::to_string(timeMs);
+    line.reserve(line.size() + 48);
+    const char* const names[] = {" X:", " Y:", " Z:", " G:"};
+    const double values[] = {x, y, z, 0.0};
+    for (int i = 0; i < 4; ++i) {
+        line += names[i];
+        AppendFixed(line, values[i], 5);
+    }
+    return line;
 }

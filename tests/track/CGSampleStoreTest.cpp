@@ -77,6 +77,30 @@ TEST(GSampleStore, OddLinesStoreWhatTheyCan) {
     EXPECT_EQ(Sample(store, 5).z, 1.0f);
 }
 
+TEST(GSampleStore, EverySpellingOfANumberReadsAsScanfReadsIt) {
+    CGSampleStore store;
+    // Plain fields, exponents and signs; then spellings only scanf takes: blanks after a
+    // colon, a '+', hex, and a cut exponent, which glibc's scanf reads as its mantissa.
+    store.AddTrackLine("T:0 X:-0.01562 Y:1.5e-1 Z:2E0 G:-0 $GPRMC,1");
+    store.AddTrackLine("T:1000 X: 0.5 Y:+0.25 Z:0x1p-2 G:1");
+    store.AddTrackLine("T:2000 X:0.5 Y:1e Z:1 G:1");
+    store.AddTrackLine("T:3000 X:1e50 Y:0.1 Z:0.2 G:0.3");
+    ASSERT_EQ(store.m_samples.size(), 4u);
+    EXPECT_EQ(Sample(store, 0).x, -0.01562f);
+    EXPECT_EQ(Sample(store, 0).y, 0.15f);
+    EXPECT_EQ(Sample(store, 0).z, 2.0f);
+    EXPECT_EQ(Sample(store, 0).g, 0.0f);
+    EXPECT_EQ(Sample(store, 1).x, 0.5f);
+    EXPECT_EQ(Sample(store, 1).y, 0.25f);
+    EXPECT_EQ(Sample(store, 1).z, 0.25f);
+    EXPECT_EQ(Sample(store, 1).g, 1.0f);
+    EXPECT_EQ(Sample(store, 2).y, 1.0f);
+    EXPECT_EQ(Sample(store, 2).z, 1.0f);
+    EXPECT_EQ(Sample(store, 3).x, 0.0f); // beyond a float: infinite, so kept out
+    EXPECT_EQ(Sample(store, 3).y, 0.1f);
+    EXPECT_EQ(Sample(store, 3).g, 0.3f);
+}
+
 TEST(GSampleStore, LinesWithoutATimeOrBeyondAnyClipChangeNothing) {
     CGSampleStore store;
     store.AddTrackLine("T:1000 X:0.5 Y:0 Z:0 G:0");
