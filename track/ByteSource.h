@@ -5,9 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
+#include "track/ByteRange.h"
 #include "track/FileExtent.h"
 
 class ByteSource {
@@ -19,6 +22,19 @@ public:
 
     // Up to `count` bytes from `offset`; the view stays valid until the next Read.
     virtual std::span<const unsigned char> Read(uint64_t offset, size_t count) = 0;
+
+    // Hands the bytes of each range, as Read gives them, to take(index, bytes) in order; the
+    // view stays valid during that call only. A source that reads many ranges faster at
+    // once than one by one does so here.
+    virtual void ReadEach(std::span<const ByteRange> ranges,
+                          const std::function<void(size_t, std::span<const unsigned char>)>& take) {
+        for (size_t i = 0; i < ranges.size(); ++i) {
+            take(i, Read(ranges[i].offset, ranges[i].count));
+        }
+    }
+
+    // Another reader of the same bytes, for another thread; null when there is none.
+    virtual std::unique_ptr<ByteSource> Twin() { return nullptr; }
 
     // The stretches that may hold data, in order and not overlapping; outside them the
     // bytes are zeros. One stretch over everything when nothing is known of holes.

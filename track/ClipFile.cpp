@@ -1,10 +1,14 @@
 #include "track/ClipFile.h"
 
+#include "track/RingFileReader.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+ClipFile::ClipFile() = default;
 
 ClipFile::~ClipFile() {
     Close();
@@ -66,6 +70,73 @@ std::span<const unsigned char> ClipFile::Read(uint64_t offset, size_t count) {
         got += static_cast<size_t>(n);
     }
     return {m_buffer.data(), got};
+}
+
+void ClipFile::ReadEach(std::span<const ByteRange> ranges,
+                        const std::function<void(size_t, std::span<const unsigned char>)>& take) {
+    // Below this many ranges setting up the ring costs more than it saves; above the
+    // largest count a batch is not worth its buffer.
+    constexpr size_t kFewest = 16;
+    constexpr size_t kLargest = 64 * 1024;
+    if (m_fd >= 0 && ranges.size() >= kFewest && !m_ring) {
+        m_ring = std::make_unique<RingFileReader>();
+    }
+    if (m_fd < 0 || ranges.size() < kFewest || !m_ring->Usable()) {
+        ByteSource::ReadEach(ranges, take);
+        return;
+    }
+    std::vector<ByteRange> batch;
+    std::vector<size_t> batchIndex;
+    auto flush = [&] {
+        size_t bytes = 0;
+        for (const ByteRange& range : batch) {
+            bytes += range.count;
+        }
+        m_batch.resize(bytes);
+        const bool read = m_ring->ReadAll(m_fd, batch, m_batch.data(), m_batchResults);
+        size_t at = 0;
+        for (size_t i = 0; i < batch.size(); ++i) {
+            if (read && m_batchResults[i] == static_cast<long>(batch[i].count)) {
+                take(batchIndex[i], {m_batch.data() + at, batch[i].count});
+            } else {
+                // Short, failed or interrupted: Read says what the file holds there.
+                const ByteRange& range = ranges[batchIndex[i]];
+                take(batchIndex[i], Read(range.offset, range.count));
+            }
+            at += batch[i].count;
+        }
+        batch.clear();
+        batchIndex.clear();
+    };
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        const ByteRange& range = ranges[i];
+        if (range.offset >= m_length || range.count > kLargest || !m_ring->Usable()) {
+            flush();
+            take(i, Read(range.offset, range.count));
+            continue;
+        }
+        batch.push_back({range.offset, static_cast<size_t>(std::min<uint64_t>(
+                                           range.count, m_length - range.offset))});
+        batchIndex.push_back(i);
+        if (batch.size() == m_ring->Depth()) {
+            flush();
+        }
+    }
+    flush();
+}
+
+std::unique_ptr<ByteSource> ClipFile::Twin() {
+    if (m_fd < 0) {
+        return nullptr;
+    }
+    const int fd = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
+        return nullptr;
+    }
+    auto twin = std::make_unique<ClipFile>();
+    twin->m_fd = fd;
+    twin->m_length = m_length;
+    return twin;
 }
 
 std::vector<FileExtent> ClipFile::DataExtents() {

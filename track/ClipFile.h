@@ -3,13 +3,16 @@
 // so a scan over a camera's card ends with what it found instead of killing the player.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "track/ByteSource.h"
 
+class RingFileReader;
+
 class ClipFile : public ByteSource {
 public:
-    ClipFile() = default;
+    ClipFile();
     ~ClipFile() override;
     ClipFile(const ClipFile&) = delete;
     ClipFile& operator=(const ClipFile&) = delete;
@@ -24,6 +27,15 @@ public:
     // EIO, kept in LastError()); what was read before either is given.
     std::span<const unsigned char> Read(uint64_t offset, size_t count) override;
 
+    // Many ranges through a few system calls where the kernel allows; any range the batch
+    // did not read whole is read again by Read, so the bytes are the same either way.
+    void ReadEach(std::span<const ByteRange> ranges,
+                  const std::function<void(size_t, std::span<const unsigned char>)>& take) override;
+
+    // The same open file (a duplicate descriptor, so it stays readable if the path goes)
+    // with its own buffer, and the length this one was opened with.
+    std::unique_ptr<ByteSource> Twin() override;
+
     // From the file system's record of holes (SEEK_DATA / SEEK_HOLE).
     std::vector<FileExtent> DataExtents() override;
 
@@ -34,4 +46,7 @@ private:
     uint64_t m_length = 0;
     int m_error = 0;
     std::vector<unsigned char> m_buffer;
+    std::unique_ptr<RingFileReader> m_ring;
+    std::vector<unsigned char> m_batch;
+    std::vector<long> m_batchResults;
 };

@@ -4,8 +4,8 @@
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
-#include "track/CameraBlockLayouts.h"
 #include "track/ClipFile.h"
+#include "track/FixedDecimal.h"
 #include "track/GpsIndex.h"
 #include "track/NmeaTextTrack.h"
 #include "track/TrackLine.h"
@@ -13,20 +13,12 @@
 
 #include <algorithm>
 #include <charconv>
-#if defined(__x86_64__)
-#include <immintrin.h>
-#elif defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#include <cstdio>
+#include <cmath>
 #include <cstring>
 #include <string_view>
 #include <unordered_set>
 
 namespace {
-
-constexpr char kMarker[] = "freeGPS";
-constexpr size_t kMarkerLength = sizeof kMarker - 1;
 
 // The decimal number at the start of the text, 0 when there is none, as atof reads it.
 double LeadingNumber(std::string_view text) {
@@ -51,86 +43,25 @@ float FloatAt(const unsigned char* bytes) {
     return value;
 }
 
-// Positions whose first and last marker bytes both match are candidates, found a vector
-// at a time; only those are compared in full. On video data and on zeros alike this runs
-// several times faster than a general search. Returns where the vector loop stopped, or
-// the marker.
-#if defined(__x86_64__)
-__attribute__((target("avx2"))) const unsigned char*
-FindMarkerAvx2(const unsigned char* p, const unsigned char* to, bool& found) {
-    const auto* marker = reinterpret_cast<const unsigned char*>(kMarker);
-    const __m256i first = _mm256_set1_epi8(static_cast<char>(marker[0]));
-    const __m256i last = _mm256_set1_epi8(static_cast<char>(marker[kMarkerLength - 1]));
-    while (to - p >= static_cast<ptrdiff_t>(32 + kMarkerLength - 1)) {
-        const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-        const __m256i tail =
-            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + kMarkerLength - 1));
-        auto candidates = static_cast<unsigned>(_mm256_movemask_epi8(
-            _mm256_and_si256(_mm256_cmpeq_epi8(head, first), _mm256_cmpeq_epi8(tail, last))));
-        while (candidates != 0) {
-            const unsigned bit = static_cast<unsigned>(__builtin_ctz(candidates));
-            if (std::memcmp(p + bit + 1, marker + 1, kMarkerLength - 2) == 0) {
-                found = true;
-                return p + bit;
-            }
-            candidates &= candidates - 1;
-        }
-        p += 32;
-    }
-    return p;
-}
-
-bool HasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
-#endif
-
-// The first marker in [from, to), or null.
-const unsigned char* FindMarker(const unsigned char* from, const unsigned char* to) {
-    const auto* marker = reinterpret_cast<const unsigned char*>(kMarker);
-    const unsigned char* p = from;
-#if defined(__x86_64__)
-    if (HasAvx2()) {
-        bool found = false;
-        p = FindMarkerAvx2(p, to, found);
-        if (found) {
-            return p;
-        }
-    }
-#endif
-#if defined(__SSE2__)
-    const __m128i first = _mm_set1_epi8(static_cast<char>(marker[0]));
-    const __m128i last = _mm_set1_epi8(static_cast<char>(marker[kMarkerLength - 1]));
-    while (to - p >= static_cast<ptrdiff_t>(16 + kMarkerLength - 1)) {
-        const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i tail =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + kMarkerLength - 1));
-        auto candidates = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_and_si128(_mm_cmpeq_epi8(head, first), _mm_cmpeq_epi8(tail, last))));
-        while (candidates != 0) {
-            const unsigned bit = static_cast<unsigned>(__builtin_ctz(candidates));
-            if (std::memcmp(p + bit + 1, marker + 1, kMarkerLength - 2) == 0) {
-                return p + bit;
-            }
-            candidates &= candidates - 1;
-        }
-        p += 16;
-    }
-#endif
-    for (; to - p >= static_cast<ptrdiff_t>(kMarkerLength); ++p) {
-        if (std::memcmp(p, marker, kMarkerLength) == 0) {
-            return p;
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
 
 double DegreesFromNmeaValue(double value, int degreeDigits) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%0*.4f", degreeDigits + 7, value);
+    // The number as "%0*.4f" prints it with width degreeDigits + 7: zeros after the sign
+    // for a finite value, blanks before "nan" or "inf".
+    const int width = degreeDigits + 7;
+    char digits[kFixedTextMax];
+    const int length = WriteFixed(digits, value, 4);
+    std::string text;
+    const int pad = std::max(0, width - length);
+    if (!std::isfinite(value)) {
+        text.assign(static_cast<size_t>(pad), ' ');
+        text.append(digits, static_cast<size_t>(length));
+    } else {
+        const size_t sign = digits[0] == '-' ? 1 : 0;
+        text.assign(digits, sign);
+        text.append(static_cast<size_t>(pad), '0');
+        text.append(digits + sign, static_cast<size_t>(length) - sign);
+    }
     const std::string_view printed(text);
     if (printed.size() < static_cast<size_t>(degreeDigits)) {
         return 0.0;
@@ -167,61 +98,6 @@ FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset) {
                                  field(44), field(48), field(52))
                           .value_or(kUnknownUtc);
     return decoded;
-}
-
-uint64_t ScanFreeGpsBlocks(ByteSource& source,
-                           const std::function<void(const FreeGpsBlock& block)>& take) {
-    const uint64_t length = source.Length();
-    const std::vector<FileExtent> searched = source.DataExtents();
-    uint64_t taken = 0;
-    uint64_t p = kFirstBlockSearch;
-    auto extent = searched.begin();
-    // Searching for the whole marker finds the same positions as comparing at every byte.
-    while (p < length && taken <= static_cast<uint64_t>(kMaxTrackSecond)) {
-        while (extent != searched.end() && std::min(extent->end, length) <= p) {
-            ++extent;
-        }
-        if (extent == searched.end()) {
-            break;
-        }
-        const uint64_t from = std::max(p, extent->begin);
-        const uint64_t to = std::min(extent->end, length);
-        if (from >= to) {
-            ++extent;
-            continue;
-        }
-        // Markers that start in [from, chunkEnd) and lie inside the stretch; a marker cut
-        // by the end of a stretch would run into zeros, so none is missed. The read also
-        // holds the block after a marker that starts just before chunkEnd.
-        const uint64_t chunkEnd = std::min(to, from + kScanChunkLength);
-        const uint64_t searchEnd = std::min(to, chunkEnd + kMarkerLength - 1);
-        const uint64_t wanted = std::min(length, chunkEnd + kFreeGpsBlockLength) - from;
-        const std::span<const unsigned char> bytes = source.Read(from, wanted);
-        const bool shrank = bytes.size() < wanted;
-        const unsigned char* hit = FindMarker(
-            bytes.data(), bytes.data() + std::min<uint64_t>(searchEnd - from, bytes.size()));
-        if (hit == nullptr) {
-            if (shrank) {
-                break;
-            }
-            p = chunkEnd;
-            continue;
-        }
-        const auto inChunk = static_cast<uint64_t>(hit - bytes.data());
-        const uint64_t at = from + inChunk;
-        if (at + kFreeGpsBlockLength >= length) {
-            break; // every later marker lies even closer to the end
-        }
-        if (inChunk + kFreeGpsBlockLength > bytes.size()) {
-            break; // the file was cut inside this block
-        }
-        take(ReadCameraBlock(
-            source, at,
-            std::span<const unsigned char, kCameraBlockLength>(hit, kCameraBlockLength)));
-        ++taken;
-        p = at + kJumpAfterBlock;
-    }
-    return taken;
 }
 
 std::vector<FreeGpsBlock> ReadEmbeddedBlocks(ByteSource& source) {

@@ -46,22 +46,30 @@ std::optional<std::vector<GpsIndexEntry>> ReadGpsIndex(ByteSource& source) {
 bool ReadIndexedBlocks(ByteSource& source, const std::vector<GpsIndexEntry>& index,
                        std::vector<FreeGpsBlock>& blocks) {
     bool whole = true;
+    std::vector<ByteRange> boxes;
+    boxes.reserve(index.size());
     std::unordered_set<uint64_t> seen;
+    seen.reserve(index.size());
     for (const GpsIndexEntry& entry : index) {
         if (!seen.insert(entry.offset).second) {
             continue; // the same box named twice is still one second
         }
-        const std::span<const unsigned char> box =
-            source.Read(entry.offset, kMarkerAt + kCameraBlockLength);
-        if (entry.size < kMarkerAt + kCameraBlockLength ||
-            box.size() < kMarkerAt + kCameraBlockLength ||
-            std::memcmp(box.data() + kMarkerAt, "freeGPS ", 8) != 0) {
+        if (entry.size < kMarkerAt + kCameraBlockLength) {
             whole = false;
             continue;
         }
-        blocks.push_back(ReadCameraBlock(source, entry.offset + kMarkerAt,
+        boxes.push_back({entry.offset, kMarkerAt + kCameraBlockLength});
+    }
+    blocks.reserve(blocks.size() + boxes.size());
+    source.ReadEach(boxes, [&](size_t i, std::span<const unsigned char> box) {
+        if (box.size() < kMarkerAt + kCameraBlockLength ||
+            std::memcmp(box.data() + kMarkerAt, "freeGPS ", 8) != 0) {
+            whole = false;
+            return;
+        }
+        blocks.push_back(ReadCameraBlock(source, boxes[i].offset + kMarkerAt,
                                          std::span<const unsigned char, kCameraBlockLength>(
                                              box.data() + kMarkerAt, kCameraBlockLength)));
-    }
+    });
     return whole;
 }

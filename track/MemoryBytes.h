@@ -20,6 +20,9 @@ public:
         return {m_data + offset, static_cast<size_t>(std::min<uint64_t>(count, m_length - offset))};
     }
 
+    std::unique_ptr<ByteSource> Twin() override {
+        return std::make_unique<MemoryBytes>(m_data, m_length, m_extents);
+    }
     std::vector<FileExtent> DataExtents() override {
         return m_extents.empty() ? ByteSource::DataExtents() : m_extents;
     }

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -155,6 +156,12 @@ TEST(FreeGpsDecode, DamagedValuesDecodeWithoutHarm) {
     EXPECT_EQ(DegreesFromNmeaValue(std::nan(""), 2), 0.0);
     EXPECT_TRUE(std::isfinite(DegreesFromNmeaValue(3.4e38, 3)));
     EXPECT_TRUE(std::isfinite(DegreesFromNmeaValue(-1230.5, 2)));
+    // Printed "-005.5000": degrees "-0", minutes "05.5000"; the sign comes from the
+    // hemisphere letter, never from the value.
+    EXPECT_DOUBLE_EQ(DegreesFromNmeaValue(-5.5, 2), 5.5 / 60);
+    // "-1230.5000": degrees "-1", minutes "230.5000".
+    EXPECT_DOUBLE_EQ(DegreesFromNmeaValue(-1230.5, 2), -1 + 230.5 / 60);
+    EXPECT_EQ(DegreesFromNmeaValue(std::numeric_limits<double>::infinity(), 3), 0.0);
 }
 
 class EmbeddedTrackFile : public ::testing::Test {
