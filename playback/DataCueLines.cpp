@@ -1,7 +1,6 @@
 #include "playback/DataCueLines.h"
 
 #include <cmath>
-#include <cstdio>
 
 std::vector<std::string> TrackLinesFromCue(std::string_view text, double cueStartSeconds) {
     std::vector<std::string> lines;
@@ -20,10 +19,8 @@ std::vector<std::string> TrackLinesFromCue(std::string_view text, double cueStar
             const long ms = std::isfinite(cueStartSeconds) && cueStartSeconds > 0
                                 ? std::lround(cueStartSeconds * 1000)
                                 : 0;
-            char prefix[64];
-            std::snprintf(prefix, sizeof prefix,
-                          "T:%ld X:0.000000 Y:0.000000 Z:0.000000 G:0.000000 ", ms);
-            lines.emplace_back(std::string(prefix).append(line));
+            lines.emplace_back("T:" + std::to_string(ms) + " ");
+            lines.back().append(line);
         }
     }
     return lines;

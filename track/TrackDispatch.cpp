@@ -1,5 +1,7 @@
 #include "track/TrackDispatch.h"
 
+#include "track/TrackLine.h"
+
 #include <utility>
 
 namespace {
@@ -22,7 +24,7 @@ void SetTrackLineConsumers(TrackLineConsumer chart, TrackLineConsumer map) {
 
 int DispatchTrackLine(const char* line, int /*length*/, void* /*context*/) {
     const Consumers& consumers = Registered();
-    if (consumers.chart) {
+    if (consumers.chart && (line == nullptr || !IsSentenceOnlyTrackLine(line))) {
         consumers.chart(line);
     }
     if (consumers.map) {

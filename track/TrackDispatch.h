@@ -10,7 +10,8 @@ using TrackLineConsumer = std::function<int(const char* line)>;
 // Registers the consumers; an empty function leaves that consumer out.
 void SetTrackLineConsumers(TrackLineConsumer chart, TrackLineConsumer map);
 
-// Hands the line to the chart, then to the map store, and returns 0. `length` and
+// Hands the line to the chart, then to the map store, and returns 0; a sentence-only line
+// (IsSentenceOnlyTrackLine) goes to the map store alone. `length` and
 // `context` are unused: the engine's data-line callback passes them. A null line is
 // passed on as it is.
 int DispatchTrackLine(const char* line, int length, void* context);

@@ -40,6 +40,18 @@ std::optional<int> TrackLineSecond(const char* line) {
     return static_cast<int>(second);
 }
 
+bool IsSentenceOnlyTrackLine(const char* line) {
+    if (!TrackLineTime(line)) {
+        return false;
+    }
+    const char* rest = line + 2;
+    rest += (*rest == '-' || *rest == '+') ? 1 : 0;
+    while (*rest >= '0' && *rest <= '9') {
+        ++rest;
+    }
+    return rest[0] == ' ' && rest[1] == '$';
+}
+
 std::string SensorTrackLine(int timeMs, std::string_view sidecarLine) {
     std::string line = "T:" + std::to_string(timeMs) + " ";
     line.append(sidecarLine);

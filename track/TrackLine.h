@@ -19,6 +19,11 @@ std::optional<long long> TrackLineTime(const char* line);
 // result taken as second 0 (a store has no seconds before the clip starts).
 std::optional<int> TrackLineSecond(const char* line);
 
+// True for "T:<t> $...": a sentence from a source that records no accelerations, such as
+// a camera's NMEA text track. It is for the map store only; the chart leaves its second
+// empty rather than draw zeros that would look like a level road.
+bool IsSentenceOnlyTrackLine(const char* line);
+
 // "T:<t> <line>" for a sidecar line that already carries the sensor fields ("X:...").
 std::string SensorTrackLine(int timeMs, std::string_view sidecarLine);
 

@@ -17,11 +17,9 @@ TEST(DataCueLines, EveryLineOfACueCountsAndLineEndsAreDropped) {
               (Lines{"T:1 a", "T:2 b", "T:3 c"}));
 }
 
-TEST(DataCueLines, ASentenceGetsTheCuesTimeAndZeroSensors) {
-    EXPECT_EQ(TrackLinesFromCue("$GPRMC,x*11", 2.9999999),
-              Lines{"T:3000 X:0.000000 Y:0.000000 Z:0.000000 G:0.000000 $GPRMC,x*11"});
-    EXPECT_EQ(TrackLinesFromCue("$GPGGA,y*22", -0.5),
-              Lines{"T:0 X:0.000000 Y:0.000000 Z:0.000000 G:0.000000 $GPGGA,y*22"});
+TEST(DataCueLines, ASentenceGetsTheCuesTimeAndNoSensorFields) {
+    EXPECT_EQ(TrackLinesFromCue("$GPRMC,x*11", 2.9999999), Lines{"T:3000 $GPRMC,x*11"});
+    EXPECT_EQ(TrackLinesFromCue("$GPGGA,y*22", -0.5), Lines{"T:0 $GPGGA,y*22"});
 }
 
 TEST(DataCueLines, OtherTextGivesNoLines) {

@@ -140,4 +140,27 @@ TEST(TrackDispatch, NullLineIsPassedOnAndTheResultIsZero) {
     EXPECT_EQ(DispatchTrackLine("T:0", 3, nullptr), 0);
 }
 
+TEST(TrackDispatch, ASentenceWithoutSensorFieldsReachesTheMapAlone) {
+    std::vector<std::string> chart, map;
+    SetTrackLineConsumers(
+        [&](const char* line) {
+            chart.emplace_back(line);
+            return 0;
+        },
+        [&](const char* line) {
+            map.emplace_back(line);
+            return 0;
+        });
+    DispatchTrackLine("T:2000 $GPRMC,1*00", 0, nullptr);
+    DispatchTrackLine("T:-5 $GPGGA,2*00", 0, nullptr);
+    DispatchTrackLine("T:3000 X:0.000000 Y:0.000000 Z:0.000000 G:0.000000 $GPRMC,3*00", 0, nullptr);
+    DispatchTrackLine("T:4000", 0, nullptr);
+    DispatchTrackLine("T:5000 junk $GPRMC,5*00", 0, nullptr);
+    SetTrackLineConsumers({}, {});
+    EXPECT_EQ(map.size(), 5u);
+    EXPECT_EQ(chart, (std::vector<std::string>{
+                         "T:3000 X:0.000000 Y:0.000000 Z:0.000000 G:0.000000 $GPRMC,3*00", "T:4000",
+                         "T:5000 junk $GPRMC,5*00"}));
+}
+
 } // namespace
