@@ -2,6 +2,7 @@
 
 #include "app/COstvikApp.h"
 #include "app/COstvikDlg.h"
+#include "app/WebViewRendering.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/mivex.h"
 
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
 
     MivexOptions engine;
     engine.noAudio = options.isSet(noAudio);
+    WebViewRendering::Choose();
     COstvikDlg window(engine);
     window.show();
 
