@@ -68,6 +68,11 @@ bool MivexEngine::Open(mivex_callbacks* callbacks) {
     mpv_set_option_string(h, kOsc, kNo);
     mpv_set_option_string(h, kOsdLevel, "0");
     mpv_set_option_string(h, kLoadScripts, kNo);
+    // mpv's own statistics page and console answer only to its key bindings and draw only on
+    // its OSD, both off here; loaded, each would still start a script interpreter of its own.
+    mpv_set_option_string(h, kLoadStatsOverlay, kNo);
+    mpv_set_option_string(h, kLoadOsdConsole, kNo);
+    mpv_set_option_string(h, kLoadAutoProfiles, kNo);
     mpv_set_option_string(h, kYtdl, kNo);
     // Only the clip's own streams: a stray .srt beside it must not pose as its data.
     mpv_set_option_string(h, kSubAuto, kNo);

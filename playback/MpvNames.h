@@ -20,6 +20,9 @@ inline constexpr char kYtdl[] = "ytdl";
 inline constexpr char kHrSeek[] = "hr-seek";
 inline constexpr char kAudioFallbackToNull[] = "audio-fallback-to-null";
 inline constexpr char kLoadScripts[] = "load-scripts";
+inline constexpr char kLoadStatsOverlay[] = "load-stats-overlay";
+inline constexpr char kLoadOsdConsole[] = "load-osd-console";
+inline constexpr char kLoadAutoProfiles[] = "load-auto-profiles";
 inline constexpr char kBackground[] = "background";
 
 // Properties read, written or observed while running.
