@@ -1,5 +1,6 @@
 // Ostvik: plays dash-camera clips with their track on a map, a G-sensor chart and a dial.
 
+#include "app/BrowserEnvironment.h"
 #include "app/COstvikApp.h"
 #include "app/COstvikDlg.h"
 #include "app/WebViewRendering.h"
@@ -18,11 +19,7 @@
 #include <unistd.h>
 
 int main(int argc, char** argv) {
-    // Chromium refuses to start its sandboxed renderer as root; the map page then never
-    // shows. Only then is the sandbox switched off, and only for this process.
-    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    }
+    BrowserEnvironment::Prepare(::geteuid() == 0);
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     // mpv reads and writes numbers in the C locale.
