@@ -133,6 +133,34 @@ TEST(BlackVueText, DamagedLinesAreSkippedAndNothingElseMoves) {
     EXPECT_EQ(dial.Find(2)->speed, 18); // 10 knots
 }
 
+TEST(BlackVueText, JitteredStampsKeepOneSentenceASecond) {
+    // Gaps between stamps as cameras write them, and stamps whose difference overflows.
+    const struct {
+        std::vector<long long> stamps;
+        std::vector<char> fixes; // by hand: one 'A' per second the stamps round to
+    } cases[] = {
+        {{1'700'000'000'010, 1'700'000'000'984, 1'700'000'001'994, 1'700'000'002'968,
+          1'700'000'003'978, 1'700'000'004'952},
+         {'A', 'A', 'A', 'A', 'A', 'A'}},
+        {{5'000, 5'974, 6'948, 7'958, 8'968, 10'020}, {'A', 'A', 'A', 'A', 'A', 'A'}},
+        {{-9'200'000'000'000'000'000, 9'200'000'000'000'000'000}, {'A'}},
+        {{9'200'000'000'000'000'000, -9'200'000'000'000'000'000, 9'200'000'000'000'001'000},
+         {'A', 'A'}},
+    };
+    for (const auto& c : cases) {
+        std::string text;
+        for (long long ms : c.stamps) {
+            text +=
+                "[" + std::to_string(ms) + "]" + Rmc("5930.0000", 'N', "01800.0000", 'E') + "\n";
+        }
+        CMapTrackStore map;
+        CGSampleStore chart;
+        CSpeedDialModel dial;
+        FillBlackVueTrack({text, ""}, {map, chart, dial});
+        EXPECT_EQ(map.m_fixStatus, c.fixes) << text;
+    }
+}
+
 TEST(BlackVueText, ThreeGfRecordsEndAtTheMarkerOrTheLastWholeRecord) {
     const unsigned char records[] = {0,    0,    0,    0,    0, 1, 0xFF, 0xFF, 0, 128, // 0 ms
                                      0,    0,    3,    0xE8, 0, 2, 0,    0,    0, 64,  // 1000
