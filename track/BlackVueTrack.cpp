@@ -93,19 +93,26 @@ bool FillBlackVueTrack(const BlackVueTrack& track, const TrackStores& stores) {
         if (!first) {
             first = ms;
         }
-        const long long relative = ms - *first;
-        // Stamps before the first line or beyond any clip are damage, not seconds.
-        if (!IsRmc(sentence) || relative < 0 ||
+        // Stamps before the first line or beyond any clip are damage, not seconds; so is a
+        // difference too large to compute.
+        long long relative = 0;
+        if (!IsRmc(sentence) || __builtin_sub_overflow(ms, *first, &relative) || relative < 0 ||
             relative / 1000 > static_cast<long long>(kMaxTrackSecond)) {
+            return;
+        }
+        // The camera stamps each sentence when it arrives, 974 to 1010 ms after the one
+        // before: truncated, two would share a second and leave the next one empty, so
+        // each goes to the nearest second.
+        const int second = static_cast<int>((relative + 500) / 1000);
+        if (second > kMaxTrackSecond) {
             return;
         }
         std::string_view trimmed = sentence;
         while (!trimmed.empty() && (trimmed.back() == '\r' || trimmed.back() == ' ')) {
             trimmed.remove_suffix(1);
         }
-        const std::string line = SentenceTrackLine(static_cast<int>(relative), trimmed);
+        const std::string line = SentenceTrackLine(second * 1000, trimmed);
         if (stores.map.StoreTrackLine(line.c_str()) != 0) {
-            const int second = static_cast<int>(relative / 1000);
             anyFix = anyFix || stores.map.HasPosition(second);
         }
     });

@@ -27,7 +27,8 @@ void ForEachBlackVueSentence(
 void ForEachThreeGfRecord(std::string_view bytes,
                           const std::function<void(uint32_t ms, int x, int y, int z)>& take);
 
-// Fills the map and dial from the RMC sentences, second 0 being the first line's stamp,
+// Fills the map and dial from the RMC sentences, each at the second nearest its stamp's
+// distance from the first line's stamp,
 // and the chart from the first G-sensor record of each second, 128 counts being 1 g (the
 // camera at rest reads about 128 on its vertical axis). True when a sentence had a fix.
 bool FillBlackVueTrack(const BlackVueTrack& track, const TrackStores& stores);

@@ -64,14 +64,14 @@ ChartPoint PointAt(const ChartRect& rect, unsigned scale, unsigned index, double
     return point;
 }
 
-CGSampleStore::CGSampleStore() : m_samples(1) {}
+CGSampleStore::CGSampleStore() : m_samples(1), m_nLastTrackSecond(kMaxTrackSecond) {}
 
 int CGSampleStore::AddTrackLine(const char* line) {
     if (line == nullptr) {
         return 0;
     }
     std::optional<int> second = TrackLineSecond(line);
-    if (!second || *second > kMaxTrackSecond) {
+    if (!second || *second > m_nLastTrackSecond) {
         return 0;
     }
     // Read like "T:%d X:%f Y:%f Z:%f G:%f", starting after the time field so a long time

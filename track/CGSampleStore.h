@@ -48,10 +48,15 @@ public:
     // holds (a cut or a reset); the chart answers with a full repaint.
     bool TakeRepaintRequest();
 
+    // The last second the store takes, kMaxTrackSecond until a clip's loader sets the
+    // clip's own; a later one would stretch the scale until the clip is a sliver.
+    void SetLastTrackSecond(int second) { m_nLastTrackSecond = second; }
+
     std::vector<GSample> m_samples;
     unsigned m_nScale = 10000;
     unsigned m_nLastSecond = 0;
 
 private:
     bool m_bRepaint = false;
+    int m_nLastTrackSecond;
 };

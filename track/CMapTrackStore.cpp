@@ -3,6 +3,7 @@
 #include "track/CNMEAParser.h"
 #include "track/CSpeedDialModel.h"
 #include "track/FixedDecimal.h"
+#include "track/LogText.h"
 #include "track/NmeaLogSeconds.h"
 #include "track/TrackLine.h"
 #include "track/Truncate.h"
@@ -42,7 +43,7 @@ void CMapTrackStore::Clear() {
 
 void CMapTrackStore::PutEntry(int second, double latitude, double longitude, char fix,
                               int64_t utcTime) {
-    if (second < 0 || second > kMaxTrackSecond) {
+    if (second < 0 || second > m_nLastSecond) {
         return;
     }
     const auto at = static_cast<size_t>(second);
@@ -63,7 +64,7 @@ int CMapTrackStore::StoreTrackLine(const char* line) {
         return 0;
     }
     std::optional<int> second = TrackLineSecond(line);
-    if (!second || *second > kMaxTrackSecond) {
+    if (!second || *second > m_nLastSecond) {
         return 0;
     }
     const char* sentence = std::strchr(line, '$');
@@ -78,6 +79,11 @@ int CMapTrackStore::StoreTrackLine(const char* line) {
     // the second's fix and speed.
     const bool otherKind = parser.m_dwCommandCount > 0 && parser.m_dwRMCCount == 0;
     if (otherKind && static_cast<size_t>(*second) < size()) {
+        return 0;
+    }
+    // A sentence still open at the line's end (no "*hh", a line cut short) was never
+    // handed over: it says nothing of the second, so a good entry there must stay.
+    if (parser.m_dwCommandCount == 0 && parser.m_nState != 0) {
         return 0;
     }
     PutEntry(*second, parser.m_dRMCLatitude, parser.m_dRMCLongitude, parser.m_RMCStatus,
@@ -95,13 +101,16 @@ bool CMapTrackStore::LoadNmeaLog(const std::string& path) {
     if (!file) {
         return false;
     }
-    const std::string text((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
+    const std::string text = LogText(
+        std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
     // In a log whose sentences carry checksums, one without is a line cut short: its last
     // field is a fragment, and taken on trust it would be a wrong position.
     NmeaLogSeconds seconds(NmeaLogSeconds::IsChecksummed(text));
     bool anyFix = false;
     seconds.Feed(text, [&](int second, const CNMEAParser& parser) {
+        if (second > m_nLastSecond) {
+            return;
+        }
         PutEntry(second, parser.m_dRMCLatitude, parser.m_dRMCLongitude, parser.m_RMCStatus,
                  RmcUtcTime(parser));
         // The log's own speed and course, so that a clip with nothing but a log still moves

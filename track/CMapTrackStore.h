@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "track/TrackLine.h"
 #include "track/UtcTime.h"
 
 class CSpeedDialModel;
@@ -33,13 +34,15 @@ public:
     // Places the RMC position of a track line at the line's second, replacing what was
     // there and filling skipped seconds with entries without fix, and hands the second,
     // speed and course to the dial. 1 when an entry was stored, 0 for a line without a
-    // time field or without a sentence, and for a line whose checked sentence is not an RMC
-    // at a second the store already holds (it leaves that entry and speed alone).
+    // time field or without a sentence, for a line whose sentence is not complete, and for
+    // a line whose checked sentence is not an RMC at a second the store already holds (it
+    // leaves that entry and speed alone).
     int StoreTrackLine(const char* line);
 
     // Refills the store from an NMEA log. Each RMC sentence goes to the second of its own
     // time, counted from the first sentence with a time (RMC or GGA), so a damaged, missing
-    // or repeated sentence moves no other second. True when an entry has a valid fix.
+    // or repeated sentence moves no other second. A log saved as UTF-16 with a byte-order
+    // mark is read as its text (LogText). True when an entry has a valid fix.
     bool LoadNmeaLog(const std::string& path);
 
     // Sets the entry of one second, filling skipped seconds with entries without fix.
@@ -59,6 +62,10 @@ public:
 
     size_t size() const { return m_fixStatus.size(); }
 
+    // The last second the store takes, kMaxTrackSecond until a clip's loader sets the
+    // clip's own; later seconds are damage and are dropped. Clear keeps it.
+    void SetLastSecond(int second) { m_nLastSecond = second; }
+
     std::vector<double> m_latitudes;
     std::vector<double> m_longitudes;
     std::vector<char> m_fixStatus;
@@ -68,4 +75,5 @@ public:
 
 private:
     CSpeedDialModel* m_pDial = nullptr;
+    int m_nLastSecond = kMaxTrackSecond;
 };

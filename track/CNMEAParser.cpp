@@ -31,11 +31,16 @@ bool BreaksSentence(unsigned char byte) {
 }
 
 // A hex digit as the checksum rule reads it: anything whose distance from '0' is at most 9
-// counts as a decimal digit, bytes below '0' included. Nothing is rejected as a non-digit:
-// a damaged digit simply gives a value that almost never matches the running checksum.
+// counts as a decimal digit, bytes below '0' included. Receivers write the letters in
+// either case, and other NMEA readers take both, so 'a' to 'f' count as their capitals.
+// Nothing is rejected as a non-digit: a damaged digit simply gives a value that almost
+// never matches the running checksum.
 int ChecksumDigit(unsigned char byte) {
     const int value = byte - '0';
-    return value <= 9 ? value : byte - 55;
+    if (value <= 9) {
+        return value;
+    }
+    return (byte >= 'a' && byte <= 'f') ? byte - 'a' + 10 : byte - 55;
 }
 
 } // namespace

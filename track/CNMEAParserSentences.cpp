@@ -219,6 +219,12 @@ int32_t ReadTimeOfDay(const Field& field, uint8_t& hour, uint8_t& minute, uint8_
     return milliseconds;
 }
 
+// The sentence carries two year digits. GPS began in 1980, and receivers without a fix
+// report dates from 1980 on, so 80 to 99 are of that century and the rest of this one.
+uint16_t YearOfTwoDigits(int year) {
+    return static_cast<uint16_t>(year >= 80 && year <= 99 ? 1900 + year : 2000 + year);
+}
+
 // A ddmmyy date with a possible day and month, kept as the RMC handler keeps any date. The
 // day's fit to its month is checked where the date is turned into a time. False, keeping
 // nothing, for any other field, which the handler then reads as it always has.
@@ -241,8 +247,7 @@ bool ReadDate(const Field& field, uint8_t& dayOut, uint8_t& monthOut, uint16_t& 
     }
     dayOut = static_cast<uint8_t>(day);
     monthOut = static_cast<uint8_t>(month);
-    // The sentence carries two year digits; the recordings are all from this century.
-    yearOut = static_cast<uint16_t>(digits[4] * 10 + digits[5] + 2000);
+    yearOut = YearOfTwoDigits(digits[4] * 10 + digits[5]);
     return true;
 }
 
@@ -274,12 +279,22 @@ void CNMEAParser::SplitFields(const char* data, int count) {
     const char* p = data;
     int found = 0;
     while (found < count) {
-        const char* const start = p;
+        // Some receivers pad fields with blanks (" 5930.1234", "A "); the value is what
+        // lies between them, as other NMEA readers take it.
+        const char* start = p;
+        while (*start == ' ') {
+            ++start;
+        }
+        p = start;
         while (*p != ',' && *p != '*' && *p != '\0') {
             ++p;
         }
-        m_fields[found++] = {start,
-                             static_cast<int>(std::min<std::ptrdiff_t>(p - start, kFieldSize - 1))};
+        const char* end = p;
+        while (end != start && end[-1] == ' ') {
+            --end;
+        }
+        m_fields[found++] = {
+            start, static_cast<int>(std::min<std::ptrdiff_t>(end - start, kFieldSize - 1))};
         // A '*' ends a field's text, but only a comma starts the next field.
         while (*p != ',' && *p != '\0') {
             ++p;
@@ -401,8 +416,7 @@ void CNMEAParser::ProcessGPRMC(const char* data) {
     if (!m_bRMCDateGiven && m_fields[8].length > 0) {
         m_btRMCDay = static_cast<uint8_t>(PairAt(m_fields[8], 0));
         m_btRMCMonth = static_cast<uint8_t>(PairAt(m_fields[8], 2));
-        // The sentence carries two year digits; the recordings are all from this century.
-        m_wRMCYear = static_cast<uint16_t>(PairAt(m_fields[8], 4) + 2000);
+        m_wRMCYear = YearOfTwoDigits(PairAt(m_fields[8], 4));
     }
     m_dRMCMagVar = DoubleField(m_fields[9], 0.0);
     if (CharField(m_fields[10], '\0') == 'W') {

@@ -24,6 +24,9 @@ CompassPoints CompassAt(int cx, int cy, int length, int halfWidth, int heading) 
 }
 
 void CSpeedDialModel::SetSpeedRecord(int second, int speed, int heading) {
+    if (second < 0 || second > m_nLastSecond) {
+        return;
+    }
     // An impossible speed reads as 0 rather than as the top of the scale.
     if (speed < 0 || speed > 999) {
         speed = 0;

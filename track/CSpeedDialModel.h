@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+#include "track/TrackLine.h"
+
 struct SpeedRecord {
     int speed = 0;   // 0 to 999, in km/h
     int heading = 0; // 0 to 359, degrees clockwise from north
@@ -41,8 +43,13 @@ CompassPoints CompassAt(int cx, int cy, int length, int halfWidth, int heading);
 
 class CSpeedDialModel {
 public:
-    // Clamps and stores the record of one second, replacing an earlier one.
+    // Clamps and stores the record of one second, replacing an earlier one; a second
+    // before 0 or past the last one the dial takes is dropped.
     void SetSpeedRecord(int second, int speed, int heading);
+
+    // The last second the dial takes, kMaxTrackSecond until a clip's loader sets the
+    // clip's own.
+    void SetLastSecond(int second) { m_nLastSecond = second; }
     void ClearSpeedRecords();
 
     // Takes the record of a second as the shown speed and heading. False, changing
@@ -59,4 +66,7 @@ public:
     int m_nSpeed = 0;
     int m_nHeading = 0;
     std::map<int, SpeedRecord> m_records;
+
+private:
+    int m_nLastSecond = kMaxTrackSecond;
 };

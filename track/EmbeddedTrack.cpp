@@ -7,6 +7,7 @@
 #include "track/ClipFile.h"
 #include "track/FixedDecimal.h"
 #include "track/GpsIndex.h"
+#include "track/Mp4ClipTime.h"
 #include "track/NmeaTextTrack.h"
 #include "track/TrackLine.h"
 #include "track/Truncate.h"
@@ -131,7 +132,14 @@ bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
     stores.dial.ClearSpeedRecords();
 
     ClipFile file;
-    if (!file.Open(clipPath)) {
+    const bool opened = file.Open(clipPath);
+    // Every source of the clip's track, read now or later (its logs, its sidecar, the
+    // engine's lines), stops at the clip's end.
+    const int lastSecond = opened ? LastTrackSecond(file) : kMaxTrackSecond;
+    stores.map.SetLastSecond(lastSecond);
+    stores.chart.SetLastTrackSecond(lastSecond);
+    stores.dial.SetLastSecond(lastSecond);
+    if (!opened) {
         return false;
     }
     const std::vector<FreeGpsBlock> blocks = ReadEmbeddedBlocks(file);
@@ -147,7 +155,7 @@ bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
     bool anyFix = false;
     int second = 0;
     for (const FreeGpsBlock& block : blocks) {
-        if (second > kMaxTrackSecond) {
+        if (second > lastSecond) {
             break;
         }
         stores.map.PutEntry(second, block.latitude, block.longitude, block.status, block.utcTime);

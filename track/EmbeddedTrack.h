@@ -22,7 +22,9 @@ FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset);
 // The clip's blocks in the order of its seconds, as LoadEmbeddedTrack takes them.
 std::vector<FreeGpsBlock> ReadEmbeddedBlocks(ByteSource& source);
 
-// Resets the three stores, then fills them from the clip's blocks: block k is second k.
+// Resets the three stores and bounds each at the clip's last second (LastTrackSecond),
+// which every later source of the clip's track keeps to; then fills them from the clip's
+// blocks: block k is second k.
 // The blocks are those its `gps ` index names when it has one that holds every block it
 // names; otherwise the scan's, together with any the index found. A clip without any
 // block may hold a BlackVue camera's `gps ` and `3gf ` boxes instead, or else NMEA in a text

@@ -19,3 +19,13 @@ constexpr int64_t kMp4EpochToUnix = 2'082'844'800;
 // Nothing when the clip has no movie header, or one without a creation time (0) or
 // without a time scale.
 std::optional<ClipTime> ReadClipTime(ByteSource& source);
+
+// Seconds a track may run past the end of its clip's movie: a camera starts its log a
+// little before the video, and a stamp or a time rounds to the next second.
+constexpr int kTrackSecondsPastClip = 5;
+
+// The last second a store may hold for the clip: its movie header's duration, rounded up,
+// plus kTrackSecondsPastClip. kMaxTrackSecond when the duration is unknown (no header, no
+// time scale, a duration of 0 or all ones), so one stamp far past the end cannot stretch
+// every store to it.
+int LastTrackSecond(ByteSource& source);

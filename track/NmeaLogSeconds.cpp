@@ -6,6 +6,25 @@ namespace {
 
 constexpr int kSecondsPerDay = 86400;
 
+// A receiver sends one cycle of sentences a second; a clock that moves further than this
+// from one sentence to the next has been reset, not merely lost a few sentences.
+constexpr int kLargestCycleStep = 5;
+
+// The whole seconds from `fromMs` to `toMs`, the nearer way round the day: negative when
+// the clock went back.
+int StepSeconds(int32_t fromMs, int32_t toMs) {
+    const int step =
+        ((toMs / 1000 - fromMs / 1000) % kSecondsPerDay + kSecondsPerDay) % kSecondsPerDay;
+    return step > kSecondsPerDay / 2 ? step - kSecondsPerDay : step;
+}
+
+// The time of second 0 for a sentence of time `timeMs` that belongs at `second`.
+int32_t OriginFor(int32_t timeMs, int second) {
+    constexpr int32_t kMsPerDay = kSecondsPerDay * 1000;
+    const int64_t origin = static_cast<int64_t>(timeMs) - int64_t{second} * 1000;
+    return static_cast<int32_t>((origin % kMsPerDay + kMsPerDay) % kMsPerDay);
+}
+
 // The second of a log time, counted from the log's first time: a log that runs past
 // midnight goes on counting. A time more than half a day behind the start (by the same
 // count, half a day or more ahead) is a damaged clock, not a place in the log; taking it
@@ -65,10 +84,24 @@ void NmeaLogSeconds::Feed(std::string_view text, const Take& take) {
         if (timeMs < 0) {
             continue;
         }
+        const bool valid = rmc ? m_parser.m_RMCStatus == 'A' : m_parser.m_btGGAGPSQuality > 0;
         if (!m_firstMs) {
             m_firstMs = timeMs;
+        } else if (!m_lastValid && (StepSeconds(m_lastMs, timeMs) < 0 ||
+                                    StepSeconds(m_lastMs, timeMs) > kLargestCycleStep)) {
+            // A receiver without a fix runs on a default or stale clock (hours away, a
+            // 1980 date) and jumps to the true time at its first fix. The clock it left
+            // was never true, so the sentence takes the cycle after the last one instead
+            // of landing hours away or being dropped as far behind.
+            m_firstMs = OriginFor(timeMs, m_lastSecond + 1);
         }
-        const std::optional<int> second = rmc ? LogSecond(*m_firstMs, timeMs) : std::nullopt;
+        const std::optional<int> placed = LogSecond(*m_firstMs, timeMs);
+        if (placed) {
+            m_lastMs = timeMs;
+            m_lastSecond = *placed;
+            m_lastValid = valid;
+        }
+        const std::optional<int> second = rmc ? placed : std::nullopt;
         if (!second) {
             continue;
         }

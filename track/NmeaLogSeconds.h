@@ -1,8 +1,10 @@
 // Places the RMC sentences of NMEA text at the seconds of their own time: the first
 // sentence with a time (RMC or GGA) is second 0 and every later one counts from it, across
 // midnight. Keying by time rather than by sentence count means a damaged, missing or extra
-// sentence moves no other second. The NMEA log beside a clip and the NMEA a camera writes
-// into the clip's text track are both read this way.
+// sentence moves no other second. Until a sentence has a fix its clock is not trusted: a
+// jump back, or forward by more than a few seconds, is a receiver's cold-start clock
+// being set, and the sentence after it counts on from the one before it. The NMEA log beside a clip
+// and the NMEA a camera writes into the clip's text track are both read this way.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +42,10 @@ public:
 private:
     CNMEAParser m_parser;
     std::optional<int32_t> m_firstMs;
+    // The latest sentence placed: its time, its second, and whether it had a fix.
+    int32_t m_lastMs = 0;
+    int m_lastSecond = 0;
+    bool m_lastValid = false;
     std::vector<bool> m_fixed; // seconds that already hold a valid fix
     bool m_checksummed;
 };

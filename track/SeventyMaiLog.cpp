@@ -103,10 +103,26 @@ std::optional<std::string> ClipOf(const std::string& path) {
     return std::nullopt;
 }
 
+// A clip's own records begin as it does; where its header keeps local time they begin a
+// whole number of quarter hours (a time zone's offset, at most 14 hours) away from it, and
+// that is the amount the header is off. Anything further is no zone, and nothing moves.
+int64_t ZoneShift(int64_t firstRecord, int64_t headerStart) {
+    constexpr int64_t kQuarterHour = 900;
+    constexpr int64_t kWidestZone = 14 * 3600;
+    int64_t distance = 0;
+    if (__builtin_sub_overflow(firstRecord, headerStart, &distance) ||
+        distance > kWidestZone + kQuarterHour / 2 || distance < -kWidestZone - kQuarterHour / 2) {
+        return 0;
+    }
+    const int64_t rounded =
+        distance >= 0 ? distance + kQuarterHour / 2 : distance - kQuarterHour / 2;
+    return rounded / kQuarterHour * kQuarterHour;
+}
+
 } // namespace
 
 std::optional<SeventyMaiRecord> ParseSeventyMaiLine(std::string_view line) {
-    const std::vector<std::string_view> fields = Fields(line, 9);
+    const std::vector<std::string_view> fields = Fields(line, 10);
     if (fields.size() < 6) {
         return std::nullopt;
     }
@@ -139,6 +155,9 @@ std::optional<SeventyMaiRecord> ParseSeventyMaiLine(std::string_view line) {
             record.y = *y;
             record.z = *z;
         }
+    }
+    if (fields.size() >= 10) {
+        record.clipName = std::string(Trimmed(fields[9]));
     }
     return record;
 }
@@ -220,15 +239,34 @@ bool LoadSeventyMaiTrack(const std::string& path, const TrackStores& stores) {
     // Seconds [0, duration): a record at the clip's end belongs to the next clip.
     const int64_t seconds = std::min<int64_t>(
         static_cast<int64_t>(std::ceil(std::min(time->durationSeconds, 1e9))), kMaxTrackSecond);
+    const std::string clipName = Lower(fs::path(*clipPath).filename().string());
     std::map<int, SeventyMaiRecord> inside;
+    std::map<int64_t, SeventyMaiRecord> named; // by time, the records that name the clip
     for (const std::string& log : logs) {
         std::ifstream in(log, std::ios::binary);
         ForEachSeventyMaiRecord(in, [&](const SeventyMaiRecord& record) {
-            if (record.unixTime < time->startUnix || record.unixTime - time->startUnix >= seconds) {
+            if (!record.clipName.empty() && Lower(record.clipName) == clipName) {
+                named.try_emplace(record.unixTime, record);
+            }
+            // A damaged time and a start before 1970 can be a difference no integer holds.
+            int64_t second = 0;
+            if (__builtin_sub_overflow(record.unixTime, time->startUnix, &second) || second < 0 ||
+                second >= seconds) {
                 return;
             }
-            inside.try_emplace(static_cast<int>(record.unixTime - time->startUnix), record);
+            inside.try_emplace(static_cast<int>(second), record);
         });
+    }
+    if (!named.empty()) {
+        inside.clear();
+        const int64_t start = time->startUnix + ZoneShift(named.begin()->first, time->startUnix);
+        for (const auto& [unixTime, record] : named) {
+            int64_t second = 0;
+            if (!__builtin_sub_overflow(unixTime, start, &second) && second >= 0 &&
+                second < seconds) {
+                inside.try_emplace(static_cast<int>(second), record);
+            }
+        }
     }
     // In second order, since a chart sample cuts off every later one.
     bool anyFix = false;

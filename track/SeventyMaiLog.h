@@ -1,9 +1,11 @@
 // The GPS logs of 70mai cameras: GPSData000001.txt and its successors, kept in a GPS folder
 // beside the video folders, or at the card's root, each covering hours of driving rather
 // than one clip. A line is a record of one second:
-//   unix time, A|V, latitude, longitude, heading x 100, speed in 0.01 m/s[, gx, gy, gz, ...]
+//   unix time, A|V, latitude, longitude, heading x 100, speed in 0.01 m/s[, gx, gy, gz[,
+//   the clip's file name, ...]]
 // with the position in signed decimal degrees and the accelerations in g. A clip takes the
-// records whose time falls inside it, placed at time minus the clip's start.
+// records that name it, or where none does, the records whose time falls inside it; each
+// is placed at its time minus the clip's start.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +29,7 @@ struct SeventyMaiRecord {
     double x = 0.0;
     double y = 0.0;
     double z = 0.0;
+    std::string clipName; // the clip the camera was recording, empty when not given
 };
 
 // Longer than any record; a longer line is damage and is passed over without keeping it.
@@ -50,7 +53,9 @@ std::vector<std::string> SeventyMaiLogsFor(const std::string& clipPath);
 // Fills the stores from the records inside the clip's span. `path` is the clip or its
 // sidecar: the clip is then the MP4 / MOV of the same name. The clip's start is its movie
 // header's creation time, which the format keeps in UTC like the log's unix times; the
-// time in a 70mai file name is local time of an unknown zone and is not used. The first
-// record of a second stands for it; a V record places no position and no speed. True when
-// a record gave a valid fix.
+// time in a 70mai file name is local time of an unknown zone and is not used. Some cameras
+// write local time into the header too: records that name the clip (whatever the letter
+// case) move its start by the whole quarter hours of that zone. The first record of a
+// second stands for it; a V record places no position and no speed. True when a record
+// gave a valid fix.
 bool LoadSeventyMaiTrack(const std::string& path, const TrackStores& stores);

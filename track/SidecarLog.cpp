@@ -74,8 +74,25 @@ std::string SidecarLogOf(const std::string& clipPath) {
     return SidecarPathFor(clipPath);
 }
 
+bool IsSensorSidecar(std::string_view bytes) {
+    for (size_t at = 0; at < bytes.size(); at = bytes.find_first_of("\r\n", at)) {
+        while (at < bytes.size() && (bytes[at] == '\r' || bytes[at] == '\n')) {
+            ++at;
+        }
+        if (at < bytes.size() && bytes[at] == 'X') {
+            return true;
+        }
+    }
+    return false;
+}
+
 void ForEachSidecarTrackLine(std::string_view bytes,
                              const std::function<void(const std::string& line)>& emit) {
+    // A receiver's plain NMEA log beside a .MOV writes several sentences a second; its
+    // lines are not seconds, and the NMEA log reader has already placed them by time.
+    if (!IsSensorSidecar(bytes)) {
+        return;
+    }
     int time = 0;
     size_t start = 0;
     for (size_t i = 0; i < bytes.size() && time / 1000 <= kMaxTrackSecond; ++i) {

@@ -19,7 +19,13 @@ std::string SidecarPathWithExtension(const std::string& clipPath, const std::str
 // empty for any other clip, which carries no sidecar log.
 std::string SidecarLogOf(const std::string& clipPath);
 
-// Calls `emit` with each track line that the bytes of a sidecar log give: lines end at
+// True when a line of the bytes begins with "X": the camera's own sidecar form, one line a
+// second. Any other text beside the clip (a receiver's NMEA log) has lines that are not
+// seconds.
+bool IsSensorSidecar(std::string_view bytes);
+
+// Calls `emit` with each track line that the bytes of a sensor sidecar give (nothing for
+// other text, see IsSensorSidecar): lines end at
 // CR LF, LF or CR; line n (from 0) has time n * 1000; a line that begins with "X" gives
 // "T:<t> <line>", one that begins with "$" the line with zero sensor fields, any other line
 // nothing but its second. Bytes after the last line end are not a line.

@@ -159,8 +159,10 @@ void WriteTrackGpx(std::ostream& out, const TrackStores& stores, const std::stri
 
 int64_t ClipStartUtc(const TrackStores& stores) {
     const std::vector<int64_t>& times = stores.map.m_utcTimes;
+    // A second without a fix may carry a receiver's cold-start clock (a 1980 date, a time
+    // hours away): only a fix's date is the drive's.
     for (size_t s = 0; s < times.size(); ++s) {
-        if (times[s] != kUnknownUtc) {
+        if (times[s] != kUnknownUtc && stores.map.HasPosition(static_cast<int>(s))) {
             return times[s] - static_cast<int64_t>(s);
         }
     }

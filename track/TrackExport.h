@@ -24,8 +24,8 @@ void WriteGpxSegment(std::ostream& out, const TrackStores& stores);
 void WriteGpxTrack(std::ostream& out, const std::string& name,
                    const std::vector<std::string>& segments);
 
-// The UTC time of the clip's second 0, worked out from the first second whose source gave a
-// date; kUnknownUtc when none did.
+// The UTC time of the clip's second 0, worked out from the first second with a fix whose
+// source gave a date; kUnknownUtc when none did.
 int64_t ClipStartUtc(const TrackStores& stores);
 
 // A GeoJSON Feature: a LineString of the same points, and per-point second, speed and

@@ -108,6 +108,46 @@ TEST_F(BlackVueClip, PlainNmeaLogBesideTheClip) {
     EXPECT_NEAR(map.m_latitudes[5], truth[5][1], 2e-6);
 }
 
+TEST_F(BlackVueClip, NoSourceReachesPastTheClipsEnd) {
+    // A 6 s clip (its movie header says 6.0 s) bounds its stores at second 6 + 5; a file
+    // that is no movie has no duration, and the old bound stays.
+    const std::string rmc = Rmc("5930.0000", 'N', "01800.0000", 'E');
+    const std::string gps =
+        "[1000]" + rmc + "\n[12000]" + rmc + "\n[13000]" + rmc + "\n[2001000]" + rmc + "\n";
+    const std::string nmea = RmcAt("120000.00", "5930.0000", 'N', "01800.0000", 'E') + "\r\n" +
+                             RmcAt("120011.00", "5930.0000", 'N', "01800.0000", 'E') + "\r\n" +
+                             RmcAt("120012.00", "5930.0000", 'N', "01800.0000", 'E') + "\r\n" +
+                             RmcAt("130000.00", "5930.0000", 'N', "01800.0000", 'E') + "\r\n";
+    // 3gf records at 0 ms and at 20 s.
+    const std::string threeGf("\0\0\0\0\0\1\0\1\0\x80\0\0\x4E\x20\0\1\0\1\0\x80", 20);
+    const struct {
+        bool movie;
+        std::string log; // file name beside the clip
+        std::string text;
+        size_t seconds;      // by hand: the last kept second + 1
+        size_t chartSeconds; // likewise for the chart
+        size_t speeds;       // the kept seconds with a fix
+    } cases[] = {
+        {true, "CLIP.gps", gps, 12, 1, 2},      {true, "CLIP.TXT", nmea, 12, 1, 2},
+        {true, "CLIP.3gf", threeGf, 0, 1, 0},   {false, "CLIP.gps", gps, 2001, 1, 4},
+        {false, "CLIP.3gf", threeGf, 0, 21, 0},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        const std::string clip =
+            c.movie ? Make("CLIP.MP4", "--no-embedded") : (folder / "CLIP.MP4").string();
+        if (!c.movie) {
+            std::ofstream(clip, std::ios::binary) << "not a movie";
+        }
+        std::ofstream(folder / c.log, std::ios::binary) << c.text;
+        LoadClipTrack(clip, {map, chart, dial});
+        EXPECT_EQ(map.size(), c.seconds) << c.log << c.movie;
+        EXPECT_EQ(chart.m_samples.size(), c.chartSeconds) << c.log << c.movie;
+        EXPECT_EQ(dial.m_records.size(), c.speeds) << c.log << c.movie;
+    }
+}
+
 TEST(BlackVueText, DamagedLinesAreSkippedAndNothingElseMoves) {
     const std::string rmc = Rmc("5930.0000", 'N', "01800.0000", 'E', "10.000", "90.00");
     std::string text = "[1000]" + rmc + "\r\n";
@@ -131,6 +171,34 @@ TEST(BlackVueText, DamagedLinesAreSkippedAndNothingElseMoves) {
     EXPECT_EQ(map.m_fixStatus[3], 'V'); // the GGA line leaves its second alone
     EXPECT_EQ(map.m_fixStatus[4], 'A');
     EXPECT_EQ(dial.Find(2)->speed, 18); // 10 knots
+}
+
+TEST(BlackVueText, JitteredStampsKeepOneSentenceASecond) {
+    // Gaps between stamps as cameras write them, and stamps whose difference overflows.
+    const struct {
+        std::vector<long long> stamps;
+        std::vector<char> fixes; // by hand: one 'A' per second the stamps round to
+    } cases[] = {
+        {{1'700'000'000'010, 1'700'000'000'984, 1'700'000'001'994, 1'700'000'002'968,
+          1'700'000'003'978, 1'700'000'004'952},
+         {'A', 'A', 'A', 'A', 'A', 'A'}},
+        {{5'000, 5'974, 6'948, 7'958, 8'968, 10'020}, {'A', 'A', 'A', 'A', 'A', 'A'}},
+        {{-9'200'000'000'000'000'000, 9'200'000'000'000'000'000}, {'A'}},
+        {{9'200'000'000'000'000'000, -9'200'000'000'000'000'000, 9'200'000'000'000'001'000},
+         {'A', 'A'}},
+    };
+    for (const auto& c : cases) {
+        std::string text;
+        for (long long ms : c.stamps) {
+            text +=
+                "[" + std::to_string(ms) + "]" + Rmc("5930.0000", 'N', "01800.0000", 'E') + "\n";
+        }
+        CMapTrackStore map;
+        CGSampleStore chart;
+        CSpeedDialModel dial;
+        FillBlackVueTrack({text, ""}, {map, chart, dial});
+        EXPECT_EQ(map.m_fixStatus, c.fixes) << text;
+    }
 }
 
 TEST(BlackVueText, ThreeGfRecordsEndAtTheMarkerOrTheLastWholeRecord) {

@@ -120,6 +120,23 @@ TEST_F(MapTrackStore, LineWithoutValidRmcStoresNoFixAndZeroSpeed) {
     EXPECT_EQ(dial.Find(0)->speed, 0);
 }
 
+TEST_F(MapTrackStore, LineWithAnUnfinishedSentenceLeavesTheSecondAlone) {
+    const std::string whole = Rmc("5930.0000", 'N', "01800.0000", 'E', "20.0");
+    const std::string unfinished[] = {
+        whole.substr(0, whole.find('*')), // a receiver that writes no checksum
+        whole.substr(0, whole.size() - 1),
+        whole.substr(0, whole.size() - 2),
+        whole.substr(0, whole.find(",E,") - 3),
+    };
+    for (const std::string& sentence : unfinished) {
+        store.Clear();
+        ASSERT_EQ(store.StoreTrackLine(("T:0 X:0 Y:0 Z:0 G:0 " + whole).c_str()), 1);
+        EXPECT_EQ(store.StoreTrackLine(("T:0 X:0 Y:0 Z:0 G:0 " + sentence).c_str()), 0);
+        EXPECT_TRUE(store.HasPosition(0)) << sentence;
+        EXPECT_EQ(dial.Find(0)->speed, 37) << sentence; // 20 kn = 37.04 km/h
+    }
+}
+
 // hhmmss.00 of 12:00:00 plus `second`, and a latitude of 59 degrees plus `second` minutes,
 // so each second's position tells where it came from.
 std::string Clock(int second) {
@@ -259,6 +276,86 @@ TEST_F(MapTrackStore, ClockFarBehindTheStartIsNotTaken) {
     EXPECT_TRUE(store.LoadNmeaLog(WriteLog(log)));
     ASSERT_EQ(store.size(), 2u);
     EXPECT_DOUBLE_EQ(store.m_latitudes[1], 59 + 1 / 60.0);
+}
+
+TEST_F(MapTrackStore, ColdStartClockGivesWayToTheFirstFix) {
+    // A receiver's no-fix sentences on a default or stale clock, then its fixes on the true
+    // time (12:00:00 onwards, 7 December 2026): the fixes follow the no-fix cycles.
+    const auto noFix = [](const std::string& time, const std::string& date) {
+        return Sentence("GPRMC," + time + ",V,,,,,,," + date + ",,,N") + "\r\n";
+    };
+    const struct {
+        std::string start; // the no-fix sentences
+        int fixesFrom;     // by hand: one second per no-fix cycle before the first fix
+        int64_t firstUtc;  // the first entry's own date and time
+    } cases[] = {
+        // 1980-01-05T00:00:05Z = 315878400 (1980-01-05) + 5
+        {noFix("000005.00", "050180") + noFix("000006.00", "050180") + noFix("000007.00", "050180"),
+         3, 315878405},
+        // Six hours ahead, then back; 1980-01-01T18:00:00Z = 315532800 + 18 h.
+        {noFix("180000.00", "010180") + noFix("180001.00", "010180"), 2, 315532800 + 64800},
+        // Three hours behind; 2026-12-07T09:00:00Z = 1796644800 - 3 h.
+        {noFix("090000.00", "071226") + noFix("090001.00", "071226") + noFix("090002.00", "071226"),
+         3, 1796634000},
+    };
+    for (const auto& c : cases) {
+        std::string log = c.start;
+        for (int s = 0; s < 4; ++s) {
+            log += RmcOfSecond(s) + "\r\n";
+        }
+        EXPECT_TRUE(store.LoadNmeaLog(WriteLog(log)));
+        ASSERT_EQ(store.size(), static_cast<size_t>(c.fixesFrom + 4)) << c.start;
+        EXPECT_EQ(store.m_utcTimes[0], c.firstUtc);
+        for (int s = 0; s < c.fixesFrom + 4; ++s) {
+            const auto at = static_cast<size_t>(s);
+            EXPECT_EQ(store.m_fixStatus[at], s < c.fixesFrom ? 'V' : 'A') << s;
+            if (s >= c.fixesFrom) {
+                EXPECT_DOUBLE_EQ(store.m_latitudes[at], 59 + (s - c.fixesFrom) / 60.0);
+            }
+        }
+    }
+}
+
+TEST_F(MapTrackStore, NmeaLogIsReadInAnyEncodingWithAByteOrderMark) {
+    std::string ascii;
+    for (int s = 0; s < 3; ++s) {
+        ascii += RmcOfSecond(s) + "\r\n";
+    }
+    const auto utf16 = [&](bool little) {
+        std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+        for (char c : ascii) {
+            bytes += little ? std::string{c, '\0'} : std::string{'\0', c};
+        }
+        return bytes;
+    };
+    const std::map<std::string, std::string> encodings{
+        {"UTF-16 LE", utf16(true)},
+        {"UTF-16 BE", utf16(false)},
+        {"UTF-16 LE, last byte torn", utf16(true) + "\x24"},
+    };
+    for (const auto& [how, bytes] : encodings) {
+        EXPECT_TRUE(store.LoadNmeaLog(WriteLog(bytes))) << how;
+        ASSERT_EQ(store.size(), 3u) << how;
+        EXPECT_DOUBLE_EQ(store.m_latitudes[2], 59 + 2 / 60.0) << how;
+    }
+}
+
+TEST_F(MapTrackStore, BlanksAroundFieldsAreNotPartOfTheirValues) {
+    // 59 deg 30' N is 59.5; 18 deg 30' W is -18.5; 2 knots is 3.704 km/h.
+    const std::string padded[] = {
+        "GPRMC, 120001.00,A , 5930.0000, N,01830.0000 ,W ,2.0 ,0.0, 071226,,,A",
+        "GPRMC,120001.00 , A,5930.0000 ,N , 01830.0000, W, 2.0,0.0,071226 ,,,A",
+    };
+    for (const std::string& body : padded) {
+        const std::string log = RmcOfSecond(0) + "\r\n" + Sentence(body) + "\r\n";
+        EXPECT_TRUE(store.LoadNmeaLog(WriteLog(log)));
+        ASSERT_EQ(store.size(), 2u) << body;
+        EXPECT_TRUE(store.HasPosition(1)) << body;
+        EXPECT_DOUBLE_EQ(store.m_latitudes[1], 59.5) << body;
+        EXPECT_DOUBLE_EQ(store.m_longitudes[1], -18.5) << body;
+        EXPECT_EQ(store.m_utcTimes[1], 1796644801); // 2026-12-07T12:00:01Z
+        EXPECT_EQ(dial.Find(1)->speed, 3) << body;
+    }
 }
 
 TEST_F(MapTrackStore, SidecarGivesTheSameSecondsToBothReaders) {

@@ -112,15 +112,20 @@ TEST(CNMEAParserAssembly, OtherSatelliteSystemsGiveTimeAndPositionButNotSatellit
     EXPECT_EQ(parser.m_dwCommandCount, 6u);
 }
 
-TEST(CNMEAParserAssembly, LowerCaseHexPassesOnlyInTheFirstDigit) {
-    // A lower-case digit reads 32 more than its capital ('a' - 55 is 42): shifted into the
-    // high nibble the extra bit falls out of the byte, OR-ed into the low nibble it stays.
-    // "X,." sums to 0x5A and "X,\xB9" to 0xCD.
-    CNMEAParser parser;
-    Feed(parser, "$X,.*5a$X,\xB9*Cd");
-    EXPECT_EQ(parser.m_dwCommandCount, 0u);
-    Feed(parser, "$X,.*5A$X,\xB9*cD");
-    EXPECT_EQ(parser.m_dwCommandCount, 2u);
+TEST(CNMEAParserAssembly, ChecksumLettersAreReadInEitherCase) {
+    // "X,." sums to 0x5A and "X,\xB9" to 0xCD; a receiver's lower-case '*4a' is as valid.
+    const struct {
+        const char* text;
+        uint32_t handled;
+    } cases[] = {
+        {"$X,.*5a$X,\xB9*Cd", 2}, {"$X,.*5A$X,\xB9*cD", 2}, {"$X,\xB9*cd", 1},
+        {"$X,.*5b$X,\xB9*ce", 0}, {"$X,.*7a", 0},
+    };
+    for (const auto& c : cases) {
+        CNMEAParser parser;
+        Feed(parser, c.text);
+        EXPECT_EQ(parser.m_dwCommandCount, c.handled) << c.text;
+    }
 }
 
 TEST(CNMEAParserAssembly, ByteBelowZeroIsANegativeChecksumDigit) {
@@ -168,7 +173,7 @@ TEST(CNMEAParserRMC, KeepsEveryField) {
     EXPECT_DOUBLE_EQ(parser.m_dRMCCourse, 84.4);
     EXPECT_EQ(parser.m_btRMCDay, 23);
     EXPECT_EQ(parser.m_btRMCMonth, 3);
-    EXPECT_EQ(parser.m_wRMCYear, 2094);
+    EXPECT_EQ(parser.m_wRMCYear, 1994); // 94: GPS dates from 1980 on
     EXPECT_DOUBLE_EQ(parser.m_dRMCMagVar, -3.1);
 }
 
@@ -182,7 +187,7 @@ TEST(CNMEAParserRMC, EmptyFieldsKeepPositionAndDateButResetTheRest) {
     EXPECT_EQ(parser.m_dRMCGroundSpeed, 0.0);
     EXPECT_EQ(parser.m_dRMCCourse, 0.0);
     EXPECT_EQ(parser.m_btRMCSecond, 19);
-    EXPECT_EQ(parser.m_wRMCYear, 2094);
+    EXPECT_EQ(parser.m_wRMCYear, 1994); // 94: GPS dates from 1980 on
     EXPECT_EQ(parser.m_dRMCMagVar, 0.0);
 }
 

@@ -119,6 +119,37 @@ TEST_F(SeventyMaiClip, UnitsAndSigns) {
     EXPECT_FLOAT_EQ(chart.m_samples[1].x, 0.5f);
 }
 
+TEST_F(SeventyMaiClip, RecordsThatNameTheClipComeFirst) {
+    // The clip's header says 12:00:00 local time; its own records are two hours earlier in
+    // UTC. Records of the clip before it fill the header's time.
+    const auto lines = [](long long from, double latitude, const std::string& name) {
+        std::string text;
+        for (int s = 0; s < 3; ++s) {
+            text += At(from + s, "A," + std::to_string(latitude + s) + ",18.0,0,0,0.0,0.0,1.0," +
+                                     name + ",0,0,0");
+        }
+        return text;
+    };
+    const std::string before = "NO20240601-115700-000000F.MP4";
+    const std::string cases[] = {
+        "$V02\n" + lines(-7200, 30, "NO20240601-120000-000001F.MP4") + lines(0, 40, before),
+        lines(0, 40, before) + lines(-7200, 30, "no20240601-120000-000001f.mp4"),
+        lines(-7200 + 2, 30, "NO20240601-120000-000001F.MP4"),
+    };
+    Make();
+    for (size_t c = 0; c < std::size(cases); ++c) {
+        WriteLog(card / "GPS" / "GPSData000001.txt", cases[c]);
+        map.Clear();
+        ASSERT_TRUE(Load().nmeaLogFix) << c;
+        // By hand: latitude 30 + s at second s, less the camera's 2 s late start in the last.
+        const size_t first = c == 2 ? 2 : 0;
+        ASSERT_EQ(map.size(), first + 3) << c;
+        for (size_t s = 0; s < 3; ++s) {
+            EXPECT_DOUBLE_EQ(map.m_latitudes[first + s], 30.0 + static_cast<double>(s)) << c;
+        }
+    }
+}
+
 TEST_F(SeventyMaiClip, NoFixRowsPlaceNothing) {
     Make("--status V");
     const ClipTrackLoad load = Load();
@@ -202,6 +233,28 @@ TEST_F(SeventyMaiClip, ClipWithoutCreationTimeTakesNoRecords) {
     fs::rename(kept, log);
     EXPECT_FALSE(Load().nmeaLogFix);
     EXPECT_EQ(map.size(), 0u);
+}
+
+TEST_F(SeventyMaiClip, TimesNoIntegerCanSubtractAreSkipped) {
+    // A clip made in 1904 plus 2 s (its movie header's creation time 2, 2082844798 s before
+    // 1970), and a log whose times reach the limit of their type.
+    Make();
+    std::fstream file(clip, std::ios::binary | std::ios::in | std::ios::out);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    const size_t mvhd = bytes.str().find("mvhd");
+    ASSERT_NE(mvhd, std::string::npos);
+    ASSERT_EQ(bytes.str()[mvhd + 4], '\0'); // version 0: a 32-bit creation time follows
+    file.seekp(static_cast<std::streamoff>(mvhd + 8));
+    file.write("\0\0\0\x02", 4);
+    file.close();
+    WriteLog(card / "GPS" / "GPSData000001.txt",
+             // Less the start, 2^63 + 3: past the type's end, and second 3 when wrapped.
+             "9223372034771931013,A,59.5,18.0,0,0\n"
+             "-2082844797,A,59.5,18.0,0,0\n" // second 1
+             "-9223372036854775000,A,59.5,18.0,0,0\n");
+    EXPECT_TRUE(Load().nmeaLogFix);
+    EXPECT_EQ(map.m_fixStatus, (std::vector<char>{'V', 'A'}));
 }
 
 TEST(SeventyMaiLine, FieldsAndUnits) {

@@ -27,9 +27,26 @@ TEST(SidecarLines, SkippedLinesStillTakeTheirSecond) {
 }
 
 TEST(SidecarLines, DollarLineInFourthPlaceIsSecondThree) {
-    const auto lines = Lines("junk\r\nY:1\r\n#\r\n$GPGGA,1,2*33\r\n");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "T:3000 X:0.000000 Y:0.000000 Z:0.000000 G:0.000000 $GPGGA,1,2*33");
+    const auto lines = Lines("X:1\r\nY:1\r\n#\r\n$GPGGA,1,2*33\r\n");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "T:3000 X:0.000000 Y:0.000000 Z:0.000000 G:0.000000 $GPGGA,1,2*33");
+}
+
+TEST(SidecarLines, OnlyTheCameraFormIsReadLineByLine) {
+    // A receiver's own log has several sentences a second and no sensor line: its lines
+    // are not seconds. One X line anywhere makes the text the camera's form.
+    const std::string rmc = "$GPRMC,120000,A,5930.0,N,01800.0,E,0,0,071226,,*00\r\n";
+    const struct {
+        std::string text;
+        size_t lines; // by hand: every X or $ line of a camera-form text
+    } cases[] = {
+        {rmc + "$GPGGA,120000,5930.0,N,01800.0,E,1,08,0.9,10,M,,,,*00\r\n" + rmc, 0},
+        {"\r\n" + rmc + rmc, 0},
+        {rmc + "\r\nX:1 Y:0 Z:0 G:0 " + rmc, 2},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Lines(c.text).size(), c.lines) << c.text;
+    }
 }
 
 TEST(SidecarLines, LastLineWithoutEndIsNotALine) {
