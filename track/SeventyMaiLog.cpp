@@ -5,6 +5,7 @@
 #include "track/CSpeedDialModel.h"
 #include "track/ClipFile.h"
 #include "track/Mp4ClipTime.h"
+#include "track/RegularFileRead.h"
 #include "track/TrackLine.h"
 #include "track/Truncate.h"
 
@@ -13,14 +14,17 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <map>
+#include <sstream>
 #include <system_error>
 #include <type_traits>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// A log covers hours of driving at under a hundred bytes a second; this is over a week of it.
+constexpr uint64_t kMaxSeventyMaiLogBytes = 64u << 20;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -222,7 +226,7 @@ bool LoadSeventyMaiTrack(const std::string& path, const TrackStores& stores) {
         static_cast<int64_t>(std::ceil(std::min(time->durationSeconds, 1e9))), kMaxTrackSecond);
     std::map<int, SeventyMaiRecord> inside;
     for (const std::string& log : logs) {
-        std::ifstream in(log, std::ios::binary);
+        std::istringstream in(ReadRegularFile(log, kMaxSeventyMaiLogBytes).value_or(""));
         ForEachSeventyMaiRecord(in, [&](const SeventyMaiRecord& record) {
             if (record.unixTime < time->startUnix || record.unixTime - time->startUnix >= seconds) {
                 return;

@@ -1,13 +1,12 @@
 #include "track/SidecarLog.h"
 
+#include "track/RegularFileRead.h"
 #include "track/TrackDispatch.h"
 #include "track/TrackLine.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -109,14 +108,12 @@ int ReadSidecarLog(const std::string& clipPath,
     if (sidecar.empty()) {
         return 0;
     }
-    std::ifstream file(sidecar, std::ios::binary);
-    if (!file) {
+    const std::optional<std::string> bytes = ReadRegularFile(sidecar, kMaxNmeaTextBytes);
+    if (!bytes) {
         return 0;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(file)),
-                            std::istreambuf_iterator<char>());
     int dispatched = 0;
-    ForEachSidecarTrackLine(bytes, [&](const std::string& line) {
+    ForEachSidecarTrackLine(*bytes, [&](const std::string& line) {
         emit(line);
         ++dispatched;
     });
