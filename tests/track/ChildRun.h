@@ -19,7 +19,8 @@
 #include <unistd.h>
 
 struct ChildRun {
-    int status = -1; // what the body returned; -1 when it was killed, threw or never returned
+    int status = -1; // 0 when the body returned 0, 1 for any other number, -1 when it was
+                     // killed, threw or never returned
     std::string err; // what it wrote on standard error
 };
 
@@ -50,7 +51,7 @@ inline ChildRun RunInChild(const std::function<int()>& body, unsigned seconds = 
         try {
             const int status = body();
             std::cerr.flush();
-            ::_exit(status);
+            ::_exit(status == 0 ? 0 : 1);
         } catch (...) {
             std::abort(); // never back into the test runner, which would run on in the child
         }
@@ -63,5 +64,6 @@ inline ChildRun RunInChild(const std::function<int()>& body, unsigned seconds = 
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     std::ifstream err(errFile);
     run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    std::remove(errFile.c_str());
     return run;
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -78,6 +79,7 @@ TEST(FilesBesideAClip, OnlyRegularFilesOfBoundedSizeAreRead) {
                 ASSERT_EQ(::truncate(file.c_str(), kOversized), 0);
             }
             const ChildRun run = RunInChild([&] { return reader.read(folder); });
+            fs::remove_all(folder);
             SCOPED_TRACE(std::string(reader.name) + ", planted " +
                          std::to_string(static_cast<int>(planted)));
             EXPECT_EQ(run.status, 0) << run.err;
@@ -87,7 +89,6 @@ TEST(FilesBesideAClip, OnlyRegularFilesOfBoundedSizeAreRead) {
             const char* why = planted == Planted::Oversized ? "larger than" : "not a regular file";
             EXPECT_NE(run.err.find(file.string() + ": " + why), std::string::npos) << run.err;
             EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-            fs::remove_all(folder);
         }
     }
 }
