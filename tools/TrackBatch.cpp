@@ -1,6 +1,7 @@
 #include "TrackBatch.h"
 
 #include "ClipTrackExport.h"
+#include "WholeFileWrite.h"
 
 #include "track/TrackExport.h"
 #include "track/UtcTime.h"
@@ -9,9 +10,7 @@
 #include <atomic>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <map>
 #include <mutex>
 #include <set>
 #include <sstream>
@@ -21,6 +20,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr const char* kMergedName = "merged.gpx";
 
 bool IsClipName(const fs::path& path) {
     std::string extension = path.extension().string();
@@ -37,30 +38,44 @@ struct ClipJob {
     std::string segment; // its GPX <trkseg>, kept only for a merge and only with positions
 };
 
+// Adds the clip files in `folder` and the folders below it (not through links to folders,
+// which could lead in circles); each folder that cannot be read is reported and counted,
+// and the others are still searched.
+void SearchFolder(const fs::path& folder, std::set<std::string>& found, size_t& failures) {
+    std::vector<fs::path> pending{folder};
+    while (!pending.empty()) {
+        const fs::path current = pending.back();
+        pending.pop_back();
+        std::error_code error;
+        fs::directory_iterator it(current, error);
+        for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+            std::error_code typeError;
+            if (it->is_directory(typeError) && !it->is_symlink(typeError)) {
+                pending.push_back(it->path());
+            } else if (IsClipName(it->path()) && !it->is_directory(typeError)) {
+                // Anything named like a clip but a folder is taken, so that a broken link or
+                // a clip that is not a plain file is reported rather than passed over.
+                found.insert(it->path().string());
+            }
+        }
+        if (error) {
+            std::cerr << "ostvik-track: cannot search " << current.string() << ": "
+                      << error.message() << "\n";
+            ++failures;
+        }
+    }
+}
+
 // Named files are taken whatever their name; folders give the clip files below them. A
-// path that is neither is left to fail as a clip; a folder that cannot be walked counts as a
-// failure of its own.
+// path that is neither is left to fail as a clip.
 std::vector<ClipJob> CollectClips(const std::vector<std::string>& paths, size_t& failures) {
     std::set<std::string> found;
     for (const std::string& path : paths) {
         std::error_code error;
-        if (!fs::is_directory(path, error)) {
+        if (fs::is_directory(path, error)) {
+            SearchFolder(path, found, failures);
+        } else {
             found.insert(path);
-            continue;
-        }
-        fs::recursive_directory_iterator walk(path, fs::directory_options::skip_permission_denied,
-                                              error);
-        for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
-            // Anything named like a clip but a folder is taken, so that a broken link or
-            // a clip that is not a plain file is reported rather than passed over.
-            std::error_code typeError;
-            if (IsClipName(walk->path()) && !walk->is_directory(typeError)) {
-                found.insert(walk->path().string());
-            }
-        }
-        if (error) {
-            std::cerr << "ostvik-track: cannot search " << path << ": " << error.message() << "\n";
-            ++failures;
         }
     }
     std::vector<ClipJob> jobs;
@@ -70,15 +85,27 @@ std::vector<ClipJob> CollectClips(const std::vector<std::string>& paths, size_t&
     return jobs;
 }
 
-// The clip's file name plus the format's extension; clips of the same name in different
-// folders get -2, -3, ... in the order of their paths.
-void NameOutputs(std::vector<ClipJob>& jobs, const std::string& extension) {
-    std::map<std::string, int> seen;
+std::string Folded(std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return name;
+}
+
+// The clip's file name plus the format's extension, or with -2, -3, ... before the extension
+// where that name is taken, clips in the order of their paths. Every name is taken before any
+// file is written, the merge's first, and names that differ only in letter case are the same
+// name: the cards and shares such folders are copied to often ignore it.
+void NameOutputs(std::vector<ClipJob>& jobs, const std::string& extension, bool merge) {
+    std::set<std::string> taken;
+    if (merge) {
+        taken.insert(Folded(kMergedName));
+    }
     for (ClipJob& job : jobs) {
         const std::string name = fs::path(job.path).filename().string();
-        const int count = ++seen[name];
-        job.outName = count == 1 ? name + "." + extension
-                                 : name + "-" + std::to_string(count) + "." + extension;
+        job.outName = name + "." + extension;
+        for (int n = 2; !taken.insert(Folded(job.outName)).second; ++n) {
+            job.outName = name + "-" + std::to_string(n) + "." + extension;
+        }
     }
 }
 
@@ -136,11 +163,10 @@ void RunJob(ClipJob& job, const TrackBatchOptions& options, BatchReporter& repor
     }
     const std::string name = fs::path(job.path).filename().string();
     const fs::path outPath = fs::path(options.outDir) / job.outName;
-    std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
+    std::ostringstream out;
     clip.Write(out, options.format, name);
-    out.close();
-    if (!out) {
-        reporter.Failed("cannot write " + outPath.string());
+    if (!WriteWholeFile(outPath, out.view(), why)) {
+        reporter.Failed("cannot write " + outPath.string() + ": " + why);
         reporter.Done();
         return;
     }
@@ -155,7 +181,7 @@ void RunJob(ClipJob& job, const TrackBatchOptions& options, BatchReporter& repor
 }
 
 // Clips with a UTC start in time order, then those without one in the order of their paths.
-bool WriteMerge(std::vector<ClipJob>& jobs, const std::string& outDir) {
+bool WriteMerge(std::vector<ClipJob>& jobs, const std::string& outDir, std::string& why) {
     std::vector<const ClipJob*> order;
     for (const ClipJob& job : jobs) {
         // A clip without a single position adds nothing to the route.
@@ -175,10 +201,9 @@ bool WriteMerge(std::vector<ClipJob>& jobs, const std::string& outDir) {
     for (const ClipJob* job : order) {
         segments.push_back(job->segment);
     }
-    std::ofstream out(fs::path(outDir) / "merged.gpx", std::ios::binary | std::ios::trunc);
+    std::ostringstream out;
     WriteGpxTrack(out, "merged", segments);
-    out.close();
-    return static_cast<bool>(out);
+    return WriteWholeFile(fs::path(outDir) / kMergedName, out.view(), why);
 }
 
 } // namespace
@@ -196,7 +221,7 @@ int RunTrackBatch(const TrackBatchOptions& options) {
         std::cerr << "ostvik-track: no clips found\n";
         return 1;
     }
-    NameOutputs(jobs, ClipTrackExport::Extension(options.format));
+    NameOutputs(jobs, ClipTrackExport::Extension(options.format), options.merge);
 
     BatchReporter reporter(jobs.size());
     std::atomic<size_t> next{0};
@@ -217,9 +242,10 @@ int RunTrackBatch(const TrackBatchOptions& options) {
     reporter.Finish();
 
     bool merged = true;
-    if (options.merge && !WriteMerge(jobs, options.outDir)) {
-        std::cerr << "ostvik-track: cannot write " << (fs::path(options.outDir) / "merged.gpx")
-                  << "\n";
+    std::string why;
+    if (options.merge && !WriteMerge(jobs, options.outDir, why)) {
+        std::cerr << "ostvik-track: cannot write "
+                  << (fs::path(options.outDir) / kMergedName).string() << ": " << why << "\n";
         merged = false;
     }
     return reporter.FailedCount() == 0 && searchFailures == 0 && merged ? 0 : 1;

@@ -13,6 +13,7 @@ struct TrackBatchOptions {
     bool merge = false;
 };
 
-// Exit status: 0 when every clip was read and written, 1 when any failed (each failure one
-// line on standard error; the others still run) or none was found.
+// Exit status: 0 when every clip was read and written, 1 when any failed or a folder could
+// not be searched (each failure one line on standard error; the others still run) or none
+// was found.
 int RunTrackBatch(const TrackBatchOptions& options);

@@ -3,16 +3,16 @@
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/Mp4Boxes.h"
+#include "track/RegularFileRead.h"
 #include "track/SidecarLog.h"
 #include "track/TrackLine.h"
 
 #include <charconv>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
-// Larger than any camera's track for one clip; a damaged size reads no further.
+// Larger than any camera's track for one clip; a damaged size reads no further, and a file
+// beside a clip, which holds the same text, is refused beyond it.
 constexpr uint64_t kMaxBoxPayload = 64u << 20;
 
 bool IsRmc(std::string_view sentence) {
@@ -37,14 +37,6 @@ std::optional<BlackVueTrack> ChildrenOf(ByteSource& source, const Mp4Box& parent
         return true;
     });
     return track;
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
 } // namespace
@@ -147,8 +139,10 @@ std::optional<BlackVueTrack> ReadBlackVueBoxes(ByteSource& source) {
 }
 
 std::optional<BlackVueTrack> ReadBlackVueSidecars(const std::string& clipPath) {
-    std::optional<std::string> gps = ReadWholeFile(SidecarPathWithExtension(clipPath, ".gps"));
-    std::optional<std::string> threeGf = ReadWholeFile(SidecarPathWithExtension(clipPath, ".3gf"));
+    std::optional<std::string> gps =
+        ReadRegularFile(SidecarPathWithExtension(clipPath, ".gps"), kMaxBoxPayload);
+    std::optional<std::string> threeGf =
+        ReadRegularFile(SidecarPathWithExtension(clipPath, ".3gf"), kMaxBoxPayload);
     if (!gps && !threeGf) {
         return std::nullopt;
     }

@@ -5,13 +5,13 @@
 #include "track/FixedDecimal.h"
 #include "track/LogText.h"
 #include "track/NmeaLogSeconds.h"
+#include "track/RegularFileRead.h"
+#include "track/SidecarLog.h"
 #include "track/TrackLine.h"
 #include "track/Truncate.h"
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string_view>
 
 namespace {
@@ -97,12 +97,11 @@ int CMapTrackStore::StoreTrackLine(const char* line) {
 
 bool CMapTrackStore::LoadNmeaLog(const std::string& path) {
     Clear();
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    const std::optional<std::string> read = ReadRegularFile(path, kMaxNmeaTextBytes);
+    if (!read) {
         return false;
     }
-    const std::string text = LogText(
-        std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
+    const std::string text = LogText(*read);
     // In a log whose sentences carry checksums, one without is a line cut short: its last
     // field is a fragment, and taken on trust it would be a wrong position.
     NmeaLogSeconds seconds(NmeaLogSeconds::IsChecksummed(text));

@@ -16,7 +16,8 @@ ClipFile::~ClipFile() {
 
 bool ClipFile::Open(const std::string& path) {
     Close();
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a FIFO under a clip's name would hold the open until a writer came.
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_fd < 0) {
         m_error = errno;
         return false;
@@ -32,6 +33,9 @@ bool ClipFile::Open(const std::string& path) {
         Close();
         return false;
     }
+    // io_uring hands back EAGAIN for a read of uncached data of a non-blocking file instead
+    // of waiting for the disk: the batches would all fall back to one read at a time.
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
     m_length = static_cast<uint64_t>(info.st_size);
     m_error = 0;
     return true;

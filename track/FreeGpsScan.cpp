@@ -101,6 +101,8 @@ struct StretchEnd {
     bool last = false;    // nothing further can be taken: no data left, a short read, or a
                           // marker too near the end, after which every later one is nearer
     bool stopped = false; // `take` asked to stop
+    bool failed = false;  // a read came back short: the end of the file, or of what a
+                          // failing card gives, at the search position `next`
 };
 
 // Follows the rule from the search position `p`, taking each block whose marker starts
@@ -139,7 +141,7 @@ StretchEnd ScanStretch(ByteSource& source, const std::vector<FileExtent>& search
             bytes.data(), bytes.data() + std::min<uint64_t>(searchEnd - from, bytes.size()));
         if (hit == nullptr) {
             if (shrank) {
-                return {p, true};
+                return {.next = p, .last = true, .failed = true};
             }
             p = chunkEnd;
             continue;
@@ -150,7 +152,7 @@ StretchEnd ScanStretch(ByteSource& source, const std::vector<FileExtent>& search
             return {p, true};
         }
         if (inChunk + kFreeGpsBlockLength > bytes.size()) {
-            return {p, true}; // the file was cut inside this block
+            return {.next = p, .last = true, .failed = true}; // the file was cut inside this block
         }
         p = at + kJumpAfterBlock;
         if (!take(ReadCameraBlock(
@@ -232,12 +234,14 @@ private:
 // own from the first of them on, once the pass reaches one of them: the rule's next step
 // depends only on where the last block was. Where the pass comes into a part beyond the
 // part's first block, it searches on from there until it meets one of the part's blocks.
+// A part that found no block before a read failed may have read where the pass jumps over
+// (a bad stretch of a card after a block): the pass searches that part for itself.
 void JoinParts(ByteSource& source, const std::vector<FileExtent>& searched,
                const std::vector<Part>& parts, BlockSink& sink) {
     uint64_t p = kFirstBlockSearch;
     for (const Part& part : parts) {
         size_t from = 0; // the first of the part's blocks the pass reaches
-        if (!part.blocks.empty() && part.blocks.front().offset < p) {
+        if (part.blocks.empty() ? part.ending.failed : part.blocks.front().offset < p) {
             bool capped = false;
             from = part.blocks.size();
             const StretchEnd rejoin =

@@ -41,7 +41,9 @@ void ForEachMp4Box(ByteSource& source, uint64_t begin, uint64_t end,
         } else if (size == 0) {
             size = end - at;
         }
-        if (size < headerLength) {
+        // A 64-bit size whose header runs past the enclosing box's end would put the
+        // payload beyond that end.
+        if (size < headerLength || headerLength > end - at) {
             return;
         }
         box.payload = at + headerLength;

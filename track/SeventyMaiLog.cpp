@@ -5,6 +5,7 @@
 #include "track/CSpeedDialModel.h"
 #include "track/ClipFile.h"
 #include "track/Mp4ClipTime.h"
+#include "track/RegularFileRead.h"
 #include "track/TrackLine.h"
 #include "track/Truncate.h"
 
@@ -13,14 +14,17 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <map>
+#include <sstream>
 #include <system_error>
 #include <type_traits>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// A log covers hours of driving at under a hundred bytes a second; this is over a week of it.
+constexpr uint64_t kMaxSeventyMaiLogBytes = 64u << 20;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -243,7 +247,7 @@ bool LoadSeventyMaiTrack(const std::string& path, const TrackStores& stores) {
     std::map<int, SeventyMaiRecord> inside;
     std::map<int64_t, SeventyMaiRecord> named; // by time, the records that name the clip
     for (const std::string& log : logs) {
-        std::ifstream in(log, std::ios::binary);
+        std::istringstream in(ReadRegularFile(log, kMaxSeventyMaiLogBytes).value_or(""));
         ForEachSeventyMaiRecord(in, [&](const SeventyMaiRecord& record) {
             if (!record.clipName.empty() && Lower(record.clipName) == clipName) {
                 named.try_emplace(record.unixTime, record);

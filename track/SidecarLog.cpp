@@ -1,13 +1,13 @@
 #include "track/SidecarLog.h"
 
+#include "track/LogText.h"
+#include "track/RegularFileRead.h"
 #include "track/TrackDispatch.h"
 #include "track/TrackLine.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -126,14 +126,13 @@ int ReadSidecarLog(const std::string& clipPath,
     if (sidecar.empty()) {
         return 0;
     }
-    std::ifstream file(sidecar, std::ios::binary);
-    if (!file) {
+    const std::optional<std::string> bytes = ReadRegularFile(sidecar, kMaxNmeaTextBytes);
+    if (!bytes) {
         return 0;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(file)),
-                            std::istreambuf_iterator<char>());
     int dispatched = 0;
-    ForEachSidecarTrackLine(bytes, [&](const std::string& line) {
+    // A log saved as UTF-16 is read as the text it holds, as the NMEA log reader reads it.
+    ForEachSidecarTrackLine(LogText(*bytes), [&](const std::string& line) {
         emit(line);
         ++dispatched;
     });

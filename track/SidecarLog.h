@@ -3,6 +3,7 @@
 // lines; the playlist hands its path to the map store's NMEA log loader.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,10 @@ bool IsSensorSidecar(std::string_view bytes);
 // nothing but its second. Bytes after the last line end are not a line.
 void ForEachSidecarTrackLine(std::string_view bytes,
                              const std::function<void(const std::string& line)>& emit);
+
+// A camera writes well under a kilobyte of sentences a second and a clip lasts minutes; a
+// text log beside a clip larger than this (over nine hours of that) is no clip's log.
+constexpr uint64_t kMaxNmeaTextBytes = 32u << 20;
 
 // Reads the sidecar of the clip, if it has one, and sends each of its track lines through
 // DispatchTrackLine. Returns the number of lines dispatched.

@@ -4,10 +4,10 @@
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
 #include "track/FixedDecimal.h"
+#include "track/PrintableUtf8.h"
 #include "track/UtcTime.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <sstream>
 #include <vector>
 
@@ -29,7 +29,7 @@ char PrintableStatus(char status) {
 
 std::string XmlEscaped(const std::string& text) {
     std::string escaped;
-    for (char c : text) {
+    for (char c : PrintableUtf8(text)) {
         switch (c) {
         case '&':
             escaped += "&amp;";
@@ -52,17 +52,11 @@ std::string XmlEscaped(const std::string& text) {
 
 std::string JsonEscaped(const std::string& text) {
     std::string escaped;
-    for (unsigned char c : text) {
+    for (char c : PrintableUtf8(text)) {
         if (c == '"' || c == '\\') {
             escaped += '\\';
-            escaped += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-            escaped += buffer;
-        } else {
-            escaped += static_cast<char>(c);
         }
+        escaped += c;
     }
     return escaped;
 }

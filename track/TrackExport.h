@@ -1,5 +1,6 @@
 // Writes what the three stores hold for a clip in the formats the track tool offers: CSV of
-// every second, and GPX, GeoJSON or KML of the seconds with a position.
+// every second, and GPX, GeoJSON or KML of the seconds with a position. A name goes into
+// these as PrintableUtf8 gives it.
 #pragma once
 
 #include <cstdint>

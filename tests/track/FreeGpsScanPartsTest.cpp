@@ -88,6 +88,50 @@ TEST(FreeGpsScanParts, PartsFollowTheDataBetweenHoles) {
     EXPECT_EQ(Scanned(source, 2), expected);
 }
 
+// The bytes of a clip whose card fails in some stretches: a read that reaches one gives
+// what lies before it, as a read that ends on EIO does, and its twins fail alike.
+class FailingBytes : public MemoryBytes {
+public:
+    FailingBytes(const std::vector<unsigned char>& bytes, std::vector<FileExtent> bad)
+        : MemoryBytes(bytes.data(), bytes.size()), m_bytes(bytes), m_bad(std::move(bad)) {}
+
+    std::span<const unsigned char> Read(uint64_t offset, size_t count) override {
+        for (const FileExtent& bad : m_bad) {
+            if (offset < bad.end && offset + count > bad.begin) {
+                count = offset < bad.begin ? static_cast<size_t>(bad.begin - offset) : 0;
+            }
+        }
+        return MemoryBytes::Read(offset, count);
+    }
+    std::unique_ptr<ByteSource> Twin() override {
+        return std::make_unique<FailingBytes>(m_bytes, m_bad);
+    }
+
+private:
+    const std::vector<unsigned char>& m_bytes;
+    std::vector<FileExtent> m_bad;
+};
+
+TEST(FreeGpsScanParts, ReadErrorsWhereThePassJumpsEndNoPart) {
+    // Markers a little more than the jump apart, so the pass takes each of them and never
+    // reads most of the stretch after one (it reads at most a chunk and a block past each
+    // marker): there the card fails. A part that starts before or inside such a stretch
+    // meets the failure before any marker.
+    constexpr uint64_t kSpacing = kJumpAfterBlock + 1000;
+    std::vector<unsigned char> bytes(4 * kScanPartLength + 12345, 0x55);
+    std::vector<uint64_t> markers;
+    std::vector<FileExtent> bad;
+    for (uint64_t at = MiB + 100; at + kSpacing < bytes.size(); at += kSpacing) {
+        std::memcpy(&bytes[at], "freeGPS", 7);
+        markers.push_back(at);
+        bad.push_back({at + kScanChunkLength + 4096, at + MiB});
+    }
+    FailingBytes source(bytes, bad);
+    for (const unsigned parts : {1u, 2u, 3u, 4u}) {
+        EXPECT_EQ(Scanned(source, parts), markers) << parts << " parts";
+    }
+}
+
 TEST(FreeGpsScanParts, AClipFileIsSearchedInPartsThroughItsTwins) {
     const std::vector<unsigned char> bytes = UnevenClip(2 * kScanPartLength + MiB, 5);
     const auto path =

@@ -1,16 +1,19 @@
 // The track tool's batch export over the folder tree the clip maker writes for it (see
 // tests/make_test_clips.py): three clips with dated fixes, two positioned only by an undated
 // log, two without any track, a FIFO named like a clip and a file that is no clip.
+#include "NmeaText.h"
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -53,6 +56,91 @@ std::vector<std::string> Lines(const std::string& text) {
         lines.push_back(line);
     }
     return lines;
+}
+
+// An empty clip at `clip` below `root` whose sidecar log (its name with .TXT for the
+// extension) holds `seconds` dated fixes at latitude 59 degrees and `minutes`.
+void PlantClip(const fs::path& root, const std::string& clip, int minutes, int seconds = 2) {
+    const fs::path path = root / clip;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary).flush();
+    std::ofstream log(fs::path(path).replace_extension(".TXT"), std::ios::binary);
+    char latitude[16];
+    std::snprintf(latitude, sizeof latitude, "59%02d.0000", minutes);
+    for (int s = 0; s < seconds; ++s) {
+        char time[16];
+        std::snprintf(time, sizeof time, "12%02d%02d", s / 60, s % 60);
+        log << RmcAt(time, latitude, 'N', "01800.0000", 'E') << "\r\n";
+    }
+}
+
+TEST(TrackBatch, EveryOutputNameIsUniqueWhateverItsLetterCase) {
+    const fs::path in = OutDir("names-in");
+    // Clips are named in path order: a/Y.MP4 comes before a/x.mp4.
+    const std::vector<std::pair<std::string, std::string>> clips{
+        {"a/Y.MP4", "Y.MP4.gpx"},   {"a/x.mp4", "x.mp4.gpx"},     {"b/x.mp4", "x.mp4-2.gpx"},
+        {"b/y.mp4", "y.mp4-2.gpx"}, {"c/merged", "merged-2.gpx"}, {"c/x.mp4-2", "x.mp4-2-2.gpx"}};
+    std::string args;
+    for (size_t i = 0; i < clips.size(); ++i) {
+        PlantClip(in, clips[i].first, static_cast<int>(i));
+        args += " " + Quoted((in / clips[i].first).string());
+    }
+    const std::string out = OutDir("names");
+    const ToolRun run = Track("--format gpx --merge --out-dir " + Quoted(out) + args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::set<std::string> expected{"merged.gpx"};
+    for (const auto& [clip, name] : clips) {
+        expected.insert(name);
+        const ToolRun one = Track("--format gpx " + Quoted((in / clip).string()));
+        EXPECT_EQ(Contents(out + "/" + name), one.out) << clip;
+    }
+    EXPECT_EQ(FilesIn(out), expected);
+    // The merge itself, a segment per clip, not a clip's track under its name.
+    const std::string merged = Contents(out + "/merged.gpx");
+    size_t segments = 0;
+    for (size_t at = merged.find("<trkseg>"); at != std::string::npos;
+         at = merged.find("<trkseg>", at + 1)) {
+        ++segments;
+    }
+    EXPECT_EQ(segments, clips.size());
+}
+
+TEST(TrackBatch, AFailedWriteLeavesTheEarlierFileAndNoPartOfTheNewOne) {
+    const fs::path in = OutDir("full-in");
+    PlantClip(in, "long.mp4", 0, 90); // its CSV is several kilobytes
+    const std::string out = OutDir("full");
+    const std::string args = " --out-dir " + Quoted(out) + " " + Quoted((in / "long.mp4").string());
+    ASSERT_EQ(Track(args).status, 0);
+    const std::string good = Contents(out + "/long.mp4.csv");
+    ASSERT_GT(good.size(), 2048u);
+    // A file size limit of one block fails every write past it, as a full disk does.
+    const ToolRun full = Shell("ulimit -f 1; trap '' XFSZ; " + Quoted(OSTVIK_TRACK_TOOL) + args);
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("long.mp4.csv"), std::string::npos) << full.err;
+    EXPECT_EQ(Contents(out + "/long.mp4.csv"), good);
+    EXPECT_EQ(FilesIn(out), std::set<std::string>{"long.mp4.csv"});
+}
+
+TEST(TrackBatch, AFolderThatCannotBeSearchedIsAFailure) {
+    const fs::path in = OutDir("locked-in");
+    PlantClip(in, "open/x.mp4", 0);
+    PlantClip(in, "locked/y.mp4", 1);
+    ::chmod((in / "locked").c_str(), 0);
+    // Root reads any folder: the tool runs without the capabilities that let it.
+    const std::string asUser =
+        ::geteuid() == 0 ? "setpriv --bounding-set=-dac_override,-dac_read_search -- " : "";
+    if (Shell(asUser + "true").status != 0) {
+        GTEST_SKIP() << "setpriv(1) cannot drop the capabilities here";
+    }
+    const std::string out = OutDir("locked");
+    const ToolRun run = Shell(asUser + Quoted(OSTVIK_TRACK_TOOL) + " --out-dir " + Quoted(out) +
+                              " " + Quoted(in.string()));
+    ::chmod((in / "locked").c_str(), 0755);
+    EXPECT_EQ(run.status, 1);
+    const std::vector<std::string> errors = Lines(run.err);
+    ASSERT_EQ(errors.size(), 1u) << run.err;
+    EXPECT_NE(errors[0].find((in / "locked").string()), std::string::npos) << run.err;
+    EXPECT_EQ(FilesIn(out), std::set<std::string>{"x.mp4.csv"});
 }
 
 TEST(TrackBatch, FolderTreeGivesAFilePerClipAndReportsTheUnreadableOne) {

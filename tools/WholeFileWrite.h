@@ -1,0 +1,12 @@
+// An output file of the track tool, written whole or not at all: its text goes to a new
+// temporary file in the same folder, which is renamed over the final name only once every
+// byte was written and the file closed. A full disk or any other write error leaves no half
+// file that reads as complete, and an earlier file of that name as it was.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// False, with the reason in `why`, when the file could not be written whole.
+bool WriteWholeFile(const std::filesystem::path& path, std::string_view text, std::string& why);
