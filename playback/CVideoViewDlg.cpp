@@ -1,6 +1,5 @@
 #include "playback/CVideoViewDlg.h"
 
-#include "skin/SkinSE.h"
 #include "instruments/CMySliderCtrl.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
@@ -8,6 +7,7 @@
 #include "playback/CNaviPlayWnd.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/IVideoPaneHost.h"
+#include "skin/SkinSE.h"
 #include "track/SidecarLog.h"
 #include "track/TrackDispatch.h"
 
@@ -108,7 +108,6 @@ CVideoViewDlg::CVideoViewDlg(QWidget* parent, const MivexOptions& engine)
         m_volumeObject->Initialize(this);
     }
     m_mute->setChecked(m_volumeObject->IsMute());
-    SetSavedVolume(kDefaultVolume);
     m_volume->setRange(static_cast<int>(m_volumeObject->GetMinVolume()),
                        static_cast<int>(m_volumeObject->GetMaxVolume()));
     m_volume->setValue(static_cast<int>(kDefaultVolume));
@@ -502,13 +501,10 @@ void CVideoViewDlg::ApplyVolumeSlider() {
     }
 }
 
+// The box turns the player's one mute switch, the one it shows and the M key turns too;
+// the volume level stays, so clearing the box brings the sound back as it was.
 void CVideoViewDlg::OnMuteClicked(bool checked) {
-    if (checked) {
-        SetSavedVolume(static_cast<unsigned long>(m_volume->value()));
-        m_volumeObject->SetCurrentVolume(0);
-    } else {
-        m_volumeObject->SetCurrentVolume(SavedVolume());
-    }
+    m_volumeObject->Mute(checked);
 }
 
 void CVideoViewDlg::OnVolumeChange(unsigned long volume) {
@@ -517,17 +513,4 @@ void CVideoViewDlg::OnVolumeChange(unsigned long volume) {
 
 void CVideoViewDlg::OnMuteChange(bool mute) {
     m_mute->setChecked(mute);
-}
-
-unsigned long CVideoViewDlg::SavedVolume() const {
-    const IVideoPaneHost* host = IVideoPaneHost::Instance();
-    return host != nullptr ? host->SavedVolume() : m_savedVolume;
-}
-
-void CVideoViewDlg::SetSavedVolume(unsigned long volume) {
-    if (IVideoPaneHost* host = IVideoPaneHost::Instance()) {
-        host->SetSavedVolume(volume);
-    } else {
-        m_savedVolume = volume;
-    }
 }

@@ -34,7 +34,6 @@ struct RecordingHost : IVideoPaneHost {
     int progressRange = -1;
     int progressPosition = -1;
     QString timeText;
-    unsigned long savedVolume = 0;
     QString currentFile;
     int next = 0, prev = 0, current = 0;
 
@@ -43,8 +42,6 @@ struct RecordingHost : IVideoPaneHost {
     void SetProgressRange(int maximum) override { progressRange = maximum; }
     void SetProgressPosition(int position) override { progressPosition = position; }
     void SetTimeText(const QString& text) override { timeText = text; }
-    unsigned long SavedVolume() const override { return savedVolume; }
-    void SetSavedVolume(unsigned long volume) override { savedVolume = volume; }
     QString GetCurrentFile() const override { return currentFile; }
     void PlayNext() override { ++next; }
     void PlayPrev() override { ++prev; }
@@ -262,16 +259,26 @@ TEST_F(VideoPane, SnapshotAsksForANameOnlyWhileAClipIsOpen) {
     EXPECT_EQ(snapshot.size(), QSize(320, 240));
 }
 
-TEST_F(VideoPane, MuteBoxKeepsTheVolumeToComeBackTo) {
-    EXPECT_EQ(pane->VolumeSlider()->value(), 26214);
-    EXPECT_EQ(host.savedVolume, 26214u);
-    CSoundOutputVolumeImpl volume;
-    pane->VolumeSlider()->setValue(30000);
+// The box shows the player's one mute switch, which the main window's M key turns through
+// its own volume object: each undoes the other, and the volume level stays as it was.
+TEST_F(VideoPane, MuteBoxAndTheMuteKeyTurnTheSameSwitch) {
+    CSoundOutputVolumeImpl window;
+    RecordingSink windowSink;
+    window.Initialize(&windowSink);
+    window.SetCurrentVolume(30000);
+    auto muteKey = [&] { window.Mute(!window.IsMute()); };
+
+    muteKey();
+    EXPECT_TRUE(pane->MuteBox()->isChecked());
     pane->MuteBox()->click();
-    EXPECT_EQ(host.savedVolume, 30000u);
-    EXPECT_EQ(volume.GetCurrentVolume(), 0u);
+    EXPECT_FALSE(window.IsMute());
+    EXPECT_EQ(windowSink.mutes, std::vector<bool>{false});
     pane->MuteBox()->click();
-    EXPECT_NEAR(static_cast<double>(volume.GetCurrentVolume()), 30000.0, 700.0);
+    EXPECT_TRUE(window.IsMute());
+    muteKey();
+    EXPECT_FALSE(pane->MuteBox()->isChecked());
+    EXPECT_EQ(window.GetCurrentVolume(), 30000u);
+    window.Finalize();
 }
 
 TEST_F(VideoPane, VideoWindowFollowsThePaneAndTheClipShape) {
