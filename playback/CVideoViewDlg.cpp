@@ -356,7 +356,9 @@ void CVideoViewDlg::OnTick() {
 
 void CVideoViewDlg::OnClipEnded() {
     IVideoPaneHost* host = IVideoPaneHost::Instance();
-    if (EndedNearTheEnd(m_currentText, m_totalText)) {
+    // At 4x and 8x the last tick can show a second well before the end; only the engine
+    // knows that the clip played out, rather than being stopped or failing.
+    if (mivex_reached_end() == 1) {
         m_currentText.clear();
         if (host != nullptr) {
             host->PlayNext();
@@ -370,9 +372,6 @@ void CVideoViewDlg::StopClip() {
     if (mivex_stop() != 1) {
         return;
     }
-    // The play thread still posts the ended event; a stop near the end must not make it
-    // look like a clip played out, which would open the next one.
-    m_currentText.clear();
     ResetTransport();
     if (m_videoWindow != nullptr) {
         m_videoWindow->hide();

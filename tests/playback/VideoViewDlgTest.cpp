@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 using namespace playtest;
 using namespace std::chrono_literals;
@@ -137,6 +138,18 @@ TEST_F(VideoPane, ClipPlayedToItsEndMovesOnOnce) {
     EXPECT_EQ(host.timeText, "00:00:00/00:00:00");
     EXPECT_EQ(host.progressRange, 0);
     EXPECT_TRUE(host.faces.back());
+}
+
+// At 8x a 4-second clip lasts half a second, about one tick, so the last second shown can
+// lie seconds before the end: what moves on is the engine's end of file.
+TEST_F(VideoPane, AClipPlayedOutAtEightTimesMovesOn) {
+    host.currentFile = QString::fromStdString(Clip("data.MP4"));
+    ASSERT_TRUE(pane->OpenClip(host.currentFile));
+    pane->SetSpeed(8.0f);
+    // No tick runs while the UI thread sleeps; the engine plays on to the end meanwhile.
+    std::this_thread::sleep_for(1500ms);
+    ASSERT_TRUE(PumpUntil([&] { return ended == 1; }, 15s));
+    EXPECT_EQ(host.next, 1);
 }
 
 TEST_F(VideoPane, StoppedClipDoesNotMoveOn) {
