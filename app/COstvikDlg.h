@@ -122,6 +122,7 @@ private:
     void ConnectCommands();
     void CreateKeys();
     void PlaceDial();
+    bool OnOwnSurface(QPoint point) const;
     void ChangeVolumeBy(long delta);
     void StepFrame(bool forward);
 
