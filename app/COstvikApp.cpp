@@ -1,6 +1,7 @@
 #include "app/COstvikApp.h"
 
 #include "app/SafeFileWrite.h"
+#include "skin/RegularFile.h"
 #include "skin/SkinSE.h"
 #include "skin/SkinScramble.h"
 
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -22,6 +25,33 @@ QString Variable(const char* name) {
 
 bool Writable(const QString& folder) {
     return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+}
+
+// A folder no one but the user can reach: a real folder (not a link to one), the user's,
+// closed to everybody else.
+bool PrivateFolder(const QString& folder) {
+    struct stat info {};
+    return QDir::isAbsolutePath(folder) &&
+           ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+// The user's own cache folder for the player, made private; empty when it cannot be.
+QString PrivateCacheFolder() {
+    QString base = Variable("XDG_CACHE_HOME");
+    if (!QDir::isAbsolutePath(base)) {
+        base = QDir::home().filePath(QStringLiteral(".cache"));
+    }
+    const QString folder = QDir(base).filePath(QStringLiteral("ostvik"));
+    QDir().mkpath(base);
+    const QByteArray name = QFile::encodeName(folder);
+    ::mkdir(name.constData(), 0700);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+        info.st_uid == ::geteuid()) {
+        ::chmod(name.constData(), 0700);
+    }
+    return PrivateFolder(folder) ? folder : QString();
 }
 
 } // namespace
@@ -40,8 +70,12 @@ bool COstvikApp::InitInstance() {
         return Fail(QStringLiteral("no skin archive: looked for %1")
                         .arg(candidates.join(QStringLiteral(", "))));
     }
-    m_temporarySkin = QDir(TemporaryFolder(m_programFolder))
-                          .filePath(QStringLiteral("tmp.%1").arg(kTemporarySkinNumber));
+    const QString temporaryFolder = TemporaryFolder(m_programFolder);
+    if (temporaryFolder.isEmpty()) {
+        return Fail(QStringLiteral("no folder of the user's own for the plain skin: set TEMP"));
+    }
+    m_temporarySkin =
+        QDir(temporaryFolder).filePath(QStringLiteral("tmp.%1").arg(kTemporarySkinNumber));
     if (!PrepareSkin(m_skinArchive, m_temporarySkin)) {
         return false;
     }
@@ -62,7 +96,13 @@ QString COstvikApp::TemporaryFolder(const QString& programFolder) {
     if (Writable(programFolder)) {
         return programFolder;
     }
-    return QDir::tempPath();
+    // Never the shared temporary folder: under the copy's fixed name there, the first user
+    // to start the player would lock every other one out.
+    const QString runtime = Variable("XDG_RUNTIME_DIR");
+    if (PrivateFolder(runtime)) {
+        return runtime;
+    }
+    return PrivateCacheFolder();
 }
 
 QStringList COstvikApp::SkinArchiveCandidates(const QString& programFolder) {
@@ -79,22 +119,14 @@ QStringList COstvikApp::SkinArchiveCandidates(const QString& programFolder) {
 }
 
 bool COstvikApp::PrepareSkin(const QString& archive, const QString& plainPath) {
-    QFile file(archive);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return Fail(
-            QStringLiteral("cannot read the skin archive %1: %2").arg(archive, file.errorString()));
+    QString reason;
+    std::optional<QByteArray> bytes = ReadRegularFile(archive, kMaxSkinArchiveBytes, &reason);
+    if (!bytes) {
+        return Fail(QStringLiteral("cannot read the skin archive %1: %2").arg(archive, reason));
     }
-    if (file.size() > kMaxSkinArchiveBytes) {
-        return Fail(QStringLiteral("the skin archive %1 is too large").arg(archive));
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return Fail(
-            QStringLiteral("cannot read the skin archive %1: %2").arg(archive, file.errorString()));
-    }
-    Descramble(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
+    Descramble(reinterpret_cast<std::uint8_t*>(bytes->data()), bytes->size());
     QString error;
-    if (!WriteFileReplacing(plainPath, bytes, &error)) {
+    if (!WriteFileReplacing(plainPath, *bytes, &error)) {
         return Fail(error);
     }
     return true;

@@ -21,14 +21,16 @@ public:
     QString TemporarySkinPath() const { return m_temporarySkin; }
 
     // TEMP, else TMP, else the program folder; a program folder the user cannot write to
-    // (an installed program) gives way to the system's temporary folder. An empty variable
-    // counts as unset.
+    // (an installed program) gives way to a folder of the user's own: XDG_RUNTIME_DIR when
+    // it is a private folder of the user's, else the user's cache folder for the player,
+    // made private (0700). Empty when there is none. An empty variable counts as unset.
     static QString TemporaryFolder(const QString& programFolder);
     // Where Skin.dat is looked for, in order.
     static QStringList SkinArchiveCandidates(const QString& programFolder);
 
     // Reads the archive whole, descrambles it and writes the plain copy to `plainPath`,
-    // replacing what is there. False with ErrorText() set when either side fails.
+    // replacing what is there. False with ErrorText() set when either side fails or the
+    // archive is not a regular file of at most 64 MiB.
     bool PrepareSkin(const QString& archive, const QString& plainPath);
 
 private:

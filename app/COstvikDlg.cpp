@@ -408,14 +408,22 @@ void COstvikDlg::resizeEvent(QResizeEvent* event) {
     SkinSE_SetLayoutMainFrame(this);
 }
 
-// Only presses on the window's own surface, not on a pane or a control, move or resize it.
+// The window's own surface: no child there, or the dial, which is drawn on it and hands
+// its presses on. A pane or a control that leaves a press or a double-click unused is not.
+bool COstvikDlg::OnOwnSurface(QPoint point) const {
+    QWidget* child = childAt(point);
+    return child == nullptr || child == m_dial;
+}
+
+// Only presses on the window's own surface move or resize it; a window that fills the
+// screen, maximised or as full-screen video, stays where it is.
 void COstvikDlg::mousePressEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
-    if (event->button() != Qt::LeftButton || childAt(point) != nullptr) {
+    if (event->button() != Qt::LeftButton || !OnOwnSurface(point)) {
         QWidget::mousePressEvent(event);
         return;
     }
-    if (m_videoFullScreen) {
+    if (m_videoFullScreen || m_maximised) {
         return;
     }
     const Qt::Edges edges = BorderEdgesAt(point, size(), m_maximised);
@@ -446,8 +454,9 @@ void COstvikDlg::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void COstvikDlg::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && !m_videoFullScreen &&
-        TogglesMaximise(event->position().toPoint())) {
+    const QPoint point = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && !m_videoFullScreen && OnOwnSurface(point) &&
+        TogglesMaximise(point)) {
         ToggleMaximise();
         event->accept();
         return;

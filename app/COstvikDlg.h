@@ -75,8 +75,6 @@ public:
     void SetProgressRange(int maximum) override;
     void SetProgressPosition(int position) override;
     void SetTimeText(const QString& text) override;
-    unsigned long SavedVolume() const override { return m_savedVolume; }
-    void SetSavedVolume(unsigned long volume) override { m_savedVolume = volume; }
     QString GetCurrentFile() const override;
     void PlayNext() override;
     void PlayPrev() override;
@@ -124,6 +122,7 @@ private:
     void ConnectCommands();
     void CreateKeys();
     void PlaceDial();
+    bool OnOwnSurface(QPoint point) const;
     void ChangeVolumeBy(long delta);
     void StepFrame(bool forward);
 
@@ -156,5 +155,4 @@ private:
     // The skin layout the window returns to from full-screen video: empty, or the one with
     // the playlist collapsed.
     QString m_layoutVariant;
-    unsigned long m_savedVolume = 26214;
 };

@@ -65,7 +65,9 @@ QVariant CClipListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return QFileInfo(path).fileName();
     case Qt::ToolTipRole:
-        return path;
+        // A tooltip that looks like markup is shown as markup: the path is escaped inside
+        // rich text of its own, its spaces kept, so every name shows as it is.
+        return QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(path.toHtmlEscaped());
     default:
         return {};
     }

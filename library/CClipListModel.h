@@ -1,5 +1,5 @@
 // The playlist's entries: full clip paths in the order they were added, and which one is
-// selected. The list view shows it (file name, full path as tooltip); the playlist pane
+// selected. The list view shows it (file name, full path as a plain tooltip); the playlist pane
 // treats it as its store, so every rule about indexes and the selection lives here.
 #pragma once
 

@@ -196,7 +196,11 @@ void CPlaylistDlg::PlayCurrent() {
 
 void CPlaylistDlg::RemoveMissingFiles(const QString& goneFolder) {
     const int s0 = m_list->selection();
-    const QString goneRoot = goneFolder.isEmpty() ? QString() : goneFolder + QLatin1Char('/');
+    const bool lastSelected = s0 != -1 && s0 == m_list->count() - 1;
+    QString goneRoot = goneFolder;
+    if (!goneRoot.isEmpty() && !goneRoot.endsWith(QLatin1Char('/'))) {
+        goneRoot += QLatin1Char('/');
+    }
     int i = 0;
     while (i < m_list->count()) {
         const QString path = m_list->text(i);
@@ -206,15 +210,17 @@ void CPlaylistDlg::RemoveMissingFiles(const QString& goneFolder) {
             continue;
         }
         m_list->remove(i);
-        if (m_list->count() == s0) {
-            m_list->select(s0 - 1);
-        }
         if (path == m_currentFile) {
             m_currentFile.clear();
             if (m_video != nullptr) {
                 m_video->StopClip();
             }
         }
+    }
+    // The list's own rule has moved or cleared the selection; only a selected last entry
+    // that went gives way to the new last.
+    if (lastSelected && m_list->selection() == -1) {
+        m_list->select(m_list->count() - 1);
     }
 }
 
@@ -290,7 +296,8 @@ void CPlaylistDlg::OnDeviceChange(CDeviceNotify::Change change) {
     if (IsUsbDevicePresent(CCameraLocator::kCameraVendor, CCameraLocator::kCameraProduct) != 0) {
         return;
     }
-    RemoveMissingFiles(m_cameraFolder);
+    // Every clip of the camera's volume goes, not only those of its clip folder.
+    RemoveMissingFiles(m_cameraFolder.isEmpty() ? QString() : QFileInfo(m_cameraFolder).path());
     m_cameraFolder.clear();
     m_cameraFound = 0;
 }

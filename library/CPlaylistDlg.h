@@ -98,8 +98,9 @@ protected:
 private:
     void CreateControls();
     void OnCameraTick();
-    // Also drops the entries below `goneFolder`, the folder of a device that went away: its
-    // mount may linger for a moment and still answer for the files.
+    // Also drops the entries below `goneFolder`, the root of a volume that went away: its
+    // mount may linger for a moment and still answer for the files. Only a selected last
+    // entry that went makes the new last entry selected.
     void RemoveMissingFiles(const QString& goneFolder);
     void SyncViewSelection(int selection);
 

@@ -1,6 +1,5 @@
 #include "playback/CVideoViewDlg.h"
 
-#include "skin/SkinSE.h"
 #include "instruments/CMySliderCtrl.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
@@ -8,6 +7,7 @@
 #include "playback/CNaviPlayWnd.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/IVideoPaneHost.h"
+#include "skin/SkinSE.h"
 #include "track/SidecarLog.h"
 #include "track/TrackDispatch.h"
 
@@ -108,7 +108,6 @@ CVideoViewDlg::CVideoViewDlg(QWidget* parent, const MivexOptions& engine)
         m_volumeObject->Initialize(this);
     }
     m_mute->setChecked(m_volumeObject->IsMute());
-    SetSavedVolume(kDefaultVolume);
     m_volume->setRange(static_cast<int>(m_volumeObject->GetMinVolume()),
                        static_cast<int>(m_volumeObject->GetMaxVolume()));
     m_volume->setValue(static_cast<int>(kDefaultVolume));
@@ -357,7 +356,9 @@ void CVideoViewDlg::OnTick() {
 
 void CVideoViewDlg::OnClipEnded() {
     IVideoPaneHost* host = IVideoPaneHost::Instance();
-    if (EndedNearTheEnd(m_currentText, m_totalText)) {
+    // At 4x and 8x the last tick can show a second well before the end; only the engine
+    // knows that the clip played out, rather than being stopped or failing.
+    if (mivex_reached_end() == 1) {
         m_currentText.clear();
         if (host != nullptr) {
             host->PlayNext();
@@ -371,9 +372,6 @@ void CVideoViewDlg::StopClip() {
     if (mivex_stop() != 1) {
         return;
     }
-    // The play thread still posts the ended event; a stop near the end must not make it
-    // look like a clip played out, which would open the next one.
-    m_currentText.clear();
     ResetTransport();
     if (m_videoWindow != nullptr) {
         m_videoWindow->hide();
@@ -502,13 +500,10 @@ void CVideoViewDlg::ApplyVolumeSlider() {
     }
 }
 
+// The box turns the player's one mute switch, the one it shows and the M key turns too;
+// the volume level stays, so clearing the box brings the sound back as it was.
 void CVideoViewDlg::OnMuteClicked(bool checked) {
-    if (checked) {
-        SetSavedVolume(static_cast<unsigned long>(m_volume->value()));
-        m_volumeObject->SetCurrentVolume(0);
-    } else {
-        m_volumeObject->SetCurrentVolume(SavedVolume());
-    }
+    m_volumeObject->Mute(checked);
 }
 
 void CVideoViewDlg::OnVolumeChange(unsigned long volume) {
@@ -517,17 +512,4 @@ void CVideoViewDlg::OnVolumeChange(unsigned long volume) {
 
 void CVideoViewDlg::OnMuteChange(bool mute) {
     m_mute->setChecked(mute);
-}
-
-unsigned long CVideoViewDlg::SavedVolume() const {
-    const IVideoPaneHost* host = IVideoPaneHost::Instance();
-    return host != nullptr ? host->SavedVolume() : m_savedVolume;
-}
-
-void CVideoViewDlg::SetSavedVolume(unsigned long volume) {
-    if (IVideoPaneHost* host = IVideoPaneHost::Instance()) {
-        host->SetSavedVolume(volume);
-    } else {
-        m_savedVolume = volume;
-    }
 }

@@ -103,8 +103,6 @@ private:
     void ApplyVolumeSlider();
     void ResetTransport();
     void ResetProgress();
-    unsigned long SavedVolume() const;
-    void SetSavedVolume(unsigned long volume);
 
     mivex_callbacks m_callbacks{};
     QWidget* m_videoWindow = nullptr;
@@ -117,7 +115,6 @@ private:
     int m_paneWidth = 0;
     int m_paneHeight = 0;
     std::unique_ptr<CSoundOutputVolumeImpl> m_volumeObject;
-    unsigned long m_savedVolume = kDefaultVolume; // when no main window keeps it
     COpenGate m_openGate;
     std::function<uint32_t()> m_clock;
     std::function<QString(const QString&)> m_savePathPrompt;

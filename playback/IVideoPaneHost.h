@@ -1,5 +1,5 @@
 // What the video pane asks of the window that holds it (the hidden twins of its progress
-// slider and time label, the play button's face, the speed slider, the saved volume) and
+// slider and time label, the play button's face, the speed slider) and
 // of the playlist (the current clip and moving between clips). The holder registers
 // itself as the one instance; until it does, the pane asks nobody.
 #pragma once
@@ -19,8 +19,6 @@ public:
     virtual void SetProgressRange(int maximum) = 0;
     virtual void SetProgressPosition(int position) = 0;
     virtual void SetTimeText(const QString& text) = 0;
-    virtual unsigned long SavedVolume() const = 0;
-    virtual void SetSavedVolume(unsigned long volume) = 0;
 
     // Playlist.
     virtual QString GetCurrentFile() const = 0;

@@ -320,6 +320,11 @@ bool MivexEngine::Stop() {
     return true;
 }
 
+bool MivexEngine::ReachedEnd() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_state.current != 0 && m_state.playedOut == m_state.current;
+}
+
 int MivexEngine::PlayStatus() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return StatusLocked();
@@ -522,6 +527,11 @@ void MivexEngine::HandleEvent(const mpv_event& event) {
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_state.endedThrough = std::max(m_state.endedThrough, end->playlist_entry_id);
+        // An end of file that comes in after we closed the clip is our close, not its end.
+        if (end->reason == MPV_END_FILE_REASON_EOF &&
+            end->playlist_entry_id > m_state.closedThrough) {
+            m_state.playedOut = end->playlist_entry_id;
+        }
         break;
     }
     case MPV_EVENT_PROPERTY_CHANGE:

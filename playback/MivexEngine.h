@@ -47,6 +47,8 @@ public:
     bool Resume();
     bool Stop();
     int PlayStatus() const;
+    // The clip loaded last played to its end of file: not stopped, closed or failed.
+    bool ReachedEnd() const;
     double CurrentTime();
     double Duration();
     bool SeekTo(double fraction);
@@ -77,6 +79,7 @@ private:
         bool open = false;        // a core exists
         int64_t current = 0;      // playlist entry of the last loaded clip, 0 when none
         int64_t endedThrough = 0; // every entry up to this one has ended
+        int64_t playedOut = 0;    // the last entry that ended at its end of file
         bool restarted = false;   // the current clip has shown its first frame
         bool started = false;     // mivex_play ran on the current clip
         bool paused = true;

@@ -1,6 +1,5 @@
 #include "playback/VideoPaneRules.h"
 
-#include <cstdio>
 #include <limits>
 
 QString TimeText(unsigned seconds) {
@@ -60,18 +59,6 @@ QRect VideoWindowRect(int paneWidth, int paneHeight, int videoWidth, int videoHe
         }
     }
     return QRect(left, top, right - left, bottom - top);
-}
-
-bool EndedNearTheEnd(const QString& currentText, const QString& totalText) {
-    if (currentText.size() != 8 || totalText.size() != 8) {
-        return false;
-    }
-    auto seconds = [](const QString& text) {
-        int h = 0, m = 0, s = 0;
-        std::sscanf(text.toLatin1().constData(), "%d:%d:%d", &h, &m, &s);
-        return h * 3600 + m * 60 + s;
-    };
-    return seconds(totalText) - seconds(currentText) < 2;
 }
 
 bool COpenGate::WouldAccept(uint32_t nowMs) const {

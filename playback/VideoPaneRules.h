@@ -1,6 +1,6 @@
 // The video pane's rules that need no window: time texts, the kind of an address, the
-// speed table, where the video window goes, when an ended clip moves on, and the window
-// within which a second open is refused.
+// speed table, where the video window goes, and the window within which a second open is
+// refused.
 #pragma once
 
 #include <QRect>
@@ -25,10 +25,6 @@ float SpeedFactor(int position);
 // title and above the transport row, keeping the clip's shape, a third of the spare room
 // above (or left of) the picture.
 QRect VideoWindowRect(int paneWidth, int paneHeight, int videoWidth, int videoHeight);
-
-// Whether an ended clip moves on to the next one: the current and total texts are both
-// "hh:mm:ss" and playback came within 2 seconds of the end.
-bool EndedNearTheEnd(const QString& currentText, const QString& totalText);
 
 // Refuses an open within a second of the last accepted one. The clock is a 32-bit
 // millisecond count that may wrap.

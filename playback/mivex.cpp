@@ -60,6 +60,10 @@ int mivex_get_play_status() {
     return MivexEngine::Instance().PlayStatus();
 }
 
+int mivex_reached_end() {
+    return MivexEngine::Instance().ReachedEnd() ? 1 : 0;
+}
+
 double mivex_curr_play_time() {
     return MivexEngine::Instance().CurrentTime();
 }

@@ -40,6 +40,9 @@ int mivex_pause();
 int mivex_resume();
 int mivex_stop();
 int mivex_get_play_status();
+// 1 when the clip opened last played to its end of file; 0 while it plays, or when it was
+// stopped, closed or failed instead.
+int mivex_reached_end();
 double mivex_curr_play_time();
 double mivex_duration();
 int mivex_seek_to(double fraction);

@@ -1,7 +1,8 @@
 // A loaded skin ready to draw with: the checked archive content, its images decoded once,
 // and the application style sheet built from the archive's sheet and the elements' looks.
-// Images are also written to a private temporary folder, because style sheets and icons
-// take images by file name; the folder goes when the skin does.
+// The images the manifest's elements and its style sheet name are also written to a private
+// temporary folder, because style sheets and icons take images by file name; the folder
+// goes when the skin does. Other files of the archive are never written out.
 #pragma once
 
 #include "skin/SkinContent.h"
@@ -21,7 +22,7 @@ class QSvgRenderer;
 class CSkin {
 public:
     // The skin in the archive bytes, or null with the reason when the archive is refused
-    // or an image in it cannot be decoded.
+    // or an image it names is not an SVG or PNG image that can be decoded.
     static std::unique_ptr<CSkin> FromArchive(const QByteArray& zip, QString* error = nullptr);
     ~CSkin();
 
@@ -39,11 +40,13 @@ public:
 
 private:
     explicit CSkin(SkinContent content);
-    bool DecodeImages(QString* error);
-    bool WriteImages(QString* error);
+    QStringList ImagesNamed() const;
+    bool DecodeImages(const QStringList& names, QString* error);
+    bool WriteImages(const QStringList& names, QString* error);
     void BuildStyleSheet();
 
     SkinContent m_content;
+    QString m_sheet; // the archive's style sheet as written
     QTemporaryDir m_folder;
     QHash<QString, QString> m_paths; // archive name -> file in m_folder
     QHash<QString, std::shared_ptr<QSvgRenderer>> m_vectors;

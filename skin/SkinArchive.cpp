@@ -3,6 +3,7 @@
 #include <zip.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -45,10 +46,50 @@ bool ReadEntry(zip_t* archive, zip_uint64_t index, const std::string& name, std:
     }
 }
 
+std::uint32_t Little(const std::uint8_t* bytes, int size) {
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i) {
+        value = (value << 8) | bytes[i];
+    }
+    return value;
+}
+
+// libzip reads a directory of as many entries as the end record claims, and tries every
+// end record it finds in the archive's last 64 KiB and a little more, before a single entry
+// can be counted: so every candidate it could take is checked here first. A count that
+// defers to a zip64 record is refused as well; only archives far past a skin's size need one.
+bool EntriesWithinBound(const std::uint8_t* data, std::size_t size, std::string* error) {
+    constexpr std::size_t kEndRecord = 22;
+    constexpr std::size_t kZip64Locator = 20;
+    constexpr std::size_t kSearched = 65536 + kEndRecord + kZip64Locator;
+    if (size < kEndRecord) {
+        return true;
+    }
+    const std::size_t first = size > kSearched ? size - kSearched : 0;
+    for (std::size_t at = first; at + kEndRecord <= size; ++at) {
+        const std::uint8_t* record = data + at;
+        if (Little(record, 4) != 0x06054b50) {
+            continue;
+        }
+        const std::uint32_t onDisk = Little(record + 8, 2);
+        const std::uint32_t total = Little(record + 10, 2);
+        const bool zip64 = onDisk == 0xffff || total == 0xffff ||
+                           (at >= kZip64Locator && Little(record - kZip64Locator, 4) == 0x07064b50);
+        if (zip64 || onDisk > SkinArchive::kMaxEntries || total > SkinArchive::kMaxEntries) {
+            return Fail(error, "the archive holds more than " +
+                                   std::to_string(SkinArchive::kMaxEntries) + " entries");
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<SkinArchive> SkinArchive::Read(const void* data, std::size_t size,
                                              std::string* error) {
+    if (!EntriesWithinBound(static_cast<const std::uint8_t*>(data), size, error)) {
+        return std::nullopt;
+    }
     zip_error_t openError;
     zip_error_init(&openError);
     // libzip reads the caller's bytes in place; they outlive the archive handle below.

@@ -54,10 +54,6 @@ QByteArray SkinContent::File(const QString& name) const {
                       static_cast<qsizetype>(bytes->size()));
 }
 
-QStringList SkinContent::Names() const {
-    QStringList names;
-    for (const auto& [name, bytes] : m_archive.Files()) {
-        names.append(QString::fromStdString(name));
-    }
-    return names;
+bool SkinContent::Holds(const QString& name) const {
+    return m_archive.Find(name.toStdString()) != nullptr;
 }

@@ -18,8 +18,8 @@ public:
 
     // The bytes of a file the manifest names (present by construction).
     QByteArray File(const QString& name) const;
-    // Every file in the archive.
-    QStringList Names() const;
+    // Whether the archive holds a file of that name.
+    bool Holds(const QString& name) const;
 
     const SkinManifest& Manifest() const { return m_manifest; }
 

@@ -1,16 +1,17 @@
 #include "skin/SkinSE.h"
 
 #include "skin/CSkin.h"
+#include "skin/RegularFile.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
 #include <QPainter>
 #include <QStyle>
 #include <QVariant>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -24,8 +25,7 @@ constexpr const char* kHiddenByLayout = "skinHiddenByLayout";
 std::unique_ptr<CSkin> g_skin;
 QString g_lastError;
 
-// Archives of more than this are not skins; the bound also keeps a damaged path (a device,
-// a huge file) from being read whole.
+// Archives of more than this are not skins.
 constexpr qint64 kMaxArchiveBytes = 64 * 1024 * 1024;
 
 int Refuse(const QString& reason) {
@@ -48,16 +48,12 @@ void ApplyFace(QWidget* window, const QString& element) {
 } // namespace
 
 int SkinSE_LoadSkinResourceFromZIP(const QString& path, const QString& /*password*/) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return Refuse(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    }
-    if (file.size() > kMaxArchiveBytes) {
-        return Refuse(QStringLiteral("%1 is too large for a skin archive").arg(path));
-    }
-    const QByteArray bytes = file.readAll();
     QString reason;
-    std::unique_ptr<CSkin> skin = CSkin::FromArchive(bytes, &reason);
+    const std::optional<QByteArray> bytes = ReadRegularFile(path, kMaxArchiveBytes, &reason);
+    if (!bytes) {
+        return Refuse(QStringLiteral("cannot read %1: %2").arg(path, reason));
+    }
+    std::unique_ptr<CSkin> skin = CSkin::FromArchive(*bytes, &reason);
     if (skin == nullptr) {
         return Refuse(reason);
     }

@@ -308,12 +308,30 @@ TEST_F(MainWindow, PressOnTheRimResizesAndOnTheSurfaceMoves) {
     EXPECT_EQ(window->resizes.size(), 3u);
 }
 
+// The dial is drawn on the window's surface and hands its presses on: they move the window.
+TEST_F(MainWindow, PressOnTheDialMovesTheWindowAsOnItsSurface) {
+    const QPoint at(30, 30);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), window->SpeedDial()->mapToGlobal(at),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window->SpeedDial(), &press);
+    EXPECT_EQ(window->moves, 1);
+}
+
+// x 510 is the window's surface between the video pane (to x 508) and the map (from 512).
 TEST_F(MainWindow, DoubleClickAboveY53TogglesMaximise) {
-    Mouse(QEvent::MouseButtonDblClick, QPoint(300, 53));
+    Mouse(QEvent::MouseButtonDblClick, QPoint(510, 53));
     EXPECT_FALSE(window->IsMaximised());
-    Mouse(QEvent::MouseButtonDblClick, QPoint(300, 52));
+    // Over the video pane, which hands the double-click on unused, the title band is not
+    // the window's surface: the pane starts at y 32.
+    const QPoint onPane = window->VideoView()->mapFrom(window.get(), QPoint(300, 40));
+    QMouseEvent paneClick(QEvent::MouseButtonDblClick, QPointF(onPane),
+                          window->VideoView()->mapToGlobal(onPane), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(window->VideoView(), &paneClick);
+    EXPECT_FALSE(window->IsMaximised());
+    Mouse(QEvent::MouseButtonDblClick, QPoint(510, 52));
     EXPECT_TRUE(window->IsMaximised());
-    Mouse(QEvent::MouseButtonDblClick, QPoint(300, 52));
+    Mouse(QEvent::MouseButtonDblClick, QPoint(300, 20));
     EXPECT_FALSE(window->IsMaximised());
 }
 
@@ -329,10 +347,11 @@ TEST_F(MainWindow, MaximiseFillsTheWorkAreaAndRestoreReturnsTheExactRectangle) {
     EXPECT_EQ(window->geometry(),
               QRect(work.x() - 2, work.y() - 2, work.width() + 4, work.height() + 4));
     EXPECT_EQ(SkinElementOf(window->Control(1009)), "btn.restore.window");
-    // No rim while maximised: a press in the corner moves.
+    // No rim while maximised, and the title band does not drag the window off its place.
     Mouse(QEvent::MouseButtonPress, QPoint(1, 1));
+    Mouse(QEvent::MouseButtonPress, QPoint(300, 15));
     EXPECT_TRUE(window->resizes.empty());
-    EXPECT_EQ(window->moves, 1);
+    EXPECT_EQ(window->moves, 0);
 
     qobject_cast<QPushButton*>(window->Control(1009))->click();
     EXPECT_FALSE(window->IsMaximised());

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,23 +27,24 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-// Sets or clears TEMP and TMP for one test and puts them back after it.
+// Clears TEMP, TMP and the XDG folders for one test and puts them back after it.
 class Environment : public ::testing::Test {
 protected:
+    static constexpr const char* kNames[] = {"TEMP", "TMP", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"};
+
     void SetUp() override {
-        for (const char* name : {"TEMP", "TMP"}) {
+        for (const char* name : kNames) {
             saved.append(qgetenv(name));
             had.append(qEnvironmentVariableIsSet(name));
             qunsetenv(name);
         }
     }
     void TearDown() override {
-        const char* names[] = {"TEMP", "TMP"};
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < saved.size(); ++i) {
             if (had[i]) {
-                qputenv(names[i], saved[i]);
+                qputenv(kNames[i], saved[i]);
             } else {
-                qunsetenv(names[i]);
+                qunsetenv(kNames[i]);
             }
         }
     }
@@ -65,9 +67,41 @@ TEST_F(Environment, TemporaryFolderIsTempThenTmpThenTheProgramFolder) {
     EXPECT_EQ(COstvikApp::TemporaryFolder(program.path()), program.path());
 }
 
-TEST_F(Environment, AProgramFolderThatCannotBeWrittenGivesWayToTheSystemTemporaryFolder) {
-    const QString gone = program.filePath(QStringLiteral("not-there"));
-    EXPECT_EQ(COstvikApp::TemporaryFolder(gone), QDir::tempPath());
+// The shared /tmp under a fixed name would let the first user lock every other one out.
+TEST_F(Environment, AProgramFolderThatCannotBeWrittenGivesWayToAFolderOfTheUsersOwn) {
+    const QString readOnlyProgram = program.filePath(QStringLiteral("not-there"));
+    QTemporaryDir home;
+    const QString runtime = home.filePath(QStringLiteral("runtime"));
+    ASSERT_EQ(::mkdir(QFile::encodeName(runtime).constData(), 0700), 0);
+    const QString open = home.filePath(QStringLiteral("open"));
+    ASSERT_EQ(::mkdir(QFile::encodeName(open).constData(), 0777), 0);
+    ::chmod(QFile::encodeName(open).constData(), 0777);
+    const QString cache = home.filePath(QStringLiteral("cache"));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+    const QString own = cache + QStringLiteral("/ostvik");
+    const struct {
+        std::optional<QString> runtimeVariable; // unset when empty
+        QString expected;
+    } rows[] = {
+        {std::nullopt, own},
+        {QString(), own},
+        {QStringLiteral("/tmp"), own},         // shared, others write there
+        {QStringLiteral("relative/run"), own}, // not a place at all
+        {open, own},                           // open to others
+        {runtime, runtime},
+    };
+    for (const auto& row : rows) {
+        if (row.runtimeVariable) {
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(*row.runtimeVariable));
+        } else {
+            qunsetenv("XDG_RUNTIME_DIR");
+        }
+        EXPECT_EQ(COstvikApp::TemporaryFolder(readOnlyProgram), row.expected)
+            << row.runtimeVariable.value_or(QStringLiteral("unset")).toStdString();
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(own).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
 TEST(SkinArchiveSearch, BesideTheProgramFirstThenTheInstalledDataFolder) {
@@ -117,6 +151,24 @@ TEST_F(PlainCopy, ReplacesTheOldFileWholeRatherThanRewritingIt) {
     ASSERT_TRUE(app.PrepareSkin(skinDat, Target()));
     EXPECT_EQ(ReadAll(second), "old copy");
     EXPECT_EQ(ReadAll(Target()), ReadAll(QStringLiteral(OSTVIK_SKIN_ZIP)));
+}
+
+// A FIFO would hold the open until a writer came and /dev/zero would fill memory: each is
+// refused at once, as is a folder or a file past the 64 MiB bound.
+TEST_F(PlainCopy, TheArchiveMustBeARegularFileOfBoundedSize) {
+    const QString fifo = folder.filePath(QStringLiteral("fifo.dat"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = folder.filePath(QStringLiteral("zero.dat"));
+    ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(zero).constData()), 0);
+    const QString huge = folder.filePath(QStringLiteral("huge.dat"));
+    ASSERT_TRUE(QFile(huge).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile::resize(huge, 64 * 1024 * 1024 + 1)); // sparse: costs no disk
+    for (const QString& archive : {fifo, zero, folder.path(), huge}) {
+        EXPECT_FALSE(app.PrepareSkin(archive, Target())) << archive.toStdString();
+        EXPECT_TRUE(app.ErrorText().startsWith("cannot read the skin archive " + archive))
+            << app.ErrorText().toStdString();
+        EXPECT_FALSE(QFileInfo::exists(Target()));
+    }
 }
 
 TEST_F(PlainCopy, FailsWithTheCauseWhenEitherSideCannotBeReached) {

@@ -293,6 +293,10 @@ TEST_F(Camera, RemovalDropsVanishedFilesAndStopsThePlayingClip) {
     StartPane();
     pane->List()->append(kept);
     pane->List()->append(lost);
+    // A clip of the camera's volume outside VIDEO, added by hand, goes with the camera too.
+    QDir(volume.path()).mkpath("EVENT");
+    Touch(volume.filePath("EVENT/E0001.MP4"));
+    pane->List()->append(volume.filePath("EVENT/E0001.MP4"));
     pane->PlayItem(1);
     ASSERT_EQ(video.playing, videoFolder + "/CLIP0002.MP4");
     QFile::remove(lost);

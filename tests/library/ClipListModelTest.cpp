@@ -1,5 +1,7 @@
 #include "library/CClipListModel.h"
 
+#include <QTextDocument>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -70,12 +72,25 @@ TEST(ClipList, FindComparesWholePathsWithLetterCase) {
     EXPECT_EQ(list->find("/v/CLIP1"), -1);
 }
 
+// The tooltip reads as the path whatever characters it holds: a folder named <b>x</b>
+// shows its name, not bold text.
 TEST(ClipList, ShowsTheFileNameWithTheFullPathAsTooltip) {
-    std::unique_ptr<CClipListModel> list(ListOf({"/media/cam/VIDEO/CLIP0001.MP4"}));
-    const QModelIndex row = list->index(0);
-    EXPECT_EQ(list->data(row, Qt::DisplayRole).toString(), "CLIP0001.MP4");
-    EXPECT_EQ(list->data(row, Qt::ToolTipRole).toString(), "/media/cam/VIDEO/CLIP0001.MP4");
-    EXPECT_EQ(list->rowCount(), 1);
+    const QStringList paths = {"/media/cam/VIDEO/CLIP0001.MP4", "/home/u/<b>x</b>/A & B.MP4",
+                               "/home/u/a  b/<i>.mp4"};
+    std::unique_ptr<CClipListModel> list(ListOf(paths));
+    EXPECT_EQ(list->data(list->index(0), Qt::DisplayRole).toString(), "CLIP0001.MP4");
+    for (int i = 0; i < paths.size(); ++i) {
+        // As QToolTip shows it: rich text when it looks like rich text, else plain.
+        const QString tip = list->data(list->index(i), Qt::ToolTipRole).toString();
+        QTextDocument shown;
+        if (Qt::mightBeRichText(tip)) {
+            shown.setHtml(tip);
+        } else {
+            shown.setPlainText(tip);
+        }
+        EXPECT_EQ(shown.toPlainText(), paths[i]);
+    }
+    EXPECT_EQ(list->rowCount(), 3);
 }
 
 } // namespace

@@ -212,15 +212,40 @@ TEST_F(Playlist, RemoveMissingFilesDropsVanishedEntriesAndStopsThePlayingOne) {
     EXPECT_EQ(pane->GetCurrentFile(), "");
 }
 
-TEST_F(Playlist, RemoveMissingFilesSelectsTheNewLastWhenTheCountFallsToTheSelection) {
+// Only a selected last entry that went gives way to the new last; any other selection
+// follows its entry or, when its entry went, is cleared.
+TEST_F(Playlist, RemoveMissingFilesSelectsTheNewLastOnlyWhenTheSelectedLastWent) {
     QTemporaryDir dir;
-    const QString a = dir.filePath("A.MP4");
-    QFile(a).open(QIODevice::WriteOnly);
-    List({a, dir.filePath("gone.MP4")});
-    pane->List()->select(1);
-    pane->RemoveMissingFiles();
-    EXPECT_EQ(pane->List()->count(), 1);
-    EXPECT_EQ(Selection(), 0);
+    const QString names[] = {"A.MP4", "B.MP4", "C.MP4", "D.MP4", "E.MP4"};
+    const struct {
+        const char* present; // which of A to E exist
+        int selected;
+        int expected;
+    } rows[] = {
+        {"AB", 4, 1},    // the last went: the new last
+        {"AB", 2, -1},   // C went, and was not the last
+        {"ABE", 1, 1},   // B stays
+        {"BE", 4, 1},    // E stays, now second
+        {"", 4, -1},     // nothing left
+        {"ABCDE", 4, 4}, // nothing went
+    };
+    for (const auto& row : rows) {
+        QStringList paths;
+        for (const QString& name : names) {
+            paths.append(dir.filePath(name));
+            QFile::remove(paths.last());
+            if (QString::fromLatin1(row.present).contains(name.at(0))) {
+                QFile(paths.last()).open(QIODevice::WriteOnly);
+            }
+        }
+        while (pane->List()->count() > 0) {
+            pane->List()->remove(0);
+        }
+        List(paths);
+        pane->List()->select(row.selected);
+        pane->RemoveMissingFiles();
+        EXPECT_EQ(Selection(), row.expected) << row.present << " " << row.selected;
+    }
 }
 
 TEST_F(Playlist, ExploreAddsNewPathsInTheDialogsOrderAndPlaysOnlyTheFirst) {

@@ -57,14 +57,6 @@ TEST(VideoPaneRules, SpareRoomOfOneOrTwoRowsGivesNoMargin) {
     EXPECT_EQ(VideoWindowRect(808, 572, 800, 503).height(), 500); // now narrower instead
 }
 
-TEST(VideoPaneRules, EndedClipMovesOnOnlyNearItsEnd) {
-    EXPECT_TRUE(EndedNearTheEnd("00:01:09", "00:01:10"));
-    EXPECT_TRUE(EndedNearTheEnd("00:01:10", "00:01:10"));
-    EXPECT_FALSE(EndedNearTheEnd("00:01:08", "00:01:10"));
-    EXPECT_FALSE(EndedNearTheEnd("", "00:01:10")); // already moved on once
-    EXPECT_FALSE(EndedNearTheEnd("100:00:00", "100:00:01"));
-}
-
 // The boundary itself is driven through the pane's OpenClip; here only what the pane's test
 // cannot reach, the tick count wrapping after 49 days.
 TEST(VideoPaneRules, TheOpenGateCountsAcrossTheClockWrapping) {

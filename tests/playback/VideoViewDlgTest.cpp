@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 using namespace playtest;
 using namespace std::chrono_literals;
@@ -34,7 +35,6 @@ struct RecordingHost : IVideoPaneHost {
     int progressRange = -1;
     int progressPosition = -1;
     QString timeText;
-    unsigned long savedVolume = 0;
     QString currentFile;
     int next = 0, prev = 0, current = 0;
 
@@ -43,8 +43,6 @@ struct RecordingHost : IVideoPaneHost {
     void SetProgressRange(int maximum) override { progressRange = maximum; }
     void SetProgressPosition(int position) override { progressPosition = position; }
     void SetTimeText(const QString& text) override { timeText = text; }
-    unsigned long SavedVolume() const override { return savedVolume; }
-    void SetSavedVolume(unsigned long volume) override { savedVolume = volume; }
     QString GetCurrentFile() const override { return currentFile; }
     void PlayNext() override { ++next; }
     void PlayPrev() override { ++prev; }
@@ -140,6 +138,18 @@ TEST_F(VideoPane, ClipPlayedToItsEndMovesOnOnce) {
     EXPECT_EQ(host.timeText, "00:00:00/00:00:00");
     EXPECT_EQ(host.progressRange, 0);
     EXPECT_TRUE(host.faces.back());
+}
+
+// At 8x a 4-second clip lasts half a second, about one tick, so the last second shown can
+// lie seconds before the end: what moves on is the engine's end of file.
+TEST_F(VideoPane, AClipPlayedOutAtEightTimesMovesOn) {
+    host.currentFile = QString::fromStdString(Clip("data.MP4"));
+    ASSERT_TRUE(pane->OpenClip(host.currentFile));
+    pane->SetSpeed(8.0f);
+    // No tick runs while the UI thread sleeps; the engine plays on to the end meanwhile.
+    std::this_thread::sleep_for(1500ms);
+    ASSERT_TRUE(PumpUntil([&] { return ended == 1; }, 15s));
+    EXPECT_EQ(host.next, 1);
 }
 
 TEST_F(VideoPane, StoppedClipDoesNotMoveOn) {
@@ -262,16 +272,26 @@ TEST_F(VideoPane, SnapshotAsksForANameOnlyWhileAClipIsOpen) {
     EXPECT_EQ(snapshot.size(), QSize(320, 240));
 }
 
-TEST_F(VideoPane, MuteBoxKeepsTheVolumeToComeBackTo) {
-    EXPECT_EQ(pane->VolumeSlider()->value(), 26214);
-    EXPECT_EQ(host.savedVolume, 26214u);
-    CSoundOutputVolumeImpl volume;
-    pane->VolumeSlider()->setValue(30000);
+// The box shows the player's one mute switch, which the main window's M key turns through
+// its own volume object: each undoes the other, and the volume level stays as it was.
+TEST_F(VideoPane, MuteBoxAndTheMuteKeyTurnTheSameSwitch) {
+    CSoundOutputVolumeImpl window;
+    RecordingSink windowSink;
+    window.Initialize(&windowSink);
+    window.SetCurrentVolume(30000);
+    auto muteKey = [&] { window.Mute(!window.IsMute()); };
+
+    muteKey();
+    EXPECT_TRUE(pane->MuteBox()->isChecked());
     pane->MuteBox()->click();
-    EXPECT_EQ(host.savedVolume, 30000u);
-    EXPECT_EQ(volume.GetCurrentVolume(), 0u);
+    EXPECT_FALSE(window.IsMute());
+    EXPECT_EQ(windowSink.mutes, std::vector<bool>{false});
     pane->MuteBox()->click();
-    EXPECT_NEAR(static_cast<double>(volume.GetCurrentVolume()), 30000.0, 700.0);
+    EXPECT_TRUE(window.IsMute());
+    muteKey();
+    EXPECT_FALSE(pane->MuteBox()->isChecked());
+    EXPECT_EQ(window.GetCurrentVolume(), 30000u);
+    window.Finalize();
 }
 
 TEST_F(VideoPane, VideoWindowFollowsThePaneAndTheClipShape) {

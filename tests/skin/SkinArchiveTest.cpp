@@ -95,4 +95,24 @@ TEST(SkinArchive, EntriesMayInflateTo64MegabytesInAllButNotOneByteMore) {
     EXPECT_TRUE(error.contains("64 MB")) << error.toStdString();
 }
 
+// A skin holds a few dozen files; counting the entries before the archive is opened keeps
+// one of a million empty entries from costing seconds and hundreds of megabytes.
+TEST(SkinArchive, HoldsAtMostAThousandEntries) {
+    ZipEntries entries = MinimalSkin();
+    while (entries.size() < 1000) {
+        entries.emplace_back(QString::number(entries.size()), QByteArray());
+    }
+    EXPECT_TRUE(SkinContent::Open(MakeZip(entries)));
+    entries.emplace_back("one.more", QByteArray());
+    QString error;
+    EXPECT_FALSE(SkinContent::Open(MakeZip(entries), &error));
+    EXPECT_TRUE(error.contains("1000 entries")) << error.toStdString();
+    // An end record whose count says "see the zip64 record", as only huge archives need.
+    QByteArray zip64 = MakeZip(MinimalSkin());
+    const qsizetype end = zip64.lastIndexOf("PK\x05\x06");
+    zip64.replace(end + 8, 4, "\xff\xff\xff\xff");
+    EXPECT_FALSE(SkinContent::Open(zip64, &error));
+    EXPECT_TRUE(error.contains("1000 entries")) << error.toStdString();
+}
+
 } // namespace

@@ -6,13 +6,19 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -44,6 +50,9 @@ QImage DrawBack(QWidget* window, QSize size) {
 TEST_F(SkinEngine, LoadReportsAMissingFileOrARefusedArchiveWithZero) {
     EXPECT_EQ(SkinSE_LoadSkinResourceFromZIP(folder.filePath("absent.zip"), QString()), 0);
     EXPECT_TRUE(SkinSE_LastError().contains("absent.zip"));
+    // A device is no archive: refused before a byte of it is read.
+    EXPECT_EQ(SkinSE_LoadSkinResourceFromZIP(QStringLiteral("/dev/zero"), QString()), 0);
+    EXPECT_TRUE(SkinSE_LastError().contains("not a regular file"));
     EXPECT_EQ(Load("PK\x03\x04 but nothing after"), 0);
     EXPECT_FALSE(SkinSE_LastError().isEmpty());
     EXPECT_EQ(Load(MakeZip(MinimalSkin())), 1);
@@ -81,15 +90,80 @@ TEST_F(SkinEngine, PngImagesAreDrawnAsWellAsSvgOnes) {
     EXPECT_EQ(QColor(DrawBack(&pane, {40, 20}).pixel(20, 10)), QColor(0, 255, 0));
 }
 
-TEST_F(SkinEngine, AnImageThatCannotBeDecodedRefusesTheSkin) {
-    ZipEntries skin = MinimalSkin();
-    for (auto& [name, bytes] : skin) {
-        if (name == QLatin1String("face.svg")) {
-            bytes = "<svg this is not";
-        }
+QByteArray Encoded(const char* format) {
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+// What the process writes on standard error while it lives: Qt's messages and libpng's own.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture() {
+        std::fflush(stderr);
+        m_saved = ::dup(2);
+        m_file.open();
+        ::dup2(m_file.handle(), 2);
     }
-    EXPECT_EQ(Load(MakeZip(skin)), 0);
-    EXPECT_TRUE(SkinSE_LastError().contains("face.svg")) << SkinSE_LastError().toStdString();
+    ~StandardErrorCapture() { Finish(); }
+    QByteArray Finish() {
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            ::dup2(m_saved, 2);
+            ::close(m_saved);
+            m_saved = -1;
+        }
+        m_file.seek(0);
+        return m_file.readAll();
+    }
+
+private:
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
+// Only SVG and PNG reach the style sheet; anything else, or a damaged image, refuses the
+// skin with one line and no warning of Qt's before it.
+TEST_F(SkinEngine, AnImageItCannotShowRefusesTheSkinWithOneLineAndNothingElse) {
+    const std::pair<const char*, QByteArray> images[] = {
+        {"face.svg", "<svg this is not"},
+        {"face.png", Encoded("PNG").left(60)},
+        {"face.jpg", Encoded("JPG")},
+        {"face.bmp", Encoded("BMP")},
+    };
+    for (const auto& [image, bytes] : images) {
+        const QString name = QLatin1String(image);
+        ZipEntries skin = MinimalSkin();
+        skin[0].second =
+            QStringLiteral(R"({"elements": {"pane": {"image": "%1"}}})").arg(name).toUtf8();
+        std::erase_if(skin, [&](const auto& entry) { return entry.first == name; });
+        skin.emplace_back(name, bytes);
+        const QByteArray zip = MakeZip(skin);
+        StandardErrorCapture capture;
+        EXPECT_EQ(Load(zip), 0) << image;
+        const QByteArray printed = capture.Finish();
+        EXPECT_TRUE(SkinSE_LastError().contains(name)) << SkinSE_LastError().toStdString();
+        EXPECT_FALSE(SkinSE_LastError().contains('\n'));
+        EXPECT_TRUE(printed.isEmpty()) << image << ": " << printed.toStdString();
+    }
+}
+
+// Images the manifest's elements or its style sheet name are written out, nothing else.
+TEST_F(SkinEngine, WritesOutOnlyTheImagesItNames) {
+    ZipEntries skin = MinimalSkin();
+    skin[1].second = "QLabel { image: url(mark.svg); }";
+    const QByteArray svg = skin[2].second;
+    skin.emplace_back("mark.svg", svg);
+    skin.emplace_back("unused.svg", svg);
+    skin.emplace_back("more/unused.png", Encoded("PNG"));
+    ASSERT_EQ(Load(MakeZip(skin)), 1) << SkinSE_LastError().toStdString();
+    const QString sheet = qApp->styleSheet();
+    const qsizetype start = sheet.indexOf(QLatin1String("url(\"")) + 5;
+    const QString written = QFileInfo(sheet.mid(start, sheet.indexOf('"', start) - start)).path();
+    EXPECT_EQ(QDir(written).entryList(QDir::Files | QDir::Hidden).size(), 2) << sheet.toStdString();
 }
 
 TEST_F(SkinEngine, LayoutPlacesRegisteredChildrenByTheRulesOfTheParentsElement) {
