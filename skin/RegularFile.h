@@ -1,4 +1,5 @@
-// Reads a whole file that must be a regular file of bounded size. The file is opened without
+// Reads a whole file that must be a regular file of bounded size, through the track side's
+// reader of files beside a clip, into Qt's bytes. The file is opened without
 // blocking and checked before a byte is read, so a FIFO, a device or a link to one (a name
 // pointed at /dev/zero, say) is refused at once instead of hanging or filling memory.
 #pragma once

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -26,8 +27,8 @@ private:
     int m_fd;
 };
 
-std::nullopt_t Refused(const std::string& path, const std::string& why) {
-    std::cerr << program_invocation_short_name << ": " << path << ": " << why << ", not read\n";
+std::nullopt_t Refused(RegularFileRefusal& refusal, std::string why) {
+    refusal.why = std::move(why);
     return std::nullopt;
 }
 
@@ -37,25 +38,24 @@ std::string TooLarge(uint64_t maxBytes) {
 
 } // namespace
 
-std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t maxBytes) {
+std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t maxBytes,
+                                           RegularFileRefusal& refusal) {
     // Without O_NONBLOCK the open of a FIFO waits for a writer; on a regular file it changes
     // nothing.
-    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.Get() < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) {
-            return std::nullopt;
-        }
-        return Refused(path, std::strerror(errno));
+        refusal.missing = errno == ENOENT || errno == ENOTDIR;
+        return Refused(refusal, std::strerror(errno));
     }
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0) {
-        return Refused(path, std::strerror(errno));
+        return Refused(refusal, std::strerror(errno));
     }
     if (!S_ISREG(info.st_mode)) {
-        return Refused(path, "not a regular file");
+        return Refused(refusal, "not a regular file");
     }
     if (static_cast<uint64_t>(info.st_size) > maxBytes) {
-        return Refused(path, TooLarge(maxBytes));
+        return Refused(refusal, TooLarge(maxBytes));
     }
     std::string bytes;
     bytes.reserve(static_cast<size_t>(info.st_size));
@@ -66,15 +66,25 @@ std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t max
             continue;
         }
         if (n < 0) {
-            return Refused(path, std::strerror(errno));
+            return Refused(refusal, std::strerror(errno));
         }
         if (n == 0) {
             return bytes;
         }
         // The file may have grown since it was measured.
         if (bytes.size() + static_cast<size_t>(n) > maxBytes) {
-            return Refused(path, TooLarge(maxBytes));
+            return Refused(refusal, TooLarge(maxBytes));
         }
         bytes.append(chunk, static_cast<size_t>(n));
     }
+}
+
+std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t maxBytes) {
+    RegularFileRefusal refusal;
+    std::optional<std::string> bytes = ReadRegularFile(path, maxBytes, refusal);
+    if (!bytes && !refusal.missing) {
+        std::cerr << program_invocation_short_name << ": " << path << ": " << refusal.why
+                  << ", not read\n";
+    }
+    return bytes;
 }

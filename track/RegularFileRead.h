@@ -14,3 +14,12 @@
 // `maxBytes` or cannot be read. A file that exists but is refused gets one line on standard
 // error saying why; a missing one is the usual case and says nothing.
 std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t maxBytes);
+
+// The same read, silent: when nothing is returned, `why` says why (without the path) and
+// `missing` whether the file was simply not there.
+struct RegularFileRefusal {
+    bool missing = false;
+    std::string why;
+};
+std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t maxBytes,
+                                           RegularFileRefusal& refusal);
