@@ -18,6 +18,9 @@
 #include <QTimer>
 #include <QUrlQuery>
 #include <QWebChannel>
+#include <QWebEngineLoadingInfo>
+
+#include <algorithm>
 
 #include <memory>
 
@@ -62,9 +65,16 @@ CMapView::CMapView(QWidget* parent, bool autoLoad) : QWebEngineView(parent) {
     m_page->setWebChannel(m_channel);
     setPage(m_page);
 
+    m_reloadTimer = new QTimer(this);
+    m_reloadTimer->setSingleShot(true);
+    connect(m_reloadTimer, &QTimer::timeout, this, [this] {
+        if (!m_pageReady && !m_page->isLoading()) {
+            LoadPageFromResource(m_resource);
+        }
+    });
+
     connect(m_bridge, &CMapPageBridge::SeekRequested, this, &CMapView::SeekRequested);
-    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_pageReady = false; });
-    connect(m_page, &QWebEnginePage::loadFinished, this, &CMapView::OnLoadFinished);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &CMapView::OnLoadingChanged);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
                 qCWarning(lcMap) << "map renderer ended, status" << status << "code" << code;
@@ -111,17 +121,44 @@ bool CMapView::LoadPageFromResource(int resource) {
     }
     m_resource = resource;
     m_pageReady = false;
+    m_reloadTimer->stop();
     m_page->load(url);
     return true;
+}
+
+void CMapView::OnLoadingChanged(const QWebEngineLoadingInfo& loading) {
+    // A navigation the page refused still starts and stops, under its own address, while
+    // the page that is shown stays as it was.
+    if (!CMapPage::IsOwnPage(loading.url())) {
+        return;
+    }
+    switch (loading.status()) {
+    case QWebEngineLoadingInfo::LoadStartedStatus:
+        m_pageReady = false;
+        break;
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+        OnLoadFinished(true);
+        break;
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+        qCWarning(lcMap) << "map page did not load:" << loading.url().toString()
+                         << loading.errorString();
+        OnLoadFinished(false);
+        break;
+    case QWebEngineLoadingInfo::LoadStoppedStatus:
+        // Mostly a newer load took over; the reload only acts if none did.
+        ReloadLater();
+        break;
+    }
 }
 
 void CMapView::OnLoadFinished(bool ok) {
     m_pageReady = ok;
     if (!ok) {
-        qCWarning(lcMap) << "map page did not load:" << m_page->url().toString();
+        ReloadLater();
         emit PageLoaded(false);
         return;
     }
+    m_reloadWaitMs = kFirstReloadMs;
     m_rendererLosses = 0;
     m_markerSinceLoad = false;
     qCInfo(lcMap) << "map page loaded";
@@ -140,6 +177,14 @@ void CMapView::OnRendererGone() {
         return;
     }
     QTimer::singleShot(0, this, [this] { LoadPageFromResource(m_resource); });
+}
+
+void CMapView::ReloadLater() {
+    if (m_reloadTimer->isActive()) {
+        return;
+    }
+    m_reloadTimer->start(m_reloadWaitMs);
+    m_reloadWaitMs = std::min(2 * m_reloadWaitMs, kLastReloadMs);
 }
 
 bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {

@@ -13,7 +13,9 @@
 
 class CMapPage;
 class CMapPageBridge;
+class QTimer;
 class QWebChannel;
+class QWebEngineLoadingInfo;
 
 class CMapView : public QWebEngineView {
     Q_OBJECT
@@ -63,6 +65,10 @@ public:
     CMapTrackStore m_store;
 
     static constexpr int kScriptWaitMs = 5000;
+    // A page that failed to load is loaded again after this wait, doubled after each
+    // failure up to kLastReloadMs, so that an offline machine is not kept busy.
+    static constexpr int kFirstReloadMs = 500;
+    static constexpr int kLastReloadMs = 60000;
 
 signals:
     // A click on the drawn route asks for the video at the nearest second of the track.
@@ -71,8 +77,10 @@ signals:
     void PageLoaded(bool ok);
 
 private:
+    void OnLoadingChanged(const QWebEngineLoadingInfo& loading);
     void OnLoadFinished(bool ok);
     void OnRendererGone();
+    void ReloadLater();
     void RunCall(const QString& name, const QStringList& arguments,
                  std::function<void(bool ok, const QString& value)> done);
     // The whole route faintly, and the map fitted to it once.
@@ -86,4 +94,6 @@ private:
     bool m_pageReady = false;
     int m_rendererLosses = 0;
     bool m_markerSinceLoad = false;
+    QTimer* m_reloadTimer = nullptr;
+    int m_reloadWaitMs = kFirstReloadMs;
 };

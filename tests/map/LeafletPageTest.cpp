@@ -5,6 +5,7 @@
 #include "map/CMapPage.h"
 #include "map/CMapView.h"
 
+#include <QDesktopServices>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -220,6 +221,21 @@ TEST_F(LeafletPage, WithoutTilesTheNoteShowsOverAPlainMapWithAScaleBar) {
     EXPECT_EQ(Number("document.querySelectorAll('path.leaflet-interactive').length"), 1);
     EXPECT_EQ(Number("document.querySelectorAll('.leaflet-overlay-pane path').length"), 2);
     EXPECT_TRUE(Js(*view, "map.hasLayer(marker)").toBool());
+}
+
+TEST_F(LeafletPage, ACreditLinkOpensInTheDesktopsBrowserAndTheMapStays) {
+    OpenedUrls browser;
+    QDesktopServices::setUrlHandler("https", &browser, "Open");
+    Js(*view, "document.querySelector('.leaflet-control-attribution a[href*=copyright]')"
+              ".click(); 1");
+    EXPECT_TRUE(PumpUntil([&] { return !browser.urls.isEmpty(); }, 5000));
+    QDesktopServices::unsetUrlHandler("https");
+    EXPECT_EQ(browser.urls, QList<QUrl>{QUrl("https://www.openstreetmap.org/copyright")});
+    // The page asked to leave, was refused, and is still the map, alive.
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(view->page()->url(), QUrl("qrc:/map/page130.html"));
+    EXPECT_TRUE(view->PageReady());
+    EXPECT_TRUE(Call("SetMarker", {"1", "2", "1", "2"}));
 }
 
 TEST_F(LeafletPage, RequestsNameTheProgramAndTheServicesAreCredited) {

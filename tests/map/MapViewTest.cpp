@@ -6,11 +6,14 @@
 #include "instruments/CSpeedStatic.h"
 #include "map/CHtmlViewDlg.h"
 #include "map/CMapView.h"
+#include "map/MapProfile.h"
 #include "skin/SkinSE.h"
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QStringList>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
 
 #include <gtest/gtest.h>
 
@@ -210,21 +213,34 @@ TEST(MapViewLoading, ClipChosenWhileThePageLoadsIsDrawnOnceItHasLoaded) {
     EXPECT_FALSE(view.LoadPageFromResource(128));
 }
 
-TEST(MapViewLoading, PageThatFailsToLoadLeavesTheViewSilentUntilThePageComesBack) {
+TEST(MapViewLoading, PageThatFailsToLoadIsSilentAndLoadedAgainAfterGrowingWaits) {
     CMapView view(nullptr, false);
     view.resize(320, 240);
     QSignalSpy loaded(&view, &CMapView::PageLoaded);
-    // A page the network cannot give, like a map service that does not answer.
-    view.page()->load(QUrl(QStringLiteral("https://map.invalid/")));
-    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
+    RefuseOwnPages(true);
+    ASSERT_TRUE(view.LoadPageFromResource(CMapView::kLeafletPage));
+    // Each wait is twice the one before: tries at 0, 1 and 3 first waits, the next at 7.
+    PumpUntil([] { return false; }, 5 * CMapView::kFirstReloadMs);
+    RefuseOwnPages(false);
+    ASSERT_EQ(loaded.count(), 3);
     EXPECT_FALSE(loaded.last().at(0).toBool());
     EXPECT_FALSE(view.PageReady());
     EXPECT_FALSE(view.CallScript("ShowRoad", {}, nullptr));
     view.m_store.PutEntry(0, 45.5, 9.25, 'A');
     EXPECT_EQ(view.ShowSecond(0), 1) << "the store decides; the page is only told";
 
-    ASSERT_TRUE(LoadPage(view, CMapView::kLeafletPage));
+    ASSERT_TRUE(PumpUntil([&] { return loaded.count() == 4; }, 30000));
+    EXPECT_TRUE(loaded.last().at(0).toBool());
     EXPECT_TRUE(PumpUntil([&] { return Js(view, "marker !== null").toBool(); }));
+}
+
+TEST(MapViewLoading, PagesReadNoLocalFilesNorRemoteDocumentsAndADropIsNoAddress) {
+    const QWebEngineSettings* settings = MapProfile()->settings();
+    for (auto attribute : {QWebEngineSettings::LocalContentCanAccessFileUrls,
+                           QWebEngineSettings::LocalContentCanAccessRemoteUrls,
+                           QWebEngineSettings::NavigateOnDropEnabled}) {
+        EXPECT_FALSE(settings->testAttribute(attribute)) << attribute;
+    }
 }
 
 TEST(MapHost, HoldsTheViewWithAnEightPixelMarginUnderItsSkinNames) {
