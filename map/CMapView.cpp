@@ -9,6 +9,7 @@
 #include "track/CGSampleStore.h"
 #include "track/EmbeddedTrack.h"
 #include "track/OtherSidecars.h"
+#include "track/TrackLine.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -161,10 +162,11 @@ void CMapView::OnLoadFinished(bool ok) {
     m_reloadWaitMs = kFirstReloadMs;
     m_rendererLosses = 0;
     m_markerSinceLoad = false;
+    m_roadEnd = -1;
     qCInfo(lcMap) << "map page loaded";
     DrawRoute();
     // A page loaded again (a renderer lost, a clip chosen while it loaded) gets the
-    // marker back where it was.
+    // marker back where it was, and the road up to there.
     if (m_store.m_nLastShown >= 0) {
         ShowSecond(m_store.m_nLastShown);
     }
@@ -201,7 +203,7 @@ bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
     if (dial != nullptr) {
         dial->ClearSpeedRecords();
     }
-    PostScript(QStringLiteral("ClearRoad"), {});
+    ForgetDrawing();
     m_store.m_nLastShown = -1;
 
     const bool fix = ::LoadEmbeddedTrack(QFile::encodeName(clipPath).toStdString(),
@@ -216,6 +218,7 @@ bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
 
 bool CMapView::LoadNmeaLog(const QString& logPath) {
     const std::string sidecar = QFile::encodeName(logPath).toStdString();
+    ForgetDrawing();
     bool fix = m_store.LoadNmeaLog(sidecar);
     if (!fix) {
         // Other makers' logs carry the clip's name as the sidecar does, so its name finds
@@ -239,7 +242,19 @@ bool CMapView::LoadNmeaLog(const QString& logPath) {
 
 int CMapView::StoreTrackLine(const char* line) {
     UseDialOfPlayer();
-    return m_store.StoreTrackLine(line);
+    // A line only ever replaces the entry of its own second; the road is drawn again when
+    // that entry lies under it and the line moved it.
+    const std::optional<int> second = line != nullptr ? TrackLineSecond(line) : std::nullopt;
+    const bool underRoad = second && *second <= m_roadEnd;
+    const std::string before = underRoad ? RouteJson(m_store, *second, *second) : std::string();
+    const int stored = m_store.StoreTrackLine(line);
+    if (stored == 1 && underRoad && RouteJson(m_store, *second, *second) != before) {
+        const int end = m_roadEnd;
+        PostScript(QStringLiteral("ClearRoad"), {});
+        m_roadEnd = -1;
+        DrawRoadTo(end);
+    }
+    return stored;
 }
 
 int CMapView::ShowSecond(int second) {
@@ -255,6 +270,7 @@ int CMapView::ShowSecond(int second) {
         arguments.append(QString::fromStdString(text));
     }
     PostScript(QStringLiteral("SetMarker"), arguments);
+    DrawRoadTo(second);
     if (m_pageReady && !m_markerSinceLoad) {
         m_markerSinceLoad = true;
         qCInfo(lcMap) << "first marker on the page";
@@ -329,6 +345,24 @@ void CMapView::DrawRoute() {
     }
     PostScript(QStringLiteral("SetRoute"), {QString::fromStdString(RouteJson(m_store))});
     PostScript(QStringLiteral("FitRoute"), {});
+}
+
+void CMapView::DrawRoadTo(int second) {
+    if (second < m_roadEnd) {
+        PostScript(QStringLiteral("ClearRoad"), {});
+        m_roadEnd = -1;
+    }
+    if (second > m_roadEnd) {
+        PostScript(QStringLiteral("AddRoad"),
+                   {QString::fromStdString(RouteJson(m_store, m_roadEnd + 1, second))});
+        m_roadEnd = second;
+    }
+}
+
+void CMapView::ForgetDrawing() {
+    PostScript(QStringLiteral("ClearRoad"), {});
+    PostScript(QStringLiteral("ClearMarker"), {});
+    m_roadEnd = -1;
 }
 
 void CMapView::UseDialOfPlayer() {

@@ -85,6 +85,11 @@ private:
                  std::function<void(bool ok, const QString& value)> done);
     // The whole route faintly, and the map fitted to it once.
     void DrawRoute();
+    // The red road: the route up to `second`. Points past the road's end are added; a road
+    // that reaches further (the second went back) is drawn again from the start.
+    void DrawRoadTo(int second);
+    // Takes road and marker off the page, for a store that was filled anew.
+    void ForgetDrawing();
     void UseDialOfPlayer();
 
     CMapPage* m_page = nullptr;
@@ -94,6 +99,8 @@ private:
     bool m_pageReady = false;
     int m_rendererLosses = 0;
     bool m_markerSinceLoad = false;
+    // The last second the page's road reaches, -1 while it is empty.
+    int m_roadEnd = -1;
     QTimer* m_reloadTimer = nullptr;
     int m_reloadWaitMs = kFirstReloadMs;
 };

@@ -3,6 +3,7 @@
 // page hands to the desktop.
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -26,6 +27,9 @@ int RefusedRequests();
 
 // While true, every page load fails, the program's own pages too.
 void RefuseOwnPages(bool refuse);
+
+// "$<body>*HH", HH the XOR of the body's bytes in hex, as a receiver writes a sentence.
+QByteArray SentenceWithChecksum(const QByteArray& body);
 
 // Stands in for the desktop's browser: the addresses the program asked it to open.
 class OpenedUrls : public QObject {

@@ -1,5 +1,5 @@
-// The map view's operations on a loaded page: the marker from the store, the loaders
-// wiping and refilling everything, and the page coming back after it was lost.
+// The map view's operations on a loaded page: the marker and road from the store, the
+// loaders wiping and refilling everything, and the page coming back after it was lost.
 #include "MapTestSupport.h"
 
 #include "instruments/CMyStatic.h"
@@ -19,6 +19,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <functional>
 #include <limits>
 #include <memory>
 
@@ -77,6 +78,7 @@ protected:
     }
     int RoadPoints() { return Js(*view, "road.getLatLngs().length").toInt(); }
     int RoutePoints() { return Js(*view, "route.getLatLngs().length").toInt(); }
+    bool MarkerOnMap() { return Js(*view, "marker !== null && map.hasLayer(marker)").toBool(); }
 
     std::unique_ptr<CMapView> view;
 };
@@ -111,6 +113,40 @@ TEST_F(MapViewOnPage, ReloadedPageGetsTheMarkerBackWithoutATick) {
     ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage));
     EXPECT_TRUE(MarkerAt(50.75, 7.5));
     EXPECT_EQ(RoutePoints(), 2) << "the route is drawn again too";
+}
+
+TEST_F(MapViewOnPage, RoadIsTheRouteUpToTheSecondShown) {
+    // Seconds 0 to 5 a hundredth of a degree apart, so a road point's latitude names its
+    // second; second 2 has no fix.
+    for (int second = 0; second < 6; ++second) {
+        view->m_store.PutEntry(second, 10.0 + second / 100.0, 20.0, second == 2 ? 'V' : 'A');
+    }
+    // 10 01.2' N is 10.02 degrees: second 2's place.
+    const QByteArray fillsTheGap =
+        "T:2000 X:0 Y:0 Z:0 G:0 " +
+        SentenceWithChecksum("GPRMC,120002,A,1001.200,N,02000.000,E,0.0,0.0,010124,,");
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        const char* road; // the seconds the road passes, in order
+    };
+    const Step steps[] = {
+        {"a tick", [&] { view->ShowSecond(1); }, "[0,1]"},
+        {"the same tick again", [&] { view->ShowSecond(1); }, "[0,1]"},
+        {"a seek forward", [&] { view->ShowSecond(4); }, "[0,1,3,4]"},
+        {"a seek back", [&] { view->ShowSecond(3); }, "[0,1,3]"},
+        {"a line under the road", [&] { view->StoreTrackLine(fillsTheGap.constData()); },
+         "[0,1,2,3]"},
+        {"a page loaded again", [&] { ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage)); },
+         "[0,1,2,3]"},
+    };
+    const QString seconds = "JSON.stringify(road.getLatLngs().map(function (p) {"
+                            "  return Math.round((p.lat - 10) * 100); }))";
+    for (const Step& step : steps) {
+        step.act();
+        PumpUntil([&] { return Js(*view, seconds).toString() == step.road; }, 5000);
+        EXPECT_EQ(Js(*view, seconds).toString().toStdString(), step.road) << step.what;
+    }
 }
 
 TEST_F(MapViewOnPage, LostRendererReloadsThePageAndTheMarkerComesBack) {
@@ -163,6 +199,18 @@ TEST_F(MapViewOnPage, EmbeddedTrackWipesEverythingThenFillsTheStoresAndTheRoute)
     }));
 }
 
+TEST_F(MapViewOnPage, ClipWithoutATrackTakesTheMarkerAndTheRoadOff) {
+    ASSERT_TRUE(view->LoadEmbeddedTrack(kData + "/drive.MP4"));
+    ASSERT_EQ(view->ShowSecond(5), 1);
+    ASSERT_TRUE(PumpUntil([&] { return MarkerOnMap() && RoadPoints() > 0; }));
+
+    EXPECT_FALSE(view->LoadEmbeddedTrack(kData + "/nofix.MP4"));
+    EXPECT_TRUE(PumpUntil([&] { return !MarkerOnMap() && RoadPoints() == 0; }));
+    // A new map type does not bring the old clip's marker back.
+    Js(*view, "map.removeLayer(currentLayer); map.addLayer(mapTypes.satellite); 1");
+    EXPECT_FALSE(MarkerOnMap());
+}
+
 TEST_F(MapViewOnPage, NmeaLogFillsTheStoreAndTheRoute) {
     const std::vector<TruthRow> truth = ReadTruth(kData + "/nofix-log.truth.csv");
     ASSERT_EQ(truth.size(), 5u);
@@ -178,16 +226,10 @@ TEST_F(MapViewOnPage, NmeaLogFillsTheStoreAndTheRoute) {
 
 TEST_F(MapViewOnPage, TrackLinesLandAtTheirSecondAndFeedTheDial) {
     CSpeedStatic dial;
-    // RMC at 48 07.038' N, 11 31.000' E, 22.4 knots, course 84.4, with its checksum, the
-    // XOR of the sentence's bytes.
-    const QByteArray sentence = "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,";
-    char sum = 0;
-    for (char c : sentence) {
-        sum ^= c;
-    }
+    // RMC at 48 07.038' N, 11 31.000' E, 22.4 knots, course 84.4.
     const QByteArray line =
-        "T:3000 X:0.1 Y:0.2 Z:0.3 G:0.0 $" + sentence + "*" +
-        QByteArray::number(static_cast<unsigned char>(sum), 16).rightJustified(2, '0').toUpper();
+        "T:3000 X:0.1 Y:0.2 Z:0.3 G:0.0 " +
+        SentenceWithChecksum("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,");
     EXPECT_EQ(view->StoreTrackLine(line.constData()), 1);
     EXPECT_EQ(view->StoreTrackLine("T:4000 X:0.1 Y:0.2 Z:0.3 G:0.0"), 0);
     EXPECT_EQ(view->StoreTrackLine(nullptr), 0);
