@@ -11,10 +11,14 @@
 #include "track/OtherSidecars.h"
 #include "track/TrackLine.h"
 
+#include <QChildEvent>
+#include <QCoreApplication>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QUrlQuery>
@@ -44,6 +48,11 @@ const char kCallScript[] =
     "    return {ok: true, value: (r === undefined || r === null) ? '' : String(r)};"
     "  } catch (e) { return {ok: false, why: String(e)}; }"
     "})(";
+
+// The keys the window seeks and sets the volume with; the map would pan with them.
+bool IsArrowKey(int key) {
+    return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+}
 
 // An access key from the environment, kept to the characters keys are made of.
 QString KeyFromEnvironment(const char* variable) {
@@ -363,6 +372,43 @@ void CMapView::ForgetDrawing() {
     PostScript(QStringLiteral("ClearRoad"), {});
     PostScript(QStringLiteral("ClearMarker"), {});
     m_roadEnd = -1;
+}
+
+// The map takes no drops: a file dropped on it goes on to the window, to the playlist.
+void CMapView::dragEnterEvent(QDragEnterEvent* event) {
+    event->ignore();
+}
+
+void CMapView::dragMoveEvent(QDragMoveEvent* event) {
+    event->ignore();
+}
+
+void CMapView::dragLeaveEvent(QDragLeaveEvent* event) {
+    event->ignore();
+}
+
+void CMapView::dropEvent(QDropEvent* event) {
+    event->ignore();
+}
+
+// The browser draws and takes keys in child widgets of its own, made and remade as pages
+// and renderers come and go; each is watched from its start.
+void CMapView::childEvent(QChildEvent* event) {
+    QWebEngineView::childEvent(event);
+    if (event->added() && event->child()->isWidgetType()) {
+        event->child()->installEventFilter(this);
+    }
+}
+
+// After a click on the map the keyboard is the page's, which pans with the arrows: they go
+// on to the window, which seeks with them, and +/- still zoom.
+bool CMapView::eventFilter(QObject* watched, QEvent* event) {
+    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+    if (key && parentWidget() != nullptr && IsArrowKey(static_cast<QKeyEvent*>(event)->key())) {
+        QCoreApplication::sendEvent(parentWidget(), event);
+        return true;
+    }
+    return QWebEngineView::eventFilter(watched, event);
 }
 
 void CMapView::UseDialOfPlayer() {

@@ -1,7 +1,8 @@
 // The map: a web view showing one of the map pages, the clip's per-second positions it
 // draws there, and the script bridge through which the view talks to the page. There is one
 // map view in the player; the tick, the track dispatch and the playlist reach it through
-// Instance().
+// Instance(). The view keeps none of the window's input for itself beyond what a map needs:
+// dropped files and the arrow keys go on to the window, the mouse and +/- stay the map's.
 #pragma once
 
 #include "track/CMapTrackStore.h"
@@ -75,6 +76,14 @@ signals:
     void SeekRequested(int second);
     // The page finished loading, or failed to.
     void PageLoaded(bool ok);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void childEvent(QChildEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OnLoadingChanged(const QWebEngineLoadingInfo& loading);

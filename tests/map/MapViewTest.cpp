@@ -1,5 +1,6 @@
 // The map view's operations on a loaded page: the marker and road from the store, the
-// loaders wiping and refilling everything, and the page coming back after it was lost.
+// loaders wiping and refilling everything, the page coming back after it was lost, and the
+// window's input passing the map by.
 #include "MapTestSupport.h"
 
 #include "instruments/CMyStatic.h"
@@ -9,11 +10,15 @@
 #include "map/MapProfile.h"
 #include "skin/SkinSE.h"
 
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QStringList>
+#include <QTest>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -283,6 +288,59 @@ TEST(MapViewLoading, PagesReadNoLocalFilesNorRemoteDocumentsAndADropIsNoAddress)
                            QWebEngineSettings::NavigateOnDropEnabled}) {
         EXPECT_FALSE(settings->testAttribute(attribute)) << attribute;
     }
+}
+
+// Stands in for the main window: it takes the drops and the keys that reach it.
+class WindowStandIn : public QWidget {
+public:
+    WindowStandIn() { setAcceptDrops(true); }
+
+    QStringList dropped;
+    QList<int> keys;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override { event->acceptProposedAction(); }
+    void dropEvent(QDropEvent* event) override {
+        for (const QUrl& url : event->mimeData()->urls()) {
+            dropped.append(url.toLocalFile());
+        }
+        event->acceptProposedAction();
+    }
+    void keyPressEvent(QKeyEvent* event) override { keys.append(event->key()); }
+};
+
+TEST(MapInWindow, DroppedFilesAndArrowKeysGoOnToTheWindowWhileTheMapKeepsItsZoomKeys) {
+    WindowStandIn window;
+    auto* host = new CHtmlViewDlg(&window);
+    CMapView* view = host->MapView();
+    QSignalSpy loaded(view, &CMapView::PageLoaded);
+    host->setGeometry(0, 0, 416, 316);
+    window.resize(416, 316);
+    window.show();
+    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
+    ASSERT_TRUE(loaded.last().at(0).toBool());
+    const QPoint middle(200, 150); // of the view, which lies 8 pixels in
+
+    // Sent to the window as the desktop sends a drag, so Qt finds the widget under it.
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile("/clips/A.MP4")});
+    const QPoint inWindow = middle + QPoint(8, 8);
+    QDragEnterEvent enter(inWindow, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.windowHandle(), &enter);
+    QDropEvent drop(inWindow, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.windowHandle(), &drop);
+    EXPECT_EQ(window.dropped, QStringList{"/clips/A.MP4"});
+
+    QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, middle);
+    const double longitude = Js(*view, "map.getCenter().lng").toDouble();
+    QTest::keyClick(view->focusProxy(), Qt::Key_Left);
+    PumpUntil([] { return false; }, 400); // a pan's slide is a quarter of a second
+    QTest::keyClick(view->focusProxy(), Qt::Key_Plus);
+    // The page takes its keys in order, so with the zoom done the arrow has had its turn.
+    ASSERT_TRUE(PumpUntil([&] { return Js(*view, "map.getZoom()").toInt() == 17; }));
+    EXPECT_EQ(window.keys, QList<int>{Qt::Key_Left});
+    // A pan would move the centre 80 pixels, near 0.002 degrees at zoom 16.
+    EXPECT_NEAR(Js(*view, "map.getCenter().lng").toDouble(), longitude, 1e-4);
 }
 
 TEST(MapHost, HoldsTheViewWithAnEightPixelMarginUnderItsSkinNames) {
