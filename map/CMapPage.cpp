@@ -16,8 +16,9 @@ bool CMapPage::acceptNavigationRequest(const QUrl& url, NavigationType type, boo
     if (!isMainFrame || IsOwnPage(url)) {
         return true;
     }
-    // Only the user's own click opens anything, and only a web address: a script that moves
-    // the page elsewhere must not start programs.
+    // A link opens in the desktop's browser, and only a web address, so that nothing in a
+    // page can start another program. Chromium names a script's move a link too: the most
+    // it can do is show a web page in the browser.
     const bool web =
         url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http");
     if (type == NavigationTypeLinkClicked && web) {

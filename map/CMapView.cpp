@@ -26,7 +26,6 @@
 #include <QWebEngineLoadingInfo>
 
 #include <algorithm>
-
 #include <memory>
 
 namespace {
