@@ -11,6 +11,7 @@
 #include "skin/SkinSE.h"
 
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -27,6 +28,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -264,13 +266,22 @@ TEST(MapViewLoading, PageThatFailsToLoadIsSilentAndLoadedAgainAfterGrowingWaits)
     CMapView view(nullptr, false);
     view.resize(320, 240);
     QSignalSpy loaded(&view, &CMapView::PageLoaded);
+    QElapsedTimer clock;
+    std::vector<qint64> failures;
+    QObject::connect(&view, &CMapView::PageLoaded, &view, [&](bool ok) {
+        if (!ok) {
+            failures.push_back(clock.elapsed());
+        }
+    });
     RefuseOwnPages(true);
+    clock.start();
     ASSERT_TRUE(view.LoadPageFromResource(CMapView::kLeafletPage));
-    // Each wait is twice the one before: tries at 0, 1 and 3 first waits, the next at 7.
-    PumpUntil([] { return false; }, 5 * CMapView::kFirstReloadMs);
+    ASSERT_TRUE(PumpUntil([&] { return failures.size() == 3; }, 30000));
     RefuseOwnPages(false);
-    ASSERT_EQ(loaded.count(), 3);
-    EXPECT_FALSE(loaded.last().at(0).toBool());
+    // Each try waits after the failure before it, half a second and then twice as long, less
+    // the 5 % early that Qt's coarse timers may fire.
+    EXPECT_GE(failures[1] - failures[0], 475);
+    EXPECT_GE(failures[2] - failures[1], 950);
     EXPECT_FALSE(view.PageReady());
     EXPECT_FALSE(view.CallScript("ShowRoad", {}, nullptr));
     view.m_store.PutEntry(0, 45.5, 9.25, 'A');
