@@ -1,6 +1,8 @@
-// The page the map view shows, kept silent: console output and script errors go to the
-// "ostvik.map" logging category, and script dialogs (alert, confirm, prompt) are never
-// shown, only logged and counted.
+// The page the map view shows, kept silent and kept home: console output and script errors
+// go to the "ostvik.map" logging category, script dialogs (alert, confirm, prompt) are never
+// shown, only logged and counted, and the view never leaves the program's own pages: a
+// link the user clicks opens in the desktop's browser instead, and any other navigation is
+// refused, since a remote page there would be handed the web channel.
 #pragma once
 
 #include <QLoggingCategory>
@@ -17,7 +19,11 @@ public:
     // How many script dialogs the page has asked for since it was made.
     int DialogsAsked() const { return m_dialogsAsked; }
 
+    // True for the map pages built into the program, the only documents the view shows.
+    static bool IsOwnPage(const QUrl& url);
+
 protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
                                   int line, const QString& source) override;
     void javaScriptAlert(const QUrl& origin, const QString& text) override;

@@ -9,16 +9,23 @@
 #include "track/CGSampleStore.h"
 #include "track/EmbeddedTrack.h"
 #include "track/OtherSidecars.h"
+#include "track/TrackLine.h"
 
+#include <QChildEvent>
+#include <QCoreApplication>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QUrlQuery>
 #include <QWebChannel>
+#include <QWebEngineLoadingInfo>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -41,6 +48,11 @@ const char kCallScript[] =
     "  } catch (e) { return {ok: false, why: String(e)}; }"
     "})(";
 
+// The keys the window seeks and sets the volume with; the map would pan with them.
+bool IsArrowKey(int key) {
+    return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+}
+
 // An access key from the environment, kept to the characters keys are made of.
 QString KeyFromEnvironment(const char* variable) {
     QString key = qEnvironmentVariable(variable);
@@ -62,9 +74,16 @@ CMapView::CMapView(QWidget* parent, bool autoLoad) : QWebEngineView(parent) {
     m_page->setWebChannel(m_channel);
     setPage(m_page);
 
+    m_reloadTimer = new QTimer(this);
+    m_reloadTimer->setSingleShot(true);
+    connect(m_reloadTimer, &QTimer::timeout, this, [this] {
+        if (!m_pageReady && !m_page->isLoading()) {
+            LoadPageFromResource(m_resource);
+        }
+    });
+
     connect(m_bridge, &CMapPageBridge::SeekRequested, this, &CMapView::SeekRequested);
-    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_pageReady = false; });
-    connect(m_page, &QWebEnginePage::loadFinished, this, &CMapView::OnLoadFinished);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &CMapView::OnLoadingChanged);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
                 qCWarning(lcMap) << "map renderer ended, status" << status << "code" << code;
@@ -111,23 +130,51 @@ bool CMapView::LoadPageFromResource(int resource) {
     }
     m_resource = resource;
     m_pageReady = false;
+    m_reloadTimer->stop();
     m_page->load(url);
     return true;
+}
+
+void CMapView::OnLoadingChanged(const QWebEngineLoadingInfo& loading) {
+    // A navigation the page refused still starts and stops, under its own address, while
+    // the page that is shown stays as it was.
+    if (!CMapPage::IsOwnPage(loading.url())) {
+        return;
+    }
+    switch (loading.status()) {
+    case QWebEngineLoadingInfo::LoadStartedStatus:
+        m_pageReady = false;
+        break;
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+        OnLoadFinished(true);
+        break;
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+        qCWarning(lcMap) << "map page did not load:" << loading.url().toString()
+                         << loading.errorString();
+        OnLoadFinished(false);
+        break;
+    case QWebEngineLoadingInfo::LoadStoppedStatus:
+        // Mostly a newer load took over; the reload only acts if none did.
+        ReloadLater();
+        break;
+    }
 }
 
 void CMapView::OnLoadFinished(bool ok) {
     m_pageReady = ok;
     if (!ok) {
-        qCWarning(lcMap) << "map page did not load:" << m_page->url().toString();
+        ReloadLater();
         emit PageLoaded(false);
         return;
     }
+    m_reloadWaitMs = kFirstReloadMs;
     m_rendererLosses = 0;
     m_markerSinceLoad = false;
+    m_roadEnd = -1;
     qCInfo(lcMap) << "map page loaded";
     DrawRoute();
     // A page loaded again (a renderer lost, a clip chosen while it loaded) gets the
-    // marker back where it was.
+    // marker back where it was, and the road up to there.
     if (m_store.m_nLastShown >= 0) {
         ShowSecond(m_store.m_nLastShown);
     }
@@ -140,6 +187,14 @@ void CMapView::OnRendererGone() {
         return;
     }
     QTimer::singleShot(0, this, [this] { LoadPageFromResource(m_resource); });
+}
+
+void CMapView::ReloadLater() {
+    if (m_reloadTimer->isActive()) {
+        return;
+    }
+    m_reloadTimer->start(m_reloadWaitMs);
+    m_reloadWaitMs = std::min(2 * m_reloadWaitMs, kLastReloadMs);
 }
 
 bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
@@ -156,7 +211,7 @@ bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
     if (dial != nullptr) {
         dial->ClearSpeedRecords();
     }
-    PostScript(QStringLiteral("ClearRoad"), {});
+    ForgetDrawing();
     m_store.m_nLastShown = -1;
 
     const bool fix = ::LoadEmbeddedTrack(QFile::encodeName(clipPath).toStdString(),
@@ -171,6 +226,7 @@ bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
 
 bool CMapView::LoadNmeaLog(const QString& logPath) {
     const std::string sidecar = QFile::encodeName(logPath).toStdString();
+    ForgetDrawing();
     bool fix = m_store.LoadNmeaLog(sidecar);
     if (!fix) {
         // Other makers' logs carry the clip's name as the sidecar does, so its name finds
@@ -194,7 +250,19 @@ bool CMapView::LoadNmeaLog(const QString& logPath) {
 
 int CMapView::StoreTrackLine(const char* line) {
     UseDialOfPlayer();
-    return m_store.StoreTrackLine(line);
+    // A line only ever replaces the entry of its own second; the road is drawn again when
+    // that entry lies under it and the line moved it.
+    const std::optional<int> second = line != nullptr ? TrackLineSecond(line) : std::nullopt;
+    const bool underRoad = second && *second <= m_roadEnd;
+    const std::string before = underRoad ? RouteJson(m_store, *second, *second) : std::string();
+    const int stored = m_store.StoreTrackLine(line);
+    if (stored == 1 && underRoad && RouteJson(m_store, *second, *second) != before) {
+        const int end = m_roadEnd;
+        PostScript(QStringLiteral("ClearRoad"), {});
+        m_roadEnd = -1;
+        DrawRoadTo(end);
+    }
+    return stored;
 }
 
 int CMapView::ShowSecond(int second) {
@@ -210,6 +278,7 @@ int CMapView::ShowSecond(int second) {
         arguments.append(QString::fromStdString(text));
     }
     PostScript(QStringLiteral("SetMarker"), arguments);
+    DrawRoadTo(second);
     if (m_pageReady && !m_markerSinceLoad) {
         m_markerSinceLoad = true;
         qCInfo(lcMap) << "first marker on the page";
@@ -284,6 +353,61 @@ void CMapView::DrawRoute() {
     }
     PostScript(QStringLiteral("SetRoute"), {QString::fromStdString(RouteJson(m_store))});
     PostScript(QStringLiteral("FitRoute"), {});
+}
+
+void CMapView::DrawRoadTo(int second) {
+    if (second < m_roadEnd) {
+        PostScript(QStringLiteral("ClearRoad"), {});
+        m_roadEnd = -1;
+    }
+    if (second > m_roadEnd) {
+        PostScript(QStringLiteral("AddRoad"),
+                   {QString::fromStdString(RouteJson(m_store, m_roadEnd + 1, second))});
+        m_roadEnd = second;
+    }
+}
+
+void CMapView::ForgetDrawing() {
+    PostScript(QStringLiteral("ClearRoad"), {});
+    PostScript(QStringLiteral("ClearMarker"), {});
+    m_roadEnd = -1;
+}
+
+// The map takes no drops: a file dropped on it goes on to the window, to the playlist.
+void CMapView::dragEnterEvent(QDragEnterEvent* event) {
+    event->ignore();
+}
+
+void CMapView::dragMoveEvent(QDragMoveEvent* event) {
+    event->ignore();
+}
+
+void CMapView::dragLeaveEvent(QDragLeaveEvent* event) {
+    event->ignore();
+}
+
+void CMapView::dropEvent(QDropEvent* event) {
+    event->ignore();
+}
+
+// The browser draws and takes keys in child widgets of its own, made and remade as pages
+// and renderers come and go; each is watched from its start.
+void CMapView::childEvent(QChildEvent* event) {
+    QWebEngineView::childEvent(event);
+    if (event->added() && event->child()->isWidgetType()) {
+        event->child()->installEventFilter(this);
+    }
+}
+
+// After a click on the map the keyboard is the page's, which pans with the arrows: they go
+// on to the window, which seeks with them, and +/- still zoom.
+bool CMapView::eventFilter(QObject* watched, QEvent* event) {
+    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+    if (key && parentWidget() != nullptr && IsArrowKey(static_cast<QKeyEvent*>(event)->key())) {
+        QCoreApplication::sendEvent(parentWidget(), event);
+        return true;
+    }
+    return QWebEngineView::eventFilter(watched, event);
 }
 
 void CMapView::UseDialOfPlayer() {

@@ -1,7 +1,8 @@
 // The map: a web view showing one of the map pages, the clip's per-second positions it
 // draws there, and the script bridge through which the view talks to the page. There is one
 // map view in the player; the tick, the track dispatch and the playlist reach it through
-// Instance().
+// Instance(). The view keeps none of the window's input for itself beyond what a map needs:
+// dropped files and the arrow keys go on to the window, the mouse and +/- stay the map's.
 #pragma once
 
 #include "track/CMapTrackStore.h"
@@ -13,7 +14,9 @@
 
 class CMapPage;
 class CMapPageBridge;
+class QTimer;
 class QWebChannel;
+class QWebEngineLoadingInfo;
 
 class CMapView : public QWebEngineView {
     Q_OBJECT
@@ -63,6 +66,10 @@ public:
     CMapTrackStore m_store;
 
     static constexpr int kScriptWaitMs = 5000;
+    // A page that failed to load is loaded again after this wait, doubled after each
+    // failure up to kLastReloadMs, so that an offline machine is not kept busy.
+    static constexpr int kFirstReloadMs = 500;
+    static constexpr int kLastReloadMs = 60000;
 
 signals:
     // A click on the drawn route asks for the video at the nearest second of the track.
@@ -70,13 +77,28 @@ signals:
     // The page finished loading, or failed to.
     void PageLoaded(bool ok);
 
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void childEvent(QChildEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void OnLoadingChanged(const QWebEngineLoadingInfo& loading);
     void OnLoadFinished(bool ok);
     void OnRendererGone();
+    void ReloadLater();
     void RunCall(const QString& name, const QStringList& arguments,
                  std::function<void(bool ok, const QString& value)> done);
     // The whole route faintly, and the map fitted to it once.
     void DrawRoute();
+    // The red road: the route up to `second`. Points past the road's end are added; a road
+    // that reaches further (the second went back) is drawn again from the start.
+    void DrawRoadTo(int second);
+    // Takes road and marker off the page, for a store that was filled anew.
+    void ForgetDrawing();
     void UseDialOfPlayer();
 
     CMapPage* m_page = nullptr;
@@ -86,4 +108,8 @@ private:
     bool m_pageReady = false;
     int m_rendererLosses = 0;
     bool m_markerSinceLoad = false;
+    // The last second the page's road reaches, -1 while it is empty.
+    int m_roadEnd = -1;
+    QTimer* m_reloadTimer = nullptr;
+    int m_reloadWaitMs = kFirstReloadMs;
 };

@@ -26,9 +26,12 @@ QWebEngineProfile* MapProfile() {
     profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     profile->setHttpUserAgent(MapUserAgent());
     QWebEngineSettings* settings = profile->settings();
-    // The pages come from the program's resources and fetch tiles and libraries from the
-    // services' servers.
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    // The pages fetch tiles and libraries as plain images and scripts, which cross-origin
+    // rules allow anyway; nothing in them may read the user's files or remote documents.
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    // A file dropped on the map is meant for the playlist, never a document to show.
+    settings->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
     settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);

@@ -3,14 +3,16 @@
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
 
-std::string RouteJson(const CMapTrackStore& store) {
+std::string RouteJson(const CMapTrackStore& store, int first, int last) {
     std::string json = "[";
     char buffer[96];
-    for (size_t at = 0; at < store.size(); ++at) {
+    const auto end = std::min(store.size(), static_cast<size_t>(std::max(last, -1)) + 1);
+    for (auto at = static_cast<size_t>(std::max(first, 0)); at < end; ++at) {
         const int second = static_cast<int>(at);
         if (!store.HasPosition(second)) {
             continue;

@@ -2,13 +2,15 @@
 // marker's arrow points to. Pure functions over the stores, so they are tested alone.
 #pragma once
 
+#include <climits>
 #include <string>
 
 class CMapTrackStore;
 class CSpeedDialModel;
 
-// The seconds with a position, as a JSON array of [second, latitude, longitude].
-std::string RouteJson(const CMapTrackStore& store);
+// The seconds from `first` to `last` that have a position, as a JSON array of
+// [second, latitude, longitude].
+std::string RouteJson(const CMapTrackStore& store, int first = 0, int last = INT_MAX);
 
 // Initial great-circle bearing from the first point to the second, in degrees clockwise
 // from north, 0 to below 360.

@@ -5,6 +5,7 @@
 #include "map/CMapPage.h"
 #include "map/CMapView.h"
 
+#include <QDesktopServices>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -53,14 +54,13 @@ TEST_F(LeafletPage, OpensOnTheRoadMapAtItsCentreWithAnEmptyRedRoad) {
                      .toBool());
 }
 
-TEST_F(LeafletPage, SetMarkerPlacesTheMarkerAndTwiceAddsTheRoadPointTwice) {
+TEST_F(LeafletPage, SetMarkerPlacesTheMarkerAndLeavesTheRoadToTheProgram) {
     ASSERT_TRUE(Call("SetMarker", {"12.500000000000000", "-45.250000000000000",
                                    "12.500000000000000", "-45.250000000000000"}));
     EXPECT_DOUBLE_EQ(Number("marker.getLatLng().lat"), 12.5);
     EXPECT_DOUBLE_EQ(Number("marker.getLatLng().lng"), -45.25);
-    EXPECT_EQ(RoadPoints(), 1);
     ASSERT_TRUE(Call("SetMarker", {"12.5", "-45.25", "12.5", "-45.25"}));
-    EXPECT_EQ(RoadPoints(), 2);
+    EXPECT_EQ(RoadPoints(), 0);
     EXPECT_TRUE(PumpUntil([&] { return Number("map.getCenter().lat") == 12.5; }, 5000))
         << "the map pans to the marker";
 }
@@ -84,19 +84,16 @@ TEST_F(LeafletPage, RoadFunctionsAddShowAndClear) {
 TEST_F(LeafletPage, HybridTypeTakesTheSecondFormAndASwitchRepeatsTheLastMarker) {
     ASSERT_TRUE(Call("SetMarker", {"10", "20", "11", "21"}));
     EXPECT_EQ(Number("marker.getLatLng().lat"), 10);
-    EXPECT_EQ(RoadPoints(), 1);
 
     SwitchTo("hybrid");
-    // The switch placed the marker again, now at (x1, y1), and the road got that point.
+    // The switch placed the marker again, now at (x1, y1).
     EXPECT_EQ(Number("marker.getLatLng().lat"), 11);
     EXPECT_EQ(Number("marker.getLatLng().lng"), 21);
-    EXPECT_EQ(RoadPoints(), 2);
 
     ASSERT_TRUE(Call("SetMarker", {"30", "40", "31", "41"}));
     EXPECT_EQ(Number("marker.getLatLng().lat"), 31);
     SwitchTo("terrain");
     EXPECT_EQ(Number("marker.getLatLng().lat"), 30);
-    EXPECT_EQ(RoadPoints(), 4);
 }
 
 TEST_F(LeafletPage, NoMarkerYetMeansASwitchPlacesNothing) {
@@ -215,11 +212,26 @@ TEST_F(LeafletPage, WithoutTilesTheNoteShowsOverAPlainMapWithAScaleBar) {
     EXPECT_EQ(Number("document.getElementsByClassName('leaflet-control-scale').length"), 1);
     // Route, road and marker are drawn all the same.
     ASSERT_TRUE(Call("SetRoute", {"[[0,48.0,11.0],[1,48.01,11.0]]"}));
-    ASSERT_TRUE(Call("SetMarker", {"48.0", "11.0", "48.0", "11.0"}));
+    ASSERT_TRUE(Call("AddRoad", {"[[0,48.0,11.0],[1,48.01,11.0]]"}));
     ASSERT_TRUE(Call("SetMarker", {"48.01", "11.0", "48.01", "11.0"}));
     EXPECT_EQ(Number("document.querySelectorAll('path.leaflet-interactive').length"), 1);
     EXPECT_EQ(Number("document.querySelectorAll('.leaflet-overlay-pane path').length"), 2);
     EXPECT_TRUE(Js(*view, "map.hasLayer(marker)").toBool());
+}
+
+TEST_F(LeafletPage, ACreditLinkOpensInTheDesktopsBrowserAndTheMapStays) {
+    OpenedUrls browser;
+    QDesktopServices::setUrlHandler("https", &browser, "Open");
+    Js(*view, "document.querySelector('.leaflet-control-attribution a[href*=copyright]')"
+              ".click(); 1");
+    EXPECT_TRUE(PumpUntil([&] { return !browser.urls.isEmpty(); }, 5000));
+    QDesktopServices::unsetUrlHandler("https");
+    EXPECT_EQ(browser.urls, QList<QUrl>{QUrl("https://www.openstreetmap.org/copyright")});
+    // The page asked to leave, was refused, and is still the map, alive.
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(view->page()->url(), QUrl("qrc:/map/page130.html"));
+    EXPECT_TRUE(view->PageReady());
+    EXPECT_TRUE(Call("SetMarker", {"1", "2", "1", "2"}));
 }
 
 TEST_F(LeafletPage, RequestsNameTheProgramAndTheServicesAreCredited) {

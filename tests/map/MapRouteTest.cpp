@@ -24,6 +24,10 @@ TEST(MapRoute, RouteListsOnlyTheSecondsWithAPosition) {
     store.PutEntry(4, 0.0, 7.0, 'A');
     EXPECT_EQ(RouteJson(store), "[[0,1.000000000,2.000000000],[3,3.000000000,-4.500000000]]");
     EXPECT_EQ(RouteJson(CMapTrackStore()), "[]");
+    // A stretch of seconds, its ends included, and one past the store.
+    EXPECT_EQ(RouteJson(store, 1, 3), "[[3,3.000000000,-4.500000000]]");
+    EXPECT_EQ(RouteJson(store, 0, 0), "[[0,1.000000000,2.000000000]]");
+    EXPECT_EQ(RouteJson(store, 4, 99), "[]");
 }
 
 TEST(MapRoute, HeadingIsTheRecordedCourseElseTheWayFromTheLastPlace) {

@@ -37,3 +37,12 @@ bool LoadPage(CMapView& view, int resource) {
     }
     return loaded.last().at(0).toBool();
 }
+
+QByteArray SentenceWithChecksum(const QByteArray& body) {
+    char sum = 0;
+    for (char c : body) {
+        sum ^= c;
+    }
+    return "$" + body + "*" +
+           QByteArray::number(static_cast<unsigned char>(sum), 16).rightJustified(2, '0').toUpper();
+}

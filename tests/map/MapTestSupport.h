@@ -1,8 +1,13 @@
 // Waiting on a real browser page from a test: pumping the event loop until a condition
-// holds, reading values out of the page, loading a page and waiting for it.
+// holds, reading values out of the page, loading a page and waiting for it; and what the
+// page hands to the desktop.
 #pragma once
 
+#include <QByteArray>
+#include <QList>
+#include <QObject>
 #include <QString>
+#include <QUrl>
 #include <QVariant>
 
 #include <functional>
@@ -19,3 +24,20 @@ bool LoadPage(CMapView& view, int resource);
 
 // Counts the requests the test refused to let leave the machine.
 int RefusedRequests();
+
+// While true, every page load fails, the program's own pages too.
+void RefuseOwnPages(bool refuse);
+
+// "$<body>*HH", HH the XOR of the body's bytes in hex, as a receiver writes a sentence.
+QByteArray SentenceWithChecksum(const QByteArray& body);
+
+// Stands in for the desktop's browser: the addresses the program asked it to open.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void Open(const QUrl& url) { urls.append(url); }
+};

@@ -1,23 +1,34 @@
-// The map view's operations on a loaded page: the marker from the store, the loaders
-// wiping and refilling everything, and the page coming back after it was lost.
+// The map view's operations on a loaded page: the marker and road from the store, the
+// loaders wiping and refilling everything, the page coming back after it was lost, and the
+// window's input passing the map by.
 #include "MapTestSupport.h"
 
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
 #include "map/CHtmlViewDlg.h"
 #include "map/CMapView.h"
+#include "map/MapProfile.h"
 #include "skin/SkinSE.h"
 
+#include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QStringList>
+#include <QTest>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <csignal>
+#include <functional>
 #include <limits>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -74,6 +85,7 @@ protected:
     }
     int RoadPoints() { return Js(*view, "road.getLatLngs().length").toInt(); }
     int RoutePoints() { return Js(*view, "route.getLatLngs().length").toInt(); }
+    bool MarkerOnMap() { return Js(*view, "marker !== null && map.hasLayer(marker)").toBool(); }
 
     std::unique_ptr<CMapView> view;
 };
@@ -108,6 +120,40 @@ TEST_F(MapViewOnPage, ReloadedPageGetsTheMarkerBackWithoutATick) {
     ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage));
     EXPECT_TRUE(MarkerAt(50.75, 7.5));
     EXPECT_EQ(RoutePoints(), 2) << "the route is drawn again too";
+}
+
+TEST_F(MapViewOnPage, RoadIsTheRouteUpToTheSecondShown) {
+    // Seconds 0 to 5 a hundredth of a degree apart, so a road point's latitude names its
+    // second; second 2 has no fix.
+    for (int second = 0; second < 6; ++second) {
+        view->m_store.PutEntry(second, 10.0 + second / 100.0, 20.0, second == 2 ? 'V' : 'A');
+    }
+    // 10 01.2' N is 10.02 degrees: second 2's place.
+    const QByteArray fillsTheGap =
+        "T:2000 X:0 Y:0 Z:0 G:0 " +
+        SentenceWithChecksum("GPRMC,120002,A,1001.200,N,02000.000,E,0.0,0.0,010124,,");
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        const char* road; // the seconds the road passes, in order
+    };
+    const Step steps[] = {
+        {"a tick", [&] { view->ShowSecond(1); }, "[0,1]"},
+        {"the same tick again", [&] { view->ShowSecond(1); }, "[0,1]"},
+        {"a seek forward", [&] { view->ShowSecond(4); }, "[0,1,3,4]"},
+        {"a seek back", [&] { view->ShowSecond(3); }, "[0,1,3]"},
+        {"a line under the road", [&] { view->StoreTrackLine(fillsTheGap.constData()); },
+         "[0,1,2,3]"},
+        {"a page loaded again", [&] { ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage)); },
+         "[0,1,2,3]"},
+    };
+    const QString seconds = "JSON.stringify(road.getLatLngs().map(function (p) {"
+                            "  return Math.round((p.lat - 10) * 100); }))";
+    for (const Step& step : steps) {
+        step.act();
+        PumpUntil([&] { return Js(*view, seconds).toString() == step.road; }, 5000);
+        EXPECT_EQ(Js(*view, seconds).toString().toStdString(), step.road) << step.what;
+    }
 }
 
 TEST_F(MapViewOnPage, LostRendererReloadsThePageAndTheMarkerComesBack) {
@@ -160,6 +206,18 @@ TEST_F(MapViewOnPage, EmbeddedTrackWipesEverythingThenFillsTheStoresAndTheRoute)
     }));
 }
 
+TEST_F(MapViewOnPage, ClipWithoutATrackTakesTheMarkerAndTheRoadOff) {
+    ASSERT_TRUE(view->LoadEmbeddedTrack(kData + "/drive.MP4"));
+    ASSERT_EQ(view->ShowSecond(5), 1);
+    ASSERT_TRUE(PumpUntil([&] { return MarkerOnMap() && RoadPoints() > 0; }));
+
+    EXPECT_FALSE(view->LoadEmbeddedTrack(kData + "/nofix.MP4"));
+    EXPECT_TRUE(PumpUntil([&] { return !MarkerOnMap() && RoadPoints() == 0; }));
+    // A new map type does not bring the old clip's marker back.
+    Js(*view, "map.removeLayer(currentLayer); map.addLayer(mapTypes.satellite); 1");
+    EXPECT_FALSE(MarkerOnMap());
+}
+
 TEST_F(MapViewOnPage, NmeaLogFillsTheStoreAndTheRoute) {
     const std::vector<TruthRow> truth = ReadTruth(kData + "/nofix-log.truth.csv");
     ASSERT_EQ(truth.size(), 5u);
@@ -175,16 +233,10 @@ TEST_F(MapViewOnPage, NmeaLogFillsTheStoreAndTheRoute) {
 
 TEST_F(MapViewOnPage, TrackLinesLandAtTheirSecondAndFeedTheDial) {
     CSpeedStatic dial;
-    // RMC at 48 07.038' N, 11 31.000' E, 22.4 knots, course 84.4, with its checksum, the
-    // XOR of the sentence's bytes.
-    const QByteArray sentence = "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,";
-    char sum = 0;
-    for (char c : sentence) {
-        sum ^= c;
-    }
+    // RMC at 48 07.038' N, 11 31.000' E, 22.4 knots, course 84.4.
     const QByteArray line =
-        "T:3000 X:0.1 Y:0.2 Z:0.3 G:0.0 $" + sentence + "*" +
-        QByteArray::number(static_cast<unsigned char>(sum), 16).rightJustified(2, '0').toUpper();
+        "T:3000 X:0.1 Y:0.2 Z:0.3 G:0.0 " +
+        SentenceWithChecksum("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,");
     EXPECT_EQ(view->StoreTrackLine(line.constData()), 1);
     EXPECT_EQ(view->StoreTrackLine("T:4000 X:0.1 Y:0.2 Z:0.3 G:0.0"), 0);
     EXPECT_EQ(view->StoreTrackLine(nullptr), 0);
@@ -210,21 +262,96 @@ TEST(MapViewLoading, ClipChosenWhileThePageLoadsIsDrawnOnceItHasLoaded) {
     EXPECT_FALSE(view.LoadPageFromResource(128));
 }
 
-TEST(MapViewLoading, PageThatFailsToLoadLeavesTheViewSilentUntilThePageComesBack) {
+TEST(MapViewLoading, PageThatFailsToLoadIsSilentAndLoadedAgainAfterGrowingWaits) {
     CMapView view(nullptr, false);
     view.resize(320, 240);
     QSignalSpy loaded(&view, &CMapView::PageLoaded);
-    // A page the network cannot give, like a map service that does not answer.
-    view.page()->load(QUrl(QStringLiteral("https://map.invalid/")));
-    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
-    EXPECT_FALSE(loaded.last().at(0).toBool());
+    QElapsedTimer clock;
+    std::vector<qint64> failures;
+    QObject::connect(&view, &CMapView::PageLoaded, &view, [&](bool ok) {
+        if (!ok) {
+            failures.push_back(clock.elapsed());
+        }
+    });
+    RefuseOwnPages(true);
+    clock.start();
+    ASSERT_TRUE(view.LoadPageFromResource(CMapView::kLeafletPage));
+    ASSERT_TRUE(PumpUntil([&] { return failures.size() == 3; }, 30000));
+    RefuseOwnPages(false);
+    // Each try waits after the failure before it, half a second and then twice as long, less
+    // the 5 % early that Qt's coarse timers may fire.
+    EXPECT_GE(failures[1] - failures[0], 475);
+    EXPECT_GE(failures[2] - failures[1], 950);
     EXPECT_FALSE(view.PageReady());
     EXPECT_FALSE(view.CallScript("ShowRoad", {}, nullptr));
     view.m_store.PutEntry(0, 45.5, 9.25, 'A');
     EXPECT_EQ(view.ShowSecond(0), 1) << "the store decides; the page is only told";
 
-    ASSERT_TRUE(LoadPage(view, CMapView::kLeafletPage));
+    ASSERT_TRUE(PumpUntil([&] { return loaded.count() == 4; }, 30000));
+    EXPECT_TRUE(loaded.last().at(0).toBool());
     EXPECT_TRUE(PumpUntil([&] { return Js(view, "marker !== null").toBool(); }));
+}
+
+TEST(MapViewLoading, PagesReadNoLocalFilesNorRemoteDocumentsAndADropIsNoAddress) {
+    const QWebEngineSettings* settings = MapProfile()->settings();
+    for (auto attribute : {QWebEngineSettings::LocalContentCanAccessFileUrls,
+                           QWebEngineSettings::LocalContentCanAccessRemoteUrls,
+                           QWebEngineSettings::NavigateOnDropEnabled}) {
+        EXPECT_FALSE(settings->testAttribute(attribute)) << attribute;
+    }
+}
+
+// Stands in for the main window: it takes the drops and the keys that reach it.
+class WindowStandIn : public QWidget {
+public:
+    WindowStandIn() { setAcceptDrops(true); }
+
+    QStringList dropped;
+    QList<int> keys;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override { event->acceptProposedAction(); }
+    void dropEvent(QDropEvent* event) override {
+        for (const QUrl& url : event->mimeData()->urls()) {
+            dropped.append(url.toLocalFile());
+        }
+        event->acceptProposedAction();
+    }
+    void keyPressEvent(QKeyEvent* event) override { keys.append(event->key()); }
+};
+
+TEST(MapInWindow, DroppedFilesAndArrowKeysGoOnToTheWindowWhileTheMapKeepsItsZoomKeys) {
+    WindowStandIn window;
+    auto* host = new CHtmlViewDlg(&window);
+    CMapView* view = host->MapView();
+    QSignalSpy loaded(view, &CMapView::PageLoaded);
+    host->setGeometry(0, 0, 416, 316);
+    window.resize(416, 316);
+    window.show();
+    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
+    ASSERT_TRUE(loaded.last().at(0).toBool());
+    const QPoint middle(200, 150); // of the view, which lies 8 pixels in
+
+    // Sent to the window as the desktop sends a drag, so Qt finds the widget under it.
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile("/clips/A.MP4")});
+    const QPoint inWindow = middle + QPoint(8, 8);
+    QDragEnterEvent enter(inWindow, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.windowHandle(), &enter);
+    QDropEvent drop(inWindow, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.windowHandle(), &drop);
+    EXPECT_EQ(window.dropped, QStringList{"/clips/A.MP4"});
+
+    QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, middle);
+    const double longitude = Js(*view, "map.getCenter().lng").toDouble();
+    QTest::keyClick(view->focusProxy(), Qt::Key_Left);
+    PumpUntil([] { return false; }, 400); // a pan's slide is a quarter of a second
+    QTest::keyClick(view->focusProxy(), Qt::Key_Plus);
+    // The page takes its keys in order, so with the zoom done the arrow has had its turn.
+    ASSERT_TRUE(PumpUntil([&] { return Js(*view, "map.getZoom()").toInt() == 17; }));
+    EXPECT_EQ(window.keys, QList<int>{Qt::Key_Left});
+    // A pan would move the centre 80 pixels, near 0.002 degrees at zoom 16.
+    EXPECT_NEAR(Js(*view, "map.getCenter().lng").toDouble(), longitude, 1e-4);
 }
 
 TEST(MapHost, HoldsTheViewWithAnEightPixelMarginUnderItsSkinNames) {

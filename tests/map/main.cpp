@@ -12,15 +12,20 @@
 namespace {
 
 std::atomic<int> g_refused{0};
+std::atomic<bool> g_refuseOwnPages{false};
 
 // The machine's network is no part of a test: tiles and service libraries are refused
-// here, as an unreachable server would refuse them.
+// here, as an unreachable server would refuse them. On a test's request the program's own
+// pages are refused too, as a load that fails.
 class NoNetwork : public QWebEngineUrlRequestInterceptor {
 public:
     void interceptRequest(QWebEngineUrlRequestInfo& info) override {
         const QString scheme = info.requestUrl().scheme();
         if (scheme == QLatin1String("http") || scheme == QLatin1String("https")) {
             ++g_refused;
+            info.block(true);
+        } else if (g_refuseOwnPages &&
+                   info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
             info.block(true);
         }
     }
@@ -30,6 +35,10 @@ public:
 
 int RefusedRequests() {
     return g_refused.load();
+}
+
+void RefuseOwnPages(bool refuse) {
+    g_refuseOwnPages = refuse;
 }
 
 int main(int argc, char** argv) {
