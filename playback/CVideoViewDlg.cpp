@@ -322,11 +322,16 @@ void CVideoViewDlg::OnClipStarted() {
     emit clipStarted();
 }
 
+// A paused picture keeps its tick too: a frame step moves it without a seek.
 void CVideoViewDlg::OnTick() {
-    if (mivex_get_play_status() != 1) {
-        return;
+    const int status = mivex_get_play_status();
+    if (status == kMivexPlaying || status == kMivexPaused) {
+        ShowPosition(mivex_curr_play_time(), status == kMivexPaused);
     }
-    const int ms = Milliseconds(mivex_curr_play_time());
+}
+
+void CVideoViewDlg::ShowPosition(double seconds, bool paused) {
+    const int ms = Milliseconds(seconds);
     IVideoPaneHost* host = IVideoPaneHost::Instance();
     if (host != nullptr) {
         host->SetProgressPosition(ms);
@@ -334,9 +339,10 @@ void CVideoViewDlg::OnTick() {
     if (!m_progress->isSliderDown()) {
         m_progress->setValue(ms);
     }
-    const auto second = static_cast<unsigned>(std::max(0.0, mivex_curr_play_time()));
+    const auto second = static_cast<unsigned>(ms / 1000);
     m_currentText = TimeText(second);
-    const QString label = m_currentText + QLatin1Char('/') + m_totalText;
+    const QString label =
+        (paused ? TenthsTimeText(seconds) : m_currentText) + QLatin1Char('/') + m_totalText;
     if (host != nullptr) {
         host->SetTimeText(label);
     }
@@ -421,6 +427,7 @@ void CVideoViewDlg::TogglePlayPause() {
     case 1:
         if (mivex_pause() == 1) {
             face(true);
+            ShowPosition(mivex_curr_play_time(), true);
         }
         break;
     default:
@@ -428,11 +435,20 @@ void CVideoViewDlg::TogglePlayPause() {
     }
 }
 
+// A paused picture is sought too, and the display follows at once rather than at the
+// next tick: a user stopping at a moment must see the time, the map and the chart of the
+// frame shown.
 bool CVideoViewDlg::SeekToFraction(double fraction) {
-    if (mivex_get_play_status() != 1) {
+    const int status = mivex_get_play_status();
+    if (status != kMivexPlaying && status != kMivexPaused) {
         return false;
     }
-    mivex_seek_to(fraction);
+    if (mivex_seek_to(fraction) != 1) {
+        return false;
+    }
+    if (status == kMivexPaused) {
+        ShowPosition(fraction * mivex_duration(), true);
+    }
     return true;
 }
 

@@ -99,6 +99,8 @@ private:
     void OnClipStarted();
     void OnClipEnded();
     void OnTick();
+    // The slider, the time labels, the chart, the map and the dial at `seconds` of the clip.
+    void ShowPosition(double seconds, bool paused);
     void OnMuteClicked(bool checked);
     void ApplyVolumeSlider();
     void ResetTransport();
