@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -323,26 +324,50 @@ TEST_F(VideoPane, ClipOpenedAfterAnotherIgnoresTheOldPlayThreadsEnd) {
     EXPECT_EQ(pane->TotalText(), "00:00:03");
 }
 
-TEST_F(VideoPane, SnapshotAsksForANameOnlyWhileAClipIsOpen) {
+// The frame saved is the one shown when the snapshot was asked for, though the picture
+// moves on while the user chooses a name: 0.25 of the 4 s clip is 1.0 s, named in the
+// offer; the user then seeks to 3 s before answering.
+TEST_F(VideoPane, SnapshotSavesTheFrameAskedForWhereTheUserSavedLast) {
     int asked = 0;
+    QString offered;
     QString answer;
-    pane->SetSavePathPrompt([&](const QString& defaultName) {
+    QImage later;
+    pane->SetSavePathPrompt([&](const QString& defaultPath) {
         ++asked;
-        EXPECT_TRUE(defaultName.endsWith(".bmp"));
-        EXPECT_EQ(defaultName.size(), 18); // yyyyMMddHHmmss.bmp
+        offered = defaultPath;
+        pane->SeekToFraction(0.75);
+        later = mivex_grab_image();
         return answer;
     });
     pane->GrabSnapshot();
-    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(asked, 0); // nothing open
 
     ASSERT_TRUE(OpenAndStart());
+    pane->TogglePlayPause();
+    ASSERT_TRUE(pane->SeekToFraction(0.25));
+    const QImage asked1s = mivex_grab_image();
+    ASSERT_FALSE(asked1s.isNull());
     pane->GrabSnapshot(); // cancelled
     EXPECT_EQ(asked, 1);
+    const QFileInfo first(offered);
+    EXPECT_EQ(first.absolutePath(),
+              QFileInfo(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation))
+                  .absoluteFilePath());
+    // yyyyMMddHHmmss_clip_offset.bmp
+    EXPECT_TRUE(
+        QRegularExpression("^\\d{14}_data_00-00-01\\.0\\.bmp$").match(first.fileName()).hasMatch())
+        << first.fileName().toStdString();
+
+    ASSERT_TRUE(pane->SeekToFraction(0.25));
+    ASSERT_EQ(mivex_grab_image(), asked1s); // the 1 s frame is shown again
     answer = ClipDir() + "/snapshot.bmp";
     pane->GrabSnapshot();
-    const QImage snapshot(answer);
-    ASSERT_FALSE(snapshot.isNull());
-    EXPECT_EQ(snapshot.size(), QSize(320, 240));
+    ASSERT_NE(later.convertToFormat(QImage::Format_RGB32), asked1s);
+    EXPECT_EQ(QImage(answer).convertToFormat(QImage::Format_RGB32), asked1s);
+
+    answer.clear();
+    pane->GrabSnapshot();
+    EXPECT_EQ(QFileInfo(offered).absolutePath(), QFileInfo(ClipDir()).absoluteFilePath());
 }
 
 // The box shows the player's one mute switch, which the main window's M key turns through
