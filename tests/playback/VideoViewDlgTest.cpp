@@ -264,6 +264,9 @@ TEST_F(ProgressSlider, PausedADraggedHandleFollowsTheMouseAndSeeksOnRelease) {
     ASSERT_TRUE(OpenAndStart());
     pane->TogglePlayPause();
     CMySliderCtrl* slider = pane->ProgressSlider();
+    // The skin's slider: a groove thinner than the handle that overhangs it.
+    slider->setStyleSheet("QSlider::groove:horizontal { height: 4px; }"
+                          "QSlider::handle:horizontal { width: 12px; margin: -5px 0; }");
     const QRect channel = slider->ChannelRect();
     const QPoint to(channel.left() + channel.width() * 5 / 8, channel.center().y());
     Mouse(QEvent::MouseButtonPress, slider->ThumbRect().center());
