@@ -14,13 +14,17 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QStyle>
 
 #include <chrono>
@@ -90,12 +94,13 @@ CVideoViewDlg::CVideoViewDlg(QWidget* parent, const MivexOptions& engine)
     m_link->pane = this;
     setObjectName(QStringLiteral("132"));
     setAutoFillBackground(true);
-    m_savePathPrompt = [this](const QString& defaultName) {
-        QFileDialog dialog(this, tr("Save snapshot"), defaultName,
+    m_savePathPrompt = [this](const QString& defaultPath) {
+        const QFileInfo proposed(defaultPath);
+        QFileDialog dialog(this, tr("Save snapshot"), proposed.absolutePath(),
                            QStringLiteral("BMP Files(*.bmp);;All Files(*.*)"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("BMP"));
-        dialog.selectFile(defaultName);
+        dialog.selectFile(proposed.fileName());
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                    ? dialog.selectedFiles().first()
                    : QString();
@@ -259,6 +264,7 @@ bool CVideoViewDlg::OpenClip(const QString& path) {
     if (mivex_open_file(bytes.constData(), AddressKind(path), 0) == 0) {
         return false;
     }
+    m_clipPath = path;
     m_videoWidth = mivex_video_width();
     m_videoHeight = mivex_video_height();
 
@@ -322,11 +328,16 @@ void CVideoViewDlg::OnClipStarted() {
     emit clipStarted();
 }
 
+// A paused picture keeps its tick too: a frame step moves it without a seek.
 void CVideoViewDlg::OnTick() {
-    if (mivex_get_play_status() != 1) {
-        return;
+    const int status = mivex_get_play_status();
+    if (status == kMivexPlaying || status == kMivexPaused) {
+        ShowPosition(mivex_curr_play_time(), status == kMivexPaused);
     }
-    const int ms = Milliseconds(mivex_curr_play_time());
+}
+
+void CVideoViewDlg::ShowPosition(double seconds, bool paused) {
+    const int ms = Milliseconds(seconds);
     IVideoPaneHost* host = IVideoPaneHost::Instance();
     if (host != nullptr) {
         host->SetProgressPosition(ms);
@@ -334,9 +345,10 @@ void CVideoViewDlg::OnTick() {
     if (!m_progress->isSliderDown()) {
         m_progress->setValue(ms);
     }
-    const auto second = static_cast<unsigned>(std::max(0.0, mivex_curr_play_time()));
+    const auto second = static_cast<unsigned>(ms / 1000);
     m_currentText = TimeText(second);
-    const QString label = m_currentText + QLatin1Char('/') + m_totalText;
+    const QString label =
+        (paused ? TenthsTimeText(seconds) : m_currentText) + QLatin1Char('/') + m_totalText;
     if (host != nullptr) {
         host->SetTimeText(label);
     }
@@ -421,6 +433,7 @@ void CVideoViewDlg::TogglePlayPause() {
     case 1:
         if (mivex_pause() == 1) {
             face(true);
+            ShowPosition(mivex_curr_play_time(), true);
         }
         break;
     default:
@@ -428,11 +441,20 @@ void CVideoViewDlg::TogglePlayPause() {
     }
 }
 
+// A paused picture is sought too, and the display follows at once rather than at the
+// next tick: a user stopping at a moment must see the time, the map and the chart of the
+// frame shown.
 bool CVideoViewDlg::SeekToFraction(double fraction) {
-    if (mivex_get_play_status() != 1) {
+    const int status = mivex_get_play_status();
+    if (status != kMivexPlaying && status != kMivexPaused) {
         return false;
     }
-    mivex_seek_to(fraction);
+    if (mivex_seek_to(fraction) != 1) {
+        return false;
+    }
+    if (status == kMivexPaused) {
+        ShowPosition(fraction * mivex_duration(), true);
+    }
     return true;
 }
 
@@ -480,18 +502,34 @@ void CVideoViewDlg::resizeEvent(QResizeEvent* event) {
     SkinSE_SetLayoutMainFrame(this);
 }
 
+// The frame is taken when it is asked for, before the dialog: the picture plays on while
+// the user chooses a name, and the frame saved must be the one asked for.
 void CVideoViewDlg::GrabSnapshot() {
-    if (mivex_get_play_status() == 4) {
+    if (mivex_get_play_status() == kMivexStopped) {
         return;
     }
+    const double offset = mivex_curr_play_time();
+    const QImage frame = mivex_grab_image();
+    if (frame.isNull()) {
+        qWarning("snapshot: no frame to take");
+        return;
+    }
+    if (m_snapshotFolder.isEmpty()) {
+        m_snapshotFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    }
     const QString defaultName =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")) +
-        QStringLiteral(".bmp");
-    const QString path = m_savePathPrompt(defaultName);
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")) + QLatin1Char('_') +
+        QFileInfo(m_clipPath).completeBaseName() + QLatin1Char('_') +
+        TenthsTimeText(offset).replace(QLatin1Char(':'), QLatin1Char('-')) + QStringLiteral(".bmp");
+    const QString path = m_savePathPrompt(QDir(m_snapshotFolder).filePath(defaultName));
     if (path.isEmpty()) {
         return;
     }
-    mivex_grab_frame(QFile::encodeName(path).constData());
+    if (!frame.save(path, "BMP")) {
+        qWarning("snapshot: cannot write %s", qUtf8Printable(path));
+        return;
+    }
+    m_snapshotFolder = QFileInfo(path).absolutePath();
 }
 
 void CVideoViewDlg::ApplyVolumeSlider() {

@@ -68,7 +68,8 @@ public:
 
     // The millisecond clock of the open gate; tests set their own.
     void SetClock(std::function<uint32_t()> clock) { m_clock = std::move(clock); }
-    // Asks where to save a snapshot, given the default name; empty for cancel.
+    // Asks where to save a snapshot, given the default path (the folder last saved to, at
+    // first the user's pictures); empty for cancel.
     void SetSavePathPrompt(std::function<QString(const QString&)> prompt) {
         m_savePathPrompt = std::move(prompt);
     }
@@ -99,6 +100,8 @@ private:
     void OnClipStarted();
     void OnClipEnded();
     void OnTick();
+    // The slider, the time labels, the chart, the map and the dial at `seconds` of the clip.
+    void ShowPosition(double seconds, bool paused);
     void OnMuteClicked(bool checked);
     void ApplyVolumeSlider();
     void ResetTransport();
@@ -119,6 +122,8 @@ private:
     std::function<uint32_t()> m_clock;
     std::function<QString(const QString&)> m_savePathPrompt;
     QTimer m_tick;
+    QString m_clipPath;
+    QString m_snapshotFolder;
 
     QLabel* m_logo = nullptr;
     CMySliderCtrl* m_progress = nullptr;

@@ -404,10 +404,15 @@ bool MivexEngine::GrabFrame(const char* path) {
     if (path == nullptr || *path == '\0') {
         return false;
     }
+    const QImage image = GrabImage();
+    return !image.isNull() && image.save(QFile::decodeName(path), "BMP");
+}
+
+QImage MivexEngine::GrabImage() {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (!ClipActive() || !m_state.restarted) {
-            return false;
+            return {};
         }
     }
     // Right after a seek the user wants the frame sought, not the one still shown.
@@ -417,7 +422,7 @@ bool MivexEngine::GrabFrame(const char* path) {
     MpvNode shot;
     if (mpv_command_ret(m_handle.get(), command, shot.Fill()) < 0) {
         shot.Discard();
-        return false;
+        return {};
     }
     const int64_t width = NodeInt(shot.Find(mpvname::kKeyW));
     const int64_t height = NodeInt(shot.Find(mpvname::kKeyH));
@@ -429,7 +434,7 @@ bool MivexEngine::GrabFrame(const char* path) {
         std::strcmp(format->u.string, mpvname::kFormatBgr0) != 0 || data == nullptr ||
         data->format != MPV_FORMAT_BYTE_ARRAY ||
         data->u.ba->size < static_cast<size_t>(stride * (height - 1) + width * 4)) {
-        return false;
+        return {};
     }
     QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
     const auto* bytes = static_cast<const unsigned char*>(data->u.ba->data);
@@ -441,7 +446,7 @@ bool MivexEngine::GrabFrame(const char* path) {
             to[x] = qRgb(from[2], from[1], from[0]);
         }
     }
-    return image.save(QFile::decodeName(path), "BMP");
+    return image;
 }
 
 bool MivexEngine::OnOwnerThread() const {

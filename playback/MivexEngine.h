@@ -7,6 +7,7 @@
 #include "playback/MpvOwners.h"
 #include "playback/mivex.h"
 
+#include <QImage>
 #include <QPointer>
 
 #include <atomic>
@@ -58,6 +59,8 @@ public:
     bool SetSpeed(double factor);
     // One frame on or back from a paused picture; refused while playing or with no clip.
     bool StepFrame(bool forward);
+    // The frame shown now (or the one a seek in flight asked for); null when there is none.
+    QImage GrabImage();
     bool GrabFrame(const char* path);
 
     // Sound settings live here rather than only in mpv so that they can be set before the

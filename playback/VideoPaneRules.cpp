@@ -8,6 +8,12 @@ QString TimeText(unsigned seconds) {
                              static_cast<int>(seconds % 3600 % 60));
 }
 
+QString TenthsTimeText(double seconds) {
+    const int ms = Milliseconds(seconds);
+    return TimeText(static_cast<unsigned>(ms / 1000)) + QLatin1Char('.') +
+           QString::number(ms % 1000 / 100);
+}
+
 int Milliseconds(double seconds) {
     const double ms = seconds * 1000;
     if (!(ms > 0)) {

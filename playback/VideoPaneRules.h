@@ -11,6 +11,10 @@
 // "hh:mm:ss" of whole seconds, as the time labels show them.
 QString TimeText(unsigned seconds);
 
+// "hh:mm:ss.t", tenths truncated, as a paused picture's time is shown: a still frame is
+// looked at closely, and frames lie a tenth or less apart.
+QString TenthsTimeText(double seconds);
+
 // Seconds as the progress sliders count them: milliseconds, truncated toward zero, held
 // within 0 and the largest int (a clip of some 596 hours) instead of wrapping.
 int Milliseconds(double seconds);

@@ -2,6 +2,8 @@
 
 #include "playback/MivexEngine.h"
 
+#include <QImage>
+
 // The function interface is a thin face on the engine object; the rules live there.
 
 void mivex_configure(const MivexOptions& options) {
@@ -86,6 +88,10 @@ int mivex_frame_step(int forward) {
 
 int mivex_grab_frame(const char* path) {
     return MivexEngine::Instance().GrabFrame(path);
+}
+
+QImage mivex_grab_image() {
+    return MivexEngine::Instance().GrabImage();
 }
 
 void mivex_close() {

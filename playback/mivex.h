@@ -4,6 +4,7 @@
 // the thread that called mivex_open.
 #pragma once
 
+class QImage;
 class QWidget;
 
 struct mivex_callbacks {
@@ -50,6 +51,8 @@ int mivex_set_play_speed(float factor);
 // One frame on (forward non-zero) or back, while paused; 0 while playing or stopped.
 int mivex_frame_step(int forward);
 int mivex_grab_frame(const char* path);
+// The frame shown now, kept in memory; null with no clip.
+QImage mivex_grab_image();
 void mivex_close();
 
 // Play status values of mivex_get_play_status.

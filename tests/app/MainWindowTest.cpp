@@ -144,8 +144,9 @@ TEST_F(MainWindow, TickMovesTheMapMarkerAlongTheClipsTrack) {
     window->AddClips({kData + "/drive.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
     ASSERT_TRUE(PumpUntil([&] { return map->m_store.m_nLastShown >= 3; }, 20000));
-    // Paused, the ticks stop, and the marker must stand at the last second shown.
+    // Paused, the marker must stand at the paused frame's second, which the next tick shows.
     ASSERT_EQ(mivex_pause(), 1);
+    PumpUntil([] { return false; }, 700);
     const int shown = map->m_store.m_nLastShown;
     const double latitude = map->m_store.m_latitudes[static_cast<size_t>(shown)];
     const double longitude = map->m_store.m_longitudes[static_cast<size_t>(shown)];

@@ -14,6 +14,14 @@ TEST(VideoPaneRules, TimeTextAndRangeOfAClip) {
     EXPECT_EQ(TimeText(360000), "100:00:00");
 }
 
+// Tenths are cut, never rounded up: 7.46 s still shows the frame before 7.5 s.
+TEST(VideoPaneRules, PausedTimeTextShowsTenths) {
+    EXPECT_EQ(TenthsTimeText(7.46), "00:00:07.4");
+    EXPECT_EQ(TenthsTimeText(0), "00:00:00.0");
+    EXPECT_EQ(TenthsTimeText(3723.99), "01:02:03.9");
+    EXPECT_EQ(TenthsTimeText(-1), "00:00:00.0");
+}
+
 TEST(VideoPaneRules, RangesOfVeryLongClipsStopAtTheLargestInt) {
     // The largest int, 2147483647 ms, is 596 h 31 min 23.647 s.
     EXPECT_EQ(Milliseconds(2147483.5), 2147483500);

@@ -17,11 +17,14 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <thread>
 
@@ -187,7 +190,8 @@ protected:
         CMySliderCtrl* slider = pane->ProgressSlider();
         const Qt::MouseButtons held =
             type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-        QMouseEvent event(type, QPointF(at), QPointF(slider->mapToGlobal(at)), Qt::LeftButton, held,
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, QPointF(at), QPointF(slider->mapToGlobal(at)), button, held,
                           Qt::NoModifier);
         QApplication::sendEvent(slider, &event);
     }
@@ -225,12 +229,85 @@ TEST_F(ProgressSlider, TheTickLeavesAHeldHandleWhereTheUserPutIt) {
     EXPECT_TRUE(BackAtTheStart());
 }
 
+// Paused, a click at 5/8 of the channel of the 4 s clip chooses about 2.5 s: ClickPosition
+// lands 1/step - 1 ms low, step = channel width / 4000 ms, about 9 ms for the pane's some
+// 440 px, so 2.49 s, shown as 2.4 at once. The arrow keys' 2 s back then gives 0.49 s.
+TEST_F(ProgressSlider, PausedAClickSeeksAndEverythingFollowsAtOnce) {
+    CMyStatic chart;
+    CSpeedStatic dial;
+    for (int s = 0; s < 4; ++s) {
+        dial.SetSpeedRecord(s, 10 * (s + 1), 0);
+        chart.AddTrackLine(("T:" + std::to_string(s * 1000) + " X:0 Y:0 Z:1 G:0").c_str());
+    }
+    ASSERT_TRUE(OpenAndStart());
+    pane->TogglePlayPause();
+    const QRect channel = pane->ProgressSlider()->ChannelRect();
+    ASSERT_GT(channel.width(), 400);
+    const QPoint at(channel.left() + channel.width() * 5 / 8, channel.center().y());
+    Mouse(QEvent::MouseButtonPress, at);
+    Mouse(QEvent::MouseButtonRelease, at);
+    EXPECT_EQ(pane->TimeLabel()->text(), "00:00:02.4/00:00:04");
+    EXPECT_EQ(host.timeText, "00:00:02.4/00:00:04");
+    EXPECT_EQ(chart.m_store.m_nLastSecond, 2u);
+    EXPECT_EQ(dial.m_model.m_nSpeed, 20); // second 1's record, a second behind
+    EXPECT_TRUE(PumpUntil([] { return std::abs(mivex_curr_play_time() - 2.49) < 0.1; }));
+    EXPECT_EQ(mivex_get_play_status(), kMivexPaused);
+
+    ASSERT_TRUE(pane->SeekBySeconds(-2.0));
+    EXPECT_EQ(pane->TimeLabel()->text(), "00:00:00.4/00:00:04");
+    EXPECT_EQ(chart.m_store.m_nLastSecond, 0u);
+}
+
+// The handle follows the mouse to 5/8 of the channel, about 2.5 s of the 4 s clip (the
+// handle's own width shifts the scale a little), and the paused picture follows on release.
+TEST_F(ProgressSlider, PausedADraggedHandleFollowsTheMouseAndSeeksOnRelease) {
+    ASSERT_TRUE(OpenAndStart());
+    pane->TogglePlayPause();
+    CMySliderCtrl* slider = pane->ProgressSlider();
+    // The skin's slider: a groove thinner than the handle that overhangs it.
+    slider->setStyleSheet("QSlider::groove:horizontal { height: 4px; }"
+                          "QSlider::handle:horizontal { width: 12px; margin: -5px 0; }");
+    const QRect channel = slider->ChannelRect();
+    const QPoint to(channel.left() + channel.width() * 5 / 8, channel.center().y());
+    Mouse(QEvent::MouseButtonPress, slider->ThumbRect().center());
+    Mouse(QEvent::MouseMove, to);
+    EXPECT_NEAR(slider->value(), 2500, 150);
+    Mouse(QEvent::MouseButtonRelease, to);
+    EXPECT_NEAR(slider->value(), 2500, 150);
+    const double chosen = slider->value() / 1000.0;
+    EXPECT_TRUE(PumpUntil([&] { return std::abs(mivex_curr_play_time() - chosen) < 0.1; }));
+    PumpFor(600ms); // a tick
+    EXPECT_NEAR(slider->value(), 2500, 150);
+}
+
+// A frame moves the paused picture without a seek; the paused tick shows where it went.
+TEST_F(ProgressSlider, PausedTheTimeShowsTenthsAndFollowsAFrameStep) {
+    ASSERT_TRUE(OpenAndStart());
+    ASSERT_TRUE(PumpUntil([&] { return pane->CurrentText() == "00:00:01"; }));
+    pane->TogglePlayPause();
+    EXPECT_TRUE(
+        QRegularExpression("^00:00:01\\.\\d/00:00:04$").match(pane->TimeLabel()->text()).hasMatch())
+        << pane->TimeLabel()->text().toStdString();
+    ASSERT_TRUE(pane->SeekToFraction(0.5)); // 2.0 s
+    PumpFor(300ms);
+    ASSERT_EQ(mivex_frame_step(1), 1);
+    // 10 fps: the next frame lies at 2.1 s, give or take the clip's time base.
+    ASSERT_TRUE(PumpUntil([] { return mivex_curr_play_time() > 2.05; }));
+    const double shown = mivex_curr_play_time();
+    ASSERT_LT(shown, 2.15);
+    const QString expected =
+        QString::asprintf("00:00:02.%d/00:00:04", static_cast<int>(shown * 1000 - 2000) / 100);
+    EXPECT_TRUE(PumpUntil([&] { return pane->TimeLabel()->text() == expected; }, 2s))
+        << pane->TimeLabel()->text().toStdString();
+    pane->TogglePlayPause();
+    EXPECT_TRUE(PumpUntil([&] { return pane->TimeLabel()->text() == "00:00:03/00:00:04"; }));
+}
+
 TEST_F(VideoPane, PlayButtonPausesResumesAndReopensAfterStop) {
     ASSERT_TRUE(OpenAndStart());
     pane->TogglePlayPause();
     EXPECT_EQ(mivex_get_play_status(), 2);
     EXPECT_TRUE(host.faces.back());
-    EXPECT_FALSE(pane->SeekToFraction(0.5)); // no seek while paused
     pane->TogglePlayPause();
     EXPECT_EQ(mivex_get_play_status(), 1);
     EXPECT_FALSE(host.faces.back());
@@ -250,26 +327,50 @@ TEST_F(VideoPane, ClipOpenedAfterAnotherIgnoresTheOldPlayThreadsEnd) {
     EXPECT_EQ(pane->TotalText(), "00:00:03");
 }
 
-TEST_F(VideoPane, SnapshotAsksForANameOnlyWhileAClipIsOpen) {
+// The frame saved is the one shown when the snapshot was asked for, though the picture
+// moves on while the user chooses a name: 0.25 of the 4 s clip is 1.0 s, named in the
+// offer; the user then seeks to 3 s before answering.
+TEST_F(VideoPane, SnapshotSavesTheFrameAskedForWhereTheUserSavedLast) {
     int asked = 0;
+    QString offered;
     QString answer;
-    pane->SetSavePathPrompt([&](const QString& defaultName) {
+    QImage later;
+    pane->SetSavePathPrompt([&](const QString& defaultPath) {
         ++asked;
-        EXPECT_TRUE(defaultName.endsWith(".bmp"));
-        EXPECT_EQ(defaultName.size(), 18); // yyyyMMddHHmmss.bmp
+        offered = defaultPath;
+        pane->SeekToFraction(0.75);
+        later = mivex_grab_image();
         return answer;
     });
     pane->GrabSnapshot();
-    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(asked, 0); // nothing open
 
     ASSERT_TRUE(OpenAndStart());
+    pane->TogglePlayPause();
+    ASSERT_TRUE(pane->SeekToFraction(0.25));
+    const QImage asked1s = mivex_grab_image();
+    ASSERT_FALSE(asked1s.isNull());
     pane->GrabSnapshot(); // cancelled
     EXPECT_EQ(asked, 1);
+    const QFileInfo first(offered);
+    EXPECT_EQ(first.absolutePath(),
+              QFileInfo(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation))
+                  .absoluteFilePath());
+    // yyyyMMddHHmmss_clip_offset.bmp
+    EXPECT_TRUE(
+        QRegularExpression("^\\d{14}_data_00-00-01\\.0\\.bmp$").match(first.fileName()).hasMatch())
+        << first.fileName().toStdString();
+
+    ASSERT_TRUE(pane->SeekToFraction(0.25));
+    ASSERT_EQ(mivex_grab_image(), asked1s); // the 1 s frame is shown again
     answer = ClipDir() + "/snapshot.bmp";
     pane->GrabSnapshot();
-    const QImage snapshot(answer);
-    ASSERT_FALSE(snapshot.isNull());
-    EXPECT_EQ(snapshot.size(), QSize(320, 240));
+    ASSERT_NE(later.convertToFormat(QImage::Format_RGB32), asked1s);
+    EXPECT_EQ(QImage(answer).convertToFormat(QImage::Format_RGB32), asked1s);
+
+    answer.clear();
+    pane->GrabSnapshot();
+    EXPECT_EQ(QFileInfo(offered).absolutePath(), QFileInfo(ClipDir()).absoluteFilePath());
 }
 
 // The box shows the player's one mute switch, which the main window's M key turns through
