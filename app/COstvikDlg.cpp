@@ -8,6 +8,7 @@
 #include "instruments/CSpeedStatic.h"
 #include "library/CPlaylistDlg.h"
 #include "library/CVideoPaneLink.h"
+#include "library/RecordingTime.h"
 #include "map/CHtmlViewDlg.h"
 #include "map/CMapView.h"
 #include "playback/CSoundOutputVolumeImpl.h"
@@ -16,6 +17,7 @@
 #include "playback/mivex.h"
 #include "skin/SkinSE.h"
 #include "track/TrackDispatch.h"
+#include "track/TrackExport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -123,6 +125,10 @@ void COstvikDlg::CreateWindowButtons() {
     SkinSE_SubclassWindow(m_minimise, QStringLiteral("btn.minimal.window"));
     SkinSE_SubclassWindow(m_maximiseButton, QStringLiteral("btn.maximal.window"));
     SkinSE_SubclassWindow(m_close, QStringLiteral("btn.close.window"));
+    // Presses on the title pass to the band under it, which moves and maximises the window.
+    m_title = new QLabel(this);
+    m_title->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_title->setTextFormat(Qt::PlainText);
     m_minimise->setToolTip(tr("Minimise"));
     m_maximiseButton->setToolTip(tr("Maximise or restore (double-click the title band)"));
     m_close->setToolTip(tr("Close"));
@@ -191,6 +197,9 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     m_mapHost = new CHtmlViewDlg(this);
     m_dial = MakeControl<CSpeedStatic>(this, kDial);
     PlaceDial();
+    PlaceTitle();
+    connect(m_video, &CVideoViewDlg::clipStarted, this, [this] { ShowClipTitle(true); });
+    connect(m_video, &CVideoViewDlg::clipEnded, this, [this] { ShowClipTitle(false); });
 
     // A click on the map's route asks for the video at that second of the clip.
     connect(m_mapHost->MapView(), &CMapView::SeekRequested, this, [this](int second) {
@@ -388,6 +397,34 @@ void COstvikDlg::PlaceDial() {
     m_dial->update();
 }
 
+// Between the left edge and the window's buttons, on the band above the panes.
+void COstvikDlg::PlaceTitle() {
+    constexpr int kLeft = 8;
+    constexpr int kButtonsWidth = 110;
+    constexpr int kBandHeight = 32;
+    m_title->setGeometry(kLeft, 0, std::max(0, width() - kLeft - kButtonsWidth), kBandHeight);
+    ElideTitle();
+}
+
+void COstvikDlg::ShowClipTitle(bool playing) {
+    m_titleText.clear();
+    if (playing) {
+        CMyStatic* chart = CMyStatic::Instance();
+        CGSampleStore spareChart;
+        const TrackStores stores{MapView()->m_store, chart != nullptr ? chart->m_store : spareChart,
+                                 m_dial->m_model};
+        m_titleText = RecordingTime::TitleText(GetCurrentFile(), ClipStartUtc(stores));
+    }
+    ElideTitle();
+}
+
+// A name too long for the band loses its middle; the tooltip keeps it whole.
+void COstvikDlg::ElideTitle() {
+    m_title->setToolTip(m_titleText);
+    m_title->setText(
+        m_title->fontMetrics().elidedText(m_titleText, Qt::ElideMiddle, m_title->width()));
+}
+
 void COstvikDlg::StartSystemMove() {
     if (QWindow* window = windowHandle()) {
         window->startSystemMove();
@@ -404,6 +441,7 @@ void COstvikDlg::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (m_dial != nullptr) {
         PlaceDial();
+        PlaceTitle();
     }
     SkinSE_SetLayoutMainFrame(this);
 }

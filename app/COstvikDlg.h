@@ -94,6 +94,8 @@ public:
     CGSensesDlg* GSenses() const { return m_gsenses; }
     CPlaylistDlg* Playlist() const { return m_playlist; }
     CSpeedStatic* SpeedDial() const { return m_dial; }
+    // The title band's text: the playing clip's name and when it was recorded.
+    QLabel* TitleBand() const { return m_title; }
     CHtmlViewDlg* MapHost() const { return m_mapHost; }
     CMapView* MapView() const;
     CSoundOutputVolumeImpl* Volume() const { return m_volume.get(); }
@@ -122,6 +124,9 @@ private:
     void ConnectCommands();
     void CreateKeys();
     void PlaceDial();
+    void PlaceTitle();
+    void ShowClipTitle(bool playing);
+    void ElideTitle();
     bool OnOwnSurface(QPoint point) const;
     void ChangeVolumeBy(long delta);
     void StepFrame(bool forward);
@@ -139,6 +144,8 @@ private:
     QPushButton* m_next = nullptr;
     QSlider* m_speed = nullptr;
     QPushButton* m_snapshot = nullptr;
+    QLabel* m_title = nullptr;
+    QString m_titleText;
 
     CVideoViewDlg* m_video = nullptr;
     CPlaylistDlg* m_playlist = nullptr;

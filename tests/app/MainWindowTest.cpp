@@ -1,6 +1,7 @@
 // The main window wiring the panes together on the real engine, headless: a chosen clip
 // fills the chart's and the dial's stores, its track lines reach them, and the keys drive it.
 #include "app/COstvikDlg.h"
+#include "instruments/CGSensesDlg.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
 #include "library/CClipListModel.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -106,25 +108,38 @@ protected:
     int started = 0;
 };
 
+// The title band names it and when it was recorded: the track's first record is at
+// 2024-06-01T12:00:00Z, shown in local time.
 TEST_F(MainWindow, ChosenClipFillsTheChartAndTheDialFromItsBlocks) {
+    EXPECT_EQ(window->TitleBand()->text(), "");
     window->AddClips({kData + "/drive.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
     EXPECT_EQ(window->GetCurrentFile(), kData + "/drive.MP4");
     EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 12u);
     EXPECT_EQ(window->SpeedDial()->m_model.m_records.size(), 12u);
     EXPECT_EQ(window->MapView()->m_store.size(), 12u);
+    const QDateTime recorded(QDate(2024, 6, 1), QTime(12, 0), Qt::UTC);
+    EXPECT_EQ(window->TitleBand()->text(),
+              "drive.MP4  " + recorded.toLocalTime().toString("yyyy-MM-dd HH:mm:ss"));
 }
 
+// Nor any reading of it: the dial's needles and text and the chart's values are taken off.
 TEST_F(MainWindow, AClipThatCannotBeReadLeavesNoTrackOfTheLastOne) {
     window->AddClips({kData + "/drive.MP4", kData + "/gone.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
     ASSERT_EQ(window->SpeedDial()->m_model.m_records.size(), 12u);
+    QLabel* valueX = window->GSenses()->Label(1041);
+    // The first tick shows a second of the track.
+    ASSERT_TRUE(PumpUntil([&] { return valueX->text() != "X:0.000000"; }));
+    ASSERT_FALSE(window->SpeedDial()->Text().isEmpty());
     PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
     window->PlayNext();
     EXPECT_EQ(window->GetCurrentFile(), kData + "/gone.MP4");
     EXPECT_TRUE(window->SpeedDial()->m_model.m_records.empty());
     EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 1u);
     EXPECT_EQ(window->MapView()->m_store.size(), 0u);
+    EXPECT_EQ(window->SpeedDial()->Text(), "");
+    EXPECT_EQ(valueX->text(), "X:0.000000");
 }
 
 TEST_F(MainWindow, SidecarClipGetsItsTrackWhenPlaybackStarts) {
