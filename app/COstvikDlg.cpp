@@ -71,6 +71,7 @@ COstvikDlg::COstvikDlg(const MivexOptions& engine, QWidget* parent) : QWidget(pa
     // The skin draws the whole window, its title band and buttons included.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setGeometry(0, 0, kWidth, kHeight);
+    setMinimumSize(kMinWidth, kMinHeight);
     setMouseTracking(true);
 
     SkinSE_SubclassWindow(this, QStringLiteral("mainFrame"));

@@ -61,6 +61,13 @@ public:
     };
     static constexpr int kWidth = 800;
     static constexpr int kHeight = 600;
+    // Below this width the video pane's volume slider reaches under its stop button (the
+    // pane is 0.64 of the window less 4, the stop button starts 92 left of 0.42 of the
+    // pane, the slider ends at 120: 796), and the dial, 280 from the right, reaches into the
+    // playlist, which ends at 0.64 of the window less 4 (767). Below this height the
+    // G-sensor pane, 0.45 of the window less 126, is too low for its chart (about 100).
+    static constexpr int kMinWidth = 800;
+    static constexpr int kMinHeight = 500;
 
     explicit COstvikDlg(const MivexOptions& engine, QWidget* parent = nullptr);
     ~COstvikDlg() override;

@@ -266,6 +266,32 @@ TEST_F(MainWindow, StartsAt800By600WithTheDialInTheLowerRightCorner) {
     EXPECT_EQ(window->SpeedDial()->geometry(), QRect(1086, 650, 272, 110));
 }
 
+// Nothing smaller than the size at which no control and no pane covers another.
+TEST_F(MainWindow, AtItsMinimumSizeNoControlCoversAnother) {
+    window->resize(600, 450);
+    EXPECT_EQ(window->size(), QSize(800, 500));
+    auto expectApart = [](const std::vector<QWidget*>& widgets) {
+        for (size_t i = 0; i < widgets.size(); ++i) {
+            for (size_t j = i + 1; j < widgets.size(); ++j) {
+                EXPECT_FALSE(widgets[i]->geometry().intersects(widgets[j]->geometry()))
+                    << widgets[i]->objectName().toStdString() << " and "
+                    << widgets[j]->objectName().toStdString();
+            }
+        }
+    };
+    std::vector<QWidget*> controls;
+    for (QWidget* child : window->VideoView()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible() && (qobject_cast<QAbstractButton*>(child) != nullptr ||
+                                   qobject_cast<QAbstractSlider*>(child) != nullptr)) {
+            controls.push_back(child);
+        }
+    }
+    EXPECT_GE(controls.size(), 7u);
+    expectApart(controls);
+    expectApart({window->VideoView(), window->Playlist(), window->GSenses(), window->MapHost(),
+                 window->SpeedDial()});
+}
+
 TEST_F(MainWindow, SecondTransportSetIsRegisteredAndHidden) {
     const std::pair<int, const char*> hidden[] = {
         {1004, "slider.progress"},
