@@ -1,6 +1,7 @@
 #include "app/COstvikDlg.h"
 
 #include "app/CMapViewLink.h"
+#include "app/EmptyPaneHint.h"
 #include "app/WindowBorder.h"
 #include "instruments/CGSensesDlg.h"
 #include "instruments/CMySliderCtrl.h"
@@ -199,8 +200,14 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     m_dial = MakeControl<CSpeedStatic>(this, kDial);
     PlaceDial();
     PlaceTitle();
-    connect(m_video, &CVideoViewDlg::clipStarted, this, [this] { ShowClipTitle(true); });
-    connect(m_video, &CVideoViewDlg::clipEnded, this, [this] { ShowClipTitle(false); });
+    connect(m_video, &CVideoViewDlg::clipStarted, this, [this] {
+        ShowClipTitle(true);
+        ShowHintIfEmpty();
+    });
+    connect(m_video, &CVideoViewDlg::clipEnded, this, [this] {
+        ShowClipTitle(false);
+        ShowHintIfEmpty();
+    });
 
     // A click on the map's route asks for the video at that second of the clip.
     connect(m_mapHost->MapView(), &CMapView::SeekRequested, this, [this](int second) {
@@ -267,10 +274,12 @@ void COstvikDlg::CreateKeys() {
     key(QKeySequence(Qt::Key_S), [this] { m_video->GrabSnapshot(); });
     key(QKeySequence(Qt::Key_L), [this] { TogglePlaylist(); });
 
-    m_video->setToolTip(
+    const QString keyList =
         tr("Space: play or pause\nLeft / Right: 5 seconds back / on\nUp / Down: volume\n"
            "M: mute\n< / >: previous / next clip\nF: full-screen video\n"
-           ", / .: one frame back / on while paused\nS: snapshot\nL: hide or show the playlist"));
+           ", / .: one frame back / on while paused\nS: snapshot\nL: hide or show the playlist");
+    m_video->setToolTip(keyList);
+    m_hint = new EmptyPaneHint(keyList, m_video);
     m_video->PlayButton()->setToolTip(tr("Play or pause (Space)"));
     m_video->ProgressSlider()->setToolTip(
         tr("Position (Left / Right: 5 seconds; , / .: one frame while paused)"));
@@ -296,6 +305,11 @@ void COstvikDlg::StepFrame(bool forward) {
 
 void COstvikDlg::AddClips(const QStringList& paths) {
     m_playlist->AddAndPlay(paths);
+    ShowHintIfEmpty();
+}
+
+void COstvikDlg::ShowHintIfEmpty() {
+    m_hint->setVisible(GetCurrentFile().isEmpty());
 }
 
 QString COstvikDlg::GetCurrentFile() const {
@@ -562,4 +576,5 @@ void COstvikDlg::dropEvent(QDropEvent* event) {
     }
     event->acceptProposedAction();
     m_playlist->AddDroppedPaths(paths);
+    ShowHintIfEmpty();
 }

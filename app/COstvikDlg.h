@@ -103,6 +103,8 @@ public:
     CSpeedStatic* SpeedDial() const { return m_dial; }
     // The title band's text: the playing clip's name and when it was recorded.
     QLabel* TitleBand() const { return m_title; }
+    // Over the video pane while no clip is open.
+    QLabel* EmptyHint() const { return m_hint; }
     CHtmlViewDlg* MapHost() const { return m_mapHost; }
     CMapView* MapView() const;
     CSoundOutputVolumeImpl* Volume() const { return m_volume.get(); }
@@ -134,6 +136,7 @@ private:
     void PlaceTitle();
     void ShowClipTitle(bool playing);
     void ElideTitle();
+    void ShowHintIfEmpty();
     bool OnOwnSurface(QPoint point) const;
     void ChangeVolumeBy(long delta);
     void StepFrame(bool forward);
@@ -153,6 +156,7 @@ private:
     QPushButton* m_snapshot = nullptr;
     QLabel* m_title = nullptr;
     QString m_titleText;
+    QLabel* m_hint = nullptr;
 
     CVideoViewDlg* m_video = nullptr;
     CPlaylistDlg* m_playlist = nullptr;

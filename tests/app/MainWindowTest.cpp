@@ -108,12 +108,18 @@ protected:
     int started = 0;
 };
 
-// The title band names it and when it was recorded: the track's first record is at
+// Until then the video pane shows how to add clips and the keys. The title band names it
+// and when it was recorded: the track's first record is at
 // 2024-06-01T12:00:00Z, shown in local time.
 TEST_F(MainWindow, ChosenClipFillsTheChartAndTheDialFromItsBlocks) {
     EXPECT_EQ(window->TitleBand()->text(), "");
+    QLabel* hint = window->EmptyHint();
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_TRUE(hint->text().startsWith("Drop clips here, press + or plug in the camera\n"));
+    EXPECT_TRUE(hint->text().contains("Space: play or pause"));
     window->AddClips({kData + "/drive.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    EXPECT_FALSE(hint->isVisible());
     EXPECT_EQ(window->GetCurrentFile(), kData + "/drive.MP4");
     EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 12u);
     EXPECT_EQ(window->SpeedDial()->m_model.m_records.size(), 12u);
