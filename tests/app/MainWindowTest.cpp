@@ -13,6 +13,7 @@
 #include "playback/MivexEngine.h"
 #include "playback/mivex.h"
 #include "skin/SkinSE.h"
+#include "tests/map/MapTestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -43,15 +44,6 @@
 namespace {
 
 const QString kData = QStringLiteral(OSTVIK_TESTDATA);
-
-bool PumpUntil(const std::function<bool()>& done, int milliseconds = 10000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return done();
-}
 
 // The window with its requests to the window system recorded instead of made: without a
 // window manager there is nobody to move or resize it.
@@ -296,6 +288,29 @@ TEST_F(MainWindow, AtItsMinimumSizeNoControlCoversAnother) {
     expectApart(controls);
     expectApart({window->VideoView(), window->Playlist(), window->GSenses(), window->MapHost(),
                  window->SpeedDial()});
+}
+
+// Offline in the window's map pane, the note leaves the layer list's entries uncovered
+// and the attribution leaves the scale whole.
+TEST_F(MainWindow, MapNotesCoverNoControlOfTheMap) {
+    CMapView& map = *window->MapView();
+    ASSERT_TRUE(
+        PumpUntil([&] { return Js(map, "!document.getElementById('offline').hidden").toBool(); }));
+    Js(map, "layerControl.expand(); 1");
+    // The element at the start of each entry's text belongs to the list.
+    EXPECT_TRUE(Js(map,
+                   "Array.from(document.querySelectorAll('.leaflet-control-layers-list label'))"
+                   ".every(function (e) { var r = e.getBoundingClientRect();"
+                   "  return document.elementFromPoint(r.left + 4, (r.top + r.bottom) / 2)"
+                   "    .closest('.leaflet-control-layers') !== null; })")
+                    .toBool());
+    EXPECT_FALSE(Js(map, "var a = document.querySelector('.leaflet-control-attribution')"
+                         ".getBoundingClientRect();"
+                         "Array.from(document.querySelectorAll('.leaflet-control-scale-line'))"
+                         ".some(function (e) { var s = e.getBoundingClientRect();"
+                         "  return s.right > a.left && s.left < a.right && s.bottom > a.top &&"
+                         "         s.top < a.bottom; })")
+                     .toBool());
 }
 
 TEST_F(MainWindow, SecondTransportSetIsRegisteredAndHidden) {
