@@ -1,6 +1,7 @@
 #include "app/COstvikDlg.h"
 
 #include "app/CMapViewLink.h"
+#include "app/EmptyPaneHint.h"
 #include "app/WindowBorder.h"
 #include "instruments/CGSensesDlg.h"
 #include "instruments/CMySliderCtrl.h"
@@ -8,6 +9,7 @@
 #include "instruments/CSpeedStatic.h"
 #include "library/CPlaylistDlg.h"
 #include "library/CVideoPaneLink.h"
+#include "library/RecordingTime.h"
 #include "map/CHtmlViewDlg.h"
 #include "map/CMapView.h"
 #include "playback/CSoundOutputVolumeImpl.h"
@@ -16,6 +18,7 @@
 #include "playback/mivex.h"
 #include "skin/SkinSE.h"
 #include "track/TrackDispatch.h"
+#include "track/TrackExport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -69,6 +72,7 @@ COstvikDlg::COstvikDlg(const MivexOptions& engine, QWidget* parent) : QWidget(pa
     // The skin draws the whole window, its title band and buttons included.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setGeometry(0, 0, kWidth, kHeight);
+    setMinimumSize(kMinWidth, kMinHeight);
     setMouseTracking(true);
 
     SkinSE_SubclassWindow(this, QStringLiteral("mainFrame"));
@@ -123,6 +127,10 @@ void COstvikDlg::CreateWindowButtons() {
     SkinSE_SubclassWindow(m_minimise, QStringLiteral("btn.minimal.window"));
     SkinSE_SubclassWindow(m_maximiseButton, QStringLiteral("btn.maximal.window"));
     SkinSE_SubclassWindow(m_close, QStringLiteral("btn.close.window"));
+    // Presses on the title pass to the band under it, which moves and maximises the window.
+    m_title = new QLabel(this);
+    m_title->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_title->setTextFormat(Qt::PlainText);
     m_minimise->setToolTip(tr("Minimise"));
     m_maximiseButton->setToolTip(tr("Maximise or restore (double-click the title band)"));
     m_close->setToolTip(tr("Close"));
@@ -191,6 +199,15 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     m_mapHost = new CHtmlViewDlg(this);
     m_dial = MakeControl<CSpeedStatic>(this, kDial);
     PlaceDial();
+    PlaceTitle();
+    connect(m_video, &CVideoViewDlg::clipStarted, this, [this] {
+        ShowClipTitle(true);
+        ShowHintIfEmpty();
+    });
+    connect(m_video, &CVideoViewDlg::clipEnded, this, [this] {
+        ShowClipTitle(false);
+        ShowHintIfEmpty();
+    });
 
     // A click on the map's route asks for the video at that second of the clip.
     connect(m_mapHost->MapView(), &CMapView::SeekRequested, this, [this](int second) {
@@ -257,10 +274,12 @@ void COstvikDlg::CreateKeys() {
     key(QKeySequence(Qt::Key_S), [this] { m_video->GrabSnapshot(); });
     key(QKeySequence(Qt::Key_L), [this] { TogglePlaylist(); });
 
-    m_video->setToolTip(
+    const QString keyList =
         tr("Space: play or pause\nLeft / Right: 5 seconds back / on\nUp / Down: volume\n"
            "M: mute\n< / >: previous / next clip\nF: full-screen video\n"
-           ", / .: one frame back / on while paused\nS: snapshot\nL: hide or show the playlist"));
+           ", / .: one frame back / on while paused\nS: snapshot\nL: hide or show the playlist");
+    m_video->setToolTip(keyList);
+    m_hint = new EmptyPaneHint(keyList, m_video);
     m_video->PlayButton()->setToolTip(tr("Play or pause (Space)"));
     m_video->ProgressSlider()->setToolTip(
         tr("Position (Left / Right: 5 seconds; , / .: one frame while paused)"));
@@ -286,6 +305,11 @@ void COstvikDlg::StepFrame(bool forward) {
 
 void COstvikDlg::AddClips(const QStringList& paths) {
     m_playlist->AddAndPlay(paths);
+    ShowHintIfEmpty();
+}
+
+void COstvikDlg::ShowHintIfEmpty() {
+    m_hint->setVisible(GetCurrentFile().isEmpty());
 }
 
 QString COstvikDlg::GetCurrentFile() const {
@@ -388,6 +412,34 @@ void COstvikDlg::PlaceDial() {
     m_dial->update();
 }
 
+// Between the left edge and the window's buttons, on the band above the panes.
+void COstvikDlg::PlaceTitle() {
+    constexpr int kLeft = 8;
+    constexpr int kButtonsWidth = 110;
+    constexpr int kBandHeight = 32;
+    m_title->setGeometry(kLeft, 0, std::max(0, width() - kLeft - kButtonsWidth), kBandHeight);
+    ElideTitle();
+}
+
+void COstvikDlg::ShowClipTitle(bool playing) {
+    m_titleText.clear();
+    if (playing) {
+        CMyStatic* chart = CMyStatic::Instance();
+        CGSampleStore spareChart;
+        const TrackStores stores{MapView()->m_store, chart != nullptr ? chart->m_store : spareChart,
+                                 m_dial->m_model};
+        m_titleText = RecordingTime::TitleText(GetCurrentFile(), ClipStartUtc(stores));
+    }
+    ElideTitle();
+}
+
+// A name too long for the band loses its middle; the tooltip keeps it whole.
+void COstvikDlg::ElideTitle() {
+    m_title->setToolTip(m_titleText);
+    m_title->setText(
+        m_title->fontMetrics().elidedText(m_titleText, Qt::ElideMiddle, m_title->width()));
+}
+
 void COstvikDlg::StartSystemMove() {
     if (QWindow* window = windowHandle()) {
         window->startSystemMove();
@@ -404,6 +456,7 @@ void COstvikDlg::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (m_dial != nullptr) {
         PlaceDial();
+        PlaceTitle();
     }
     SkinSE_SetLayoutMainFrame(this);
 }
@@ -523,4 +576,5 @@ void COstvikDlg::dropEvent(QDropEvent* event) {
     }
     event->acceptProposedAction();
     m_playlist->AddDroppedPaths(paths);
+    ShowHintIfEmpty();
 }

@@ -61,6 +61,13 @@ public:
     };
     static constexpr int kWidth = 800;
     static constexpr int kHeight = 600;
+    // Below this width the video pane's volume slider reaches under its stop button (the
+    // pane is 0.64 of the window less 4, the stop button starts 92 left of 0.42 of the
+    // pane, the slider ends at 120: 796), and the dial, 280 from the right, reaches into the
+    // playlist, which ends at 0.64 of the window less 4 (767). Below this height the
+    // G-sensor pane, 0.45 of the window less 126, is too low for its chart (about 100).
+    static constexpr int kMinWidth = 800;
+    static constexpr int kMinHeight = 500;
 
     explicit COstvikDlg(const MivexOptions& engine, QWidget* parent = nullptr);
     ~COstvikDlg() override;
@@ -94,6 +101,10 @@ public:
     CGSensesDlg* GSenses() const { return m_gsenses; }
     CPlaylistDlg* Playlist() const { return m_playlist; }
     CSpeedStatic* SpeedDial() const { return m_dial; }
+    // The title band's text: the playing clip's name and when it was recorded.
+    QLabel* TitleBand() const { return m_title; }
+    // Over the video pane while no clip is open.
+    QLabel* EmptyHint() const { return m_hint; }
     CHtmlViewDlg* MapHost() const { return m_mapHost; }
     CMapView* MapView() const;
     CSoundOutputVolumeImpl* Volume() const { return m_volume.get(); }
@@ -122,6 +133,10 @@ private:
     void ConnectCommands();
     void CreateKeys();
     void PlaceDial();
+    void PlaceTitle();
+    void ShowClipTitle(bool playing);
+    void ElideTitle();
+    void ShowHintIfEmpty();
     bool OnOwnSurface(QPoint point) const;
     void ChangeVolumeBy(long delta);
     void StepFrame(bool forward);
@@ -139,6 +154,9 @@ private:
     QPushButton* m_next = nullptr;
     QSlider* m_speed = nullptr;
     QPushButton* m_snapshot = nullptr;
+    QLabel* m_title = nullptr;
+    QString m_titleText;
+    QLabel* m_hint = nullptr;
 
     CVideoViewDlg* m_video = nullptr;
     CPlaylistDlg* m_playlist = nullptr;

@@ -3,6 +3,7 @@
 #include "app/BrowserEnvironment.h"
 #include "app/COstvikApp.h"
 #include "app/COstvikDlg.h"
+#include "app/QuietTerminal.h"
 #include "app/WebViewRendering.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/mivex.h"
@@ -19,6 +20,7 @@
 #include <unistd.h>
 
 int main(int argc, char** argv) {
+    QuietTerminal::Apply();
     BrowserEnvironment::Prepare(::geteuid() == 0);
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);

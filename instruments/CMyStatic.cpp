@@ -97,6 +97,13 @@ int CMyStatic::AddTrackLine(const char* line) {
 
 void CMyStatic::ResetTrack(int seconds) {
     m_store.ResetTrack(seconds);
+    // The value labels go back to their start too: a clip without samples never writes
+    // them, and would show the last clip's values.
+    if (CGSensesDlg* pane = CGSensesDlg::Instance()) {
+        for (GAxis axis : kDrawnAxes) {
+            pane->SetValueLabel(axis, 0.0);
+        }
+    }
     m_store.TakeRepaintRequest();
     Invalidate();
     update();

@@ -31,6 +31,7 @@ public:
     // Forwarded to the store; the chart repaints later, when the event loop runs, and only
     // when the line changes what is drawn.
     int AddTrackLine(const char* line);
+    // Also sets the pane's value labels back to zero.
     void ResetTrack(int seconds);
 
     // The playback tick: draws the segments up to `second` not drawn yet (several at fast

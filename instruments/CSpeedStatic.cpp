@@ -1,7 +1,7 @@
 #include "instruments/CSpeedStatic.h"
 
-#include "skin/SkinSelfDrawn.h"
 #include "skin/SkinSE.h"
+#include "skin/SkinSelfDrawn.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -55,10 +55,13 @@ void CSpeedStatic::SetSpeedRecord(int second, int speed, int heading) {
 
 void CSpeedStatic::ClearSpeedRecords() {
     m_model.ClearSpeedRecords();
+    m_bHasReading = false;
+    update();
 }
 
 void CSpeedStatic::ShowSpeedAt(int second) {
     if (m_model.ShowSpeedAt(second)) {
+        m_bHasReading = true;
         update();
     }
 }
@@ -69,6 +72,9 @@ void CSpeedStatic::SetKmh(bool kmh) {
 }
 
 QString CSpeedStatic::Text() const {
+    if (!m_bHasReading) {
+        return {};
+    }
     return QString::fromStdString(m_model.SpeedText());
 }
 
@@ -78,6 +84,10 @@ void CSpeedStatic::paint(QPainter& painter, const QRect& rect) {
     painter.translate(rect.topLeft());
     // Needles on whole pixels, exactly where the point rule puts them.
     painter.setRenderHint(QPainter::Antialiasing, false);
+    if (!m_bHasReading) {
+        painter.restore();
+        return;
+    }
     DrawSpeedNeedle(painter, 94, 47, 29, 2);
     DrawCompass(painter, 184, 47, 29, 3);
     painter.setPen(QColor(255, 255, 255));

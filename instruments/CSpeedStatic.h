@@ -21,16 +21,19 @@ public:
     static CSpeedStatic* Instance();
 
     void SetSpeedRecord(int second, int speed, int heading);
+    // Also takes the needles and the text off until a second with a record is shown: a clip
+    // without a track must not show the last clip's speed and heading for its whole length.
     void ClearSpeedRecords();
 
     // Shows the record of a second; a second without one leaves the dial as it is.
     void ShowSpeedAt(int second);
+    bool HasReading() const { return m_bHasReading; }
 
     // Kilometres per hour when true, miles per hour when false; repaints the whole dial.
     void SetKmh(bool kmh);
     bool IsKmh() const { return m_model.m_bKmh != 0; }
 
-    // The text under the needles, "%dKm/h" or "%dmile/h".
+    // The text under the needles, "%dKm/h" or "%dmile/h"; empty without a reading.
     QString Text() const;
 
     void paint(QPainter& painter, const QRect& rect);
@@ -44,4 +47,6 @@ protected:
 private:
     void DrawSpeedNeedle(QPainter& painter, int cx, int cy, int length, int width) const;
     void DrawCompass(QPainter& painter, int cx, int cy, int length, int halfWidth) const;
+
+    bool m_bHasReading = true;
 };

@@ -44,8 +44,9 @@ CDlgSetup::CDlgSetup(QWidget* parent) : QDialog(parent) {
     m_units->addItems({QStringLiteral("Km/h"), QStringLiteral("mile/h")});
     const QRect place = FromDialogUnits(101, 32, 97, 51);
     m_units->setGeometry(place.x(), place.y(), place.width(), m_units->sizeHint().height());
-    // Opens on "Km/h" whatever the dial shows.
-    m_units->setCurrentIndex(kUnitsKmh);
+    const CSpeedStatic* dial = CSpeedStatic::Instance();
+    m_nUnits = dial != nullptr && dial->IsKmh() ? kUnitsKmh : kUnitsMph;
+    m_units->setCurrentIndex(m_nUnits);
     connect(m_units, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_nUnits = index; });
 }

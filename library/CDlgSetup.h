@@ -15,9 +15,11 @@ public:
     static constexpr int kUnitsKmh = 0;
     static constexpr int kUnitsMph = 1;
 
+    // Opens on the units the process's dial shows, so that OK without a choice changes
+    // nothing; without a dial, on miles per hour, the units every run starts in.
     explicit CDlgSetup(QWidget* parent = nullptr);
 
-    // The entry last chosen in the units list; "Km/h" until the user picks another.
+    // The entry last chosen in the units list; the opening entry until the user picks another.
     int UnitsIndex() const { return m_nUnits; }
 
     QComboBox* UnitsCombo() const { return m_units; }

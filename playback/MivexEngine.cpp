@@ -79,6 +79,10 @@ bool MivexEngine::Open(mivex_callbacks* callbacks) {
     mpv_set_option_string(h, kAudioFileAuto, kNo);
     // The data stream's cues are read through sub-text; drawn, they would cover the picture.
     mpv_set_option_string(h, kSubVisibility, kNo);
+    // Decoding stays in software, so the picture needs no hardware interop; the render
+    // context would otherwise load them all, and the CUDA one writes a line to the terminal
+    // on every machine without NVIDIA's driver.
+    mpv_set_option_string(h, kGpuHwdecInterop, kNo);
     mpv_set_option_string(h, kHrSeek, kYes);
     mpv_set_option_string(h, kBackground, kBlueBlack);
     mpv_set_option_string(h, kPause, kYes);

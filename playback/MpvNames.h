@@ -18,6 +18,7 @@ inline constexpr char kSubAuto[] = "sub-auto";
 inline constexpr char kAudioFileAuto[] = "audio-file-auto";
 inline constexpr char kYtdl[] = "ytdl";
 inline constexpr char kHrSeek[] = "hr-seek";
+inline constexpr char kGpuHwdecInterop[] = "gpu-hwdec-interop";
 inline constexpr char kAudioFallbackToNull[] = "audio-fallback-to-null";
 inline constexpr char kLoadScripts[] = "load-scripts";
 inline constexpr char kLoadStatsOverlay[] = "load-stats-overlay";

@@ -1,6 +1,7 @@
 // The main window wiring the panes together on the real engine, headless: a chosen clip
 // fills the chart's and the dial's stores, its track lines reach them, and the keys drive it.
 #include "app/COstvikDlg.h"
+#include "instruments/CGSensesDlg.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
 #include "library/CClipListModel.h"
@@ -12,9 +13,11 @@
 #include "playback/MivexEngine.h"
 #include "playback/mivex.h"
 #include "skin/SkinSE.h"
+#include "tests/map/MapTestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -41,15 +44,6 @@
 namespace {
 
 const QString kData = QStringLiteral(OSTVIK_TESTDATA);
-
-bool PumpUntil(const std::function<bool()>& done, int milliseconds = 10000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return done();
-}
 
 // The window with its requests to the window system recorded instead of made: without a
 // window manager there is nobody to move or resize it.
@@ -106,25 +100,44 @@ protected:
     int started = 0;
 };
 
+// Until then the video pane shows how to add clips and the keys. The title band names it
+// and when it was recorded: the track's first record is at
+// 2024-06-01T12:00:00Z, shown in local time.
 TEST_F(MainWindow, ChosenClipFillsTheChartAndTheDialFromItsBlocks) {
+    EXPECT_EQ(window->TitleBand()->text(), "");
+    QLabel* hint = window->EmptyHint();
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_TRUE(hint->text().startsWith("Drop clips here, press + or plug in the camera\n"));
+    EXPECT_TRUE(hint->text().contains("Space: play or pause"));
     window->AddClips({kData + "/drive.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    EXPECT_FALSE(hint->isVisible());
     EXPECT_EQ(window->GetCurrentFile(), kData + "/drive.MP4");
     EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 12u);
     EXPECT_EQ(window->SpeedDial()->m_model.m_records.size(), 12u);
     EXPECT_EQ(window->MapView()->m_store.size(), 12u);
+    const QDateTime recorded(QDate(2024, 6, 1), QTime(12, 0), Qt::UTC);
+    EXPECT_EQ(window->TitleBand()->text(),
+              "drive.MP4  " + recorded.toLocalTime().toString("yyyy-MM-dd HH:mm:ss"));
 }
 
+// Nor any reading of it: the dial's needles and text and the chart's values are taken off.
 TEST_F(MainWindow, AClipThatCannotBeReadLeavesNoTrackOfTheLastOne) {
     window->AddClips({kData + "/drive.MP4", kData + "/gone.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
     ASSERT_EQ(window->SpeedDial()->m_model.m_records.size(), 12u);
+    QLabel* valueX = window->GSenses()->Label(1041);
+    // The first tick shows a second of the track.
+    ASSERT_TRUE(PumpUntil([&] { return valueX->text() != "X:0.000000"; }));
+    ASSERT_FALSE(window->SpeedDial()->Text().isEmpty());
     PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
     window->PlayNext();
     EXPECT_EQ(window->GetCurrentFile(), kData + "/gone.MP4");
     EXPECT_TRUE(window->SpeedDial()->m_model.m_records.empty());
     EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 1u);
     EXPECT_EQ(window->MapView()->m_store.size(), 0u);
+    EXPECT_EQ(window->SpeedDial()->Text(), "");
+    EXPECT_EQ(valueX->text(), "X:0.000000");
 }
 
 TEST_F(MainWindow, SidecarClipGetsItsTrackWhenPlaybackStarts) {
@@ -250,6 +263,55 @@ TEST_F(MainWindow, StartsAt800By600WithTheDialInTheLowerRightCorner) {
     EXPECT_EQ(window->SpeedDial()->geometry(), QRect(520, 482, 272, 110));
     window->resize(1366, 768);
     EXPECT_EQ(window->SpeedDial()->geometry(), QRect(1086, 650, 272, 110));
+}
+
+// Nothing smaller than the size at which no control and no pane covers another.
+TEST_F(MainWindow, AtItsMinimumSizeNoControlCoversAnother) {
+    window->resize(600, 450);
+    EXPECT_EQ(window->size(), QSize(800, 500));
+    auto expectApart = [](const std::vector<QWidget*>& widgets) {
+        for (size_t i = 0; i < widgets.size(); ++i) {
+            for (size_t j = i + 1; j < widgets.size(); ++j) {
+                EXPECT_FALSE(widgets[i]->geometry().intersects(widgets[j]->geometry()))
+                    << widgets[i]->objectName().toStdString() << " and "
+                    << widgets[j]->objectName().toStdString();
+            }
+        }
+    };
+    std::vector<QWidget*> controls;
+    for (QWidget* child : window->VideoView()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible() && (qobject_cast<QAbstractButton*>(child) != nullptr ||
+                                   qobject_cast<QAbstractSlider*>(child) != nullptr)) {
+            controls.push_back(child);
+        }
+    }
+    EXPECT_GE(controls.size(), 7u);
+    expectApart(controls);
+    expectApart({window->VideoView(), window->Playlist(), window->GSenses(), window->MapHost(),
+                 window->SpeedDial()});
+}
+
+// Offline in the window's map pane, the note leaves the layer list's entries uncovered
+// and the attribution leaves the scale whole.
+TEST_F(MainWindow, MapNotesCoverNoControlOfTheMap) {
+    CMapView& map = *window->MapView();
+    ASSERT_TRUE(
+        PumpUntil([&] { return Js(map, "!document.getElementById('offline').hidden").toBool(); }));
+    Js(map, "layerControl.expand(); 1");
+    // The element at the start of each entry's text belongs to the list.
+    EXPECT_TRUE(Js(map,
+                   "Array.from(document.querySelectorAll('.leaflet-control-layers-list label'))"
+                   ".every(function (e) { var r = e.getBoundingClientRect();"
+                   "  return document.elementFromPoint(r.left + 4, (r.top + r.bottom) / 2)"
+                   "    .closest('.leaflet-control-layers') !== null; })")
+                    .toBool());
+    EXPECT_FALSE(Js(map, "var a = document.querySelector('.leaflet-control-attribution')"
+                         ".getBoundingClientRect();"
+                         "Array.from(document.querySelectorAll('.leaflet-control-scale-line'))"
+                         ".some(function (e) { var s = e.getBoundingClientRect();"
+                         "  return s.right > a.left && s.left < a.right && s.bottom > a.top &&"
+                         "         s.top < a.bottom; })")
+                     .toBool());
 }
 
 TEST_F(MainWindow, SecondTransportSetIsRegisteredAndHidden) {

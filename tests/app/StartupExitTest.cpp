@@ -1,6 +1,6 @@
 // The real program's start-up: each failure ends it before any window with status 1 and
 // one line on standard error naming the cause; a good start writes the plain skin copy
-// into TEMP and a normal close exits 0.
+// into TEMP, leaves the terminal free of the libraries' reports and a normal close exits 0.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -96,6 +96,9 @@ TEST_F(Startup, AGoodStartWritesThePlainSkinIntoTempAndExitsZero) {
     const Outcome outcome =
         Run(temp.path(), {QStringLiteral(OSTVIK_XVFB_RUN), QStringLiteral("-a")});
     EXPECT_EQ(outcome.status, 0) << outcome.err.toStdString();
+    // Nothing of the web engine's start-up report or of the video engine's hardware probe.
+    EXPECT_FALSE(outcome.err.contains("qt.webenginecontext")) << outcome.err.toStdString();
+    EXPECT_FALSE(outcome.err.contains("libcuda")) << outcome.err.toStdString();
     QFile plain(temp.filePath(QStringLiteral("tmp.98457512")));
     QFile expected(QStringLiteral(OSTVIK_SKIN_ZIP));
     ASSERT_TRUE(plain.open(QIODevice::ReadOnly));

@@ -30,24 +30,28 @@ int RunWithUser(const std::vector<int>& choices, const char* button) {
     return RunSetupDialog(nullptr);
 }
 
-TEST(SetupDialog, OpensOnKilometresWithBothUnitsListed) {
+// Without a dial: on miles per hour, the units every run starts in.
+TEST(SetupDialog, OpensOnMilesWithBothUnitsListed) {
     CDlgSetup dialog;
     EXPECT_EQ(dialog.windowTitle(), "Setup");
     QComboBox* combo = dialog.UnitsCombo();
     ASSERT_EQ(combo->count(), 2);
     EXPECT_EQ(combo->itemText(0), "Km/h");
     EXPECT_EQ(combo->itemText(1), "mile/h");
-    EXPECT_EQ(combo->currentIndex(), 0);
-    EXPECT_EQ(dialog.UnitsIndex(), 0);
+    EXPECT_EQ(combo->currentIndex(), 1);
+    EXPECT_EQ(dialog.UnitsIndex(), 1);
     EXPECT_TRUE(dialog.findChild<QPushButton*>(QStringLiteral("1"))->isDefault());
 }
 
-TEST(SetupDialog, OkWithoutAChoiceSwitchesAFreshDialToKilometres) {
+TEST(SetupDialog, OkWithoutAChoiceKeepsTheUnitsTheDialShows) {
     CSpeedStatic dial;
     ASSERT_FALSE(dial.IsKmh());
     EXPECT_EQ(RunWithUser({}, "1"), QDialog::Accepted);
+    EXPECT_FALSE(dial.IsKmh());
+    EXPECT_EQ(dial.Text(), "0mile/h");
+    dial.SetKmh(true);
+    RunWithUser({}, "1");
     EXPECT_TRUE(dial.IsKmh());
-    EXPECT_EQ(dial.Text(), "0Km/h");
 }
 
 TEST(SetupDialog, MilesAndOkSwitchesToMiles) {

@@ -1,15 +1,20 @@
 #include "library/ClipFileDialog.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -44,6 +49,48 @@ TEST(ClipFileDialog, ShowsTheThreeKindsWhateverTheirLetterCase) {
     EXPECT_EQ(dialog->nameFilters(), QStringList({"video file (*.mov *.avi *.mp4)"}));
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
     EXPECT_EQ(ShownNames(*dialog, dir.path()), QStringList({"CLIP.MOV", "clip.mp4", "trip.Avi"}));
+}
+
+// Under the skin's dark sheet, its views and fields keep dark text on a light ground: the
+// two differ in lightness by more than half the range.
+TEST(ClipFileDialog, ReadableUnderTheSkin) {
+    qApp->setStyleSheet("QWidget { color: #c8ccd4; } QDialog, QListView { background: #16171b; }");
+    const std::unique_ptr<QFileDialog> dialog = MakeClipFileDialog(nullptr);
+    dialog->show();
+    std::vector<QWidget*> fields;
+    for (QWidget* widget : dialog->findChildren<QWidget*>()) {
+        if (qobject_cast<QAbstractItemView*>(widget) || qobject_cast<QLineEdit*>(widget)) {
+            fields.push_back(widget);
+        }
+    }
+    ASSERT_FALSE(fields.empty());
+    for (QWidget* field : fields) {
+        const QPalette colours = field->palette();
+        EXPECT_GT(std::abs(colours.color(QPalette::Text).lightness() -
+                           colours.color(QPalette::Base).lightness()),
+                  128)
+            << field->metaObject()->className();
+    }
+    dialog->hide();
+    qApp->setStyleSheet(QString());
+}
+
+// The camera's folder when there is one, else the Videos folder, else the home folder.
+TEST(ClipFileDialog, OpensOnTheCameraElseTheVideosFolder) {
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    // No user-dirs.dirs there: the Videos folder is the home's "Videos".
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("config")));
+    const QString camera = home.filePath("camera/VIDEO");
+    QDir(home.path()).mkpath("camera/VIDEO");
+    EXPECT_EQ(MakeClipFileDialog(nullptr, camera)->directory().path(), camera);
+    EXPECT_EQ(MakeClipFileDialog(nullptr)->directory().path(), home.path());
+    QDir(home.path()).mkdir("Videos");
+    EXPECT_EQ(MakeClipFileDialog(nullptr)->directory().path(), home.filePath("Videos"));
+    qputenv("HOME", oldHome);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 } // namespace
