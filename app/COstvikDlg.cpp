@@ -298,9 +298,7 @@ void COstvikDlg::ChangeVolumeBy(long delta) {
 
 // A frame step only means something on a still picture; while playing the keys do nothing.
 void COstvikDlg::StepFrame(bool forward) {
-    if (mivex_get_play_status() == kMivexPaused) {
-        mivex_frame_step(forward ? 1 : 0);
-    }
+    m_video->StepFrame(forward);
 }
 
 void COstvikDlg::AddClips(const QStringList& paths) {

@@ -137,6 +137,8 @@ CVideoViewDlg::CVideoViewDlg(QWidget* parent, const MivexOptions& engine)
     m_tick.setObjectName(QString::number(kPlaybackTimerId));
     m_tick.setInterval(kTickMs);
     connect(&m_tick, &QTimer::timeout, this, &CVideoViewDlg::OnTick);
+    m_stepWatch.setInterval(kStepWatchMs);
+    connect(&m_stepWatch, &QTimer::timeout, this, &CVideoViewDlg::OnStepWatch);
 }
 
 CVideoViewDlg::~CVideoViewDlg() {
@@ -456,6 +458,33 @@ bool CVideoViewDlg::SeekToFraction(double fraction) {
         ShowPosition(fraction * mivex_duration(), true);
     }
     return true;
+}
+
+// A frame step is not a seek: the engine shows the frame a moment later, and only then
+// does its time read the new frame. The display follows that time at once rather than at
+// the next tick, as it does after a paused seek.
+bool CVideoViewDlg::StepFrame(bool forward) {
+    if (mivex_get_play_status() != kMivexPaused) {
+        return false;
+    }
+    m_timeBeforeStep = mivex_curr_play_time();
+    if (mivex_frame_step(forward ? 1 : 0) != 1) {
+        return false;
+    }
+    m_stepWatchLeft = kStepWatchTries;
+    m_stepWatch.start();
+    return true;
+}
+
+void CVideoViewDlg::OnStepWatch() {
+    const double now = mivex_curr_play_time();
+    const bool moved = now != m_timeBeforeStep;
+    if (moved && mivex_get_play_status() == kMivexPaused) {
+        ShowPosition(now, true);
+    }
+    if (moved || --m_stepWatchLeft <= 0) {
+        m_stepWatch.stop();
+    }
 }
 
 bool CVideoViewDlg::SeekBySeconds(double delta) {

@@ -42,6 +42,9 @@ public:
     };
     static constexpr int kPlaybackTimerId = 11000;
     static constexpr int kTickMs = 500;
+    // A stepped frame shows within a few frames' time; a second bounds the wait.
+    static constexpr int kStepWatchMs = 20;
+    static constexpr int kStepWatchTries = 50;
     static constexpr unsigned long kDefaultVolume = 26214;
 
     explicit CVideoViewDlg(QWidget* parent = nullptr, const MivexOptions& engine = {});
@@ -57,6 +60,9 @@ public:
     bool SeekToFraction(double fraction);
     // Moves by `delta` seconds from the play time, within the clip; the arrow keys use it.
     bool SeekBySeconds(double delta);
+    // One frame on or back from a paused picture; the display follows as soon as the engine
+    // shows the new frame. False while playing or with no clip.
+    bool StepFrame(bool forward);
     void SetSpeed(float factor);
     void SetSpeedFromSlider();
     void SetPlayButtonFace(bool playFace);
@@ -100,6 +106,7 @@ private:
     void OnClipStarted();
     void OnClipEnded();
     void OnTick();
+    void OnStepWatch();
     // The slider, the time labels, the chart, the map and the dial at `seconds` of the clip.
     void ShowPosition(double seconds, bool paused);
     void OnMuteClicked(bool checked);
@@ -122,6 +129,10 @@ private:
     std::function<uint32_t()> m_clock;
     std::function<QString(const QString&)> m_savePathPrompt;
     QTimer m_tick;
+    // Watches for the stepped frame's time after a frame step.
+    QTimer m_stepWatch;
+    double m_timeBeforeStep = 0;
+    int m_stepWatchLeft = 0;
     QString m_clipPath;
     QString m_snapshotFolder;
 

@@ -280,8 +280,9 @@ TEST_F(ProgressSlider, PausedADraggedHandleFollowsTheMouseAndSeeksOnRelease) {
     EXPECT_NEAR(slider->value(), 2500, 150);
 }
 
-// A frame moves the paused picture without a seek; the paused tick shows where it went.
-TEST_F(ProgressSlider, PausedTheTimeShowsTenthsAndFollowsAFrameStep) {
+// A frame step moves the paused picture without a seek; the time follows as soon as the
+// engine shows the frame, well before the next 500 ms tick.
+TEST_F(ProgressSlider, PausedTheTimeShowsTenthsAndFollowsAFrameStepAtOnce) {
     ASSERT_TRUE(OpenAndStart());
     ASSERT_TRUE(PumpUntil([&] { return pane->CurrentText() == "00:00:01"; }));
     pane->TogglePlayPause();
@@ -290,16 +291,17 @@ TEST_F(ProgressSlider, PausedTheTimeShowsTenthsAndFollowsAFrameStep) {
         << pane->TimeLabel()->text().toStdString();
     ASSERT_TRUE(pane->SeekToFraction(0.5)); // 2.0 s
     PumpFor(300ms);
-    ASSERT_EQ(mivex_frame_step(1), 1);
+    ASSERT_TRUE(pane->StepFrame(true));
     // 10 fps: the next frame lies at 2.1 s, give or take the clip's time base.
     ASSERT_TRUE(PumpUntil([] { return mivex_curr_play_time() > 2.05; }));
     const double shown = mivex_curr_play_time();
     ASSERT_LT(shown, 2.15);
     const QString expected =
         QString::asprintf("00:00:02.%d/00:00:04", static_cast<int>(shown * 1000 - 2000) / 100);
-    EXPECT_TRUE(PumpUntil([&] { return pane->TimeLabel()->text() == expected; }, 2s))
+    EXPECT_TRUE(PumpUntil([&] { return pane->TimeLabel()->text() == expected; }, 60ms))
         << pane->TimeLabel()->text().toStdString();
     pane->TogglePlayPause();
+    EXPECT_FALSE(pane->StepFrame(true)) << "playing";
     EXPECT_TRUE(PumpUntil([&] { return pane->TimeLabel()->text() == "00:00:03/00:00:04"; }));
 }
 
