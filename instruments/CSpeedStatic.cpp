@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include <algorithm>
+
 namespace {
 
 CSpeedStatic* g_dial = nullptr;
@@ -78,21 +80,30 @@ QString CSpeedStatic::Text() const {
     return QString::fromStdString(m_model.SpeedText());
 }
 
+// The scale and the compass rose are round: an area of another shape than the dial's own
+// gets the dial scaled evenly to fit and centred, never stretched or cut off.
 void CSpeedStatic::paint(QPainter& painter, const QRect& rect) {
-    SkinSE_UI_DrawBack(this, painter, rect.left(), rect.top(), rect.width(), rect.height(), 255);
-    painter.save();
-    painter.translate(rect.topLeft());
-    // Needles on whole pixels, exactly where the point rule puts them.
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    if (!m_bHasReading) {
-        painter.restore();
+    const double scale = std::min(static_cast<double>(rect.width()) / kWidth,
+                                  static_cast<double>(rect.height()) / kHeight);
+    if (!(scale > 0)) {
         return;
     }
-    DrawSpeedNeedle(painter, 94, 47, 29, 2);
-    DrawCompass(painter, 184, 47, 29, 3);
-    painter.setPen(QColor(255, 255, 255));
-    painter.setBackgroundMode(Qt::TransparentMode);
-    painter.drawText(QRect(102, 92, 186 - 102, 107 - 92), Qt::AlignHCenter | Qt::AlignTop, Text());
+    painter.fillRect(rect, palette().window());
+    painter.save();
+    painter.translate(rect.left() + (rect.width() - kWidth * scale) / 2,
+                      rect.top() + (rect.height() - kHeight * scale) / 2);
+    painter.scale(scale, scale);
+    SkinSE_UI_DrawBack(this, painter, 0, 0, kWidth, kHeight, 255);
+    // Needles on whole pixels, exactly where the point rule puts them.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    if (m_bHasReading) {
+        DrawSpeedNeedle(painter, 94, 47, 29, 2);
+        DrawCompass(painter, 184, 47, 29, 3);
+        painter.setPen(QColor(255, 255, 255));
+        painter.setBackgroundMode(Qt::TransparentMode);
+        painter.drawText(QRect(102, 92, 186 - 102, 107 - 92), Qt::AlignHCenter | Qt::AlignTop,
+                         Text());
+    }
     painter.restore();
 }
 

@@ -100,6 +100,37 @@ TEST_F(Dial, TheHubIsBlackInsideAGreyRing) {
     EXPECT_EQ(PixelAt(image, 181, 47), QColor(175, 175, 175));
 }
 
+// Any area gets the dial scaled evenly by min(width / 272, height / 110) and centred: a
+// design pixel (x, y) covers scale x scale pixels from origin + scale * (x, y); the pixel
+// checked is the one at the middle of that square. Hub at (184, 47), its grey ring at 181.
+TEST_F(Dial, KeepsItsProportionsCentredInAnyArea) {
+    struct Case {
+        QSize area;
+        QPoint origin;
+        int scale;
+    };
+    const Case cases[] = {
+        {{272, 110}, {0, 0}, 1},
+        {{544, 440}, {0, 110}, 2}, // tall: (440 - 220) / 2 above
+        {{816, 220}, {136, 0}, 2}, // wide: (816 - 544) / 2 to the left
+    };
+    for (const Case& c : cases) {
+        QImage image(c.area, QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        {
+            QPainter painter(&image);
+            dial.paint(painter, image.rect());
+        }
+        const auto at = [&](int x, int y) {
+            return PixelAt(image, c.origin.x() + c.scale * x + c.scale / 2,
+                           c.origin.y() + c.scale * y + c.scale / 2);
+        };
+        EXPECT_EQ(at(184, 47), QColor(0, 0, 0)) << c.area.width() << "x" << c.area.height();
+        EXPECT_EQ(at(181, 47), QColor(175, 175, 175)) << c.area.width() << "x" << c.area.height();
+        EXPECT_EQ(CountPixels(image, [](QColor p) { return p == QColor(Qt::magenta); }), 0);
+    }
+}
+
 TEST_F(Dial, TheTextIsWhiteAndCentredUnderTheNeedles) {
     Show(100, 0);
     const QImage image = Render(dial);
