@@ -3,37 +3,12 @@
 #include "library/ClipFiles.h"
 
 #include "library/CCameraLocator.h"
+#include "skin/ReadableDialog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QStandardPaths>
-
-namespace {
-
-// The skin's dark sheet covers the whole application but styles only the player's own
-// controls: on a file dialog it leaves light text on white views. The dialog takes the
-// platform's palette back instead, every widget in it.
-const char kReadableSheet[] = R"(
-QWidget { color: palette(window-text); }
-QDialog { background: palette(window); }
-QAbstractItemView, QLineEdit, QComboBox {
-    color: palette(text);
-    background: palette(base);
-    selection-color: palette(highlighted-text);
-    selection-background-color: palette(highlight);
-}
-QPushButton {
-    color: palette(button-text);
-    background: palette(button);
-    border: 1px solid palette(mid);
-    border-radius: 3px;
-    padding: 3px 12px;
-}
-QPushButton:hover { border-color: palette(highlight); }
-)";
-
-} // namespace
 
 std::unique_ptr<QFileDialog> MakeClipFileDialog(QWidget* owner, const QString& cameraFolder) {
     QString start = cameraFolder;
@@ -50,7 +25,7 @@ std::unique_ptr<QFileDialog> MakeClipFileDialog(QWidget* owner, const QString& c
     // Qt's own dialog matches the patterns whatever the letter case (CLIP.MOV and clip.mp4
     // both show); a desktop's native one may not.
     dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setStyleSheet(QLatin1String(kReadableSheet));
+    MakeReadableUnderSkin(dialog.get());
     return dialog;
 }
 

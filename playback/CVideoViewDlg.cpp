@@ -7,6 +7,7 @@
 #include "playback/CNaviPlayWnd.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/IVideoPaneHost.h"
+#include "playback/SnapshotFileDialog.h"
 #include "skin/SkinSE.h"
 #include "track/SidecarLog.h"
 #include "track/TrackDispatch.h"
@@ -95,14 +96,9 @@ CVideoViewDlg::CVideoViewDlg(QWidget* parent, const MivexOptions& engine)
     setObjectName(QStringLiteral("132"));
     setAutoFillBackground(true);
     m_savePathPrompt = [this](const QString& defaultPath) {
-        const QFileInfo proposed(defaultPath);
-        QFileDialog dialog(this, tr("Save snapshot"), proposed.absolutePath(),
-                           QStringLiteral("BMP Files(*.bmp);;All Files(*.*)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("BMP"));
-        dialog.selectFile(proposed.fileName());
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-                   ? dialog.selectedFiles().first()
+        const std::unique_ptr<QFileDialog> dialog = MakeSnapshotFileDialog(this, defaultPath);
+        return dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty()
+                   ? dialog->selectedFiles().first()
                    : QString();
     };
 

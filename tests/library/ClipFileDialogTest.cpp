@@ -1,20 +1,17 @@
 #include "library/ClipFileDialog.h"
+#include "tests/support/ReadableFields.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
-#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <vector>
 
 namespace {
 
@@ -51,28 +48,8 @@ TEST(ClipFileDialog, ShowsTheThreeKindsWhateverTheirLetterCase) {
     EXPECT_EQ(ShownNames(*dialog, dir.path()), QStringList({"CLIP.MOV", "clip.mp4", "trip.Avi"}));
 }
 
-// Under the skin's dark sheet, its views and fields keep dark text on a light ground: the
-// two differ in lightness by more than half the range.
 TEST(ClipFileDialog, ReadableUnderTheSkin) {
-    qApp->setStyleSheet("QWidget { color: #c8ccd4; } QDialog, QListView { background: #16171b; }");
-    const std::unique_ptr<QFileDialog> dialog = MakeClipFileDialog(nullptr);
-    dialog->show();
-    std::vector<QWidget*> fields;
-    for (QWidget* widget : dialog->findChildren<QWidget*>()) {
-        if (qobject_cast<QAbstractItemView*>(widget) || qobject_cast<QLineEdit*>(widget)) {
-            fields.push_back(widget);
-        }
-    }
-    ASSERT_FALSE(fields.empty());
-    for (QWidget* field : fields) {
-        const QPalette colours = field->palette();
-        EXPECT_GT(std::abs(colours.color(QPalette::Text).lightness() -
-                           colours.color(QPalette::Base).lightness()),
-                  128)
-            << field->metaObject()->className();
-    }
-    dialog->hide();
-    qApp->setStyleSheet(QString());
+    ExpectReadableFields(*MakeClipFileDialog(nullptr));
 }
 
 // The camera's folder when there is one, else the Videos folder, else the home folder.

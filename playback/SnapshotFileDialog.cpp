@@ -1,0 +1,20 @@
+#include "playback/SnapshotFileDialog.h"
+
+#include "skin/ReadableDialog.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+std::unique_ptr<QFileDialog> MakeSnapshotFileDialog(QWidget* owner, const QString& proposed) {
+    const QFileInfo path(proposed);
+    auto dialog =
+        std::make_unique<QFileDialog>(owner, QObject::tr("Save snapshot"), path.absolutePath(),
+                                      QStringLiteral("BMP Files(*.bmp);;All Files(*.*)"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(QStringLiteral("BMP"));
+    // Qt's own dialog, so that the readable colours reach every widget in it.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    MakeReadableUnderSkin(dialog.get());
+    dialog->selectFile(path.fileName());
+    return dialog;
+}

@@ -1,0 +1,14 @@
+// The save dialog of a snapshot: BMP files, opening on the proposed name in its folder, in
+// the platform's readable colours under the skin's dark sheet.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QFileDialog;
+class QWidget;
+
+// `proposed` is the default path: the folder last saved to (at first the user's pictures)
+// and the default name.
+std::unique_ptr<QFileDialog> MakeSnapshotFileDialog(QWidget* owner, const QString& proposed);
