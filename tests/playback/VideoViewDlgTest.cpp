@@ -115,13 +115,18 @@ TEST_F(VideoPane, StartedClipSetsRangesTotalAndTheTick) {
     EXPECT_FALSE(pane->Logo()->isVisibleTo(pane.get()));
 }
 
-TEST_F(VideoPane, TickHandsTheSecondToTheChartAndTheSecondBeforeToTheDial) {
-    CMyStatic chart;
-    CSpeedStatic dial;
+// Seconds 0 to 3 of the 4 s clip: a level chart line each, and speeds 10, 20, 30, 40.
+void FillFourSeconds(CMyStatic& chart, CSpeedStatic& dial) {
     for (int s = 0; s < 4; ++s) {
         dial.SetSpeedRecord(s, 10 * (s + 1), 0);
         chart.AddTrackLine(("T:" + std::to_string(s * 1000) + " X:0 Y:0 Z:1 G:0").c_str());
     }
+}
+
+TEST_F(VideoPane, TickHandsTheSecondToTheChartAndTheSecondBeforeToTheDial) {
+    CMyStatic chart;
+    CSpeedStatic dial;
+    FillFourSeconds(chart, dial);
     ASSERT_TRUE(OpenAndStart());
     ASSERT_TRUE(PumpUntil([&] { return pane->CurrentText() == "00:00:01"; }));
     EXPECT_EQ(dial.m_model.m_nSpeed, 10); // second 0's record at second 1
@@ -235,10 +240,7 @@ TEST_F(ProgressSlider, TheTickLeavesAHeldHandleWhereTheUserPutIt) {
 TEST_F(ProgressSlider, PausedAClickSeeksAndEverythingFollowsAtOnce) {
     CMyStatic chart;
     CSpeedStatic dial;
-    for (int s = 0; s < 4; ++s) {
-        dial.SetSpeedRecord(s, 10 * (s + 1), 0);
-        chart.AddTrackLine(("T:" + std::to_string(s * 1000) + " X:0 Y:0 Z:1 G:0").c_str());
-    }
+    FillFourSeconds(chart, dial);
     ASSERT_TRUE(OpenAndStart());
     pane->TogglePlayPause();
     const QRect channel = pane->ProgressSlider()->ChannelRect();
