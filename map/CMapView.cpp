@@ -213,6 +213,7 @@ bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
     }
     ForgetDrawing();
     m_store.m_nLastShown = -1;
+    m_clipLoaded = true;
 
     const bool fix = ::LoadEmbeddedTrack(QFile::encodeName(clipPath).toStdString(),
                                          {m_store, chart != nullptr ? chart->m_store : spareChart,
@@ -227,6 +228,7 @@ bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
 bool CMapView::LoadNmeaLog(const QString& logPath) {
     const std::string sidecar = QFile::encodeName(logPath).toStdString();
     ForgetDrawing();
+    m_clipLoaded = true;
     bool fix = m_store.LoadNmeaLog(sidecar);
     if (!fix) {
         // Other makers' logs carry the clip's name as the sidecar does, so its name finds
@@ -279,6 +281,9 @@ int CMapView::ShowSecond(int second) {
     }
     PostScript(QStringLiteral("SetMarker"), arguments);
     DrawRoadTo(second);
+    if (m_noTrackNote) {
+        ShowNoTrackNote(false);
+    }
     if (m_pageReady && !m_markerSinceLoad) {
         m_markerSinceLoad = true;
         qCInfo(lcMap) << "first marker on the page";
@@ -351,8 +356,18 @@ void CMapView::DrawRoute() {
     if (!m_pageReady) {
         return;
     }
-    PostScript(QStringLiteral("SetRoute"), {QString::fromStdString(RouteJson(m_store))});
+    const std::string route = RouteJson(m_store);
+    PostScript(QStringLiteral("SetRoute"), {QString::fromStdString(route)});
     PostScript(QStringLiteral("FitRoute"), {});
+    ShowNoTrackNote(m_clipLoaded && route == "[]");
+}
+
+// A clip of which no position is known says so on the map, where the tiles alone would
+// leave the user looking for a route; the first marker shown takes the note away.
+void CMapView::ShowNoTrackNote(bool show) {
+    m_noTrackNote = show;
+    PostScript(QStringLiteral("ShowNoTrackNote"),
+               {show ? QStringLiteral("true") : QStringLiteral("false")});
 }
 
 void CMapView::DrawRoadTo(int second) {

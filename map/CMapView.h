@@ -99,6 +99,7 @@ private:
     void DrawRoadTo(int second);
     // Takes road and marker off the page, for a store that was filled anew.
     void ForgetDrawing();
+    void ShowNoTrackNote(bool show);
     void UseDialOfPlayer();
 
     CMapPage* m_page = nullptr;
@@ -110,6 +111,9 @@ private:
     bool m_markerSinceLoad = false;
     // The last second the page's road reaches, -1 while it is empty.
     int m_roadEnd = -1;
+    // A clip (or log) was loaded since start, and whether the page says it has no position.
+    bool m_clipLoaded = false;
+    bool m_noTrackNote = false;
     QTimer* m_reloadTimer = nullptr;
     int m_reloadWaitMs = kFirstReloadMs;
 };

@@ -211,11 +211,28 @@ TEST_F(MapViewOnPage, ClipWithoutATrackTakesTheMarkerAndTheRoadOff) {
     ASSERT_EQ(view->ShowSecond(5), 1);
     ASSERT_TRUE(PumpUntil([&] { return MarkerOnMap() && RoadPoints() > 0; }));
 
+    const char* kShownNote =
+        "var n = document.getElementById('offline'); n.hidden ? '' : n.textContent";
+    EXPECT_NE(Js(*view, kShownNote).toString(), QStringLiteral("No GPS data in this clip"));
+
     EXPECT_FALSE(view->LoadEmbeddedTrack(kData + "/nofix.MP4"));
     EXPECT_TRUE(PumpUntil([&] { return !MarkerOnMap() && RoadPoints() == 0; }));
+    EXPECT_TRUE(PumpUntil([&] {
+        return Js(*view, kShownNote).toString() == QStringLiteral("No GPS data in this clip");
+    }));
     // A new map type does not bring the old clip's marker back.
     Js(*view, "map.removeLayer(currentLayer); map.addLayer(mapTypes.satellite); 1");
     EXPECT_FALSE(MarkerOnMap());
+
+    // A position the engine delivers later takes the note away.
+    const QByteArray line =
+        "T:2000 X:0 Y:0 Z:1 G:0 " +
+        SentenceWithChecksum("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,");
+    ASSERT_EQ(view->StoreTrackLine(line.constData()), 1);
+    ASSERT_EQ(view->ShowSecond(2), 1);
+    EXPECT_TRUE(PumpUntil([&] {
+        return Js(*view, kShownNote).toString() != QStringLiteral("No GPS data in this clip");
+    }));
 }
 
 TEST_F(MapViewOnPage, NmeaLogFillsTheStoreAndTheRoute) {
