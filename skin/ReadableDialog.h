@@ -5,5 +5,6 @@
 
 class QWidget;
 
-// Gives `dialog` and every widget in it the platform's readable colours.
+// Gives `dialog` and every widget in it the platform's readable colours, and its file
+// views columns wide enough for what they show.
 void MakeReadableUnderSkin(QWidget* dialog);

@@ -8,6 +8,8 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +52,44 @@ TEST(ClipFileDialog, ShowsTheThreeKindsWhateverTheirLetterCase) {
 
 TEST(ClipFileDialog, ReadableUnderTheSkin) {
     ExpectReadableFields(*MakeClipFileDialog(nullptr));
+}
+
+// A clip that grows to 153 MiB and one of a new kind, both after the folder was read: the
+// size and type columns show the longer texts whole.
+TEST(ClipFileDialog, ColumnsFitTextsThatComeLater) {
+    QTemporaryDir dir;
+    QFile growing(dir.filePath("A.MP4"));
+    ASSERT_TRUE(growing.open(QIODevice::WriteOnly));
+    growing.resize(1);
+    const std::unique_ptr<QFileDialog> dialog = MakeClipFileDialog(nullptr, dir.path());
+    dialog->setViewMode(QFileDialog::Detail);
+    dialog->show();
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    auto* view = dialog->findChild<QTreeView*>();
+    ASSERT_TRUE(model != nullptr && view != nullptr);
+    const QModelIndex folder = model->index(dir.path());
+    const auto settle = [&](auto done) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 5000 && !done()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        QApplication::processEvents(QEventLoop::AllEvents, 100);
+    };
+    settle([&] { return model->rowCount(folder) == 1; });
+    growing.resize(161051000);
+    growing.close();
+    QFile(dir.filePath("B.MOV")).open(QIODevice::WriteOnly);
+    settle([&] {
+        return model->rowCount(folder) == 2 &&
+               model->index(dir.filePath("A.MP4"), 1).data().toString().startsWith("153");
+    });
+    ASSERT_EQ(model->rowCount(folder), 2);
+    for (int column : {1, 2}) {
+        EXPECT_GE(view->columnWidth(column),
+                  static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column))
+            << "column " << column;
+    }
 }
 
 // The camera's folder when there is one, else the Videos folder, else the home folder.
