@@ -8,7 +8,6 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
