@@ -2,13 +2,13 @@
 
 #include "map/CMapView.h"
 
-bool CMapViewLink::LoadEmbeddedTrack(const QString& clipPath) {
+bool CMapViewLink::LoadEmbeddedTrack(ClipTrackLoader& loader) {
     CMapView* view = CMapView::Instance();
-    return view != nullptr && view->LoadEmbeddedTrack(clipPath);
+    return view != nullptr && view->LoadEmbeddedTrack(loader);
 }
 
-void CMapViewLink::LoadNmeaLog(const QString& sidecarPath) {
+void CMapViewLink::LoadNmeaLog(ClipTrackLoader& loader) {
     if (CMapView* view = CMapView::Instance()) {
-        view->LoadNmeaLog(sidecarPath);
+        view->LoadNmeaLog(loader);
     }
 }

@@ -7,6 +7,6 @@
 
 class CMapViewLink : public IPlaylistMapView {
 public:
-    bool LoadEmbeddedTrack(const QString& clipPath) override;
-    void LoadNmeaLog(const QString& sidecarPath) override;
+    bool LoadEmbeddedTrack(ClipTrackLoader& loader) override;
+    void LoadNmeaLog(ClipTrackLoader& loader) override;
 };

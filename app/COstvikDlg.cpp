@@ -314,6 +314,10 @@ QString COstvikDlg::GetCurrentFile() const {
     return m_playlist->GetCurrentFile();
 }
 
+int COstvikDlg::ReadSidecarLog() {
+    return m_playlist->ReadSidecarLog();
+}
+
 void COstvikDlg::PlayNext() {
     m_playlist->PlayNext();
 }

@@ -83,6 +83,7 @@ public:
     void SetProgressPosition(int position) override;
     void SetTimeText(const QString& text) override;
     QString GetCurrentFile() const override;
+    int ReadSidecarLog() override;
     void PlayNext() override;
     void PlayPrev() override;
     void PlayCurrent() override;

@@ -9,7 +9,7 @@
 #include "library/IPlaylistVideoPane.h"
 #include "library/LibraryLog.h"
 #include "skin/SkinSE.h"
-#include "track/SidecarLog.h"
+#include "track/TrackDispatch.h"
 
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -150,20 +150,36 @@ void CPlaylistDlg::PlayItem(int index) {
     if (m_video == nullptr || !m_video->WouldAcceptOpen()) {
         return;
     }
-    const QString sidecar = QFile::decodeName(
-        QByteArray::fromStdString(SidecarPathFor(QFile::encodeName(path).toStdString())));
-    const bool embedded = m_map != nullptr && m_map->LoadEmbeddedTrack(path);
+    m_trackLoader = std::make_unique<ClipTrackLoader>(QFile::encodeName(path).toStdString());
+    const bool embedded = m_map != nullptr && m_map->LoadEmbeddedTrack(*m_trackLoader);
     // The current clip moves even when the engine cannot open the file: Next and Previous
     // then step on from it.
     m_currentFile = path;
-    m_sidecarPath = sidecar;
+    m_sidecarPath = QFile::decodeName(QByteArray::fromStdString(m_trackLoader->SidecarPath()));
     if (!m_video->OpenClip(path)) {
         return;
     }
     if (!embedded && m_map != nullptr) {
-        m_map->LoadNmeaLog(m_sidecarPath);
+        m_map->LoadNmeaLog(*m_trackLoader);
     }
     m_list->select(index);
+}
+
+int CPlaylistDlg::ReadSidecarLog() {
+    if (m_trackLoader == nullptr) {
+        return 0;
+    }
+    const int lines = m_trackLoader->ReadSidecarLines([](const std::string& line) {
+        DispatchTrackLine(line.c_str(), static_cast<int>(line.size()), nullptr);
+    });
+    for (const TrackSourceOutcome& outcome : m_trackLoader->Outcomes()) {
+        qCInfo(lcLibrary).noquote()
+            << "track of" << QFile::decodeName(m_trackLoader->Folder().ClipPath().c_str()) << "from"
+            << QString::fromStdString(outcome.source)
+            << (outcome.gave ? QStringLiteral("given")
+                             : QStringLiteral("nothing: ") + QString::fromStdString(outcome.why));
+    }
+    return lines;
 }
 
 void CPlaylistDlg::PlayNext() {

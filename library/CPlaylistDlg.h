@@ -8,6 +8,8 @@
 #include "library/CCameraLocator.h"
 #include "library/CDeviceNotify.h"
 
+#include "track/ClipTrackLoader.h"
+
 #include <QTimer>
 #include <QWidget>
 
@@ -57,6 +59,8 @@ public:
     void PlayCurrent();
     const QString& GetCurrentFile() const { return m_currentFile; }
     const QString& SidecarPath() const { return m_sidecarPath; }
+    // The current clip's sidecar lines through the dispatch, as the clip starts; the count.
+    int ReadSidecarLog();
     void RemoveMissingFiles() { RemoveMissingFiles(QString()); }
 
     // Adds the paths not yet listed, in their order, and plays the first of them (listed
@@ -108,6 +112,8 @@ private:
     IPlaylistMapView* m_map;
     QString m_currentFile;
     QString m_sidecarPath;
+    // The current clip's loading, kept from its choice to its start.
+    std::unique_ptr<ClipTrackLoader> m_trackLoader;
     int m_wrapAround = 0;
     int m_cameraCountdown = 0;
     CDeviceNotify m_deviceNotify;

@@ -3,14 +3,15 @@
 // no fix of its own. The wiring root connects it to whatever holds the map's track.
 #pragma once
 
-#include <QString>
+class ClipTrackLoader;
 
 class IPlaylistMapView {
 public:
     virtual ~IPlaylistMapView() = default;
 
-    // Wipes the track and fills it from the clip's own GPS blocks; true when at least one of
-    // them held a valid fix.
-    virtual bool LoadEmbeddedTrack(const QString& clipPath) = 0;
-    virtual void LoadNmeaLog(const QString& sidecarPath) = 0;
+    // Wipes the track and fills it from the data embedded in the loader's clip; true when
+    // it held a valid fix.
+    virtual bool LoadEmbeddedTrack(ClipTrackLoader& loader) = 0;
+    // Refills the track from the clip's sidecar log, else other makers' logs beside it.
+    virtual void LoadNmeaLog(ClipTrackLoader& loader) = 0;
 };

@@ -7,8 +7,6 @@
 #include "map/MapProfile.h"
 #include "map/MapRoute.h"
 #include "track/CGSampleStore.h"
-#include "track/EmbeddedTrack.h"
-#include "track/OtherSidecars.h"
 #include "track/TrackLine.h"
 
 #include <QChildEvent>
@@ -198,6 +196,11 @@ void CMapView::ReloadLater() {
 }
 
 bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
+    ClipTrackLoader loader(QFile::encodeName(clipPath).toStdString());
+    return LoadEmbeddedTrack(loader);
+}
+
+bool CMapView::LoadEmbeddedTrack(ClipTrackLoader& loader) {
     // A pane that is not there gets a store of its own that nobody reads.
     CGSampleStore spareChart;
     CSpeedDialModel spareDial;
@@ -215,8 +218,7 @@ bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
     m_store.m_nLastShown = -1;
     m_clipLoaded = true;
 
-    const bool fix = ::LoadEmbeddedTrack(QFile::encodeName(clipPath).toStdString(),
-                                         {m_store, chart != nullptr ? chart->m_store : spareChart,
+    const bool fix = loader.LoadEmbedded({m_store, chart != nullptr ? chart->m_store : spareChart,
                                           dial != nullptr ? dial->m_model : spareDial});
     if (chart != nullptr) {
         chart->update();
@@ -225,26 +227,27 @@ bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
     return fix;
 }
 
+// Other makers' logs carry the clip's name as the sidecar does, so a log's own path finds
+// them too.
 bool CMapView::LoadNmeaLog(const QString& logPath) {
-    const std::string sidecar = QFile::encodeName(logPath).toStdString();
+    ClipTrackLoader loader(QFile::encodeName(logPath).toStdString());
+    return LoadNmeaLog(loader);
+}
+
+bool CMapView::LoadNmeaLog(ClipTrackLoader& loader) {
     ForgetDrawing();
     m_clipLoaded = true;
-    bool fix = m_store.LoadNmeaLog(sidecar);
-    if (!fix) {
-        // Other makers' logs carry the clip's name as the sidecar does, so its name finds
-        // them.
-        CGSampleStore spareChart;
-        CSpeedDialModel spareDial;
-        CMyStatic* chart = CMyStatic::Instance();
-        CSpeedStatic* dial = CSpeedStatic::Instance();
-        fix = LoadOtherSidecars(sidecar, {m_store, chart != nullptr ? chart->m_store : spareChart,
-                                          dial != nullptr ? dial->m_model : spareDial});
-        if (chart != nullptr) {
-            chart->update();
-        }
-        if (dial != nullptr) {
-            dial->update();
-        }
+    CGSampleStore spareChart;
+    CSpeedDialModel spareDial;
+    CMyStatic* chart = CMyStatic::Instance();
+    CSpeedStatic* dial = CSpeedStatic::Instance();
+    const bool fix = loader.LoadLogs({m_store, chart != nullptr ? chart->m_store : spareChart,
+                                      dial != nullptr ? dial->m_model : spareDial});
+    if (chart != nullptr) {
+        chart->update();
+    }
+    if (dial != nullptr) {
+        dial->update();
     }
     DrawRoute();
     return fix;

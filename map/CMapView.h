@@ -6,6 +6,7 @@
 #pragma once
 
 #include "track/CMapTrackStore.h"
+#include "track/ClipTrackLoader.h"
 
 #include <QStringList>
 #include <QWebEngineView>
@@ -41,8 +42,11 @@ public:
     // Wipes the road, the store and both instruments' stores, then fills all three from
     // the clip's embedded blocks and draws the route. True when a block had a valid fix.
     bool LoadEmbeddedTrack(const QString& clipPath);
-    // Refills the store from an NMEA log and draws the route. True on a valid fix.
+    bool LoadEmbeddedTrack(ClipTrackLoader& loader);
+    // Refills the store from an NMEA log, else the logs other makers' cameras write beside
+    // the clip, and draws the route. True on a valid fix.
     bool LoadNmeaLog(const QString& logPath);
+    bool LoadNmeaLog(ClipTrackLoader& loader);
     // One track line from the dispatch: the position goes to the store at the line's
     // second, speed and course to the dial.
     int StoreTrackLine(const char* line);

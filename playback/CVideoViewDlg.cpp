@@ -9,7 +9,6 @@
 #include "playback/IVideoPaneHost.h"
 #include "playback/SnapshotFileDialog.h"
 #include "skin/SkinSE.h"
-#include "track/SidecarLog.h"
 #include "track/TrackDispatch.h"
 
 #include <QCheckBox>
@@ -320,7 +319,7 @@ void CVideoViewDlg::OnClipStarted() {
     m_progress->setRange(0, range);
     m_totalText = TimeText(static_cast<unsigned>(duration));
     if (host != nullptr) {
-        ReadSidecarLog(QFile::encodeName(host->GetCurrentFile()).toStdString());
+        host->ReadSidecarLog();
     }
     LayoutVideoWindow();
     emit clipStarted();

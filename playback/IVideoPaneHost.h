@@ -22,6 +22,8 @@ public:
 
     // Playlist.
     virtual QString GetCurrentFile() const = 0;
+    // The current clip's sidecar lines through the dispatch, as the clip starts.
+    virtual int ReadSidecarLog() = 0;
     virtual void PlayNext() = 0;
     virtual void PlayPrev() = 0;
     virtual void PlayCurrent() = 0;

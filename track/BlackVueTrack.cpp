@@ -4,7 +4,6 @@
 #include "track/CMapTrackStore.h"
 #include "track/Mp4Boxes.h"
 #include "track/RegularFileRead.h"
-#include "track/SidecarLog.h"
 #include "track/TrackLine.h"
 
 #include <charconv>
@@ -138,11 +137,9 @@ std::optional<BlackVueTrack> ReadBlackVueBoxes(ByteSource& source) {
     return track;
 }
 
-std::optional<BlackVueTrack> ReadBlackVueSidecars(const std::string& clipPath) {
-    std::optional<std::string> gps =
-        ReadRegularFile(SidecarPathWithExtension(clipPath, ".gps"), kMaxBoxPayload);
-    std::optional<std::string> threeGf =
-        ReadRegularFile(SidecarPathWithExtension(clipPath, ".3gf"), kMaxBoxPayload);
+std::optional<BlackVueTrack> ReadBlackVueSidecars(const ClipFolder& folder) {
+    std::optional<std::string> gps = ReadRegularFile(folder.Beside(".gps"), kMaxBoxPayload);
+    std::optional<std::string> threeGf = ReadRegularFile(folder.Beside(".3gf"), kMaxBoxPayload);
     if (!gps && !threeGf) {
         return std::nullopt;
     }

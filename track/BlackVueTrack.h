@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "track/ByteSource.h"
+#include "track/ClipFolder.h"
 #include "track/TrackStores.h"
 
 struct BlackVueTrack {
@@ -37,4 +38,4 @@ bool FillBlackVueTrack(const BlackVueTrack& track, const TrackStores& stores);
 std::optional<BlackVueTrack> ReadBlackVueBoxes(ByteSource& source);
 
 // NAME.gps and NAME.3gf beside the clip, whatever their letter case; nothing without them.
-std::optional<BlackVueTrack> ReadBlackVueSidecars(const std::string& clipPath);
+std::optional<BlackVueTrack> ReadBlackVueSidecars(const ClipFolder& folder);

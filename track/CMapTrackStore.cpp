@@ -98,10 +98,12 @@ int CMapTrackStore::StoreTrackLine(const char* line) {
 bool CMapTrackStore::LoadNmeaLog(const std::string& path) {
     Clear();
     const std::optional<std::string> read = ReadRegularFile(path, kMaxNmeaTextBytes);
-    if (!read) {
-        return false;
-    }
-    const std::string text = LogText(*read);
+    return read && LoadNmeaText(*read);
+}
+
+bool CMapTrackStore::LoadNmeaText(const std::string& bytes) {
+    Clear();
+    const std::string text = LogText(bytes);
     // In a log whose sentences carry checksums, one without is a line cut short: its last
     // field is a fragment, and taken on trust it would be a wrong position.
     NmeaLogSeconds seconds(NmeaLogSeconds::IsChecksummed(text));

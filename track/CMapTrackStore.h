@@ -44,6 +44,8 @@ public:
     // or repeated sentence moves no other second. A log saved as UTF-16 with a byte-order
     // mark is read as its text (LogText). True when an entry has a valid fix.
     bool LoadNmeaLog(const std::string& path);
+    // The same for a log's bytes already read.
+    bool LoadNmeaText(const std::string& bytes);
 
     // Sets the entry of one second, filling skipped seconds with entries without fix.
     void PutEntry(int second, double latitude, double longitude, char fix,

@@ -82,9 +82,15 @@ std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t max
 std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t maxBytes) {
     RegularFileRefusal refusal;
     std::optional<std::string> bytes = ReadRegularFile(path, maxBytes, refusal);
-    if (!bytes && !refusal.missing) {
+    if (!bytes) {
+        SayRefused(path, refusal);
+    }
+    return bytes;
+}
+
+void SayRefused(const std::string& path, const RegularFileRefusal& refusal) {
+    if (!refusal.missing) {
         std::cerr << program_invocation_short_name << ": " << path << ": " << refusal.why
                   << ", not read\n";
     }
-    return bytes;
 }

@@ -23,3 +23,7 @@ struct RegularFileRefusal {
 };
 std::optional<std::string> ReadRegularFile(const std::string& path, uint64_t maxBytes,
                                            RegularFileRefusal& refusal);
+
+// The line the first form writes for a refusal of a file that is there; nothing for a
+// missing one.
+void SayRefused(const std::string& path, const RegularFileRefusal& refusal);

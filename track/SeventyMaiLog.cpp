@@ -87,21 +87,22 @@ void AddLogsIn(const fs::path& folder, std::vector<std::string>& logs) {
     }
 }
 
-// The clip itself for a sidecar's path: the player hands the fallbacks the sidecar's.
-std::optional<std::string> ClipOf(const std::string& path) {
-    const fs::path given(path);
-    const std::string extension = Lower(given.extension().string());
-    if (extension == ".mp4" || extension == ".mov") {
-        return path;
+bool IsClipName(const fs::path& name) {
+    const std::string extension = Lower(name.extension().string());
+    return extension == ".mp4" || extension == ".mov";
+}
+
+// The clip the folder was listed for; for a log's path (the map's NMEA log step is handed
+// the sidecar's), the clip of the same name in the listing.
+std::optional<std::string> ClipOf(const ClipFolder& folder) {
+    const fs::path given(folder.ClipPath());
+    if (IsClipName(given)) {
+        return folder.ClipPath();
     }
-    std::error_code error;
-    const fs::path folder = given.has_parent_path() ? given.parent_path() : fs::path(".");
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const fs::path& candidate = it->path();
-        const std::string candidateExtension = Lower(candidate.extension().string());
-        if (candidate.stem() == given.stem() &&
-            (candidateExtension == ".mp4" || candidateExtension == ".mov")) {
-            return candidate.string();
+    for (const std::string& name : folder.Names()) {
+        const fs::path candidate(name);
+        if (candidate.stem() == given.stem() && IsClipName(candidate)) {
+            return folder.PathOf(name);
         }
     }
     return std::nullopt;
@@ -201,11 +202,24 @@ void ForEachSeventyMaiRecord(std::istream& in,
     }
 }
 
-std::vector<std::string> SeventyMaiLogsFor(const std::string& clipPath) {
+std::vector<std::string> SeventyMaiLogsFor(const ClipFolder& clipFolder) {
     std::vector<std::string> logs;
     std::error_code error;
-    fs::path folder = fs::absolute(fs::path(clipPath), error).parent_path();
-    for (int level = 0; level < 3 && !error; ++level) {
+    fs::path folder = fs::absolute(fs::path(clipFolder.ClipPath()), error).parent_path();
+    if (error) {
+        return logs;
+    }
+    // The clip's own folder as it was listed; the two above it read here.
+    for (const std::string& name : clipFolder.Names()) {
+        const fs::path path = folder / name;
+        if (IsLogName(name) && fs::is_regular_file(path, error)) {
+            logs.push_back(path.string());
+        } else if (Lower(name) == "gps" && fs::is_directory(path, error)) {
+            AddLogsIn(path, logs);
+        }
+    }
+    for (int level = 1; level < 3 && folder.has_relative_path(); ++level) {
+        folder = folder.parent_path();
         AddLogsIn(folder, logs);
         for (fs::directory_iterator it(folder, error), end; !error && it != end;
              it.increment(error)) {
@@ -213,22 +227,18 @@ std::vector<std::string> SeventyMaiLogsFor(const std::string& clipPath) {
                 AddLogsIn(it->path(), logs);
             }
         }
-        if (!folder.has_relative_path()) {
-            break; // the root has no folder above it
-        }
-        folder = folder.parent_path();
     }
     std::sort(logs.begin(), logs.end());
     logs.erase(std::unique(logs.begin(), logs.end()), logs.end());
     return logs;
 }
 
-bool LoadSeventyMaiTrack(const std::string& path, const TrackStores& stores) {
-    const std::optional<std::string> clipPath = ClipOf(path);
+bool LoadSeventyMaiTrack(const ClipFolder& folder, const TrackStores& stores) {
+    const std::optional<std::string> clipPath = ClipOf(folder);
     if (!clipPath) {
         return false;
     }
-    const std::vector<std::string> logs = SeventyMaiLogsFor(*clipPath);
+    const std::vector<std::string> logs = SeventyMaiLogsFor(folder);
     if (logs.empty()) {
         return false;
     }

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "track/ClipFolder.h"
 #include "track/TrackStores.h"
 
 struct SeventyMaiRecord {
@@ -48,14 +49,13 @@ void ForEachSeventyMaiRecord(std::istream& in,
 // The logs a clip's records may be in: GPSData*.txt in the clip's folder, in the two
 // folders above it (the card's root, for clips in Normal/ or Normal/Front/) and in a
 // folder GPS inside any of these three, names in any letter case; sorted.
-std::vector<std::string> SeventyMaiLogsFor(const std::string& clipPath);
+std::vector<std::string> SeventyMaiLogsFor(const ClipFolder& clipFolder);
 
-// Fills the stores from the records inside the clip's span. `path` is the clip or its
-// sidecar: the clip is then the MP4 / MOV of the same name. The clip's start is its movie
-// header's creation time, which the format keeps in UTC like the log's unix times; the
-// time in a 70mai file name is local time of an unknown zone and is not used. Some cameras
-// write local time into the header too: records that name the clip (whatever the letter
-// case) move its start by the whole quarter hours of that zone. The first record of a
-// second stands for it; a V record places no position and no speed. True when a record
-// gave a valid fix.
-bool LoadSeventyMaiTrack(const std::string& path, const TrackStores& stores);
+// Fills the stores from the records inside the clip's span. The folder is listed for the
+// clip or for its sidecar: the clip is then the MP4 / MOV of the same name. The clip's start is its
+// movie header's creation time, which the format keeps in UTC like the log's unix times; the time
+// in a 70mai file name is local time of an unknown zone and is not used. Some cameras write local
+// time into the header too: records that name the clip (whatever the letter case) move its start by
+// the whole quarter hours of that zone. The first record of a second stands for it; a V record
+// places no position and no speed. True when a record gave a valid fix.
+bool LoadSeventyMaiTrack(const ClipFolder& folder, const TrackStores& stores);

@@ -1,5 +1,6 @@
 #include "track/SidecarLog.h"
 
+#include "track/ClipFolder.h"
 #include "track/LogText.h"
 #include "track/RegularFileRead.h"
 #include "track/TrackDispatch.h"
@@ -7,10 +8,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <system_error>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -25,30 +22,6 @@ bool EndsWith(const std::string& text, std::string_view suffix) {
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-// The file in the same folder whose name equals `path`'s up to letter case, the exact
-// name first; `path` itself when there is none.
-std::string ExistingCaseVariant(const std::string& path) {
-    std::error_code error;
-    const fs::path wanted(path);
-    if (fs::exists(wanted, error)) {
-        return path;
-    }
-    const fs::path folder = wanted.has_parent_path() ? wanted.parent_path() : fs::path(".");
-    const std::string name = Upper(wanted.filename().string());
-    std::string found;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (Upper(it->path().filename().string()) != name) {
-            continue;
-        }
-        // Directory order is arbitrary; the smallest name keeps the choice repeatable.
-        const std::string candidate = (wanted.parent_path() / it->path().filename()).string();
-        if (found.empty() || candidate < found) {
-            found = candidate;
-        }
-    }
-    return found.empty() ? path : found;
-}
-
 } // namespace
 
 std::string SidecarPathFor(const std::string& clipPath) {
@@ -56,22 +29,16 @@ std::string SidecarPathFor(const std::string& clipPath) {
 }
 
 std::string SidecarPathWithExtension(const std::string& clipPath, const std::string& extension) {
-    const fs::path clip(clipPath);
-    fs::path sidecar = clip;
-    if (clip.has_extension()) {
-        sidecar.replace_extension(extension);
-    } else {
-        sidecar += extension;
-    }
-    return ExistingCaseVariant(sidecar.string());
+    return ClipFolder(clipPath).Beside(extension);
+}
+
+bool CarriesSidecarLog(const std::string& clipPath) {
+    const std::string upper = Upper(clipPath);
+    return EndsWith(upper, ".MOV") || EndsWith(upper, ".AVI");
 }
 
 std::string SidecarLogOf(const std::string& clipPath) {
-    const std::string upper = Upper(clipPath);
-    if (!EndsWith(upper, ".MOV") && !EndsWith(upper, ".AVI")) {
-        return {};
-    }
-    return SidecarPathFor(clipPath);
+    return CarriesSidecarLog(clipPath) ? SidecarPathFor(clipPath) : std::string();
 }
 
 bool IsSensorSidecar(std::string_view bytes) {
@@ -127,12 +94,14 @@ int ReadSidecarLog(const std::string& clipPath,
         return 0;
     }
     const std::optional<std::string> bytes = ReadRegularFile(sidecar, kMaxNmeaTextBytes);
-    if (!bytes) {
-        return 0;
-    }
+    return bytes ? SidecarTrackLines(*bytes, emit) : 0;
+}
+
+int SidecarTrackLines(const std::string& bytes,
+                      const std::function<void(const std::string& line)>& emit) {
     int dispatched = 0;
     // A log saved as UTF-16 is read as the text it holds, as the NMEA log reader reads it.
-    ForEachSidecarTrackLine(LogText(*bytes), [&](const std::string& line) {
+    ForEachSidecarTrackLine(LogText(bytes), [&](const std::string& line) {
         emit(line);
         ++dispatched;
     });

@@ -16,8 +16,11 @@ std::string SidecarPathFor(const std::string& clipPath);
 // The same for any other file a camera writes beside its clip (".gps", ".NMEA", ...).
 std::string SidecarPathWithExtension(const std::string& clipPath, const std::string& extension);
 
-// The sidecar of a .MOV or .AVI clip (any letter case), found as SidecarPathFor finds it;
-// empty for any other clip, which carries no sidecar log.
+// True for a .MOV or .AVI clip (any letter case): only those carry a sidecar log.
+bool CarriesSidecarLog(const std::string& clipPath);
+
+// The sidecar of a clip that carries one, found as SidecarPathFor finds it; empty for any
+// other clip.
 std::string SidecarLogOf(const std::string& clipPath);
 
 // True when a line of the bytes begins with "X": the camera's own sidecar form, one line a
@@ -45,3 +48,8 @@ int ReadSidecarLog(const std::string& clipPath);
 // per clip and so cannot share the process-wide dispatch.
 int ReadSidecarLog(const std::string& clipPath,
                    const std::function<void(const std::string& line)>& emit);
+
+// The track lines of a sidecar's bytes already read (as a log or UTF-16 text), each handed
+// to `emit`; returns how many.
+int SidecarTrackLines(const std::string& bytes,
+                      const std::function<void(const std::string& line)>& emit);

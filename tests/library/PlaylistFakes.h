@@ -5,6 +5,9 @@
 
 #include "library/IPlaylistMapView.h"
 #include "library/IPlaylistVideoPane.h"
+#include "track/ClipTrackLoader.h"
+
+#include <QFile>
 
 #include <QSet>
 #include <QString>
@@ -50,13 +53,14 @@ class FakeMapView : public IPlaylistMapView {
 public:
     explicit FakeMapView(QStringList* calls) : m_calls(calls) {}
 
-    bool LoadEmbeddedTrack(const QString& clipPath) override {
+    bool LoadEmbeddedTrack(ClipTrackLoader& loader) override {
+        const QString clipPath = QFile::decodeName(loader.Folder().ClipPath().c_str());
         m_calls->append("track " + clipPath);
         track = clipPath;
         return withFix.contains(clipPath);
     }
-    void LoadNmeaLog(const QString& sidecarPath) override {
-        m_calls->append("nmea " + sidecarPath);
+    void LoadNmeaLog(ClipTrackLoader& loader) override {
+        m_calls->append("nmea " + QFile::decodeName(loader.SidecarPath().c_str()));
     }
 
     QString track;

@@ -8,6 +8,7 @@
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/IVideoPaneHost.h"
+#include "track/SidecarLog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -47,6 +48,9 @@ struct RecordingHost : IVideoPaneHost {
     void SetProgressPosition(int position) override { progressPosition = position; }
     void SetTimeText(const QString& text) override { timeText = text; }
     QString GetCurrentFile() const override { return currentFile; }
+    int ReadSidecarLog() override {
+        return ::ReadSidecarLog(QFile::encodeName(currentFile).toStdString());
+    }
     void PlayNext() override { ++next; }
     void PlayPrev() override { ++prev; }
     void PlayCurrent() override { ++current; }

@@ -48,7 +48,7 @@ TEST(FilesBesideAClip, OnlyRegularFilesOfBoundedSizeAreRead) {
         {"BlackVue files", "CLIP.gps", "[1000]" + rmc + "\r\n",
          [](const fs::path& folder) {
              return static_cast<int>(
-                 ReadBlackVueSidecars((folder / "CLIP.mp4").string()).has_value());
+                 ReadBlackVueSidecars(ClipFolder((folder / "CLIP.mp4").string())).has_value());
          }},
         // The clip itself has no cap, but its open must not wait on a FIFO either.
         {"clip", "CLIP.mp4", "",

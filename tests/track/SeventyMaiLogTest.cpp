@@ -211,13 +211,13 @@ TEST_F(SeventyMaiClip, LogsBesideTheClipAtTheRootOrInAGpsFolderOfAnyCase) {
     EXPECT_TRUE(map.HasPosition(1));
     EXPECT_FALSE(map.HasPosition(2));
     EXPECT_TRUE(map.HasPosition(3));
-    EXPECT_EQ(SeventyMaiLogsFor(clip).size(), 3u);
+    EXPECT_EQ(SeventyMaiLogsFor(ClipFolder(clip)).size(), 3u);
 }
 
 TEST_F(SeventyMaiClip, FoundFromTheSidecarPathAsTheMapViewPassesIt) {
     Make();
     const std::string sidecar = (card / "Normal" / "NO20240601-120000-000001F.TXT").string();
-    EXPECT_TRUE(LoadOtherSidecars(sidecar, {map, chart, dial}));
+    EXPECT_TRUE(LoadOtherSidecars(ClipFolder(sidecar), {map, chart, dial}).gave);
     EXPECT_EQ(map.size(), 6u);
 }
 

@@ -1,0 +1,120 @@
+// The loading order a clip's track goes through, as the player and the track tool both run
+// it: what each source gave, or why nothing, and a refused sidecar said once.
+#include "track/ClipTrackLoader.h"
+#include "track/CGSampleStore.h"
+#include "track/CMapTrackStore.h"
+#include "track/CSpeedDialModel.h"
+
+#include "ChildRun.h"
+#include "NmeaText.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path FreshFolder(const std::string& name) {
+    const fs::path folder = fs::path(::testing::TempDir()) /
+                            ("ostvik-loader-" + name + "-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+// "source: given" or "source: why", in the order the sources were tried.
+std::vector<std::string> Said(const ClipTrackLoad& load) {
+    std::vector<std::string> said;
+    for (const TrackSourceOutcome& outcome : load.outcomes) {
+        said.push_back(outcome.source + ": " + (outcome.gave ? "given" : outcome.why));
+    }
+    return said;
+}
+
+TEST(ClipTrackLoader, EachSourceTriedSaysWhatItGave) {
+    const std::string fix = RmcAt("120000", "5930.0000", 'N', "01800.0000", 'E');
+    struct Case {
+        const char* name;
+        const char* clip;
+        const char* beside; // written beside the clip, with `text`
+        std::string text;
+        std::vector<std::string> said;
+    };
+    const std::vector<Case> cases{
+        {"nothing beside",
+         "CLIP.MOV",
+         "",
+         "",
+         {"embedded: no valid fix in the clip", "sidecar log: missing",
+          "70mai logs: no 70mai log with a fix inside the clip", "sidecar lines: missing"}},
+        // The camera's own form, under a name copied in lower case.
+        {"sensor log",
+         "CLIP.MOV",
+         "clip.txt",
+         "X:0 Y:0 Z:1 G:0 " + fix + "\r\n",
+         {"embedded: no valid fix in the clip", "sidecar log: given", "sidecar lines: given"}},
+        {"receiver log",
+         "TRIP.AVI",
+         "TRIP.TXT",
+         fix + "\r\n" + fix + "\r\n",
+         {"embedded: no valid fix in the clip", "sidecar log: given",
+          "sidecar lines: not a camera's sensor log"}},
+        {"MP4 beside a log",
+         "CLIP.MP4",
+         "CLIP.TXT",
+         fix + "\r\n",
+         {"embedded: no valid fix in the clip", "sidecar log: given",
+          "sidecar lines: only a .MOV or .AVI clip has them"}},
+        {"NMEA log of another maker",
+         "CLIP.MP4",
+         "CLIP.NMEA",
+         fix + "\r\n",
+         {"embedded: no valid fix in the clip", "sidecar log: missing", "NMEA log: given",
+          "sidecar lines: only a .MOV or .AVI clip has them"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = FreshFolder("outcomes");
+        std::ofstream(folder / c.clip) << "not a clip";
+        if (*c.beside != '\0') {
+            std::ofstream(folder / c.beside, std::ios::binary) << c.text;
+        }
+        CMapTrackStore map;
+        CGSampleStore chart;
+        CSpeedDialModel dial;
+        EXPECT_EQ(Said(LoadClipTrack((folder / c.clip).string(), {map, chart, dial},
+                                     [](const std::string&) {})),
+                  c.said);
+    }
+}
+
+// A FIFO under the sidecar's name is refused by the log step and by the lines step alike:
+// one line on standard error, not one per step.
+TEST(ClipTrackLoader, ARefusedSidecarIsSaidOnce) {
+    const fs::path folder = FreshFolder("fifo");
+    std::ofstream(folder / "CLIP.MOV") << "not a clip";
+    ASSERT_EQ(::mkfifo((folder / "CLIP.TXT").c_str(), 0600), 0);
+    const ChildRun run = RunInChild([&] {
+        CMapTrackStore map;
+        CGSampleStore chart;
+        CSpeedDialModel dial;
+        const ClipTrackLoad load = LoadClipTrack((folder / "CLIP.MOV").string(), {map, chart, dial},
+                                                 [](const std::string&) {});
+        return load.outcomes.at(1).why == "not a regular file" ? 0 : 1;
+    });
+    EXPECT_EQ(run.status, 0) << run.err;
+    size_t lines = 0;
+    for (size_t at = run.err.find("CLIP.TXT"); at != std::string::npos;
+         at = run.err.find("CLIP.TXT", at + 1)) {
+        ++lines;
+    }
+    EXPECT_EQ(lines, 1u) << run.err;
+}
+
+} // namespace
