@@ -10,30 +10,21 @@ CSoundOutputVolumeImpl::~CSoundOutputVolumeImpl() {
     Finalize();
 }
 
+// The engine tells the sink of every object but the one a change came through.
 bool CSoundOutputVolumeImpl::Initialize(ISoundOutputVolumeNotify* sink) {
+    Finalize();
     m_sink = sink;
-    if (!m_registered) {
-        MivexEngine::Instance().AddVolumeObject(this);
-        m_registered = true;
+    if (m_sink != nullptr) {
+        MivexEngine::Instance().AddVolumeSink(m_sink);
     }
     return true;
 }
 
 void CSoundOutputVolumeImpl::Finalize() {
-    if (m_registered) {
-        MivexEngine::Instance().RemoveVolumeObject(this);
-        m_registered = false;
+    if (m_sink != nullptr) {
+        MivexEngine::Instance().RemoveVolumeSink(m_sink);
+        m_sink = nullptr;
     }
-    m_sink = nullptr;
-}
-
-double CSoundOutputVolumeImpl::PercentFromLevel(unsigned long level) {
-    return static_cast<double>(std::min(level, kMaxLevel)) * 100.0 / kMaxLevel;
-}
-
-unsigned long CSoundOutputVolumeImpl::LevelFromPercent(double percent) {
-    const double level = std::lround(std::clamp(percent, 0.0, 100.0) * kMaxLevel / 100.0);
-    return static_cast<unsigned long>(level);
 }
 
 unsigned long CSoundOutputVolumeImpl::GetCurrentVolume() const {
@@ -41,7 +32,7 @@ unsigned long CSoundOutputVolumeImpl::GetCurrentVolume() const {
 }
 
 void CSoundOutputVolumeImpl::SetCurrentVolume(unsigned long volume) {
-    MivexEngine::Instance().SetVolumePercent(PercentFromLevel(volume), this);
+    MivexEngine::Instance().SetVolumePercent(PercentFromLevel(volume), m_sink);
 }
 
 bool CSoundOutputVolumeImpl::IsMute() const {
@@ -49,17 +40,5 @@ bool CSoundOutputVolumeImpl::IsMute() const {
 }
 
 void CSoundOutputVolumeImpl::Mute(bool mute) {
-    MivexEngine::Instance().SetMuted(mute, this);
-}
-
-void CSoundOutputVolumeImpl::TellVolume(unsigned long volume) {
-    if (m_sink != nullptr) {
-        m_sink->OnVolumeChange(volume);
-    }
-}
-
-void CSoundOutputVolumeImpl::TellMute(bool mute) {
-    if (m_sink != nullptr) {
-        m_sink->OnMuteChange(mute);
-    }
+    MivexEngine::Instance().SetMuted(mute, m_sink);
 }

@@ -5,6 +5,8 @@
 // engine opens and kept across a close. UI thread only.
 #pragma once
 
+#include "playback/SoundLevel.h"
+
 class ISoundOutputVolumeNotify;
 
 class CSoundOutputVolumeImpl {
@@ -25,17 +27,12 @@ public:
     void Finalize();
 
     // Level to mpv's percent and back; a level survives the round trip exactly.
-    static double PercentFromLevel(unsigned long level);
-    static unsigned long LevelFromPercent(double percent);
-
-    // Called by the engine when the setting changed elsewhere.
-    void TellVolume(unsigned long volume);
-    void TellMute(bool mute);
+    static double PercentFromLevel(unsigned long level) { return SoundPercentFromLevel(level); }
+    static unsigned long LevelFromPercent(double percent) { return SoundLevelFromPercent(percent); }
 
     static constexpr unsigned long kMinLevel = 0;
-    static constexpr unsigned long kMaxLevel = 65535;
+    static constexpr unsigned long kMaxLevel = kMaxSoundLevel;
 
 private:
     ISoundOutputVolumeNotify* m_sink = nullptr;
-    bool m_registered = false;
 };

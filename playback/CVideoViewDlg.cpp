@@ -417,17 +417,17 @@ void CVideoViewDlg::TogglePlayPause() {
         }
     };
     switch (mivex_get_play_status()) {
-    case 4:
+    case kMivexStopped:
         if (host != nullptr) {
             host->PlayCurrent();
         }
         break;
-    case 2:
+    case kMivexPaused:
         if (mivex_resume() == 1) {
             face(false);
         }
         break;
-    case 1:
+    case kMivexPlaying:
         if (mivex_pause() == 1) {
             face(true);
             ShowPosition(mivex_curr_play_time(), true);

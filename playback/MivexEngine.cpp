@@ -1,7 +1,6 @@
 #include "playback/MivexEngine.h"
 
 #include "playback/CNaviPlayWnd.h"
-#include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/MpvNames.h"
 #include "playback/MpvProperties.h"
 

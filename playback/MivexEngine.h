@@ -21,7 +21,7 @@
 #include <vector>
 
 class CNaviPlayWnd;
-class CSoundOutputVolumeImpl;
+class ISoundOutputVolumeNotify;
 class QObject;
 class QThread;
 
@@ -66,12 +66,12 @@ public:
     // Sound settings live here rather than only in mpv so that they can be set before the
     // core exists; they are applied when it is made. Every call is on the UI thread. A change
     // reaches every volume object except the one that made it.
-    void AddVolumeObject(CSoundOutputVolumeImpl* object);
-    void RemoveVolumeObject(CSoundOutputVolumeImpl* object);
+    void AddVolumeSink(ISoundOutputVolumeNotify* sink);
+    void RemoveVolumeSink(ISoundOutputVolumeNotify* sink);
     double VolumePercent() const { return m_volumePercent; }
     bool Muted() const { return m_muted; }
-    void SetVolumePercent(double percent, CSoundOutputVolumeImpl* origin);
-    void SetMuted(bool muted, CSoundOutputVolumeImpl* origin);
+    void SetVolumePercent(double percent, ISoundOutputVolumeNotify* origin);
+    void SetMuted(bool muted, ISoundOutputVolumeNotify* origin);
 
 private:
     MivexEngine() = default;
@@ -107,8 +107,8 @@ private:
     void CheckCue();
     void OnVolumeChanged();
     void OnMuteChanged();
-    void NotifyVolume(CSoundOutputVolumeImpl* origin);
-    void NotifyMute(CSoundOutputVolumeImpl* origin);
+    void NotifyVolume(ISoundOutputVolumeNotify* origin);
+    void NotifyMute(ISoundOutputVolumeNotify* origin);
     static void OnWakeup(void* self);
 
     MivexOptions m_options;
@@ -132,5 +132,5 @@ private:
     // Sound settings (UI thread).
     double m_volumePercent = 100;
     bool m_muted = false;
-    std::vector<CSoundOutputVolumeImpl*> m_volumeObjects;
+    std::vector<ISoundOutputVolumeNotify*> m_volumeSinks;
 };

@@ -1,8 +1,9 @@
 // The engine's sound settings: the volume and mute switch every volume object shares.
 #include "playback/MivexEngine.h"
 
-#include "playback/CSoundOutputVolumeImpl.h"
+#include "playback/ISoundOutputVolumeNotify.h"
 #include "playback/MpvNames.h"
+#include "playback/SoundLevel.h"
 
 #include <algorithm>
 
@@ -11,8 +12,7 @@ void MivexEngine::OnVolumeChanged() {
     // mpv keeps the volume as a float, so only a change of level counts as a change.
     double percent = 0;
     if (mpv_get_property(m_handle.get(), mpvname::kVolume, MPV_FORMAT_DOUBLE, &percent) >= 0 &&
-        CSoundOutputVolumeImpl::LevelFromPercent(percent) !=
-            CSoundOutputVolumeImpl::LevelFromPercent(m_volumePercent)) {
+        SoundLevelFromPercent(percent) != SoundLevelFromPercent(m_volumePercent)) {
         m_volumePercent = percent;
         NotifyVolume(nullptr);
     }
@@ -27,18 +27,17 @@ void MivexEngine::OnMuteChanged() {
     }
 }
 
-void MivexEngine::AddVolumeObject(CSoundOutputVolumeImpl* object) {
-    if (std::find(m_volumeObjects.begin(), m_volumeObjects.end(), object) ==
-        m_volumeObjects.end()) {
-        m_volumeObjects.push_back(object);
+void MivexEngine::AddVolumeSink(ISoundOutputVolumeNotify* sink) {
+    if (std::find(m_volumeSinks.begin(), m_volumeSinks.end(), sink) == m_volumeSinks.end()) {
+        m_volumeSinks.push_back(sink);
     }
 }
 
-void MivexEngine::RemoveVolumeObject(CSoundOutputVolumeImpl* object) {
-    std::erase(m_volumeObjects, object);
+void MivexEngine::RemoveVolumeSink(ISoundOutputVolumeNotify* sink) {
+    std::erase(m_volumeSinks, sink);
 }
 
-void MivexEngine::SetVolumePercent(double percent, CSoundOutputVolumeImpl* origin) {
+void MivexEngine::SetVolumePercent(double percent, ISoundOutputVolumeNotify* origin) {
     percent = std::clamp(percent, 0.0, 100.0);
     if (percent == m_volumePercent) {
         return;
@@ -50,7 +49,7 @@ void MivexEngine::SetVolumePercent(double percent, CSoundOutputVolumeImpl* origi
     NotifyVolume(origin);
 }
 
-void MivexEngine::SetMuted(bool muted, CSoundOutputVolumeImpl* origin) {
+void MivexEngine::SetMuted(bool muted, ISoundOutputVolumeNotify* origin) {
     if (muted == m_muted) {
         return;
     }
@@ -62,23 +61,23 @@ void MivexEngine::SetMuted(bool muted, CSoundOutputVolumeImpl* origin) {
     NotifyMute(origin);
 }
 
-void MivexEngine::NotifyVolume(CSoundOutputVolumeImpl* origin) {
+void MivexEngine::NotifyVolume(ISoundOutputVolumeNotify* origin) {
     // A sink may finalise an object (its own or another) while being told.
-    const std::vector<CSoundOutputVolumeImpl*> objects = m_volumeObjects;
-    for (CSoundOutputVolumeImpl* object : objects) {
-        if (object != origin && std::find(m_volumeObjects.begin(), m_volumeObjects.end(), object) !=
-                                    m_volumeObjects.end()) {
-            object->TellVolume(CSoundOutputVolumeImpl::LevelFromPercent(m_volumePercent));
+    const std::vector<ISoundOutputVolumeNotify*> sinks = m_volumeSinks;
+    for (ISoundOutputVolumeNotify* sink : sinks) {
+        if (sink != origin &&
+            std::find(m_volumeSinks.begin(), m_volumeSinks.end(), sink) != m_volumeSinks.end()) {
+            sink->OnVolumeChange(SoundLevelFromPercent(m_volumePercent));
         }
     }
 }
 
-void MivexEngine::NotifyMute(CSoundOutputVolumeImpl* origin) {
-    const std::vector<CSoundOutputVolumeImpl*> objects = m_volumeObjects;
-    for (CSoundOutputVolumeImpl* object : objects) {
-        if (object != origin && std::find(m_volumeObjects.begin(), m_volumeObjects.end(), object) !=
-                                    m_volumeObjects.end()) {
-            object->TellMute(m_muted);
+void MivexEngine::NotifyMute(ISoundOutputVolumeNotify* origin) {
+    const std::vector<ISoundOutputVolumeNotify*> sinks = m_volumeSinks;
+    for (ISoundOutputVolumeNotify* sink : sinks) {
+        if (sink != origin &&
+            std::find(m_volumeSinks.begin(), m_volumeSinks.end(), sink) != m_volumeSinks.end()) {
+            sink->OnMuteChange(m_muted);
         }
     }
 }
