@@ -1,6 +1,7 @@
 #include "app/COstvikDlg.h"
 
 #include "app/CMapViewLink.h"
+#include "app/CVideoPaneLink.h"
 #include "app/EmptyPaneHint.h"
 #include "app/WindowBorder.h"
 #include "instruments/CGSensesDlg.h"
@@ -8,7 +9,6 @@
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
 #include "library/CPlaylistDlg.h"
-#include "library/CVideoPaneLink.h"
 #include "library/RecordingTime.h"
 #include "map/CHtmlViewDlg.h"
 #include "map/CMapView.h"

@@ -1,5 +1,5 @@
 // What the playlist asks of the video pane: whether an open would be accepted now, the open
-// itself and stopping. The wiring root hands in the real pane (CVideoPaneLink); tests hand
+// itself and stopping. The wiring root hands in the real pane (app/CVideoPaneLink); tests hand
 // in their own.
 #pragma once
 

@@ -1,4 +1,4 @@
-#include "library/CVideoPaneLink.h"
+#include "app/CVideoPaneLink.h"
 
 #include "playback/CVideoViewDlg.h"
 
