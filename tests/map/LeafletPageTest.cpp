@@ -4,6 +4,7 @@
 
 #include "map/CMapPage.h"
 #include "map/CMapView.h"
+#include "tests/support/Pump.h"
 
 #include <QDesktopServices>
 #include <QSignalSpy>
@@ -11,6 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+using namespace std::chrono_literals;
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
 
 namespace {
 
@@ -61,7 +66,7 @@ TEST_F(LeafletPage, SetMarkerPlacesTheMarkerAndLeavesTheRoadToTheProgram) {
     EXPECT_DOUBLE_EQ(Number("marker.getLatLng().lng"), -45.25);
     ASSERT_TRUE(Call("SetMarker", {"12.5", "-45.25", "12.5", "-45.25"}));
     EXPECT_EQ(RoadPoints(), 0);
-    EXPECT_TRUE(PumpUntil([&] { return Number("map.getCenter().lat") == 12.5; }, 5000))
+    EXPECT_TRUE(PumpUntil([&] { return Number("map.getCenter().lat") == 12.5; }, 5s))
         << "the map pans to the marker";
 }
 
@@ -145,7 +150,7 @@ TEST_F(LeafletPage, ScriptLookingArgumentsArriveAsData) {
     // A name that tries to close the call is only a name no function has.
     EXPECT_FALSE(view->CallScript("Echo\"]); alert(3); ([\"", {}, nullptr));
     EXPECT_FALSE(view->CallScript("SetMarker'); alert(4); ('", {"1", "2", "1", "2"}, nullptr));
-    PumpUntil([] { return false; }, 200);
+    PumpFor(200ms);
     EXPECT_EQ(view->Page()->DialogsAsked(), 0);
     EXPECT_EQ(RoadPoints(), 0);
 }
@@ -197,10 +202,10 @@ TEST_F(LeafletPage, RouteIsDrawnFaintlyFittedAndAClickSeeksToTheNearestSecond) {
     ASSERT_TRUE(PumpUntil([&] { return Js(*view, "bridge !== null").toBool(); }));
     QSignalSpy seek(view.get(), &CMapView::SeekRequested);
     Js(*view, "route.fire('click', {latlng: L.latLng(48.0185, 11.0)}); 1");
-    ASSERT_TRUE(PumpUntil([&] { return !seek.isEmpty(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !seek.isEmpty(); }, 5s));
     EXPECT_EQ(seek.takeFirst().at(0).toInt(), 3);
     Js(*view, "route.fire('click', {latlng: L.latLng(48.004, 11.0)}); 1");
-    ASSERT_TRUE(PumpUntil([&] { return !seek.isEmpty(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !seek.isEmpty(); }, 5s));
     EXPECT_EQ(seek.takeFirst().at(0).toInt(), 0);
 }
 
@@ -224,11 +229,11 @@ TEST_F(LeafletPage, ACreditLinkOpensInTheDesktopsBrowserAndTheMapStays) {
     QDesktopServices::setUrlHandler("https", &browser, "Open");
     Js(*view, "document.querySelector('.leaflet-control-attribution a[href*=copyright]')"
               ".click(); 1");
-    EXPECT_TRUE(PumpUntil([&] { return !browser.urls.isEmpty(); }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return !browser.urls.isEmpty(); }, 5s));
     QDesktopServices::unsetUrlHandler("https");
     EXPECT_EQ(browser.urls, QList<QUrl>{QUrl("https://www.openstreetmap.org/copyright")});
     // The page asked to leave, was refused, and is still the map, alive.
-    PumpUntil([] { return false; }, 300);
+    PumpFor(300ms);
     EXPECT_EQ(view->page()->url(), QUrl("qrc:/map/page130.html"));
     EXPECT_TRUE(view->PageReady());
     EXPECT_TRUE(Call("SetMarker", {"1", "2", "1", "2"}));

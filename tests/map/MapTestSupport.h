@@ -1,6 +1,5 @@
-// Waiting on a real browser page from a test: pumping the event loop until a condition
-// holds, reading values out of the page, loading a page and waiting for it; and what the
-// page hands to the desktop.
+// Waiting on a real browser page from a test: reading values out of the page, loading a page and
+// waiting for it; and what the page hands to the desktop.
 #pragma once
 
 #include <QByteArray>
@@ -10,11 +9,7 @@
 #include <QUrl>
 #include <QVariant>
 
-#include <functional>
-
 class CMapView;
-
-bool PumpUntil(const std::function<bool()>& done, int milliseconds = 15000);
 
 // Runs script in the page and gives its value, or an invalid QVariant after a time-out.
 QVariant Js(CMapView& view, const QString& script);

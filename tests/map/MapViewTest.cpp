@@ -9,6 +9,7 @@
 #include "map/CMapView.h"
 #include "map/MapProfile.h"
 #include "skin/SkinSE.h"
+#include "tests/support/Pump.h"
 
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -29,6 +30,10 @@
 #include <limits>
 #include <memory>
 #include <vector>
+
+using namespace std::chrono_literals;
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
 
 namespace {
 
@@ -77,10 +82,10 @@ protected:
                 return at.size() == 2 && std::fabs(at[0].toDouble() - latitude) < 1e-9 &&
                        std::fabs(at[1].toDouble() - longitude) < 1e-9;
             },
-            10000);
+            10s);
     }
     bool NoMarker() {
-        PumpUntil([] { return false; }, 150); // calls posted by then have run
+        PumpFor(150ms); // calls posted by then have run
         return Js(*view, "marker === null").toBool();
     }
     int RoadPoints() { return Js(*view, "road.getLatLngs().length").toInt(); }
@@ -151,7 +156,7 @@ TEST_F(MapViewOnPage, RoadIsTheRouteUpToTheSecondShown) {
                             "  return Math.round((p.lat - 10) * 100); }))";
     for (const Step& step : steps) {
         step.act();
-        PumpUntil([&] { return Js(*view, seconds).toString() == step.road; }, 5000);
+        PumpUntil([&] { return Js(*view, seconds).toString() == step.road; }, 5s);
         EXPECT_EQ(Js(*view, seconds).toString().toStdString(), step.road) << step.what;
     }
 }
@@ -165,7 +170,7 @@ TEST_F(MapViewOnPage, LostRendererReloadsThePageAndTheMarkerComesBack) {
 
     QSignalSpy loaded(view.get(), &CMapView::PageLoaded);
     ::kill(static_cast<pid_t>(renderer), SIGKILL);
-    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30s));
     EXPECT_TRUE(loaded.last().at(0).toBool());
     EXPECT_NE(view->page()->renderProcessPid(), renderer);
     EXPECT_TRUE(MarkerAt(-33.5, 151.25));
@@ -273,7 +278,7 @@ TEST(MapViewLoading, ClipChosenWhileThePageLoadsIsDrawnOnceItHasLoaded) {
     ASSERT_TRUE(view.LoadPageFromResource(CMapView::kLeafletPage));
     EXPECT_TRUE(view.LoadEmbeddedTrack(kData + "/drive.MP4"));
     EXPECT_EQ(view.ShowSecond(3), 1);
-    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30s));
     EXPECT_TRUE(PumpUntil([&] { return Js(view, "route.getLatLngs().length").toInt() == 12; }));
     EXPECT_TRUE(PumpUntil([&] { return Js(view, "marker !== null").toBool(); }));
     EXPECT_FALSE(view.LoadPageFromResource(128));
@@ -293,7 +298,7 @@ TEST(MapViewLoading, PageThatFailsToLoadIsSilentAndLoadedAgainAfterGrowingWaits)
     RefuseOwnPages(true);
     clock.start();
     ASSERT_TRUE(view.LoadPageFromResource(CMapView::kLeafletPage));
-    ASSERT_TRUE(PumpUntil([&] { return failures.size() == 3; }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return failures.size() == 3; }, 30s));
     RefuseOwnPages(false);
     // Each try waits after the failure before it, half a second and then twice as long, less
     // the 5 % early that Qt's coarse timers may fire.
@@ -304,7 +309,7 @@ TEST(MapViewLoading, PageThatFailsToLoadIsSilentAndLoadedAgainAfterGrowingWaits)
     view.m_store.PutEntry(0, 45.5, 9.25, 'A');
     EXPECT_EQ(view.ShowSecond(0), 1) << "the store decides; the page is only told";
 
-    ASSERT_TRUE(PumpUntil([&] { return loaded.count() == 4; }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return loaded.count() == 4; }, 30s));
     EXPECT_TRUE(loaded.last().at(0).toBool());
     EXPECT_TRUE(PumpUntil([&] { return Js(view, "marker !== null").toBool(); }));
 }
@@ -345,7 +350,7 @@ TEST(MapInWindow, DroppedFilesAndArrowKeysGoOnToTheWindowWhileTheMapKeepsItsZoom
     host->setGeometry(0, 0, 416, 316);
     window.resize(416, 316);
     window.show();
-    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30s));
     ASSERT_TRUE(loaded.last().at(0).toBool());
     const QPoint middle(200, 150); // of the view, which lies 8 pixels in
 
@@ -362,7 +367,7 @@ TEST(MapInWindow, DroppedFilesAndArrowKeysGoOnToTheWindowWhileTheMapKeepsItsZoom
     QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, middle);
     const double longitude = Js(*view, "map.getCenter().lng").toDouble();
     QTest::keyClick(view->focusProxy(), Qt::Key_Left);
-    PumpUntil([] { return false; }, 400); // a pan's slide is a quarter of a second
+    PumpFor(400ms); // a pan's slide is a quarter of a second
     QTest::keyClick(view->focusProxy(), Qt::Key_Plus);
     // The page takes its keys in order, so with the zoom done the arrow has had its turn.
     ASSERT_TRUE(PumpUntil([&] { return Js(*view, "map.getZoom()").toInt() == 17; }));

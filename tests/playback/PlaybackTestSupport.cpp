@@ -1,5 +1,7 @@
 #include "PlaybackTestSupport.h"
 
+#include "tests/support/Pump.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
@@ -88,22 +90,6 @@ std::string Clip(const char* name) {
     return QFile::encodeName(g_clips->filePath(QString::fromUtf8(name))).toStdString();
 }
 
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
-void PumpFor(std::chrono::milliseconds duration) {
-    PumpUntil([] { return false; }, duration);
-}
-
 int Run(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -148,7 +134,7 @@ std::vector<std::string> PlayThread::Events() const {
 }
 
 bool PlayThread::Finish(std::chrono::milliseconds timeout) {
-    const bool ended = PumpUntil([this] { return m_ended.load(); }, timeout);
+    const bool ended = testsupport::PumpUntil([this] { return m_ended.load(); }, timeout);
     if (ended && m_thread.joinable()) {
         m_thread.join();
     }

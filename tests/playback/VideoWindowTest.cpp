@@ -2,6 +2,7 @@
 // widgets get no OpenGL, the window shows nothing and the clip still plays; the picture
 // itself is checked when the tests run on a display (xvfb-run).
 #include "PlaybackTestSupport.h"
+#include "tests/support/Pump.h"
 
 #include "playback/CNaviPlayWnd.h"
 #include "playback/mivex.h"
@@ -19,7 +20,8 @@
 using namespace std::chrono_literals;
 using playtest::Clip;
 using playtest::PlayThread;
-using playtest::PumpUntil;
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
 
 namespace {
 
@@ -86,7 +88,7 @@ QImage PlayAndGrab(CNaviPlayWnd& window, QWidget& shown) {
     window.show();
     PlayThread thread;
     EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() > 0.5; }));
-    playtest::PumpFor(100ms);
+    PumpFor(100ms);
     // What the X server shows in the video's own window, as a user would see it.
     const QImage picture =
         window.Surface() != nullptr
