@@ -1,12 +1,13 @@
 // Rendering a painted control into an image and reading its pixels in tests.
 #pragma once
 
+#include "tests/support/Pixels.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
 
-#include <functional>
 #include <ostream>
 
 inline void PrintTo(const QColor& colour, std::ostream* out) {
@@ -29,14 +30,4 @@ inline QImage Grab(QWidget& widget) {
 
 inline QColor PixelAt(const QImage& image, int x, int y) {
     return QColor(image.pixel(x, y));
-}
-
-inline int CountPixels(const QImage& image, const std::function<bool(QColor)>& match) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            count += match(PixelAt(image, x, y)) ? 1 : 0;
-        }
-    }
-    return count;
 }

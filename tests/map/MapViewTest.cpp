@@ -9,11 +9,11 @@
 #include "map/CMapView.h"
 #include "map/MapProfile.h"
 #include "skin/SkinSE.h"
+#include "tests/support/ClipMaker.h"
 #include "tests/support/Pump.h"
 
 #include <QDropEvent>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QStringList>
@@ -39,30 +39,9 @@ namespace {
 
 const QString kData = QStringLiteral(OSTVIK_TESTDATA);
 
-struct TruthRow {
-    int second;
-    double latitude;
-    double longitude;
-    QString status;
-};
-
-// The clip maker's record of what it wrote into a clip.
-std::vector<TruthRow> ReadTruth(const QString& path) {
-    std::vector<TruthRow> rows;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return rows;
-    }
-    file.readLine();
-    while (!file.atEnd()) {
-        const QStringList fields = QString::fromLatin1(file.readLine()).trimmed().split(',');
-        if (fields.size() == 9) {
-            rows.push_back(
-                {fields[0].toInt(), fields[1].toDouble(), fields[2].toDouble(), fields[8]});
-        }
-    }
-    return rows;
-}
+// Columns of the clip maker's truth rows.
+constexpr size_t kLatitude = 1;
+constexpr size_t kLongitude = 2;
 
 class MapViewOnPage : public ::testing::Test {
 protected:
@@ -187,13 +166,13 @@ TEST_F(MapViewOnPage, EmbeddedTrackWipesEverythingThenFillsTheStoresAndTheRoute)
 
     EXPECT_TRUE(view->LoadEmbeddedTrack(kData + "/drive.MP4"));
     EXPECT_EQ(view->m_store.m_nLastShown, -1);
-    const std::vector<TruthRow> truth = ReadTruth(kData + "/drive.truth.csv");
+    const auto truth = ReadTruth(OSTVIK_TESTDATA "/drive.truth.csv");
     ASSERT_EQ(truth.size(), 12u);
     ASSERT_EQ(view->m_store.size(), truth.size());
-    for (const TruthRow& row : truth) {
-        const auto at = static_cast<size_t>(row.second);
-        EXPECT_NEAR(view->m_store.m_latitudes[at], row.latitude, 1e-4) << row.second;
-        EXPECT_NEAR(view->m_store.m_longitudes[at], row.longitude, 1e-4) << row.second;
+    for (const auto& row : truth) {
+        const auto at = static_cast<size_t>(row[0]);
+        EXPECT_NEAR(view->m_store.m_latitudes[at], row[kLatitude], 1e-4) << at;
+        EXPECT_NEAR(view->m_store.m_longitudes[at], row[kLongitude], 1e-4) << at;
     }
     EXPECT_EQ(dial.m_model.m_records.size(), 12u);
     EXPECT_EQ(dial.m_model.Find(500), nullptr);
@@ -207,7 +186,8 @@ TEST_F(MapViewOnPage, EmbeddedTrackWipesEverythingThenFillsTheStoresAndTheRoute)
     // The tick's part: a second of the track puts the marker at the clip's position.
     EXPECT_EQ(view->ShowSecond(5), 1);
     EXPECT_TRUE(PumpUntil([&] {
-        return std::fabs(Js(*view, "marker.getLatLng().lat").toDouble() - truth[5].latitude) < 1e-4;
+        return std::fabs(Js(*view, "marker.getLatLng().lat").toDouble() - truth[5][kLatitude]) <
+               1e-4;
     }));
 }
 
@@ -241,11 +221,11 @@ TEST_F(MapViewOnPage, ClipWithoutATrackTakesTheMarkerAndTheRoadOff) {
 }
 
 TEST_F(MapViewOnPage, NmeaLogFillsTheStoreAndTheRoute) {
-    const std::vector<TruthRow> truth = ReadTruth(kData + "/nofix-log.truth.csv");
+    const auto truth = ReadTruth(OSTVIK_TESTDATA "/nofix-log.truth.csv");
     ASSERT_EQ(truth.size(), 5u);
     EXPECT_TRUE(view->LoadNmeaLog(kData + "/nofix.TXT"));
     ASSERT_EQ(view->m_store.size(), 5u);
-    EXPECT_NEAR(view->m_store.m_latitudes[4], truth[4].latitude, 1e-4);
+    EXPECT_NEAR(view->m_store.m_latitudes[4], truth[4][kLatitude], 1e-4);
     EXPECT_TRUE(PumpUntil([&] { return RoutePoints() == 5; }));
 
     EXPECT_FALSE(view->LoadNmeaLog(kData + "/no-such-log.TXT"));
