@@ -31,6 +31,21 @@ bool LoadPage(CMapView& view, int resource) {
     return loaded.last().at(0).toBool();
 }
 
+void OnLeafletPage::SetUp() {
+    view = std::make_unique<CMapView>(nullptr, false);
+    view->resize(640, 480);
+    view->show();
+    ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage));
+}
+
+int OnLeafletPage::RoadPoints() {
+    return Js(*view, "road.getLatLngs().length").toInt();
+}
+
+int OnLeafletPage::RoutePoints() {
+    return Js(*view, "route.getLatLngs().length").toInt();
+}
+
 QByteArray SentenceWithChecksum(const QByteArray& body) {
     char sum = 0;
     for (char c : body) {

@@ -43,15 +43,8 @@ const QString kData = QStringLiteral(OSTVIK_TESTDATA);
 constexpr size_t kLatitude = 1;
 constexpr size_t kLongitude = 2;
 
-class MapViewOnPage : public ::testing::Test {
+class MapViewOnPage : public OnLeafletPage {
 protected:
-    void SetUp() override {
-        view = std::make_unique<CMapView>(nullptr, false);
-        view->resize(640, 480);
-        view->show();
-        ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage));
-    }
-
     bool MarkerAt(double latitude, double longitude) {
         return PumpUntil(
             [&] {
@@ -67,11 +60,7 @@ protected:
         PumpFor(150ms); // calls posted by then have run
         return Js(*view, "marker === null").toBool();
     }
-    int RoadPoints() { return Js(*view, "road.getLatLngs().length").toInt(); }
-    int RoutePoints() { return Js(*view, "route.getLatLngs().length").toInt(); }
     bool MarkerOnMap() { return Js(*view, "marker !== null && map.hasLayer(marker)").toBool(); }
-
-    std::unique_ptr<CMapView> view;
 };
 
 TEST_F(MapViewOnPage, ShowSecondPlacesTheMarkerOnlyAtAValidPosition) {
