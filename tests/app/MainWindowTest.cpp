@@ -14,13 +14,13 @@
 #include "playback/mivex.h"
 #include "skin/SkinSE.h"
 #include "tests/map/MapTestSupport.h"
+#include "tests/support/Pump.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -40,6 +40,10 @@
 #include <memory>
 #include <unistd.h>
 #include <vector>
+
+using namespace std::chrono_literals;
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
 
 namespace {
 
@@ -130,7 +134,7 @@ TEST_F(MainWindow, AClipThatCannotBeReadLeavesNoTrackOfTheLastOne) {
     // The first tick shows a second of the track.
     ASSERT_TRUE(PumpUntil([&] { return valueX->text() != "X:0.000000"; }));
     ASSERT_FALSE(window->SpeedDial()->Text().isEmpty());
-    PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
+    PumpFor(1s); // past the one-second gate between opens
     window->PlayNext();
     EXPECT_EQ(window->GetCurrentFile(), kData + "/gone.MP4");
     EXPECT_TRUE(window->SpeedDial()->m_model.m_records.empty());
@@ -153,13 +157,13 @@ TEST_F(MainWindow, SidecarClipGetsItsTrackWhenPlaybackStarts) {
 TEST_F(MainWindow, TickMovesTheMapMarkerAlongTheClipsTrack) {
     CMapView* map = window->MapView();
     // The page first, so the clip's first seconds are not spent loading it.
-    ASSERT_TRUE(PumpUntil([&] { return map->PageReady(); }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return map->PageReady(); }, 30s));
     window->AddClips({kData + "/drive.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
-    ASSERT_TRUE(PumpUntil([&] { return map->m_store.m_nLastShown >= 3; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return map->m_store.m_nLastShown >= 3; }, 20s));
     // Paused, the marker must stand at the paused frame's second, which the next tick shows.
     ASSERT_EQ(mivex_pause(), 1);
-    PumpUntil([] { return false; }, 700);
+    PumpFor(700ms);
     const int shown = map->m_store.m_nLastShown;
     const double latitude = map->m_store.m_latitudes[static_cast<size_t>(shown)];
     const double longitude = map->m_store.m_longitudes[static_cast<size_t>(shown)];
@@ -174,7 +178,7 @@ TEST_F(MainWindow, TickMovesTheMapMarkerAlongTheClipsTrack) {
             return at.size() == 2 && std::fabs(at[0].toDouble() - latitude) < 1e-9 &&
                    std::fabs(at[1].toDouble() - longitude) < 1e-9;
         },
-        10000))
+        10s))
         << onPage.toStdString() << " second " << shown;
     QString roadPoints;
     ASSERT_TRUE(map->CallScript("eval", {"road.getLatLngs().length"}, &roadPoints));
@@ -183,11 +187,11 @@ TEST_F(MainWindow, TickMovesTheMapMarkerAlongTheClipsTrack) {
 
 TEST_F(MainWindow, ClickOnTheRouteSeeksTheVideo) {
     CMapView* map = window->MapView();
-    ASSERT_TRUE(PumpUntil([&] { return map->PageReady(); }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return map->PageReady(); }, 30s));
     window->AddClips({kData + "/drive.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
     emit map->SeekRequested(9);
-    EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() >= 8.5; }, 5000))
+    EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() >= 8.5; }, 5s))
         << mivex_curr_play_time();
 }
 
@@ -200,20 +204,20 @@ TEST_F(MainWindow, SpacePausesAndResumesAndArrowsSeek) {
     Key(Qt::Key_Space);
     EXPECT_EQ(mivex_get_play_status(), 1);
     Key(Qt::Key_Right);
-    ASSERT_TRUE(PumpUntil([] { return mivex_curr_play_time() >= 5.0; }, 1500))
+    ASSERT_TRUE(PumpUntil([] { return mivex_curr_play_time() >= 5.0; }, 1500ms))
         << mivex_curr_play_time();
     Key(Qt::Key_Right);
-    ASSERT_TRUE(PumpUntil([] { return mivex_curr_play_time() >= 10.0; }, 1500))
+    ASSERT_TRUE(PumpUntil([] { return mivex_curr_play_time() >= 10.0; }, 1500ms))
         << mivex_curr_play_time();
     Key(Qt::Key_Left);
-    EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() < 7.0; }, 1500))
+    EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() < 7.0; }, 1500ms))
         << mivex_curr_play_time();
 }
 
 TEST_F(MainWindow, NextAndPreviousStepThroughTheClips) {
     window->AddClips({kData + "/drive.MP4", kData + "/south.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
-    PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
+    PumpFor(1s); // past the one-second gate between opens
     window->PlayNext();
     ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
     EXPECT_EQ(window->GetCurrentFile(), kData + "/south.MP4");
@@ -228,7 +232,7 @@ TEST_F(MainWindow, PlayingClipThatVanishesStopsAndLeavesTheList) {
     ASSERT_TRUE(QFile::copy(kData + "/drive.MP4", clip));
     window->AddClips({kData + "/south.MP4", clip});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
-    PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
+    PumpFor(1s); // past the one-second gate between opens
     window->Playlist()->PlayItem(1);
     ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
     ASSERT_TRUE(QFile::remove(clip));
@@ -237,7 +241,7 @@ TEST_F(MainWindow, PlayingClipThatVanishesStopsAndLeavesTheList) {
     EXPECT_EQ(window->GetCurrentFile(), "");
     EXPECT_EQ(mivex_get_play_status(), kMivexStopped);
     EXPECT_FALSE(window->VideoView()->TickRunning());
-    PumpUntil([] { return false; }, 500);
+    PumpFor(500ms);
 }
 
 TEST_F(MainWindow, FilesDroppedOnTheWindowAreAddedAndTheFirstPlays) {
@@ -401,7 +405,7 @@ TEST_F(MainWindow, DoubleClickAboveY53TogglesMaximise) {
 TEST_F(MainWindow, MaximiseFillsTheWorkAreaAndRestoreReturnsTheExactRectangle) {
     const QRect before(37, 41, 800, 600);
     window->setGeometry(before);
-    PumpUntil([] { return false; }, 100);
+    PumpFor(100ms);
     ASSERT_EQ(window->geometry(), before);
 
     qobject_cast<QPushButton*>(window->Control(1009))->click();
@@ -443,11 +447,11 @@ TEST_F(MainWindow, HiddenTransportButtonsReachTheVideoPaneAndThePlaylist) {
     EXPECT_EQ(mivex_get_play_status(), kMivexPlaying);
     EXPECT_EQ(SkinElementOf(window->Control(1007)), "control.btn.pause");
 
-    PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
+    PumpFor(1s); // past the one-second gate between opens
     Hidden<QPushButton>(1008)->click();
     ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
     EXPECT_EQ(window->GetCurrentFile(), kData + "/south.MP4");
-    PumpUntil([] { return false; }, 1000);
+    PumpFor(1s);
     Hidden<QPushButton>(1006)->click();
     ASSERT_TRUE(PumpUntil([&] { return started == 3; }));
     EXPECT_EQ(window->GetCurrentFile(), kData + "/drive.MP4");
@@ -464,7 +468,7 @@ TEST_F(MainWindow, HiddenSlidersActWhenLetGo) {
     EXPECT_EQ(progress->maximum(), 12000) << "the video pane sets its range in milliseconds";
     DragTo(progress, 9000);
     ASSERT_EQ(mivex_pause(), 1);
-    EXPECT_TRUE(PumpUntil([] { return std::fabs(mivex_curr_play_time() - 9.0) < 0.6; }, 5000))
+    EXPECT_TRUE(PumpUntil([] { return std::fabs(mivex_curr_play_time() - 9.0) < 0.6; }, 5s))
         << mivex_curr_play_time();
 
     DragTo(Hidden<QSlider>(1024), 5);
@@ -506,11 +510,11 @@ TEST_F(MainWindow, KeysMuteChangeTheVolumeAndStepThroughClips) {
     EXPECT_EQ(window->Volume()->IsMute(), !muted);
     EXPECT_EQ(Hidden<QCheckBox>(1002)->isChecked(), !muted);
 
-    PumpUntil([] { return false; }, 1000); // past the one-second gate between opens
+    PumpFor(1s); // past the one-second gate between opens
     Key(Qt::Key_Greater);
     ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
     EXPECT_EQ(window->GetCurrentFile(), kData + "/south.MP4");
-    PumpUntil([] { return false; }, 1000);
+    PumpFor(1s);
     Key(Qt::Key_Less);
     ASSERT_TRUE(PumpUntil([&] { return started == 3; }));
     EXPECT_EQ(window->GetCurrentFile(), kData + "/drive.MP4");
@@ -521,21 +525,21 @@ TEST_F(MainWindow, CommaAndPeriodStepOneFrameOnlyWhilePaused) {
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
     ASSERT_TRUE(window->VideoView()->SeekToFraction(0.5));
     ASSERT_EQ(mivex_pause(), 1);
-    ASSERT_TRUE(PumpUntil([] { return !MivexEngine::Instance().Seeking(); }, 5000));
+    ASSERT_TRUE(PumpUntil([] { return !MivexEngine::Instance().Seeking(); }, 5s));
     const double at = mivex_curr_play_time();
     Key(Qt::Key_Period);
-    ASSERT_TRUE(PumpUntil([&] { return mivex_curr_play_time() > at + 0.01; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return mivex_curr_play_time() > at + 0.01; }, 5s));
     const double next = mivex_curr_play_time();
     EXPECT_LT(next, at + 0.5) << "one frame, not a jump";
     EXPECT_EQ(mivex_get_play_status(), kMivexPaused);
     Key(Qt::Key_Comma);
-    EXPECT_TRUE(PumpUntil([&] { return std::fabs(mivex_curr_play_time() - at) < 0.01; }, 5000))
+    EXPECT_TRUE(PumpUntil([&] { return std::fabs(mivex_curr_play_time() - at) < 0.01; }, 5s))
         << mivex_curr_play_time() << " back from " << next;
 
     ASSERT_EQ(mivex_resume(), 1);
     const double playing = mivex_curr_play_time();
     Key(Qt::Key_Comma);
-    PumpUntil([] { return false; }, 300);
+    PumpFor(300ms);
     EXPECT_GE(mivex_curr_play_time(), playing) << "no step while playing";
 }
 

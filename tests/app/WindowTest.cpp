@@ -1,5 +1,8 @@
 // Starts the real player in a virtual X server on a generated clip, lets it play, and
 // looks at the picture of its window.
+#include "tests/support/Pixels.h"
+#include "tests/support/PlayerRun.h"
+
 #include <QColor>
 #include <QImage>
 
@@ -9,38 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
-
-struct PlayerRun {
-    int status = -1;
-    std::string out;
-};
-
-PlayerRun RunPlayer(const std::string& clip, int milliseconds, const std::string& grab) {
-    // The map's own lines (page loaded, first marker) say where a missing road was lost.
-    const std::string command =
-        std::string(OSTVIK_XVFB_RUN) +
-        " -a -s '-screen 0 1280x800x24' env QTWEBENGINE_DISABLE_SANDBOX=1"
-        " QT_LOGGING_RULES='ostvik.map.info=true' " +
-        OSTVIK_PLAYER +
-        " --no-audio --quit-after " + std::to_string(milliseconds) + " --grab '" + grab + "' '" +
-        clip + "' 2>&1";
-    PlayerRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        run.out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 // How many distinct colours a region holds: the test picture's bars, gradients and noise
 // give many, an empty video window one.
@@ -61,19 +34,14 @@ int DistinctColours(const QImage& image, const QRect& region) {
 }
 
 int CountColour(const QImage& image, const QRect& region, QRgb colour) {
-    int count = 0;
-    for (int y = region.top(); y <= region.bottom(); ++y) {
-        for (int x = region.left(); x <= region.right(); ++x) {
-            count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
-        }
-    }
-    return count;
+    return CountPixels(
+        image, [&](QColor c) { return c == QColor(colour); }, region);
 }
 
 TEST(PlayerWindow, PlaysTheClipAndMovesTheTimeTheChartAndTheDial) {
     const std::string grab = ::testing::TempDir() + "ostvik-window.png";
     std::remove(grab.c_str());
-    const PlayerRun run = RunPlayer(std::string(OSTVIK_TESTDATA) + "/drive.MP4", 8000, grab);
+    const ToolRun run = RunPlayer({std::string(OSTVIK_TESTDATA) + "/drive.MP4"}, 8000, grab);
     ASSERT_EQ(run.status, 0) << run.out;
 
     const size_t at = run.out.find("time ");
@@ -129,7 +97,7 @@ int RoadPixels(const std::string& clip, int milliseconds, std::string* out) {
     const std::string grab =
         ::testing::TempDir() + "ostvik-map-" + std::to_string(milliseconds) + ".png";
     std::remove(grab.c_str());
-    const PlayerRun run = RunPlayer(clip, milliseconds, grab);
+    const ToolRun run = RunPlayer({clip}, milliseconds, grab);
     EXPECT_EQ(run.status, 0) << run.out;
     *out += run.out;
     QImage window(QString::fromStdString(grab));

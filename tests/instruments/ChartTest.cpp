@@ -5,14 +5,13 @@
 #include "skin/SkinSE.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QLabel>
-#include <QPaintEvent>
 #include <QRegion>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,18 +41,6 @@ void AddSeconds(CMyStatic& chart, int from, int to, double x, double y, double z
 bool IsCurve(QColor colour) {
     return colour == kBlue || colour == kRed || colour == kGreen;
 }
-
-// Collects the rectangles the chart is asked to repaint.
-class PaintRecorder : public QObject {
-public:
-    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            regions.push_back(static_cast<QPaintEvent*>(event)->region());
-        }
-        return false;
-    }
-    std::vector<QRegion> regions;
-};
 
 // Shown, so that its paint events work on what it keeps between paints; a hidden widget
 // is laid out afresh for every grab.
@@ -145,48 +132,79 @@ TEST_F(Chart, ValuesBeyondTwoGAreClippedAtTheEdges) {
     }
 }
 
-TEST_F(Chart, ALineForAnEarlierSecondCutsTheCurveOffTheScreen) {
-    AddSeconds(chart, 0, 5, 1.5, 0.0, 0.0);
-    for (unsigned s = 1; s <= 4; ++s) {
-        chart.AdvanceTo(s);
-    }
-    ASSERT_EQ(PixelAt(Grab(chart), 150, 18), kBlue);
-
-    chart.AddTrackLine(Line(1000, -1.5, 0.0, 0.0).c_str());
-    ASSERT_EQ(chart.m_store.m_samples.size(), 2u);
-    const QImage shown = Grab(chart);
-    EXPECT_NE(PixelAt(shown, 150, 18), kBlue);
-    EXPECT_EQ(shown, Render(chart));
-}
-
-TEST_F(Chart, AResetMadeDirectlyOnTheStoreClearsTheScreen) {
-    AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5);
-    for (unsigned s = 1; s <= 4; ++s) {
-        chart.AdvanceTo(s);
-    }
-    ASSERT_GT(CountPixels(Grab(chart), IsCurve), 0);
-    // The embedded track reader resets and fills the store without going through the chart.
-    chart.m_store.ResetTrack(0);
-    EXPECT_EQ(CountPixels(Grab(chart), IsCurve), 0);
-}
-
-TEST_F(Chart, ANextClipOfTheSameLengthReplacesTheCurvesOfTheLast) {
-    AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5);
-    for (unsigned s = 1; s <= 4; ++s) {
-        chart.AdvanceTo(s);
-    }
-    Grab(chart);
+// Whatever changes the chart between two ticks, the screen follows. Each row starts from a
+// shown chart of seconds 0 to `seconds` - 1 at (1.5, -1.5, 0.5) g, drawn up to second
+// `shown`. The probe lies on the X curve's row, 18 for 1.5 g; at scale 4 a second is 50 px.
+TEST(ChartBetweenTicks, TheScreenFollowsEveryChange) {
+    using Change = std::function<void(CMyStatic&)>;
+    const Change earlierLine = [](CMyStatic& c) {
+        c.AddTrackLine(Line(1000, -1.5, 0.0, 0.0).c_str());
+        ASSERT_EQ(c.m_store.m_samples.size(), 2u);
+    };
     // Selecting the next clip resets and refills the store directly: same length, other values.
-    chart.m_store.ResetTrack(0);
-    for (int s = 0; s < 5; ++s) {
-        chart.m_store.AddTrackLine(Line(s * 1000, -0.5, 0.5, -1.0).c_str());
+    const Change nextClip = [](CMyStatic& c) {
+        c.m_store.ResetTrack(0);
+        for (int s = 0; s < 5; ++s) {
+            c.m_store.AddTrackLine(Line(s * 1000, -0.5, 0.5, -1.0).c_str());
+        }
+        EXPECT_EQ(CountPixels(Grab(c), IsCurve), 0);
+        c.AdvanceTo(1);
+        c.AdvanceTo(2);
+    };
+    // More of the clip arrives: every second now takes less width.
+    const Change moreLines = [](CMyStatic& c) {
+        AddSeconds(c, 3, 6, 1.5, -1.5, 0.5);
+        c.AdvanceTo(3);
+    };
+    const Change storeReset = [](CMyStatic& c) { c.m_store.ResetTrack(0); };
+    enum Then { kAsFullPaint, kCurvesGone };
+    struct Row {
+        const char* what;
+        int seconds;
+        unsigned shown;
+        Change change;
+        QPoint probe; // null for none
+        bool blueAfter;
+        Then then;
+    };
+    // What a reset leaves in the store is the store's own test; here, what it leaves on screen.
+    const Row rows[] = {
+        {"a line for an earlier second", 5, 4, earlierLine, {150, 18}, false, kAsFullPaint},
+        {"a reset on the store", 5, 4, storeReset, {}, false, kCurvesGone},
+        {"a next clip of the same length", 5, 4, nextClip, {25, 18}, false, kAsFullPaint},
+        {"seek back", 5, 4, [](CMyStatic& c) { c.AdvanceTo(1); }, {150, 18}, false, kAsFullPaint},
+        {"seek forward", 5, 1, [](CMyStatic& c) { c.AdvanceTo(4); }, {100, 18}, true, kAsFullPaint},
+        {"lines arriving during play", 3, 2, moreLines, {}, false, kAsFullPaint},
+        {"a resize", 5, 2, [](CMyStatic& c) { c.resize(300, 100); }, {}, false, kAsFullPaint},
+        {"chart reset", 5, 1, [](CMyStatic& c) { c.ResetTrack(0); }, {}, false, kCurvesGone},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        CMyStatic chart;
+        chart.resize(200, 151);
+        chart.show();
+        QApplication::processEvents();
+        AddSeconds(chart, 0, row.seconds, 1.5, -1.5, 0.5);
+        for (unsigned s = 1; s <= row.shown; ++s) {
+            chart.AdvanceTo(s);
+        }
+        const QImage before = Grab(chart);
+        ASSERT_GT(CountPixels(before, IsCurve), 0);
+        const bool probed = !row.probe.isNull();
+        if (probed) {
+            ASSERT_EQ(PixelAt(before, row.probe.x(), row.probe.y()) == kBlue, !row.blueAfter);
+        }
+        row.change(chart);
+        const QImage shown = Grab(chart);
+        if (probed) {
+            EXPECT_EQ(PixelAt(shown, row.probe.x(), row.probe.y()) == kBlue, row.blueAfter);
+        }
+        if (row.then == kCurvesGone) {
+            EXPECT_EQ(CountPixels(shown, IsCurve), 0);
+        } else {
+            EXPECT_EQ(shown, Render(chart));
+        }
     }
-    EXPECT_EQ(CountPixels(Grab(chart), IsCurve), 0);
-    chart.AdvanceTo(1);
-    chart.AdvanceTo(2);
-    const QImage shown = Grab(chart);
-    EXPECT_NE(PixelAt(shown, 25, 18), kBlue);
-    EXPECT_EQ(shown, Render(chart));
 }
 
 TEST_F(Chart, TicksGrowTheCurvesExactlyAsAFullPaintDrawsThem) {
@@ -315,57 +333,6 @@ TEST_F(Chart, ALineForASecondNotDrawnYetRepaintsNothing) {
     ASSERT_EQ(recorder.regions.size(), 1u);
     EXPECT_LE(recorder.regions.front().boundingRect().width(), 25);
     EXPECT_EQ(Grab(chart), Render(chart));
-}
-
-TEST_F(Chart, SeekingBackShowsTheCurvesOnlyUpToTheNewSecond) {
-    AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5);
-    for (unsigned s = 1; s <= 4; ++s) {
-        chart.AdvanceTo(s);
-    }
-    Grab(chart);
-    chart.AdvanceTo(1);
-    const QImage shown = Grab(chart);
-    EXPECT_NE(PixelAt(shown, 150, 18), kBlue);
-    EXPECT_EQ(shown, Render(chart));
-}
-
-TEST_F(Chart, SeekingForwardShowsTheSkippedSeconds) {
-    AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5);
-    chart.AdvanceTo(1);
-    Grab(chart);
-    chart.AdvanceTo(4);
-    const QImage shown = Grab(chart);
-    EXPECT_EQ(PixelAt(shown, 100, 18), kBlue);
-    EXPECT_EQ(shown, Render(chart));
-}
-
-TEST_F(Chart, LinesArrivingDuringPlayRestretchTheCurves) {
-    AddSeconds(chart, 0, 3, 1.5, -1.5, 0.5);
-    chart.AdvanceTo(1);
-    chart.AdvanceTo(2);
-    Grab(chart);
-    // More of the clip arrives: every second now takes less width.
-    AddSeconds(chart, 3, 6, 1.5, -1.5, 0.5);
-    chart.AdvanceTo(3);
-    EXPECT_EQ(Grab(chart), Render(chart));
-}
-
-TEST_F(Chart, AResizeRedrawsForTheNewSize) {
-    AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5);
-    chart.AdvanceTo(1);
-    chart.AdvanceTo(2);
-    Grab(chart);
-    chart.resize(300, 100);
-    EXPECT_EQ(Grab(chart), Render(chart));
-}
-
-// What the reset leaves in the store is the store's own test; here, what it leaves on screen.
-TEST_F(Chart, ResetTrackClearsTheScreen) {
-    AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5);
-    chart.AdvanceTo(1);
-    ASSERT_GT(CountPixels(Grab(chart), IsCurve), 0);
-    chart.ResetTrack(0);
-    EXPECT_EQ(CountPixels(Grab(chart), IsCurve), 0);
 }
 
 TEST_F(ChartInPane, ATickWritesTheValuesOfItsSecondWithSixDecimals) {

@@ -1,13 +1,17 @@
-// Rendering a painted control into an image and reading its pixels in tests.
+// Rendering a painted control into an image, reading its pixels and recording its repaints.
 #pragma once
+
+#include "tests/support/Pixels.h"
 
 #include <QColor>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QWidget>
 
-#include <functional>
 #include <ostream>
+#include <vector>
 
 inline void PrintTo(const QColor& colour, std::ostream* out) {
     *out << "RGB(" << colour.red() << ", " << colour.green() << ", " << colour.blue() << ")";
@@ -27,16 +31,18 @@ inline QImage Grab(QWidget& widget) {
     return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+// Collects the regions a control is asked to repaint.
+class PaintRecorder : public QObject {
+public:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            regions.push_back(static_cast<QPaintEvent*>(event)->region());
+        }
+        return false;
+    }
+    std::vector<QRegion> regions;
+};
+
 inline QColor PixelAt(const QImage& image, int x, int y) {
     return QColor(image.pixel(x, y));
-}
-
-inline int CountPixels(const QImage& image, const std::function<bool(QColor)>& match) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            count += match(PixelAt(image, x, y)) ? 1 : 0;
-        }
-    }
-    return count;
 }

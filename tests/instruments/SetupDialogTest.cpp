@@ -43,37 +43,28 @@ TEST(SetupDialog, OpensOnMilesWithBothUnitsListed) {
     EXPECT_TRUE(dialog.findChild<QPushButton*>(QStringLiteral("1"))->isDefault());
 }
 
-TEST(SetupDialog, OkWithoutAChoiceKeepsTheUnitsTheDialShows) {
-    CSpeedStatic dial;
-    ASSERT_FALSE(dial.IsKmh());
-    EXPECT_EQ(RunWithUser({}, "1"), QDialog::Accepted);
-    EXPECT_FALSE(dial.IsKmh());
-    EXPECT_EQ(dial.Text(), "0mile/h");
-    dial.SetKmh(true);
-    RunWithUser({}, "1");
-    EXPECT_TRUE(dial.IsKmh());
-}
-
-TEST(SetupDialog, MilesAndOkSwitchesToMiles) {
-    CSpeedStatic dial;
-    dial.SetKmh(true);
-    RunWithUser({1}, "1");
-    EXPECT_FALSE(dial.IsKmh());
-}
-
-TEST(SetupDialog, TheLastChoiceBeforeOkCounts) {
-    CSpeedStatic dial;
-    RunWithUser({1, 0}, "1");
-    EXPECT_TRUE(dial.IsKmh());
-}
-
-TEST(SetupDialog, CancelLeavesTheDialAsItWas) {
-    CSpeedStatic dial;
-    EXPECT_EQ(RunWithUser({0}, "2"), QDialog::Rejected);
-    EXPECT_FALSE(dial.IsKmh());
-    dial.SetKmh(true);
-    RunWithUser({1}, "2");
-    EXPECT_TRUE(dial.IsKmh());
+// A dial in the units given, the user's choices in turn (0 Km/h, 1 mile/h) and a button:
+// OK takes the last choice, or keeps the dial's units without one; Cancel keeps them always.
+TEST(SetupDialog, OkTakesTheLastChoiceAndCancelKeepsTheUnits) {
+    const struct {
+        bool kmh;
+        std::vector<int> choices;
+        const char* button;
+        int result;
+        bool kmhAfter;
+    } cases[] = {
+        {false, {}, "1", QDialog::Accepted, false},  {true, {}, "1", QDialog::Accepted, true},
+        {true, {1}, "1", QDialog::Accepted, false},  {false, {1, 0}, "1", QDialog::Accepted, true},
+        {false, {0}, "2", QDialog::Rejected, false}, {true, {1}, "2", QDialog::Rejected, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.kmh << " " << c.choices.size() << " " << c.button);
+        CSpeedStatic dial;
+        dial.SetKmh(c.kmh);
+        EXPECT_EQ(RunWithUser(c.choices, c.button), c.result);
+        EXPECT_EQ(dial.IsKmh(), c.kmhAfter);
+        EXPECT_EQ(dial.Text(), c.kmhAfter ? "0Km/h" : "0mile/h");
+    }
 }
 
 TEST(SetupDialog, AnUnknownIndexOrNoDialChangesNothing) {

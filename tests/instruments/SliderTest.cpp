@@ -11,30 +11,34 @@
 
 namespace {
 
-TEST(ClickPosition, ChannelOfTwoHundredOverOneHundredUnits) {
-    EXPECT_EQ(ClickPosition(10, 10, 210, 100), 0);
-    EXPECT_EQ(ClickPosition(11, 10, 210, 100), 1);
-    EXPECT_EQ(ClickPosition(110, 10, 210, 100), 50);
-    EXPECT_EQ(ClickPosition(210, 10, 210, 100), 100);
-}
-
-TEST(ClickPosition, MillisecondRangesLandJustBelowTheExactFraction) {
-    EXPECT_EQ(ClickPosition(200, 0, 400, 60000), 29851);
-    EXPECT_EQ(ClickPosition(400, 0, 400, 60000), 59851);
-    // The arithmetic gives -149 at the left end; the range limits it.
-    EXPECT_EQ(ClickPosition(0, 0, 400, 60000), 0);
-}
-
-TEST(ClickPosition, PressesOutsideTheChannelAreLimitedToTheRange) {
-    EXPECT_EQ(ClickPosition(-50, 10, 210, 100), 0);
-    EXPECT_EQ(ClickPosition(400, 10, 210, 100), 100);
-    EXPECT_EQ(ClickPosition(2000000000, 0, 1, 2000000000), 2000000000);
-}
-
-TEST(ClickPosition, AnEmptyRangeOrChannelGivesZero) {
-    EXPECT_EQ(ClickPosition(100, 0, 400, 0), 0);
-    EXPECT_EQ(ClickPosition(100, 0, 400, -5), 0);
-    EXPECT_EQ(ClickPosition(100, 50, 50, 100), 0);
+// Values worked from the rule by hand; see each group's note.
+TEST(ClickPosition, MapsAPressInTheChannelOntoTheRange) {
+    const struct {
+        int x, left, right, range, value;
+    } cases[] = {
+        // A channel of 200 px over 100 units.
+        {10, 10, 210, 100, 0},
+        {11, 10, 210, 100, 1},
+        {110, 10, 210, 100, 50},
+        {210, 10, 210, 100, 100},
+        // Millisecond ranges land just below the exact fraction; the arithmetic gives -149 at
+        // the left end, and the range limits it.
+        {200, 0, 400, 60000, 29851},
+        {400, 0, 400, 60000, 59851},
+        {0, 0, 400, 60000, 0},
+        // Presses outside the channel are limited to the range.
+        {-50, 10, 210, 100, 0},
+        {400, 10, 210, 100, 100},
+        {2000000000, 0, 1, 2000000000, 2000000000},
+        // An empty range or channel gives zero.
+        {100, 0, 400, 0, 0},
+        {100, 0, 400, -5, 0},
+        {100, 50, 50, 100, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClickPosition(c.x, c.left, c.right, c.range), c.value)
+            << c.x << " in " << c.left << ".." << c.right << " over " << c.range;
+    }
 }
 
 class Slider : public ::testing::Test {
@@ -57,35 +61,41 @@ protected:
     int ends = 0;
 };
 
-// With a range of one unit per pixel of channel, a press lands on the unit of its pixel:
-// step = 1, so (x - left + 1 - 1) / 1 = x - left.
+// A left press on the channel, off the handle, jumps there at once and reports the end of
+// tracking on release; no other button does either. With a range of one unit per pixel of
+// channel, a press lands on the unit of its pixel: step = 1, so (x - left + 1 - 1) / 1 =
+// x - left.
 TEST_F(Slider, APressOnTheChannelJumpsThereAndReportsOnRelease) {
-    const QRect channel = slider.ChannelRect();
-    slider.setRange(0, channel.width());
-    const QPoint at(channel.left() + 250, channel.center().y());
-    ASSERT_FALSE(slider.ThumbRect().contains(at));
-
-    Mouse(QEvent::MouseButtonPress, at);
-    EXPECT_EQ(slider.value(), 250);
-    EXPECT_TRUE(slider.isSliderDown());
-    EXPECT_EQ(ends, 0);
-
-    Mouse(QEvent::MouseButtonRelease, at);
-    EXPECT_EQ(slider.value(), 250);
-    EXPECT_FALSE(slider.isSliderDown());
-    EXPECT_EQ(ends, 1);
-}
-
-TEST_F(Slider, APressBeforeTheHandleJumpsBackToo) {
-    const QRect channel = slider.ChannelRect();
-    slider.setRange(0, channel.width());
-    slider.setValue(channel.width() - 20);
-    const QPoint at(channel.left() + 40, channel.center().y());
-    ASSERT_FALSE(slider.ThumbRect().contains(at));
-    Mouse(QEvent::MouseButtonPress, at);
-    Mouse(QEvent::MouseButtonRelease, at);
-    EXPECT_EQ(slider.value(), 40);
-    EXPECT_EQ(ends, 1);
+    const int width = slider.ChannelRect().width();
+    const struct {
+        const char* what;
+        int range, start, offset;
+        Qt::MouseButton button;
+        int value, ends;
+    } cases[] = {
+        {"after the handle", width, 0, 250, Qt::LeftButton, 250, 1},
+        {"before the handle", width, width - 20, 40, Qt::LeftButton, 40, 1},
+        {"an empty range", 0, 0, 300, Qt::LeftButton, 0, 1},
+        {"another button", 60000, 0, 300, Qt::RightButton, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        slider.setRange(0, c.range);
+        slider.setValue(c.start);
+        ends = 0;
+        const QPoint at(slider.ChannelRect().left() + c.offset, slider.ChannelRect().center().y());
+        ASSERT_TRUE(c.range == 0 || !slider.ThumbRect().contains(at));
+        Mouse(QEvent::MouseButtonPress, at, c.button);
+        if (c.button == Qt::LeftButton) {
+            EXPECT_EQ(slider.value(), c.value);
+            EXPECT_TRUE(slider.isSliderDown());
+        }
+        EXPECT_EQ(ends, 0);
+        Mouse(QEvent::MouseButtonRelease, at, c.button);
+        EXPECT_EQ(slider.value(), c.value);
+        EXPECT_FALSE(slider.isSliderDown());
+        EXPECT_EQ(ends, c.ends);
+    }
 }
 
 TEST_F(Slider, KeysAndTheWheelReportTheirMoveOnceTheValueIsSet) {
@@ -125,24 +135,6 @@ TEST_F(Slider, TheHandleIsDraggedAsOnAnySlider) {
     EXPECT_GT(slider.value(), 20000);
     EXPECT_LT(slider.value(), 40000);
     EXPECT_EQ(ends, 1);
-}
-
-TEST_F(Slider, AnEmptyRangeStaysAtZero) {
-    slider.setRange(0, 0);
-    const QRect channel = slider.ChannelRect();
-    const QPoint at(channel.left() + 300, channel.center().y());
-    Mouse(QEvent::MouseButtonPress, at);
-    Mouse(QEvent::MouseButtonRelease, at);
-    EXPECT_EQ(slider.value(), 0);
-}
-
-TEST_F(Slider, OtherButtonsDoNotReportTheEndOfTracking) {
-    const QRect channel = slider.ChannelRect();
-    const QPoint at(channel.left() + 300, channel.center().y());
-    Mouse(QEvent::MouseButtonPress, at, Qt::RightButton);
-    Mouse(QEvent::MouseButtonRelease, at, Qt::RightButton);
-    EXPECT_EQ(ends, 0);
-    EXPECT_EQ(slider.value(), 0);
 }
 
 } // namespace

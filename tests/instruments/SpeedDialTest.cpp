@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -37,32 +39,40 @@ protected:
 const QPoint kTipAt100(76, 25);
 const QPoint kTipAt62(66, 41);
 
-TEST_F(Dial, StartsInMilesPerHourWithTheNeedleDownLeft) {
+// One dial through the units and speeds: the text, and the pixels the needle covers and
+// misses. At rest it points down left to (76, 69); 230 km/h points straight right, its tip
+// at the hub's x plus 29.
+TEST_F(Dial, TheNeedleAndTextShowTheSpeedInTheChosenUnits) {
     EXPECT_FALSE(dial.IsKmh());
-    EXPECT_EQ(dial.Text(), "0mile/h");
-    const QImage image = Render(dial);
-    EXPECT_EQ(PixelAt(image, 76, 69), kNeedle);
-    EXPECT_EQ(PixelAt(image, 94, 47), kNeedle);
     EXPECT_EQ(dial.size(), QSize(272, 110));
-}
-
-TEST_F(Dial, TwoHundredThirtyKilometresPointsStraightRight) {
-    dial.SetKmh(true);
-    Show(230, 0);
-    EXPECT_EQ(dial.Text(), "230Km/h");
-    const QImage image = Render(dial);
-    EXPECT_EQ(PixelAt(image, 123, 47), kNeedle);
-    EXPECT_EQ(PixelAt(image, 110, 47), kNeedle);
-    EXPECT_NE(PixelAt(image, 126, 47), kNeedle);
-    EXPECT_NE(PixelAt(image, 76, 69), kNeedle);
-}
-
-TEST_F(Dial, InMilesTheNeedleShowsTheConvertedSpeed) {
-    Show(100, 0);
-    EXPECT_EQ(dial.Text(), "62mile/h");
-    const QImage image = Render(dial);
-    EXPECT_EQ(PixelAt(image, kTipAt62.x(), kTipAt62.y()), kNeedle);
-    EXPECT_NE(PixelAt(image, kTipAt100.x(), kTipAt100.y()), kNeedle);
+    struct Step {
+        std::function<void()> act;
+        const char* text;
+        std::vector<QPoint> needle;
+        std::vector<QPoint> clear;
+    };
+    const Step steps[] = {
+        {[] {}, "0mile/h", {{76, 69}, {94, 47}}, {}},
+        {[&] { Show(100, 0); }, "62mile/h", {kTipAt62}, {kTipAt100}},
+        {[&] { dial.SetKmh(true); }, "100Km/h", {kTipAt100}, {}},
+        {[&] { dial.SetKmh(false); }, "62mile/h", {kTipAt62}, {kTipAt100}},
+        {[&] { dial.SetKmh(true), Show(230, 0); },
+         "230Km/h",
+         {{123, 47}, {110, 47}},
+         {{126, 47}, {76, 69}}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.text);
+        step.act();
+        EXPECT_EQ(dial.Text(), step.text);
+        const QImage image = Render(dial);
+        for (const QPoint& at : step.needle) {
+            EXPECT_EQ(PixelAt(image, at.x(), at.y()), kNeedle) << at.x() << "," << at.y();
+        }
+        for (const QPoint& at : step.clear) {
+            EXPECT_NE(PixelAt(image, at.x(), at.y()), kNeedle) << at.x() << "," << at.y();
+        }
+    }
 }
 
 struct CompassCase {
@@ -93,16 +103,10 @@ TEST_F(Dial, TheCompassTipIsGreyAndBlackTheTailDarkAndBrightRed) {
     }
 }
 
-TEST_F(Dial, TheHubIsBlackInsideAGreyRing) {
-    const QImage image = Render(dial);
-    EXPECT_EQ(PixelAt(image, 184, 47), QColor(0, 0, 0));
-    EXPECT_EQ(PixelAt(image, 187, 47), QColor(175, 175, 175));
-    EXPECT_EQ(PixelAt(image, 181, 47), QColor(175, 175, 175));
-}
-
 // Any area gets the dial scaled evenly by min(width / 272, height / 110) and centred: a
 // design pixel (x, y) covers scale x scale pixels from origin + scale * (x, y); the pixel
-// checked is the one at the middle of that square. Hub at (184, 47), its grey ring at 181.
+// checked is the one at the middle of that square. Hub at (184, 47), black inside a grey ring
+// at 181 and 187.
 TEST_F(Dial, KeepsItsProportionsCentredInAnyArea) {
     struct Case {
         QSize area;
@@ -127,6 +131,7 @@ TEST_F(Dial, KeepsItsProportionsCentredInAnyArea) {
         };
         EXPECT_EQ(at(184, 47), QColor(0, 0, 0)) << c.area.width() << "x" << c.area.height();
         EXPECT_EQ(at(181, 47), QColor(175, 175, 175)) << c.area.width() << "x" << c.area.height();
+        EXPECT_EQ(at(187, 47), QColor(175, 175, 175)) << c.area.width() << "x" << c.area.height();
         EXPECT_EQ(CountPixels(image, [](QColor p) { return p == QColor(Qt::magenta); }), 0);
     }
 }
@@ -165,44 +170,26 @@ TEST_F(Dial, TheTextIsWhiteAndCentredUnderTheNeedles) {
     EXPECT_LE(firstRow - kTextRect.top(), 5);
 }
 
-TEST_F(Dial, TheUnitsChangeTheTextAndTheNeedle) {
-    Show(100, 0);
-    dial.SetKmh(true);
-    EXPECT_EQ(dial.Text(), "100Km/h");
-    const QImage kmh = Render(dial);
-    EXPECT_EQ(PixelAt(kmh, kTipAt100.x(), kTipAt100.y()), kNeedle);
-    dial.SetKmh(false);
-    EXPECT_EQ(dial.Text(), "62mile/h");
-}
-
 TEST_F(Dial, ASecondWithoutARecordChangesNothing) {
     Show(120, 45);
     dial.show();
     QApplication::processEvents();
     const QImage before = Grab(dial);
-    int paints = 0;
-    struct Counter : QObject {
-        int* count;
-        explicit Counter(int* c) : count(c) {}
-        bool eventFilter(QObject*, QEvent* event) override {
-            *count += event->type() == QEvent::Paint ? 1 : 0;
-            return false;
-        }
-    } counter(&paints);
-    dial.installEventFilter(&counter);
+    PaintRecorder paints;
+    dial.installEventFilter(&paints);
 
     dial.ShowSpeedAt(7);
     QApplication::processEvents();
-    EXPECT_EQ(paints, 0);
+    EXPECT_TRUE(paints.regions.empty());
     EXPECT_EQ(dial.m_model.m_nSpeed, 120);
     EXPECT_EQ(dial.m_model.m_nHeading, 45);
     EXPECT_EQ(Grab(dial), before);
 
-    paints = 0;
+    paints.regions.clear();
     dial.SetSpeedRecord(7, 30, 90);
     dial.ShowSpeedAt(7);
     QApplication::processEvents();
-    EXPECT_EQ(paints, 1);
+    EXPECT_EQ(paints.regions.size(), 1u);
     EXPECT_NE(Grab(dial), before);
 }
 

@@ -10,6 +10,7 @@
 #include "library/CCameraLocator.h"
 #include "library/CClipListModel.h"
 #include "library/CPlaylistDlg.h"
+#include "tests/support/Pump.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,20 +25,11 @@
 
 #include <sys/sysmacros.h>
 
+using namespace std::chrono_literals;
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
+
 namespace {
-
-bool PumpUntil(const std::function<bool()>& done, int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return done();
-}
-
-void Pump(int milliseconds) {
-    PumpUntil([] { return false; }, milliseconds);
-}
 
 void Touch(const QString& path) {
     QFile file(path);
@@ -210,7 +202,7 @@ TEST_F(Camera, ArrivingLaterIsListedWithinTheRetries) {
     QElapsedTimer clock;
     clock.start();
     Arrive(camera);
-    ASSERT_TRUE(PumpUntil([&] { return pane->CameraFound(); }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return pane->CameraFound(); }, 20s));
     std::printf("camera listed %lld ms after its arrival\n",
                 static_cast<long long>(clock.elapsed()));
     EXPECT_EQ(Listed(), CameraClips());
@@ -224,11 +216,11 @@ TEST_F(Camera, VolumeMountedTwoSecondsAfterArrivalIsFound) {
     QElapsedTimer clock;
     clock.start();
     Arrive(camera);
-    ASSERT_TRUE(PumpUntil([&] { return pane->CameraSearchRunning(); }, 5000));
-    Pump(2000);
+    ASSERT_TRUE(PumpUntil([&] { return pane->CameraSearchRunning(); }, 5s));
+    PumpFor(2s);
     EXPECT_FALSE(pane->CameraFound());
     MountCamera();
-    ASSERT_TRUE(PumpUntil([&] { return pane->CameraFound(); }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return pane->CameraFound(); }, 10s));
     std::printf("camera listed %lld ms after its arrival, mounted after 2 s\n",
                 static_cast<long long>(clock.elapsed()));
     EXPECT_EQ(Listed(), CameraClips());
@@ -238,13 +230,13 @@ TEST_F(Camera, SearchGivesUpAfterAHundredAndOneTicks) {
     StartPane();
     const FakeUsbDisk stick = AddStick();
     Arrive(stick);
-    ASSERT_TRUE(PumpUntil([&] { return pane->CameraSearchRunning(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return pane->CameraSearchRunning(); }, 5s));
     // 101 ticks of 50 ms, on a loaded machine perhaps slower.
-    ASSERT_TRUE(PumpUntil([&] { return !pane->CameraSearchRunning(); }, 60000));
+    ASSERT_TRUE(PumpUntil([&] { return !pane->CameraSearchRunning(); }, 60s));
     EXPECT_EQ(pane->CameraCountdown(), -1);
     EXPECT_TRUE(Listed().isEmpty());
     Remove(stick);
-    Pump(300);
+    PumpFor(300ms);
     EXPECT_TRUE(Listed().isEmpty());
     EXPECT_FALSE(pane->CameraFound());
 }
@@ -257,7 +249,7 @@ TEST_F(Camera, StickLeavingWhileTheCameraStaysChangesNothing) {
     ASSERT_EQ(Listed(), CameraClips());
     QFile::remove(videoFolder + "/CLIP0002.MP4");
     Remove(stick);
-    Pump(300);
+    PumpFor(300ms);
     EXPECT_EQ(Listed(), CameraClips());
     EXPECT_TRUE(pane->CameraFound());
 }
@@ -302,7 +294,7 @@ TEST_F(Camera, RemovalDropsVanishedFilesAndStopsThePlayingClip) {
     QFile::remove(lost);
     // The camera is pulled; its mount may linger, still answering for the files.
     Remove(camera);
-    ASSERT_TRUE(PumpUntil([&] { return !pane->CameraFound(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !pane->CameraFound(); }, 5s));
     EXPECT_EQ(Listed(), QStringList({kept}));
     EXPECT_EQ(video.playing, "");
     EXPECT_EQ(pane->GetCurrentFile(), "");
@@ -312,7 +304,7 @@ TEST_F(Camera, RemovalDropsVanishedFilesAndStopsThePlayingClip) {
     const FakeUsbDisk again = AddUsbDisk("1-3", "0595", "2002", "sdd", 48, 1);
     mounts += MountLine(49, volume.path());
     Arrive(again);
-    ASSERT_TRUE(PumpUntil([&] { return pane->CameraFound(); }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return pane->CameraFound(); }, 20s));
     EXPECT_EQ(Listed(), QStringList({kept}) + CameraClips());
 }
 
@@ -320,10 +312,10 @@ TEST_F(Camera, SameDeviceArrivingTwiceRestartsTheCountdown) {
     StartPane();
     const FakeUsbDisk stick = AddStick();
     umockdev_testbed_uevent(testbed, stick.usb.c_str(), "add");
-    ASSERT_TRUE(PumpUntil([&] { return pane->CameraSearchRunning(); }, 5000));
-    ASSERT_TRUE(PumpUntil([&] { return pane->CameraCountdown() < 90; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return pane->CameraSearchRunning(); }, 5s));
+    ASSERT_TRUE(PumpUntil([&] { return pane->CameraCountdown() < 90; }, 20s));
     umockdev_testbed_uevent(testbed, stick.usb.c_str(), "add");
-    ASSERT_TRUE(PumpUntil([&] { return pane->CameraCountdown() > 90; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return pane->CameraCountdown() > 90; }, 5s));
     EXPECT_TRUE(pane->CameraSearchRunning());
 }
 
@@ -339,13 +331,13 @@ TEST_F(Camera, UnmountedCameraWithoutUdisksIsToleratedAndNamed) {
     links.map = &map;
     links.mounts = [this] { return mounts; };
     pane = std::make_unique<CPlaylistDlg>(nullptr, links);
-    Pump(200);
+    PumpFor(200ms);
     EXPECT_FALSE(pane->CameraFound());
     EXPECT_FALSE(pane->CameraSearchRunning());
     // Mounted by hand and plugged in again, it is found as usual.
     MountCamera();
     umockdev_testbed_uevent(testbed, camera.usb.c_str(), "add");
-    ASSERT_TRUE(PumpUntil([&] { return pane->CameraFound(); }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return pane->CameraFound(); }, 20s));
     EXPECT_EQ(Listed(), CameraClips());
 }
 

@@ -1,9 +1,9 @@
 #include "library/ClipFileDialog.h"
+#include "tests/support/Pump.h"
 #include "tests/support/ReadableFields.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -13,6 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+
+using namespace std::chrono_literals;
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
 
 namespace {
 
@@ -24,12 +29,8 @@ QStringList ShownNames(QFileDialog& dialog, const QString& folder) {
     }
     dialog.setDirectory(folder);
     const QModelIndex parent = model->index(folder);
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 5000 && model->rowCount(parent) < 3) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    QApplication::processEvents(QEventLoop::AllEvents, 100);
+    PumpUntil([&] { return model->rowCount(parent) >= 3; }, 5s);
+    PumpFor(100ms);
     QStringList names;
     for (int row = 0; row < model->rowCount(parent); ++row) {
         names.append(model->index(row, 0, parent).data().toString());
@@ -67,13 +68,9 @@ TEST(ClipFileDialog, ColumnsFitTextsThatComeLater) {
     auto* view = dialog->findChild<QTreeView*>();
     ASSERT_TRUE(model != nullptr && view != nullptr);
     const QModelIndex folder = model->index(dir.path());
-    const auto settle = [&](auto done) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 5000 && !done()) {
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 100);
+    const auto settle = [&](const std::function<bool()>& done) {
+        PumpUntil(done, 5s);
+        PumpFor(100ms);
     };
     settle([&] { return model->rowCount(folder) == 1; });
     growing.resize(161051000);

@@ -1,14 +1,17 @@
 // The request to udisks2, served by a stand-in udisks2 on a private message bus.
 #include "library/CUdisksMounter.h"
+#include "tests/support/Pump.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
 
 namespace {
 
@@ -57,15 +60,6 @@ protected:
         daemon.waitForFinished(5000);
     }
 
-    static bool PumpUntil(const std::function<bool()>& done) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 10000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return done();
-    }
-
     QProcess daemon;
     std::unique_ptr<QDBusConnection> service;
     std::unique_ptr<QDBusConnection> client;
@@ -78,7 +72,7 @@ TEST_F(Udisks, AsksToMountTheVolumeByItsKernelNameOncePerArrival) {
     ASSERT_TRUE(PumpUntil([&] { return filesystem.mounted.size() == 1; }));
     EXPECT_EQ(filesystem.mounted.first(), "/org/freedesktop/UDisks2/block_devices/sdb1");
     mounter.RequestMount("sdb1");
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+    PumpFor(200ms);
     EXPECT_EQ(filesystem.mounted.size(), 1);
     mounter.Forget();
     mounter.RequestMount("sdb1");
@@ -88,7 +82,7 @@ TEST_F(Udisks, AsksToMountTheVolumeByItsKernelNameOncePerArrival) {
 TEST_F(Udisks, AMissingServiceOrDeviceIsNoFailureOfTheCaller) {
     CUdisksMounter mounter(*client);
     EXPECT_TRUE(mounter.RequestMount("sdz9")); // no such object: udisks2 answers an error
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 300);
+    PumpFor(300ms);
     EXPECT_TRUE(filesystem.mounted.isEmpty());
     CUdisksMounter nowhere(QDBusConnection(QStringLiteral("not-connected")));
     EXPECT_FALSE(nowhere.RequestMount("sdb1"));

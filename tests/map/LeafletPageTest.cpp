@@ -4,6 +4,7 @@
 
 #include "map/CMapPage.h"
 #include "map/CMapView.h"
+#include "tests/support/Pump.h"
 
 #include <QDesktopServices>
 #include <QSignalSpy>
@@ -12,27 +13,21 @@
 
 #include <memory>
 
+using namespace std::chrono_literals;
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
+
 namespace {
 
-class LeafletPage : public ::testing::Test {
+class LeafletPage : public OnLeafletPage {
 protected:
-    void SetUp() override {
-        view = std::make_unique<CMapView>(nullptr, false);
-        view->resize(640, 480);
-        view->show();
-        ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage));
-    }
-
     bool Call(const QString& name, const QStringList& arguments = {}) {
         return view->CallScript(name, arguments, nullptr);
     }
     double Number(const QString& script) { return Js(*view, script).toDouble(); }
-    int RoadPoints() { return Js(*view, "road.getLatLngs().length").toInt(); }
     void SwitchTo(const QString& type) {
         Js(*view, "map.removeLayer(currentLayer); map.addLayer(mapTypes['" + type + "']); 1");
     }
-
-    std::unique_ptr<CMapView> view;
 };
 
 TEST_F(LeafletPage, OpensOnTheRoadMapAtItsCentreWithAnEmptyRedRoad) {
@@ -61,7 +56,7 @@ TEST_F(LeafletPage, SetMarkerPlacesTheMarkerAndLeavesTheRoadToTheProgram) {
     EXPECT_DOUBLE_EQ(Number("marker.getLatLng().lng"), -45.25);
     ASSERT_TRUE(Call("SetMarker", {"12.5", "-45.25", "12.5", "-45.25"}));
     EXPECT_EQ(RoadPoints(), 0);
-    EXPECT_TRUE(PumpUntil([&] { return Number("map.getCenter().lat") == 12.5; }, 5000))
+    EXPECT_TRUE(PumpUntil([&] { return Number("map.getCenter().lat") == 12.5; }, 5s))
         << "the map pans to the marker";
 }
 
@@ -82,6 +77,11 @@ TEST_F(LeafletPage, RoadFunctionsAddShowAndClear) {
 }
 
 TEST_F(LeafletPage, HybridTypeTakesTheSecondFormAndASwitchRepeatsTheLastMarker) {
+    // No marker yet: a switch places nothing.
+    SwitchTo("satellite");
+    EXPECT_TRUE(Js(*view, "marker === null").toBool());
+    EXPECT_EQ(RoadPoints(), 0);
+
     ASSERT_TRUE(Call("SetMarker", {"10", "20", "11", "21"}));
     EXPECT_EQ(Number("marker.getLatLng().lat"), 10);
 
@@ -94,12 +94,6 @@ TEST_F(LeafletPage, HybridTypeTakesTheSecondFormAndASwitchRepeatsTheLastMarker) 
     EXPECT_EQ(Number("marker.getLatLng().lat"), 31);
     SwitchTo("terrain");
     EXPECT_EQ(Number("marker.getLatLng().lat"), 30);
-}
-
-TEST_F(LeafletPage, NoMarkerYetMeansASwitchPlacesNothing) {
-    SwitchTo("satellite");
-    EXPECT_TRUE(Js(*view, "marker === null").toBool());
-    EXPECT_EQ(RoadPoints(), 0);
 }
 
 TEST_F(LeafletPage, GetMapTypeNamesTheFourTypesAndAnyOtherByItsName) {
@@ -145,7 +139,7 @@ TEST_F(LeafletPage, ScriptLookingArgumentsArriveAsData) {
     // A name that tries to close the call is only a name no function has.
     EXPECT_FALSE(view->CallScript("Echo\"]); alert(3); ([\"", {}, nullptr));
     EXPECT_FALSE(view->CallScript("SetMarker'); alert(4); ('", {"1", "2", "1", "2"}, nullptr));
-    PumpUntil([] { return false; }, 200);
+    PumpFor(200ms);
     EXPECT_EQ(view->Page()->DialogsAsked(), 0);
     EXPECT_EQ(RoadPoints(), 0);
 }
@@ -161,34 +155,35 @@ TEST_F(LeafletPage, MissingFunctionsFailingCallsAndNoPageGiveFalse) {
     EXPECT_FALSE(unloaded.CallScript("ShowRoad", {}, nullptr));
 }
 
-TEST_F(LeafletPage, ArrowTurnsToTheHeading) {
+// The arrow turns to each heading that is a number and is drawn anew only when the heading
+// changes: a mark left on it tells whether the page drew a new one.
+TEST_F(LeafletPage, ArrowTurnsToTheHeadingAndIsRedrawnOnlyWhenItChanges) {
     ASSERT_TRUE(Call("SetMarker", {"1", "2", "1", "2"}));
-    ASSERT_TRUE(Call("SetHeading", {"135.0"}));
-    EXPECT_TRUE(Js(*view, "marker.getElement().innerHTML").toString().contains("rotate(135deg)"));
-    // A heading that is no number leaves the arrow as it was.
-    ASSERT_TRUE(Call("SetHeading", {"south"}));
-    EXPECT_TRUE(Js(*view, "marker.getElement().innerHTML").toString().contains("rotate(135deg)"));
-}
-
-TEST_F(LeafletPage, TheSameHeadingAgainKeepsTheArrowAsItIs) {
-    ASSERT_TRUE(Call("SetMarker", {"1", "2", "1", "2"}));
-    ASSERT_TRUE(Call("SetHeading", {"90.0"}));
-    // A mark on the arrow tells whether the page drew a new one.
-    Js(*view, "marker.getElement().firstElementChild.dataset.seen = 'yes'");
-    ASSERT_TRUE(Call("SetHeading", {"90"}));
-    EXPECT_EQ(Js(*view, "marker.getElement().firstElementChild.dataset.seen || 'new'").toString(),
-              "yes");
-    ASSERT_TRUE(Call("SetHeading", {"91.5"}));
-    EXPECT_EQ(Js(*view, "marker.getElement().firstElementChild.dataset.seen || 'new'").toString(),
-              "new");
-    EXPECT_TRUE(Js(*view, "marker.getElement().innerHTML").toString().contains("rotate(91.5deg)"));
+    const struct {
+        const char* heading;
+        const char* rotation;
+        bool redrawn;
+    } steps[] = {
+        {"90.0", "rotate(90deg)", true},    {"90", "rotate(90deg)", false},
+        {"91.5", "rotate(91.5deg)", true},  {"135.0", "rotate(135deg)", true},
+        {"south", "rotate(135deg)", false},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.heading);
+        Js(*view, "marker.getElement().firstElementChild.dataset.seen = 'yes'");
+        ASSERT_TRUE(Call("SetHeading", {step.heading}));
+        EXPECT_TRUE(Js(*view, "marker.getElement().innerHTML").toString().contains(step.rotation));
+        EXPECT_EQ(
+            Js(*view, "marker.getElement().firstElementChild.dataset.seen || 'new'").toString(),
+            step.redrawn ? "new" : "yes");
+    }
 }
 
 TEST_F(LeafletPage, RouteIsDrawnFaintlyFittedAndAClickSeeksToTheNearestSecond) {
     // Three seconds along a meridian, about 1.1 km apart, with a gap at second 2.
     ASSERT_TRUE(Call("SetRoute", {"[[0,48.00,11.0],[1,48.01,11.0],[3,48.02,11.0]]"}));
     ASSERT_TRUE(Call("FitRoute"));
-    EXPECT_EQ(Number("route.getLatLngs().length"), 3);
+    EXPECT_EQ(RoutePoints(), 3);
     EXPECT_LT(Number("route.options.opacity"), 1.0);
     EXPECT_NE(Js(*view, "route.options.color").toString(), "#FF0000");
     EXPECT_TRUE(Js(*view, "map.getBounds().contains(route.getBounds())").toBool());
@@ -197,10 +192,10 @@ TEST_F(LeafletPage, RouteIsDrawnFaintlyFittedAndAClickSeeksToTheNearestSecond) {
     ASSERT_TRUE(PumpUntil([&] { return Js(*view, "bridge !== null").toBool(); }));
     QSignalSpy seek(view.get(), &CMapView::SeekRequested);
     Js(*view, "route.fire('click', {latlng: L.latLng(48.0185, 11.0)}); 1");
-    ASSERT_TRUE(PumpUntil([&] { return !seek.isEmpty(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !seek.isEmpty(); }, 5s));
     EXPECT_EQ(seek.takeFirst().at(0).toInt(), 3);
     Js(*view, "route.fire('click', {latlng: L.latLng(48.004, 11.0)}); 1");
-    ASSERT_TRUE(PumpUntil([&] { return !seek.isEmpty(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !seek.isEmpty(); }, 5s));
     EXPECT_EQ(seek.takeFirst().at(0).toInt(), 0);
 }
 
@@ -224,11 +219,11 @@ TEST_F(LeafletPage, ACreditLinkOpensInTheDesktopsBrowserAndTheMapStays) {
     QDesktopServices::setUrlHandler("https", &browser, "Open");
     Js(*view, "document.querySelector('.leaflet-control-attribution a[href*=copyright]')"
               ".click(); 1");
-    EXPECT_TRUE(PumpUntil([&] { return !browser.urls.isEmpty(); }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return !browser.urls.isEmpty(); }, 5s));
     QDesktopServices::unsetUrlHandler("https");
     EXPECT_EQ(browser.urls, QList<QUrl>{QUrl("https://www.openstreetmap.org/copyright")});
     // The page asked to leave, was refused, and is still the map, alive.
-    PumpUntil([] { return false; }, 300);
+    PumpFor(300ms);
     EXPECT_EQ(view->page()->url(), QUrl("qrc:/map/page130.html"));
     EXPECT_TRUE(view->PageReady());
     EXPECT_TRUE(Call("SetMarker", {"1", "2", "1", "2"}));

@@ -1,21 +1,14 @@
 #include "MapTestSupport.h"
 
 #include "map/CMapView.h"
+#include "tests/support/Pump.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QSignalSpy>
 
 #include <memory>
 
-bool PumpUntil(const std::function<bool()>& done, int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return done();
-}
+using namespace std::chrono_literals;
+using testsupport::PumpUntil;
 
 QVariant Js(CMapView& view, const QString& script) {
     auto answer = std::make_shared<std::pair<bool, QVariant>>(false, QVariant());
@@ -23,7 +16,7 @@ QVariant Js(CMapView& view, const QString& script) {
         answer->first = true;
         answer->second = value;
     });
-    PumpUntil([&] { return answer->first; }, 10000);
+    PumpUntil([&] { return answer->first; }, 10s);
     return answer->second;
 }
 
@@ -32,10 +25,25 @@ bool LoadPage(CMapView& view, int resource) {
     if (!view.LoadPageFromResource(resource)) {
         return false;
     }
-    if (!PumpUntil([&] { return !loaded.isEmpty(); }, 30000)) {
+    if (!PumpUntil([&] { return !loaded.isEmpty(); }, 30s)) {
         return false;
     }
     return loaded.last().at(0).toBool();
+}
+
+void OnLeafletPage::SetUp() {
+    view = std::make_unique<CMapView>(nullptr, false);
+    view->resize(640, 480);
+    view->show();
+    ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage));
+}
+
+int OnLeafletPage::RoadPoints() {
+    return Js(*view, "road.getLatLngs().length").toInt();
+}
+
+int OnLeafletPage::RoutePoints() {
+    return Js(*view, "route.getLatLngs().length").toInt();
 }
 
 QByteArray SentenceWithChecksum(const QByteArray& body) {

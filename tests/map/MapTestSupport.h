@@ -1,6 +1,5 @@
-// Waiting on a real browser page from a test: pumping the event loop until a condition
-// holds, reading values out of the page, loading a page and waiting for it; and what the
-// page hands to the desktop.
+// Waiting on a real browser page from a test: reading values out of the page, loading a page and
+// waiting for it, a view with the player's page loaded; and what the page hands to the desktop.
 #pragma once
 
 #include <QByteArray>
@@ -10,17 +9,28 @@
 #include <QUrl>
 #include <QVariant>
 
-#include <functional>
+#include <gtest/gtest.h>
+
+#include <memory>
 
 class CMapView;
-
-bool PumpUntil(const std::function<bool()>& done, int milliseconds = 15000);
 
 // Runs script in the page and gives its value, or an invalid QVariant after a time-out.
 QVariant Js(CMapView& view, const QString& script);
 
 // Loads one of the page resources and waits until it has finished; true when it loaded.
 bool LoadPage(CMapView& view, int resource);
+
+// A shown view of 640 x 480 that has loaded the player's page, and the lengths of the page's
+// road (driven so far) and route (the whole track).
+class OnLeafletPage : public ::testing::Test {
+protected:
+    void SetUp() override;
+    int RoadPoints();
+    int RoutePoints();
+
+    std::unique_ptr<CMapView> view;
+};
 
 // Counts the requests the test refused to let leave the machine.
 int RefusedRequests();

@@ -9,10 +9,11 @@
 #include "map/CMapView.h"
 #include "map/MapProfile.h"
 #include "skin/SkinSE.h"
+#include "tests/support/ClipMaker.h"
+#include "tests/support/Pump.h"
 
 #include <QDropEvent>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QStringList>
@@ -30,44 +31,20 @@
 #include <memory>
 #include <vector>
 
+using namespace std::chrono_literals;
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
+
 namespace {
 
 const QString kData = QStringLiteral(OSTVIK_TESTDATA);
 
-struct TruthRow {
-    int second;
-    double latitude;
-    double longitude;
-    QString status;
-};
+// Columns of the clip maker's truth rows.
+constexpr size_t kLatitude = 1;
+constexpr size_t kLongitude = 2;
 
-// The clip maker's record of what it wrote into a clip.
-std::vector<TruthRow> ReadTruth(const QString& path) {
-    std::vector<TruthRow> rows;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return rows;
-    }
-    file.readLine();
-    while (!file.atEnd()) {
-        const QStringList fields = QString::fromLatin1(file.readLine()).trimmed().split(',');
-        if (fields.size() == 9) {
-            rows.push_back(
-                {fields[0].toInt(), fields[1].toDouble(), fields[2].toDouble(), fields[8]});
-        }
-    }
-    return rows;
-}
-
-class MapViewOnPage : public ::testing::Test {
+class MapViewOnPage : public OnLeafletPage {
 protected:
-    void SetUp() override {
-        view = std::make_unique<CMapView>(nullptr, false);
-        view->resize(640, 480);
-        view->show();
-        ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage));
-    }
-
     bool MarkerAt(double latitude, double longitude) {
         return PumpUntil(
             [&] {
@@ -77,17 +54,13 @@ protected:
                 return at.size() == 2 && std::fabs(at[0].toDouble() - latitude) < 1e-9 &&
                        std::fabs(at[1].toDouble() - longitude) < 1e-9;
             },
-            10000);
+            10s);
     }
     bool NoMarker() {
-        PumpUntil([] { return false; }, 150); // calls posted by then have run
+        PumpFor(150ms); // calls posted by then have run
         return Js(*view, "marker === null").toBool();
     }
-    int RoadPoints() { return Js(*view, "road.getLatLngs().length").toInt(); }
-    int RoutePoints() { return Js(*view, "route.getLatLngs().length").toInt(); }
     bool MarkerOnMap() { return Js(*view, "marker !== null && map.hasLayer(marker)").toBool(); }
-
-    std::unique_ptr<CMapView> view;
 };
 
 TEST_F(MapViewOnPage, ShowSecondPlacesTheMarkerOnlyAtAValidPosition) {
@@ -109,17 +82,6 @@ TEST_F(MapViewOnPage, ShowSecondPlacesTheMarkerOnlyAtAValidPosition) {
     EXPECT_EQ(view->m_store.m_nLastShown, 4);
     EXPECT_TRUE(MarkerAt(12.25, -3.5));
     EXPECT_EQ(RoadPoints(), 1);
-}
-
-TEST_F(MapViewOnPage, ReloadedPageGetsTheMarkerBackWithoutATick) {
-    view->m_store.PutEntry(0, 50.5, 7.25, 'A');
-    view->m_store.PutEntry(1, 50.75, 7.5, 'A');
-    ASSERT_EQ(view->ShowSecond(1), 1);
-    ASSERT_TRUE(MarkerAt(50.75, 7.5));
-
-    ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage));
-    EXPECT_TRUE(MarkerAt(50.75, 7.5));
-    EXPECT_EQ(RoutePoints(), 2) << "the route is drawn again too";
 }
 
 TEST_F(MapViewOnPage, RoadIsTheRouteUpToTheSecondShown) {
@@ -151,24 +113,28 @@ TEST_F(MapViewOnPage, RoadIsTheRouteUpToTheSecondShown) {
                             "  return Math.round((p.lat - 10) * 100); }))";
     for (const Step& step : steps) {
         step.act();
-        PumpUntil([&] { return Js(*view, seconds).toString() == step.road; }, 5000);
+        PumpUntil([&] { return Js(*view, seconds).toString() == step.road; }, 5s);
         EXPECT_EQ(Js(*view, seconds).toString().toStdString(), step.road) << step.what;
     }
 }
 
-TEST_F(MapViewOnPage, LostRendererReloadsThePageAndTheMarkerComesBack) {
-    view->m_store.PutEntry(0, -33.5, 151.25, 'A');
-    ASSERT_EQ(view->ShowSecond(0), 1);
+// The reload takes the same way as any page load: the marker and the route come back
+// without a tick.
+TEST_F(MapViewOnPage, LostRendererReloadsThePageAndTheMarkerAndRouteComeBack) {
+    view->m_store.PutEntry(0, -33.5, 151.0, 'A');
+    view->m_store.PutEntry(1, -33.5, 151.25, 'A');
+    ASSERT_EQ(view->ShowSecond(1), 1);
     ASSERT_TRUE(MarkerAt(-33.5, 151.25));
     const qint64 renderer = view->page()->renderProcessPid();
     ASSERT_GT(renderer, 0);
 
     QSignalSpy loaded(view.get(), &CMapView::PageLoaded);
     ::kill(static_cast<pid_t>(renderer), SIGKILL);
-    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30s));
     EXPECT_TRUE(loaded.last().at(0).toBool());
     EXPECT_NE(view->page()->renderProcessPid(), renderer);
     EXPECT_TRUE(MarkerAt(-33.5, 151.25));
+    EXPECT_EQ(RoutePoints(), 2) << "the route is drawn again too";
 }
 
 TEST_F(MapViewOnPage, EmbeddedTrackWipesEverythingThenFillsTheStoresAndTheRoute) {
@@ -182,13 +148,13 @@ TEST_F(MapViewOnPage, EmbeddedTrackWipesEverythingThenFillsTheStoresAndTheRoute)
 
     EXPECT_TRUE(view->LoadEmbeddedTrack(kData + "/drive.MP4"));
     EXPECT_EQ(view->m_store.m_nLastShown, -1);
-    const std::vector<TruthRow> truth = ReadTruth(kData + "/drive.truth.csv");
+    const auto truth = ReadTruth(OSTVIK_TESTDATA "/drive.truth.csv");
     ASSERT_EQ(truth.size(), 12u);
     ASSERT_EQ(view->m_store.size(), truth.size());
-    for (const TruthRow& row : truth) {
-        const auto at = static_cast<size_t>(row.second);
-        EXPECT_NEAR(view->m_store.m_latitudes[at], row.latitude, 1e-4) << row.second;
-        EXPECT_NEAR(view->m_store.m_longitudes[at], row.longitude, 1e-4) << row.second;
+    for (const auto& row : truth) {
+        const auto at = static_cast<size_t>(row[0]);
+        EXPECT_NEAR(view->m_store.m_latitudes[at], row[kLatitude], 1e-4) << at;
+        EXPECT_NEAR(view->m_store.m_longitudes[at], row[kLongitude], 1e-4) << at;
     }
     EXPECT_EQ(dial.m_model.m_records.size(), 12u);
     EXPECT_EQ(dial.m_model.Find(500), nullptr);
@@ -202,7 +168,8 @@ TEST_F(MapViewOnPage, EmbeddedTrackWipesEverythingThenFillsTheStoresAndTheRoute)
     // The tick's part: a second of the track puts the marker at the clip's position.
     EXPECT_EQ(view->ShowSecond(5), 1);
     EXPECT_TRUE(PumpUntil([&] {
-        return std::fabs(Js(*view, "marker.getLatLng().lat").toDouble() - truth[5].latitude) < 1e-4;
+        return std::fabs(Js(*view, "marker.getLatLng().lat").toDouble() - truth[5][kLatitude]) <
+               1e-4;
     }));
 }
 
@@ -236,11 +203,11 @@ TEST_F(MapViewOnPage, ClipWithoutATrackTakesTheMarkerAndTheRoadOff) {
 }
 
 TEST_F(MapViewOnPage, NmeaLogFillsTheStoreAndTheRoute) {
-    const std::vector<TruthRow> truth = ReadTruth(kData + "/nofix-log.truth.csv");
+    const auto truth = ReadTruth(OSTVIK_TESTDATA "/nofix-log.truth.csv");
     ASSERT_EQ(truth.size(), 5u);
     EXPECT_TRUE(view->LoadNmeaLog(kData + "/nofix.TXT"));
     ASSERT_EQ(view->m_store.size(), 5u);
-    EXPECT_NEAR(view->m_store.m_latitudes[4], truth[4].latitude, 1e-4);
+    EXPECT_NEAR(view->m_store.m_latitudes[4], truth[4][kLatitude], 1e-4);
     EXPECT_TRUE(PumpUntil([&] { return RoutePoints() == 5; }));
 
     EXPECT_FALSE(view->LoadNmeaLog(kData + "/no-such-log.TXT"));
@@ -273,7 +240,7 @@ TEST(MapViewLoading, ClipChosenWhileThePageLoadsIsDrawnOnceItHasLoaded) {
     ASSERT_TRUE(view.LoadPageFromResource(CMapView::kLeafletPage));
     EXPECT_TRUE(view.LoadEmbeddedTrack(kData + "/drive.MP4"));
     EXPECT_EQ(view.ShowSecond(3), 1);
-    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30s));
     EXPECT_TRUE(PumpUntil([&] { return Js(view, "route.getLatLngs().length").toInt() == 12; }));
     EXPECT_TRUE(PumpUntil([&] { return Js(view, "marker !== null").toBool(); }));
     EXPECT_FALSE(view.LoadPageFromResource(128));
@@ -293,7 +260,7 @@ TEST(MapViewLoading, PageThatFailsToLoadIsSilentAndLoadedAgainAfterGrowingWaits)
     RefuseOwnPages(true);
     clock.start();
     ASSERT_TRUE(view.LoadPageFromResource(CMapView::kLeafletPage));
-    ASSERT_TRUE(PumpUntil([&] { return failures.size() == 3; }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return failures.size() == 3; }, 30s));
     RefuseOwnPages(false);
     // Each try waits after the failure before it, half a second and then twice as long, less
     // the 5 % early that Qt's coarse timers may fire.
@@ -304,7 +271,7 @@ TEST(MapViewLoading, PageThatFailsToLoadIsSilentAndLoadedAgainAfterGrowingWaits)
     view.m_store.PutEntry(0, 45.5, 9.25, 'A');
     EXPECT_EQ(view.ShowSecond(0), 1) << "the store decides; the page is only told";
 
-    ASSERT_TRUE(PumpUntil([&] { return loaded.count() == 4; }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return loaded.count() == 4; }, 30s));
     EXPECT_TRUE(loaded.last().at(0).toBool());
     EXPECT_TRUE(PumpUntil([&] { return Js(view, "marker !== null").toBool(); }));
 }
@@ -345,7 +312,7 @@ TEST(MapInWindow, DroppedFilesAndArrowKeysGoOnToTheWindowWhileTheMapKeepsItsZoom
     host->setGeometry(0, 0, 416, 316);
     window.resize(416, 316);
     window.show();
-    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30s));
     ASSERT_TRUE(loaded.last().at(0).toBool());
     const QPoint middle(200, 150); // of the view, which lies 8 pixels in
 
@@ -362,7 +329,7 @@ TEST(MapInWindow, DroppedFilesAndArrowKeysGoOnToTheWindowWhileTheMapKeepsItsZoom
     QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, middle);
     const double longitude = Js(*view, "map.getCenter().lng").toDouble();
     QTest::keyClick(view->focusProxy(), Qt::Key_Left);
-    PumpUntil([] { return false; }, 400); // a pan's slide is a quarter of a second
+    PumpFor(400ms); // a pan's slide is a quarter of a second
     QTest::keyClick(view->focusProxy(), Qt::Key_Plus);
     // The page takes its keys in order, so with the zoom done the arrow has had its turn.
     ASSERT_TRUE(PumpUntil([&] { return Js(*view, "map.getZoom()").toInt() == 17; }));

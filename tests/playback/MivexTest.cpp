@@ -1,6 +1,7 @@
 // The engine's function interface on clips made for the run, headless (no picture, no
 // sound), with the play thread behaving as the video pane's does.
 #include "PlaybackTestSupport.h"
+#include "tests/support/Pump.h"
 
 #include "playback/MivexEngine.h"
 #include "playback/MpvNames.h"
@@ -22,8 +23,8 @@ using namespace std::chrono_literals;
 using playtest::Clip;
 using playtest::LineLog;
 using playtest::PlayThread;
-using playtest::PumpFor;
-using playtest::PumpUntil;
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
 
 namespace {
 

@@ -1,5 +1,8 @@
 #include "PlaybackTestSupport.h"
 
+#include "tests/support/ClipMaker.h"
+#include "tests/support/Pump.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
@@ -24,10 +27,9 @@ constexpr char kCues[] = "1\n00:00:00,000 --> 00:00:01,000\n$GPRMC,A*00\n\n"
                          "3\n00:00:02,000 --> 00:00:03,000\nT:2000 first\nT:2500 second\n\n"
                          "4\n00:00:03,000 --> 00:00:04,000\nHello there\n";
 
-void MakeClip(const QString& name, const QStringList& options) {
-    QStringList arguments{QStringLiteral(OSTVIK_MKCLIP), g_clips->filePath(name)};
-    arguments += options;
-    ASSERT_EQ(Run(QStringLiteral(OSTVIK_PYTHON), arguments), 0) << name.toStdString();
+void Make(const char* name, const std::string& options) {
+    const ToolRun made = MakeClip(Clip(name), options);
+    ASSERT_EQ(made.status, 0) << name << "\n" << made.err;
 }
 
 class PlaybackEnvironment : public ::testing::Environment {
@@ -46,9 +48,8 @@ public:
 
         g_clips = new QTemporaryDir;
         ASSERT_TRUE(g_clips->isValid());
-        MakeClip(QStringLiteral("data.MP4"),
-                 {"--seconds", "4", "--data-subtitles", "--sidecar", "--no-embedded"});
-        MakeClip(QStringLiteral("plain.MP4"), {"--seconds", "3", "--no-embedded"});
+        Make("data.MP4", "--seconds 4 --data-subtitles --sidecar --no-embedded");
+        Make("plain.MP4", "--seconds 3 --no-embedded");
 
         QFile cues(g_clips->filePath(QStringLiteral("cues.srt")));
         ASSERT_TRUE(cues.open(QIODevice::WriteOnly));
@@ -86,22 +87,6 @@ QString ClipDir() {
 
 std::string Clip(const char* name) {
     return QFile::encodeName(g_clips->filePath(QString::fromUtf8(name))).toStdString();
-}
-
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
-void PumpFor(std::chrono::milliseconds duration) {
-    PumpUntil([] { return false; }, duration);
 }
 
 int Run(const QString& program, const QStringList& arguments) {
@@ -148,7 +133,7 @@ std::vector<std::string> PlayThread::Events() const {
 }
 
 bool PlayThread::Finish(std::chrono::milliseconds timeout) {
-    const bool ended = PumpUntil([this] { return m_ended.load(); }, timeout);
+    const bool ended = testsupport::PumpUntil([this] { return m_ended.load(); }, timeout);
     if (ended && m_thread.joinable()) {
         m_thread.join();
     }

@@ -1,5 +1,5 @@
 // What the engine tests share: the application and the clips made for them once per run,
-// pumping the UI thread's events while waiting, a play thread that behaves like the video
+// a play thread that behaves like the video
 // pane's, and a volume sink that records what it is told.
 #pragma once
 
@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -23,11 +22,6 @@ namespace playtest {
 // notes.txt (a text file).
 QString ClipDir();
 std::string Clip(const char* name);
-
-// Processes UI-thread events until `done` is true or `timeout` passes; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(10));
-void PumpFor(std::chrono::milliseconds duration);
 
 // Runs a command line, returns its exit status.
 int Run(const QString& program, const QStringList& arguments);

@@ -1,6 +1,7 @@
 // The volume objects over the player's own volume: units, sharing between objects, changes
 // made by the player itself, and settings made before the engine is open.
 #include "PlaybackTestSupport.h"
+#include "tests/support/Pump.h"
 
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/MivexEngine.h"
@@ -9,8 +10,9 @@
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
-using playtest::PumpUntil;
 using playtest::RecordingSink;
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
 
 namespace {
 
@@ -79,7 +81,7 @@ TEST_F(SoundVolume, AChangeReachesTheOtherObjectButNotItsMaker) {
     EXPECT_TRUE(MpvMute());
 
     // Nothing echoes back once mpv reports the changes.
-    playtest::PumpFor(200ms);
+    PumpFor(200ms);
     EXPECT_EQ(m_firstSink.volumes.size() + m_secondSink.volumes.size(), 1u);
     EXPECT_EQ(m_firstSink.mutes.size() + m_secondSink.mutes.size(), 1u);
 }

@@ -1,6 +1,7 @@
 // The video pane driving the real engine, headless, with a recording stand-in for the main
 // window and the playlist.
 #include "PlaybackTestSupport.h"
+#include "tests/support/Pump.h"
 
 #include "instruments/CMySliderCtrl.h"
 #include "instruments/CMyStatic.h"
@@ -30,6 +31,8 @@
 #include <thread>
 
 using namespace playtest;
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
 using namespace std::chrono_literals;
 
 namespace {

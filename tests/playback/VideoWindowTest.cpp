@@ -2,6 +2,8 @@
 // widgets get no OpenGL, the window shows nothing and the clip still plays; the picture
 // itself is checked when the tests run on a display (xvfb-run).
 #include "PlaybackTestSupport.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/Pump.h"
 
 #include "playback/CNaviPlayWnd.h"
 #include "playback/mivex.h"
@@ -19,7 +21,8 @@
 using namespace std::chrono_literals;
 using playtest::Clip;
 using playtest::PlayThread;
-using playtest::PumpUntil;
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
 
 namespace {
 
@@ -66,14 +69,8 @@ TEST_F(VideoWindow, AClipPlaysWhetherOrNotTheWindowCanShowIt) {
 // Samples the picture: how many points show the test picture's bright colour bars rather
 // than the window's own dark blue.
 int ColouredPoints(const QImage& picture) {
-    int coloured = 0;
-    for (int y = 0; y < picture.height(); y += 8) {
-        for (int x = 0; x < picture.width(); x += 8) {
-            const QRgb pixel = picture.pixel(x, y);
-            coloured += qRed(pixel) + qGreen(pixel) + qBlue(pixel) > 200 ? 1 : 0;
-        }
-    }
-    return coloured;
+    return CountPixels(
+        picture, [](QColor c) { return c.red() + c.green() + c.blue() > 200; }, picture.rect(), 8);
 }
 
 // Plays plain.MP4 into `window` once `shown` is on screen and returns a picture of it.
@@ -86,7 +83,7 @@ QImage PlayAndGrab(CNaviPlayWnd& window, QWidget& shown) {
     window.show();
     PlayThread thread;
     EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() > 0.5; }));
-    playtest::PumpFor(100ms);
+    PumpFor(100ms);
     // What the X server shows in the video's own window, as a user would see it.
     const QImage picture =
         window.Surface() != nullptr

@@ -10,7 +10,7 @@
 #include "track/MemoryBytes.h"
 
 #include "NmeaText.h"
-#include "ToolRun.h"
+#include "tests/support/ClipMaker.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -35,23 +34,17 @@ class BlackVueClip : public ::testing::Test {
 protected:
     void SetUp() override {
         map.SetSpeedDial(&dial);
-        folder = fs::path(::testing::TempDir()) /
-                 ("ostvik-blackvue-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder);
+        folder = TestFolder("blackvue");
     }
     void TearDown() override { fs::remove_all(folder); }
     std::string Make(const std::string& name, const std::string& args) {
         const std::string clip = (folder / name).string();
-        Output(std::string(OSTVIK_PYTHON) + " " + OSTVIK_MKCLIP + " '" + clip +
-               "' --seconds 6 --truth '" + (folder / "truth.csv").string() + "' " + args +
-               " 2>/dev/null");
+        MakeClip(clip,
+                 "--seconds 6 --truth " + Quoted((folder / "truth.csv").string()) + " " + args);
         return clip;
     }
     // second,latitude,longitude,speed_kmh,course,x_raw,y_raw,z_raw,status
-    std::vector<std::vector<double>> Truth() {
-        return NumberRows(Output("tail -n +2 '" + (folder / "truth.csv").string() + "'"));
-    }
+    std::vector<std::vector<double>> Truth() { return ReadTruth((folder / "truth.csv").string()); }
     void ExpectTheDrive() {
         const auto truth = Truth();
         ASSERT_EQ(truth.size(), 6u);

@@ -1,7 +1,7 @@
 // The freeGPS layouts of other cameras and the `gps ` index: clips made by our clip maker
 // in each layout, loaded as the player loads them and checked against exiftool -ee (or,
 // where exiftool 12.57 has no decoder, against the clip maker's own record of the drive).
-#include "ToolRun.h"
+#include "tests/support/ClipMaker.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
@@ -45,9 +45,8 @@ protected:
         const std::string truth = base + ".csv";
         made.push_back(clip);
         made.push_back(truth);
-        Output(std::string(OSTVIK_PYTHON) + " " + OSTVIK_MKCLIP + " '" + clip +
-               "' --seconds 6 --block-spacing 0x8000 --layout " + layout + " " + extra +
-               " --truth '" + truth + "' 2>/dev/null");
+        MakeClip(clip, "--seconds 6 --block-spacing 0x8000 --layout " + layout + " " + extra +
+                           " --truth " + Quoted(truth));
         return clip;
     }
     bool Load(const std::string& clip) { return LoadEmbeddedTrack(clip, {map, chart, dial}); }
@@ -59,9 +58,7 @@ protected:
     }
     std::vector<std::vector<double>> Truth(const std::string& clip) {
         // second,latitude,longitude,speed_kmh,course,x_raw,y_raw,z_raw,status
-        std::vector<std::vector<double>> rows =
-            NumberRows(Output("tail -n +2 '" + clip.substr(0, clip.size() - 4) + ".csv'"), ',');
-        return rows;
+        return ReadTruth(clip.substr(0, clip.size() - 4) + ".csv");
     }
     void ExpectSameAsExiftool(const std::string& clip) {
         ASSERT_TRUE(Load(clip));

@@ -2,7 +2,7 @@
 // maker, loaded through the player's loader and checked against exiftool -ee, which decodes
 // the first three through the `gps ` index and the 512G by its own scan; then hand-made
 // blocks, damaged in each way a card or a camera can damage them.
-#include "ToolRun.h"
+#include "tests/support/ClipMaker.h"
 
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
@@ -96,8 +96,7 @@ protected:
                                  std::to_string(::getpid()) + "-" + std::to_string(made.size()) +
                                  "-" + layout + ".MP4";
         made.push_back(clip);
-        const ToolRun run = Shell(std::string(OSTVIK_PYTHON) + " " + OSTVIK_MKCLIP + " " +
-                                  Quoted(clip) + " --seconds 6 --layout " + layout + " " + extra);
+        const ToolRun run = MakeClip(clip, "--seconds 6 --layout " + layout + " " + extra);
         EXPECT_EQ(run.status, 0) << run.err;
         return clip;
     }

@@ -11,7 +11,7 @@
 #include "track/Mp4TextSamples.h"
 
 #include "NmeaText.h"
-#include "ToolRun.h"
+#include "tests/support/ClipMaker.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,6 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -32,10 +31,7 @@ class NmeaTextClip : public ::testing::Test {
 protected:
     void SetUp() override {
         map.SetSpeedDial(&dial);
-        folder = fs::path(::testing::TempDir()) /
-                 ("ostvik-nmeatext-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder);
+        folder = TestFolder("nmeatext");
     }
     void TearDown() override { fs::remove_all(folder); }
 
@@ -43,15 +39,13 @@ protected:
                      const std::string& truth = "truth.csv") {
         const std::string clip = (folder / name).string();
         const ToolRun run =
-            Shell(std::string(OSTVIK_PYTHON) + " " + OSTVIK_MKCLIP + " " + Quoted(clip) +
-                  " --truth " + Quoted((folder / truth).string()) + " " + args);
+            MakeClip(clip, "--truth " + Quoted((folder / truth).string()) + " " + args);
         EXPECT_EQ(run.status, 0) << run.err;
         return clip;
     }
     // second,latitude,longitude,speed_kmh,course,x_raw,y_raw,z_raw,status
     std::vector<std::vector<double>> Truth(const std::string& truth = "truth.csv") {
-        const ToolRun run = Shell("tail -n +2 " + Quoted((folder / truth).string()));
-        return NumberRows(run.out);
+        return ReadTruth((folder / truth).string());
     }
 
     CMapTrackStore map;

@@ -1,7 +1,7 @@
 // The whole loading pipeline on clips made by our clip maker, through the track tool, as
 // the player runs it when a clip is chosen.
 #include "NmeaText.h"
-#include "ToolRun.h"
+#include "tests/support/ClipMaker.h"
 
 #include <gtest/gtest.h>
 
@@ -302,10 +302,9 @@ TEST(Export, KmlHasTheLineAndATimeStampedPlacemarkPerSecond) {
 }
 
 // Clips made for one test: mkclip's clip at `name` in the test's temporary folder.
-std::string MakeClip(const std::string& name, const std::string& args) {
+std::string TempClip(const std::string& name, const std::string& args) {
     const std::string path = ::testing::TempDir() + name;
-    const ToolRun made = Shell(Quoted(OSTVIK_PYTHON) + " " + Quoted(OSTVIK_MKCLIP) + " " +
-                               Quoted(path) + " " + args);
+    const ToolRun made = MakeClip(path, args);
     EXPECT_EQ(made.status, 0) << made.err;
     return path;
 }
@@ -314,12 +313,12 @@ TEST(Pipeline, DialShowsTheSameSpeedFromBlocksAndFromTheSidecar) {
     // The blocks hold km/h, the sidecar's RMC the same speed in knots (km/h / 1.852 to three
     // decimals). The 8-second drive cruises at exactly 20 km/h, written 10.799 kn.
     const std::string both =
-        MakeClip("ostvik-speed-both.MOV", "--seconds 8 --sidecar --truth " +
+        TempClip("ostvik-speed-both.MOV", "--seconds 8 --sidecar --truth " +
                                               Quoted(::testing::TempDir() + "speed.truth.csv"));
     const std::string blocksOnly = ::testing::TempDir() + "ostvik-speed-both.MP4";
     ASSERT_EQ(Shell("cp " + Quoted(both) + " " + Quoted(blocksOnly)).status, 0);
     const std::string sidecarOnly =
-        MakeClip("ostvik-speed-log.MOV", "--seconds 8 --sidecar --no-embedded");
+        TempClip("ostvik-speed-log.MOV", "--seconds 8 --sidecar --no-embedded");
 
     const std::vector<Row> lastFromSidecar = Csv(Track(Quoted(both)).out);
     const std::vector<Row> fromBlocks = Csv(Track(Quoted(blocksOnly)).out);

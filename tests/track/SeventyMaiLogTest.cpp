@@ -8,7 +8,7 @@
 #include "track/ClipTrackLoader.h"
 #include "track/OtherSidecars.h"
 
-#include "ToolRun.h"
+#include "tests/support/ClipMaker.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -36,9 +35,7 @@ protected:
         map.SetSpeedDial(&dial);
         // The logs are looked for up to two folders above the clip: all of them are the
         // test's own, so nothing else in the temporary folder is found.
-        root = fs::path(::testing::TempDir()) /
-               ("ostvik-70mai-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root = TestFolder("70mai");
         card = root / "card";
         fs::create_directories(card / "Normal");
         clip = (card / "Normal" / "NO20240601-120000-000001F.MP4").string();
@@ -48,9 +45,8 @@ protected:
     // A 6-second clip and the clip maker's log in card/GPS.
     void Make(const std::string& args = "") {
         const ToolRun run =
-            Shell(std::string(OSTVIK_PYTHON) + " " + OSTVIK_MKCLIP + " " + Quoted(clip) +
-                  " --seconds 6 --no-embedded --sidecar-kind 70mai --truth " +
-                  Quoted((card / "truth.csv").string()) + " " + args);
+            MakeClip(clip, "--seconds 6 --no-embedded --sidecar-kind 70mai --truth " +
+                               Quoted((card / "truth.csv").string()) + " " + args);
         ASSERT_EQ(run.status, 0) << run.err;
     }
     void WriteLog(const fs::path& path, const std::string& text) {
@@ -227,8 +223,7 @@ TEST_F(SeventyMaiClip, ClipWithoutCreationTimeTakesNoRecords) {
     const fs::path log = card / "GPS" / "GPSData000001.txt";
     const std::string kept = card / "kept.txt";
     fs::rename(log, kept);
-    const ToolRun run = Shell(std::string(OSTVIK_PYTHON) + " " + OSTVIK_MKCLIP + " " +
-                              Quoted(clip) + " --seconds 6 --no-embedded");
+    const ToolRun run = MakeClip(clip, "--seconds 6 --no-embedded");
     ASSERT_EQ(run.status, 0) << run.err;
     fs::rename(kept, log);
     EXPECT_FALSE(Load().nmeaLogFix);

@@ -2,7 +2,7 @@
 // tests/make_test_clips.py): three clips with dated fixes, two positioned only by an undated
 // log, two without any track, a FIFO named like a clip and a file that is no clip.
 #include "NmeaText.h"
-#include "ToolRun.h"
+#include "tests/support/Shell.h"
 
 #include <gtest/gtest.h>
 

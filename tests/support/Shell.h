@@ -1,5 +1,6 @@
-// Runs a shell command line for the tests that drive our command-line tools, keeping its
-// exit status, standard output and standard error apart.
+// Runs a shell command line for the tests that drive a program of ours (a command-line tool,
+// the clip maker, the player itself), keeping its exit status, standard output and standard
+// error apart; a command line that ends in 2>&1 gets both in its output.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -29,9 +30,10 @@ inline std::string Quoted(const std::string& text) {
 
 inline ToolRun Shell(const std::string& command) {
     const std::string errFile =
-        ::testing::TempDir() + "ostvik-pipeline-stderr-" + std::to_string(::getpid());
+        ::testing::TempDir() + "ostvik-shell-stderr-" + std::to_string(::getpid());
     ToolRun run;
-    FILE* pipe = ::popen((command + " 2>" + Quoted(errFile)).c_str(), "r");
+    // A group, so that the command line's own redirections come before the one made here.
+    FILE* pipe = ::popen(("{ " + command + "\n} 2>" + Quoted(errFile)).c_str(), "r");
     if (pipe == nullptr) {
         return run;
     }

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-// The engine's widgets need an application; without a display they render offscreen.
+// The main of a suite whose widgets need an application and nothing more; without a display
+// they render offscreen.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
