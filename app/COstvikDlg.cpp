@@ -5,13 +5,13 @@
 #include "app/EmptyPaneHint.h"
 #include "app/WindowBorder.h"
 #include "instruments/CGSensesDlg.h"
-#include "instruments/CMySliderCtrl.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
 #include "library/CPlaylistDlg.h"
 #include "library/RecordingTime.h"
 #include "map/CHtmlViewDlg.h"
 #include "map/CMapView.h"
+#include "playback/CMySliderCtrl.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/VideoPaneRules.h"
@@ -189,6 +189,7 @@ void COstvikDlg::CreateHiddenControls() {
 
 void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     m_video = new CVideoViewDlg(this, engine);
+    m_video->SetFollower(&m_follower);
     m_videoLink = std::make_unique<CVideoPaneLink>(m_video);
     m_mapLink = std::make_unique<CMapViewLink>();
     CPlaylistDlg::Links links;

@@ -1,9 +1,6 @@
 #include "playback/CVideoViewDlg.h"
 
-#include "instruments/CMySliderCtrl.h"
-#include "instruments/CMyStatic.h"
-#include "instruments/CSpeedStatic.h"
-#include "map/CMapView.h"
+#include "playback/CMySliderCtrl.h"
 #include "playback/CNaviPlayWnd.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/IVideoPaneHost.h"
@@ -351,15 +348,8 @@ void CVideoViewDlg::ShowPosition(double seconds, bool paused) {
     }
     m_timeLabel->setText(label);
 
-    if (CMyStatic* chart = CMyStatic::Instance()) {
-        chart->AdvanceTo(second);
-    }
-    if (CMapView* map = CMapView::Instance()) {
-        map->ShowSecond(static_cast<int>(second));
-    }
-    // The dial trails the chart and the map by one second.
-    if (CSpeedStatic* dial = CSpeedStatic::Instance()) {
-        dial->ShowSpeedAt(second == 0 ? 0 : static_cast<int>(second) - 1);
+    if (m_follower != nullptr) {
+        m_follower->FollowSecond(second);
     }
 }
 

@@ -4,6 +4,7 @@
 // the chart, the map and the dial.
 #pragma once
 
+#include "playback/IPlayFollower.h"
 #include "playback/ISoundOutputVolumeNotify.h"
 #include "playback/VideoPaneRules.h"
 #include "playback/mivex.h"
@@ -51,6 +52,9 @@ public:
     ~CVideoViewDlg() override;
 
     static CVideoViewDlg* Instance();
+
+    // Who follows the second shown; none by default.
+    void SetFollower(IPlayFollower* follower) { m_follower = follower; }
 
     bool OpenClip(const QString& path);
     // False while OpenClip would be refused for coming too soon after the last open.
@@ -107,7 +111,7 @@ private:
     void OnClipEnded();
     void OnTick();
     void OnStepWatch();
-    // The slider, the time labels, the chart, the map and the dial at `seconds` of the clip.
+    // The slider, the time labels and the follower at `seconds` of the clip.
     void ShowPosition(double seconds, bool paused);
     void OnMuteClicked(bool checked);
     void ApplyVolumeSlider();
@@ -125,6 +129,7 @@ private:
     int m_paneWidth = 0;
     int m_paneHeight = 0;
     std::unique_ptr<CSoundOutputVolumeImpl> m_volumeObject;
+    IPlayFollower* m_follower = nullptr;
     COpenGate m_openGate;
     std::function<uint32_t()> m_clock;
     std::function<QString(const QString&)> m_savePathPrompt;

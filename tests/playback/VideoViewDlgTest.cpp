@@ -1,11 +1,13 @@
 // The video pane driving the real engine, headless, with a recording stand-in for the main
 // window and the playlist.
 #include "PlaybackTestSupport.h"
+
+#include "app/CPaneFollower.h"
 #include "tests/support/Pump.h"
 
-#include "instruments/CMySliderCtrl.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
+#include "playback/CMySliderCtrl.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/IVideoPaneHost.h"
@@ -68,6 +70,8 @@ protected:
         options.headless = true;
         pane = std::make_unique<CVideoViewDlg>(nullptr, options);
         pane->SetClock([this] { return now; });
+        // The window's follower, so the chart and dial of a test follow the pane.
+        pane->SetFollower(&follower);
         pane->resize(808, 572);
         pane->show();
         connect(pane.get());
@@ -87,6 +91,7 @@ protected:
     }
 
     RecordingHost host;
+    CPaneFollower follower;
     std::unique_ptr<CVideoViewDlg> pane;
     uint32_t now = 100000;
     int started = 0;

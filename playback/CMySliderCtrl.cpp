@@ -1,4 +1,4 @@
-#include "instruments/CMySliderCtrl.h"
+#include "playback/CMySliderCtrl.h"
 
 #include "track/Truncate.h"
 
