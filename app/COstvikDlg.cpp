@@ -198,6 +198,7 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     m_playlist = new CPlaylistDlg(this, links);
     m_gsenses = new CGSensesDlg(this);
     m_mapHost = new CHtmlViewDlg(this);
+    m_mapHost->MapView()->SetInstruments(&m_instrumentsLink);
     m_dial = MakeControl<CSpeedStatic>(this, kDial);
     PlaceDial();
     PlaceTitle();

@@ -6,6 +6,7 @@
 // resizes itself from its rim since it has no frame.
 #pragma once
 
+#include "app/CMapInstrumentsLink.h"
 #include "app/CPaneFollower.h"
 #include "playback/ISoundOutputVolumeNotify.h"
 #include "playback/IVideoPaneHost.h"
@@ -168,6 +169,7 @@ private:
     std::unique_ptr<CSoundOutputVolumeImpl> m_volume;
     std::unique_ptr<CVideoPaneLink> m_videoLink;
     CPaneFollower m_follower;
+    CMapInstrumentsLink m_instrumentsLink;
     std::unique_ptr<CMapViewLink> m_mapLink;
 
     bool m_maximised = false;

@@ -1,12 +1,11 @@
 #include "map/CMapView.h"
 
-#include "instruments/CMyStatic.h"
-#include "instruments/CSpeedStatic.h"
 #include "map/CMapPage.h"
 #include "map/CMapPageBridge.h"
 #include "map/MapProfile.h"
 #include "map/MapRoute.h"
 #include "track/CGSampleStore.h"
+#include "track/CSpeedDialModel.h"
 #include "track/TrackLine.h"
 
 #include <QChildEvent>
@@ -201,29 +200,30 @@ bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
 }
 
 bool CMapView::LoadEmbeddedTrack(ClipTrackLoader& loader) {
-    // A pane that is not there gets a store of its own that nobody reads.
-    CGSampleStore spareChart;
-    CSpeedDialModel spareDial;
-    CMyStatic* chart = CMyStatic::Instance();
-    CSpeedStatic* dial = CSpeedStatic::Instance();
-
     m_store.Clear();
-    if (chart != nullptr) {
-        chart->ResetTrack(0);
-    }
-    if (dial != nullptr) {
-        dial->ClearSpeedRecords();
+    if (m_instruments != nullptr) {
+        m_instruments->ClearTrack();
     }
     ForgetDrawing();
     m_store.m_nLastShown = -1;
     m_clipLoaded = true;
-
-    const bool fix = loader.LoadEmbedded({m_store, chart != nullptr ? chart->m_store : spareChart,
-                                          dial != nullptr ? dial->m_model : spareDial});
-    if (chart != nullptr) {
-        chart->update();
-    }
+    const bool fix =
+        LoadInto([&](const TrackStores& stores) { return loader.LoadEmbedded(stores); });
     DrawRoute();
+    return fix;
+}
+
+// A pane that is not there gets a store of its own that nobody reads.
+bool CMapView::LoadInto(const std::function<bool(const TrackStores&)>& load) {
+    CGSampleStore spareChart;
+    CSpeedDialModel spareDial;
+    CGSampleStore* chart = m_instruments != nullptr ? m_instruments->ChartStore() : nullptr;
+    CSpeedDialModel* dial = m_instruments != nullptr ? m_instruments->DialModel() : nullptr;
+    const bool fix = load(
+        {m_store, chart != nullptr ? *chart : spareChart, dial != nullptr ? *dial : spareDial});
+    if (m_instruments != nullptr) {
+        m_instruments->Repaint();
+    }
     return fix;
 }
 
@@ -237,18 +237,7 @@ bool CMapView::LoadNmeaLog(const QString& logPath) {
 bool CMapView::LoadNmeaLog(ClipTrackLoader& loader) {
     ForgetDrawing();
     m_clipLoaded = true;
-    CGSampleStore spareChart;
-    CSpeedDialModel spareDial;
-    CMyStatic* chart = CMyStatic::Instance();
-    CSpeedStatic* dial = CSpeedStatic::Instance();
-    const bool fix = loader.LoadLogs({m_store, chart != nullptr ? chart->m_store : spareChart,
-                                      dial != nullptr ? dial->m_model : spareDial});
-    if (chart != nullptr) {
-        chart->update();
-    }
-    if (dial != nullptr) {
-        dial->update();
-    }
+    const bool fix = LoadInto([&](const TrackStores& stores) { return loader.LoadLogs(stores); });
     DrawRoute();
     return fix;
 }
@@ -275,8 +264,8 @@ int CMapView::ShowSecond(int second) {
     if (!texts) {
         return 0;
     }
-    CSpeedStatic* dial = CSpeedStatic::Instance();
-    const double heading = HeadingAt(m_store, dial != nullptr ? &dial->m_model : nullptr, second);
+    const double heading =
+        HeadingAt(m_store, m_instruments != nullptr ? m_instruments->DialModel() : nullptr, second);
     PostScript(QStringLiteral("SetHeading"), {QString::number(heading, 'f', 1)});
     QStringList arguments;
     for (const std::string& text : *texts) {
@@ -429,6 +418,5 @@ bool CMapView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMapView::UseDialOfPlayer() {
-    CSpeedStatic* dial = CSpeedStatic::Instance();
-    m_store.SetSpeedDial(dial != nullptr ? &dial->m_model : nullptr);
+    m_store.SetSpeedDial(m_instruments != nullptr ? m_instruments->DialModel() : nullptr);
 }

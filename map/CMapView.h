@@ -5,6 +5,7 @@
 // dropped files and the arrow keys go on to the window, the mouse and +/- stay the map's.
 #pragma once
 
+#include "map/IMapInstruments.h"
 #include "track/CMapTrackStore.h"
 #include "track/ClipTrackLoader.h"
 
@@ -35,6 +36,9 @@ public:
 
     // The one map view of the process, or null while there is none.
     static CMapView* Instance();
+
+    // The chart and dial that load and show a clip's track with the map; none by default.
+    void SetInstruments(IMapInstruments* instruments) { m_instruments = instruments; }
 
     // Navigates to one of the page resources; false for an unknown resource.
     bool LoadPageFromResource(int resource);
@@ -105,8 +109,11 @@ private:
     void ForgetDrawing();
     void ShowNoTrackNote(bool show);
     void UseDialOfPlayer();
+    // Runs a loading step into the map's store and the instruments' (or spare) stores.
+    bool LoadInto(const std::function<bool(const TrackStores&)>& load);
 
     CMapPage* m_page = nullptr;
+    IMapInstruments* m_instruments = nullptr;
     QWebChannel* m_channel = nullptr;
     CMapPageBridge* m_bridge = nullptr;
     int m_resource = kLeafletPage;
