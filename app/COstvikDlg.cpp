@@ -195,6 +195,7 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     CPlaylistDlg::Links links;
     links.video = m_videoLink.get();
     links.map = m_mapLink.get();
+    links.speedUnits = &m_speedUnitsLink;
     m_playlist = new CPlaylistDlg(this, links);
     m_gsenses = new CGSensesDlg(this);
     m_mapHost = new CHtmlViewDlg(this);

@@ -8,6 +8,7 @@
 
 #include "app/CMapInstrumentsLink.h"
 #include "app/CPaneFollower.h"
+#include "app/CSpeedUnitsLink.h"
 #include "playback/ISoundOutputVolumeNotify.h"
 #include "playback/IVideoPaneHost.h"
 
@@ -170,6 +171,7 @@ private:
     std::unique_ptr<CVideoPaneLink> m_videoLink;
     CPaneFollower m_follower;
     CMapInstrumentsLink m_instrumentsLink;
+    CSpeedUnitsLink m_speedUnitsLink;
     std::unique_ptr<CMapViewLink> m_mapLink;
 
     bool m_maximised = false;

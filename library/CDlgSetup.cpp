@@ -1,7 +1,5 @@
 #include "library/CDlgSetup.h"
 
-#include "instruments/CSpeedStatic.h"
-
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -18,7 +16,7 @@ QRect FromDialogUnits(int x, int y, int width, int height) {
 
 } // namespace
 
-CDlgSetup::CDlgSetup(QWidget* parent) : QDialog(parent) {
+CDlgSetup::CDlgSetup(QWidget* parent, const ISpeedUnits* dial) : QDialog(parent) {
     setObjectName(QStringLiteral("141"));
     setWindowTitle(tr("Setup"));
     setFixedSize(FromDialogUnits(0, 0, 245, 115).size());
@@ -44,14 +42,13 @@ CDlgSetup::CDlgSetup(QWidget* parent) : QDialog(parent) {
     m_units->addItems({QStringLiteral("Km/h"), QStringLiteral("mile/h")});
     const QRect place = FromDialogUnits(101, 32, 97, 51);
     m_units->setGeometry(place.x(), place.y(), place.width(), m_units->sizeHint().height());
-    const CSpeedStatic* dial = CSpeedStatic::Instance();
     m_nUnits = dial != nullptr && dial->IsKmh() ? kUnitsKmh : kUnitsMph;
     m_units->setCurrentIndex(m_nUnits);
     connect(m_units, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_nUnits = index; });
 }
 
-void ApplySetupChoice(int dialogResult, int unitsIndex, CSpeedStatic* dial) {
+void ApplySetupChoice(int dialogResult, int unitsIndex, ISpeedUnits* dial) {
     if (dialogResult != QDialog::Accepted || dial == nullptr) {
         return;
     }
@@ -60,12 +57,11 @@ void ApplySetupChoice(int dialogResult, int unitsIndex, CSpeedStatic* dial) {
     } else if (unitsIndex == CDlgSetup::kUnitsMph) {
         dial->SetKmh(false);
     }
-    dial->update();
 }
 
-int RunSetupDialog(QWidget* parent) {
-    CDlgSetup dialog(parent);
+int RunSetupDialog(QWidget* parent, ISpeedUnits* dial) {
+    CDlgSetup dialog(parent, dial);
     const int result = dialog.exec();
-    ApplySetupChoice(result, dialog.UnitsIndex(), CSpeedStatic::Instance());
+    ApplySetupChoice(result, dialog.UnitsIndex(), dial);
     return result;
 }

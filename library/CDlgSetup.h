@@ -4,8 +4,9 @@
 
 #include <QDialog>
 
+#include "library/ISpeedUnits.h"
+
 class QComboBox;
-class CSpeedStatic;
 
 class CDlgSetup : public QDialog {
     Q_OBJECT
@@ -15,9 +16,9 @@ public:
     static constexpr int kUnitsKmh = 0;
     static constexpr int kUnitsMph = 1;
 
-    // Opens on the units the process's dial shows, so that OK without a choice changes
-    // nothing; without a dial, on miles per hour, the units every run starts in.
-    explicit CDlgSetup(QWidget* parent = nullptr);
+    // Opens on the units the dial shows, so that OK without a choice changes nothing;
+    // without a dial, on miles per hour, the units every run starts in.
+    explicit CDlgSetup(QWidget* parent = nullptr, const ISpeedUnits* dial = nullptr);
 
     // The entry last chosen in the units list; the opening entry until the user picks another.
     int UnitsIndex() const { return m_nUnits; }
@@ -30,9 +31,9 @@ private:
 };
 
 // What the setup button does with the dialog's outcome: on OK, sets the dial's units from the
-// units index and repaints the whole dial; on anything else, leaves the dial alone.
-void ApplySetupChoice(int dialogResult, int unitsIndex, CSpeedStatic* dial);
+// units index (which repaints it); on anything else, leaves the dial alone.
+void ApplySetupChoice(int dialogResult, int unitsIndex, ISpeedUnits* dial);
 
-// Runs the dialog modally over `parent` and applies the choice to the process's dial.
-// Returns the dialog's result.
-int RunSetupDialog(QWidget* parent);
+// Runs the dialog modally over `parent` and applies the choice to `dial`. Returns the
+// dialog's result.
+int RunSetupDialog(QWidget* parent, ISpeedUnits* dial);

@@ -38,7 +38,8 @@ QRect FromDialogUnits(int x, int y, int width, int height) {
 } // namespace
 
 CPlaylistDlg::CPlaylistDlg(QWidget* parent, Links links)
-    : QWidget(parent), m_video(links.video), m_map(links.map), m_locator(std::move(links.mounts)) {
+    : QWidget(parent), m_video(links.video), m_map(links.map), m_speedUnits(links.speedUnits),
+      m_locator(std::move(links.mounts)) {
     g_instance = this;
     setObjectName(QStringLiteral("133"));
     setAcceptDrops(true);
@@ -270,7 +271,7 @@ void CPlaylistDlg::Delete() {
 }
 
 void CPlaylistDlg::Setup() {
-    RunSetupDialog(this);
+    RunSetupDialog(this, m_speedUnits);
 }
 
 int CPlaylistDlg::IsUsbDevicePresent(unsigned vendor, unsigned product) const {

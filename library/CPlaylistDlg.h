@@ -7,6 +7,7 @@
 
 #include "library/CCameraLocator.h"
 #include "library/CDeviceNotify.h"
+#include "library/ISpeedUnits.h"
 
 #include "track/ClipTrackLoader.h"
 
@@ -43,6 +44,8 @@ public:
     struct Links {
         IPlaylistVideoPane* video = nullptr;
         IPlaylistMapView* map = nullptr;
+        // The dial whose units the setup dialog sets.
+        ISpeedUnits* speedUnits = nullptr;
         MountTableSource mounts = ReadMountInfo;
         // Whether to ask udisks2 to mount a camera volume that nobody mounted.
         bool mountThroughUdisks = true;
@@ -110,6 +113,7 @@ private:
 
     IPlaylistVideoPane* m_video;
     IPlaylistMapView* m_map;
+    ISpeedUnits* m_speedUnits;
     QString m_currentFile;
     QString m_sidecarPath;
     // The current clip's loading, kept from its choice to its start.

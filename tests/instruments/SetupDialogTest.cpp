@@ -1,3 +1,4 @@
+#include "app/CSpeedUnitsLink.h"
 #include "instruments/CSpeedStatic.h"
 #include "library/CDlgSetup.h"
 
@@ -27,7 +28,8 @@ int RunWithUser(const std::vector<int>& choices, const char* button) {
         }
         dialog->findChild<QPushButton*>(QLatin1String(button))->click();
     });
-    return RunSetupDialog(nullptr);
+    CSpeedUnitsLink dial;
+    return RunSetupDialog(nullptr, &dial);
 }
 
 // Without a dial: on miles per hour, the units every run starts in.
@@ -69,10 +71,11 @@ TEST(SetupDialog, OkTakesTheLastChoiceAndCancelKeepsTheUnits) {
 
 TEST(SetupDialog, AnUnknownIndexOrNoDialChangesNothing) {
     CSpeedStatic dial;
-    ApplySetupChoice(QDialog::Accepted, 2, &dial);
+    CSpeedUnitsLink link;
+    ApplySetupChoice(QDialog::Accepted, 2, &link);
     EXPECT_FALSE(dial.IsKmh());
     ApplySetupChoice(QDialog::Accepted, 0, nullptr);
-    ApplySetupChoice(QDialog::Rejected, 0, &dial);
+    ApplySetupChoice(QDialog::Rejected, 0, &link);
     EXPECT_FALSE(dial.IsKmh());
 }
 
