@@ -21,15 +21,22 @@ bool SameUpToCase(const std::string& a, const std::string& b) {
 ClipFolder::ClipFolder(std::string clipPath) : m_clipPath(std::move(clipPath)) {
     const fs::path clip(m_clipPath);
     m_folder = clip.has_parent_path() ? clip.parent_path().string() : std::string();
-    std::error_code error;
-    for (fs::directory_iterator it(m_folder.empty() ? fs::path(".") : fs::path(m_folder), error),
-         end;
-         !error && it != end; it.increment(error)) {
-        m_names.push_back(it->path().filename().string());
+}
+
+const std::vector<std::string>& ClipFolder::Names() const {
+    if (!m_names) {
+        m_names.emplace();
+        std::error_code error;
+        const fs::path folder = m_folder.empty() ? fs::path(".") : fs::path(m_folder);
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error)) {
+            m_names->push_back(it->path().filename().string());
+        }
+        // Directory order is arbitrary; sorted, the first of several case variants is the
+        // same on every run.
+        std::sort(m_names->begin(), m_names->end());
     }
-    // Directory order is arbitrary; sorted, the first of several case variants is the
-    // same on every run.
-    std::sort(m_names.begin(), m_names.end());
+    return *m_names;
 }
 
 std::string ClipFolder::Beside(const std::string& extension) const {
@@ -40,13 +47,15 @@ std::string ClipFolder::Beside(const std::string& extension) const {
         wanted += extension;
     }
     const std::string name = wanted.string();
-    if (std::binary_search(m_names.begin(), m_names.end(), name)) {
+    // The exact name needs no listing.
+    if (std::error_code error; fs::exists(PathOf(name), error)) {
         return PathOf(name);
     }
-    const auto variant = std::find_if(m_names.begin(), m_names.end(), [&](const std::string& held) {
+    const std::vector<std::string>& names = Names();
+    const auto variant = std::find_if(names.begin(), names.end(), [&](const std::string& held) {
         return SameUpToCase(held, name);
     });
-    return PathOf(variant != m_names.end() ? *variant : name);
+    return PathOf(variant != names.end() ? *variant : name);
 }
 
 std::string ClipFolder::PathOf(const std::string& name) const {

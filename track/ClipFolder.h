@@ -1,10 +1,12 @@
-// The folder a clip lies in, listed once when the clip is chosen. Every file a camera writes
+// The folder a clip lies in, listed at most once for the clip. Every file a camera writes
 // beside a clip (its .TXT log, BlackVue's .gps and .3gf, a .NMEA log, a 70mai camera's GPS
 // folder) is looked up in this one listing, rather than by a walk of the folder per reader.
 // Cameras write upper-case names and copies may not keep them, so names match whatever
-// their letter case.
+// their letter case. The listing is made when a lookup first needs it: a clip whose own
+// data gives its track, one of thousands on a card, costs no walk of the card's folder.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,11 +24,11 @@ public:
     // The path of a file or folder of the listing, by its name.
     std::string PathOf(const std::string& name) const;
 
-    // The names the folder held when listed; empty when it could not be listed.
-    const std::vector<std::string>& Names() const { return m_names; }
+    // The names the folder held when listed, sorted; empty when it could not be listed.
+    const std::vector<std::string>& Names() const;
 
 private:
     std::string m_clipPath;
     std::string m_folder; // empty for a clip named without a folder
-    std::vector<std::string> m_names;
+    mutable std::optional<std::vector<std::string>> m_names;
 };

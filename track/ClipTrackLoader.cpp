@@ -7,8 +7,14 @@
 #include "track/SidecarLog.h"
 #include "track/TrackDispatch.h"
 
-ClipTrackLoader::ClipTrackLoader(const std::string& clipPath)
-    : m_folder(clipPath), m_sidecarPath(m_folder.Beside(".TXT")) {}
+ClipTrackLoader::ClipTrackLoader(const std::string& clipPath) : m_folder(clipPath) {}
+
+const std::string& ClipTrackLoader::SidecarPath() const {
+    if (!m_sidecarPath) {
+        m_sidecarPath = m_folder.Beside(".TXT");
+    }
+    return *m_sidecarPath;
+}
 
 bool ClipTrackLoader::LoadEmbedded(const TrackStores& stores) {
     TrackSourceOutcome outcome{.source = "embedded", .path = m_folder.ClipPath()};
@@ -21,7 +27,7 @@ bool ClipTrackLoader::LoadEmbedded(const TrackStores& stores) {
 }
 
 bool ClipTrackLoader::LoadLogs(const TrackStores& stores) {
-    TrackSourceOutcome log{.source = "sidecar log", .path = m_sidecarPath};
+    TrackSourceOutcome log{.source = "sidecar log", .path = SidecarPath()};
     stores.map.Clear();
     if (const std::optional<std::string>& bytes = SidecarBytes()) {
         log.gave = stores.map.LoadNmeaText(*bytes);
@@ -38,7 +44,7 @@ bool ClipTrackLoader::LoadLogs(const TrackStores& stores) {
 }
 
 int ClipTrackLoader::ReadSidecarLines(const std::function<void(const std::string& line)>& emit) {
-    TrackSourceOutcome outcome{.source = "sidecar lines", .path = m_sidecarPath};
+    TrackSourceOutcome outcome{.source = "sidecar lines", .path = SidecarPath()};
     int lines = 0;
     if (!CarriesSidecarLog(m_folder.ClipPath())) {
         outcome.why = "only a .MOV or .AVI clip has them";
@@ -59,10 +65,10 @@ const std::optional<std::string>& ClipTrackLoader::SidecarBytes() {
     if (!m_sidecarRead) {
         m_sidecarRead = true;
         RegularFileRefusal refusal;
-        m_sidecarBytes = ReadRegularFile(m_sidecarPath, kMaxNmeaTextBytes, refusal);
+        m_sidecarBytes = ReadRegularFile(SidecarPath(), kMaxNmeaTextBytes, refusal);
         m_sidecarRefusal = refusal.missing ? "missing" : refusal.why;
         if (!m_sidecarBytes) {
-            SayRefused(m_sidecarPath, refusal);
+            SayRefused(SidecarPath(), refusal);
         }
     }
     return m_sidecarBytes;

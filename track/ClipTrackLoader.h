@@ -7,7 +7,8 @@
 //      cameras write (OtherSidecars).
 //   3. ReadSidecarLines, when the clip starts: the sidecar's lines of a .MOV or .AVI, each
 //      a second of G-sensor values and a sentence.
-// The clip's folder is listed once, and the sidecar read at most once, for all three. Each
+// The clip's folder is listed at most once, and the sidecar read at most once, for all
+// three. Each
 // source tried leaves an outcome saying what it gave, or why nothing.
 #pragma once
 
@@ -26,7 +27,7 @@ public:
 
     const ClipFolder& Folder() const { return m_folder; }
     // The .TXT beside the clip, whatever its letter case.
-    const std::string& SidecarPath() const { return m_sidecarPath; }
+    const std::string& SidecarPath() const;
 
     bool LoadEmbedded(const TrackStores& stores);
     bool LoadLogs(const TrackStores& stores);
@@ -39,7 +40,7 @@ private:
     const std::optional<std::string>& SidecarBytes();
 
     ClipFolder m_folder;
-    std::string m_sidecarPath;
+    mutable std::optional<std::string> m_sidecarPath; // looked up when first asked for
     bool m_sidecarRead = false;
     std::optional<std::string> m_sidecarBytes;
     std::string m_sidecarRefusal;
