@@ -1,6 +1,5 @@
 #include "ClipTrackExport.h"
 
-#include "track/ClipTrackLoader.h"
 #include "track/TrackExport.h"
 
 #include <cerrno>
@@ -34,10 +33,6 @@ bool Readable(const std::string& path, std::string& why) {
 
 } // namespace
 
-ClipTrackExport::ClipTrackExport() : m_stores{m_map, m_chart, m_dial} {
-    m_map.SetSpeedDial(&m_dial);
-}
-
 bool ClipTrackExport::KnownFormat(const std::string& format) {
     return format == "csv" || format == "gpx" || format == "geojson" || format == "kml" ||
            format == "lines";
@@ -51,27 +46,22 @@ bool ClipTrackExport::Read(const std::string& path, std::string& why) {
     if (!Readable(path, why)) {
         return false;
     }
-    // The same two consumers the dispatch feeds in the player, reached directly.
-    LoadClipTrack(path, m_stores, [this](const std::string& line) {
-        m_lines.push_back(line);
-        m_chart.AddTrackLine(line.c_str());
-        m_map.StoreTrackLine(line.c_str());
-    });
+    m_track.Load(path);
     return true;
 }
 
 void ClipTrackExport::Write(std::ostream& out, const std::string& format,
                             const std::string& name) const {
     if (format == "csv") {
-        WriteTrackCsv(out, m_stores);
+        WriteTrackCsv(out, m_track.Stores());
     } else if (format == "gpx") {
-        WriteTrackGpx(out, m_stores, name);
+        WriteTrackGpx(out, m_track.Stores(), name);
     } else if (format == "geojson") {
-        WriteTrackGeoJson(out, m_stores, name);
+        WriteTrackGeoJson(out, m_track.Stores(), name);
     } else if (format == "kml") {
-        WriteTrackKml(out, m_stores, name);
+        WriteTrackKml(out, m_track.Stores(), name);
     } else {
-        for (const std::string& line : m_lines) {
+        for (const std::string& line : m_track.SidecarLines()) {
             out << line << '\n';
         }
     }

@@ -2,21 +2,13 @@
 // several can load at once on different threads), then written in one of the tool's formats.
 #pragma once
 
-#include "track/CGSampleStore.h"
-#include "track/CMapTrackStore.h"
-#include "track/CSpeedDialModel.h"
-#include "track/TrackStores.h"
+#include "track/ClipTrack.h"
 
 #include <ostream>
 #include <string>
-#include <vector>
 
 class ClipTrackExport {
 public:
-    ClipTrackExport();
-    ClipTrackExport(const ClipTrackExport&) = delete;
-    ClipTrackExport& operator=(const ClipTrackExport&) = delete;
-
     // True for the names Write takes: csv, gpx, geojson, kml, lines.
     static bool KnownFormat(const std::string& format);
     // The file name extension of a format's output.
@@ -29,12 +21,8 @@ public:
     // The track in `format`, named `name` where the format carries a name.
     void Write(std::ostream& out, const std::string& format, const std::string& name) const;
 
-    const TrackStores& Stores() const { return m_stores; }
+    const TrackStores& Stores() const { return m_track.Stores(); }
 
 private:
-    CMapTrackStore m_map;
-    CGSampleStore m_chart;
-    CSpeedDialModel m_dial;
-    TrackStores m_stores;
-    std::vector<std::string> m_lines;
+    ClipTrack m_track;
 };

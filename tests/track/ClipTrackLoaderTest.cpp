@@ -1,5 +1,6 @@
 // The loading order a clip's track goes through, as the player and the track tool both run
 // it: what each source gave, or why nothing, and a refused sidecar said once.
+#include "track/ClipTrack.h"
 #include "track/ClipTrackLoader.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
@@ -91,6 +92,33 @@ TEST(ClipTrackLoader, EachSourceTriedSaysWhatItGave) {
         EXPECT_EQ(Said(LoadClipTrack((folder / c.clip).string(), {map, chart, dial},
                                      [](const std::string&) {})),
                   c.said);
+    }
+}
+
+// A drive holds a track per clip: two loaded one after the other keep each its own
+// positions, sensor samples and lines, and leave the process-wide dispatch alone.
+TEST(ClipTrack, TracksOfTwoClipsHeldAtOnceKeepTheirOwn) {
+    const fs::path folder = FreshFolder("two");
+    const char* const latitudes[] = {"5930.0000", "6000.0000"}; // 59.5 and 60.0 degrees
+    const char* const x[] = {"0.25", "-0.5"};
+    ClipTrack tracks[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::string clip = "CLIP" + std::to_string(i);
+        std::ofstream(folder / (clip + ".MOV")) << "not a clip";
+        std::ofstream(folder / (clip + ".TXT"), std::ios::binary)
+            << "X:" << x[i] << " Y:0 Z:1 G:0 "
+            << RmcAt("120000", latitudes[i], 'N', "01800.0000", 'E') << "\r\n";
+        tracks[i].Load((folder / (clip + ".MOV")).string());
+    }
+    const double degrees[] = {59.5, 60.0};
+    const float samples[] = {0.25f, -0.5f};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(tracks[i].Map().HasPosition(0));
+        EXPECT_DOUBLE_EQ(tracks[i].Map().m_latitudes[0], degrees[i]);
+        ASSERT_EQ(tracks[i].Chart().m_samples.size(), 1u);
+        EXPECT_FLOAT_EQ(tracks[i].Chart().m_samples[0].x, samples[i]);
+        EXPECT_EQ(tracks[i].SidecarLines().size(), 1u);
     }
 }
 
