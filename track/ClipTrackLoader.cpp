@@ -18,10 +18,7 @@ const std::string& ClipTrackLoader::SidecarPath() const {
 
 bool ClipTrackLoader::LoadEmbedded(const TrackStores& stores) {
     TrackSourceOutcome outcome{.source = "embedded", .path = m_folder.ClipPath()};
-    outcome.gave = LoadEmbeddedTrack(m_folder.ClipPath(), stores);
-    if (!outcome.gave) {
-        outcome.why = "no valid fix in the clip";
-    }
+    outcome.gave = LoadEmbeddedTrack(m_folder.ClipPath(), stores, outcome.why);
     m_outcomes.push_back(outcome);
     return outcome.gave;
 }

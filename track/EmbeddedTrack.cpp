@@ -101,11 +101,20 @@ FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset) {
     return decoded;
 }
 
-std::vector<FreeGpsBlock> ReadEmbeddedBlocks(ByteSource& source) {
+namespace {
+
+// The blocks, and in `damage` where an index that is there names a block the clip does
+// not hold.
+std::vector<FreeGpsBlock> ReadBlocks(ByteSource& source, std::string& damage) {
     std::vector<FreeGpsBlock> blocks;
     const std::optional<std::vector<GpsIndexEntry>> index = ReadGpsIndex(source);
-    if (index && ReadIndexedBlocks(source, *index, blocks) && !blocks.empty()) {
-        return blocks; // only the indexed blocks are read, however long the clip
+    if (index) {
+        const std::optional<uint64_t> missing = ReadIndexedBlocks(source, *index, blocks);
+        if (!missing && !blocks.empty()) {
+            return blocks; // only the indexed blocks are read, however long the clip
+        }
+        damage = missing ? "its GPS index names no block at offset " + std::to_string(*missing)
+                         : "its GPS index is empty";
     }
     // No index, or one that names blocks the clip does not hold: scan, and keep what the
     // index did find, each block once.
@@ -126,7 +135,19 @@ std::vector<FreeGpsBlock> ReadEmbeddedBlocks(ByteSource& source) {
     return blocks;
 }
 
+} // namespace
+
+std::vector<FreeGpsBlock> ReadEmbeddedBlocks(ByteSource& source) {
+    std::string damage;
+    return ReadBlocks(source, damage);
+}
+
 bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
+    std::string why;
+    return LoadEmbeddedTrack(clipPath, stores, why);
+}
+
+bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores, std::string& why) {
     stores.map.Clear();
     stores.chart.ResetTrack(0);
     stores.dial.ClearSpeedRecords();
@@ -140,17 +161,25 @@ bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
     stores.chart.SetLastTrackSecond(lastSecond);
     stores.dial.SetLastSecond(lastSecond);
     if (!opened) {
+        why = std::string("cannot open the clip: ") + std::strerror(file.LastError());
         return false;
     }
-    const std::vector<FreeGpsBlock> blocks = ReadEmbeddedBlocks(file);
+    std::string damage;
+    const std::vector<FreeGpsBlock> blocks = ReadBlocks(file, damage);
+    const std::string damaged = damage.empty() ? std::string() : "; " + damage;
     if (blocks.empty()) {
         if (const std::optional<BlackVueTrack> blackVue = ReadBlackVueBoxes(file)) {
-            return FillBlackVueTrack(*blackVue, stores);
+            const bool fix = FillBlackVueTrack(*blackVue, stores);
+            why = fix ? std::string() : "no valid fix in its BlackVue boxes" + damaged;
+            return fix;
         }
         // A text track of NMEA is data the camera put in the clip too, so it comes before
         // every file beside the clip; it is read only when the clip has no blocks, whose
         // G-sensor values it could not give.
-        return LoadNmeaTextTrack(file, stores);
+        const bool fix = LoadNmeaTextTrack(file, stores);
+        why = fix ? std::string()
+                  : "no GPS blocks or boxes, and no NMEA text track with a valid fix" + damaged;
+        return fix;
     }
     bool anyFix = false;
     int second = 0;
@@ -168,5 +197,9 @@ bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
         stores.dial.SetSpeedRecord(second, TruncateToInt(block.speed), TruncateToInt(block.course));
         ++second;
     }
+    why = anyFix ? std::string()
+                 : std::to_string(blocks.size()) +
+                       (blocks.size() == 1 ? " GPS block" : " GPS blocks") +
+                       " without a valid fix" + damaged;
     return anyFix;
 }

@@ -31,3 +31,7 @@ std::vector<FreeGpsBlock> ReadEmbeddedBlocks(ByteSource& source);
 // track (LoadNmeaTextTrack). True when at least one block has a valid fix; false also when
 // the clip cannot be read.
 bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores);
+// The same, saying in `why` what the clip held when it gave no valid fix: that it cannot be
+// opened, its blocks without a fix, an index that names a block at an offset where there
+// is none.
+bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores, std::string& why);

@@ -43,9 +43,13 @@ std::optional<std::vector<GpsIndexEntry>> ReadGpsIndex(ByteSource& source) {
     return entries;
 }
 
-bool ReadIndexedBlocks(ByteSource& source, const std::vector<GpsIndexEntry>& index,
-                       std::vector<FreeGpsBlock>& blocks) {
-    bool whole = true;
+std::optional<uint64_t> ReadIndexedBlocks(ByteSource& source,
+                                          const std::vector<GpsIndexEntry>& index,
+                                          std::vector<FreeGpsBlock>& blocks) {
+    std::optional<uint64_t> missing;
+    const auto miss = [&missing](uint64_t offset) {
+        missing = std::min(missing.value_or(offset), offset);
+    };
     std::vector<ByteRange> boxes;
     boxes.reserve(index.size());
     std::unordered_set<uint64_t> seen;
@@ -55,7 +59,7 @@ bool ReadIndexedBlocks(ByteSource& source, const std::vector<GpsIndexEntry>& ind
             continue; // the same box named twice is still one second
         }
         if (entry.size < kMarkerAt + kCameraBlockLength) {
-            whole = false;
+            miss(entry.offset);
             continue;
         }
         boxes.push_back({entry.offset, kMarkerAt + kCameraBlockLength});
@@ -64,12 +68,12 @@ bool ReadIndexedBlocks(ByteSource& source, const std::vector<GpsIndexEntry>& ind
     source.ReadEach(boxes, [&](size_t i, std::span<const unsigned char> box) {
         if (box.size() < kMarkerAt + kCameraBlockLength ||
             std::memcmp(box.data() + kMarkerAt, "freeGPS ", 8) != 0) {
-            whole = false;
+            miss(boxes[i].offset);
             return;
         }
         blocks.push_back(ReadCameraBlock(source, boxes[i].offset + kMarkerAt,
                                          std::span<const unsigned char, kCameraBlockLength>(
                                              box.data() + kMarkerAt, kCameraBlockLength)));
     });
-    return whole;
+    return missing;
 }

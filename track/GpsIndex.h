@@ -20,8 +20,9 @@ struct GpsIndexEntry {
 // to what it holds. Nothing when the clip has no such atom.
 std::optional<std::vector<GpsIndexEntry>> ReadGpsIndex(ByteSource& source);
 
-// Appends the block each entry names, in the index's order, each box once. False when
-// an entry names no block (past the end, too small, no marker): the index is then not
-// the whole track.
-bool ReadIndexedBlocks(ByteSource& source, const std::vector<GpsIndexEntry>& index,
-                       std::vector<FreeGpsBlock>& blocks);
+// Appends the block each entry names, in the index's order, each box once. Where an entry
+// names no block (past the end, too small, no marker) the index is not the whole track:
+// the lowest such offset is given then, and nothing when every entry holds its block.
+std::optional<uint64_t> ReadIndexedBlocks(ByteSource& source,
+                                          const std::vector<GpsIndexEntry>& index,
+                                          std::vector<FreeGpsBlock>& blocks);

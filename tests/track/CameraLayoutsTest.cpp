@@ -237,6 +237,9 @@ TEST(GpsIndexRead, MissingBlocksFallBackToTheScanEachSecondOnce) {
     PutNovatekBox(bytes, 2 * kMiB, 20);
     PutNovatekBox(bytes, 3 * kMiB + 0x200, 30);
     EXPECT_EQ(Speeds(bytes), (std::vector<float>{10, 20, 30}));
+    MemoryBytes source(bytes.data(), bytes.size());
+    std::vector<FreeGpsBlock> blocks;
+    EXPECT_EQ(ReadIndexedBlocks(source, *ReadGpsIndex(source), blocks), kFirst + 0x40);
 }
 
 TEST(GpsIndexRead, AtomsCutShortAndDamagedSizesEndTheWalk) {

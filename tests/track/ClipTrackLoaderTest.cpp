@@ -1,10 +1,10 @@
 // The loading order a clip's track goes through, as the player and the track tool both run
 // it: what each source gave, or why nothing, and a refused sidecar said once.
-#include "track/ClipTrack.h"
 #include "track/ClipTrackLoader.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
+#include "track/ClipTrack.h"
 
 #include "ChildRun.h"
 #include "NmeaText.h"
@@ -39,6 +39,8 @@ std::vector<std::string> Said(const ClipTrackLoad& load) {
 }
 
 TEST(ClipTrackLoader, EachSourceTriedSaysWhatItGave) {
+    const std::string kNotAClip =
+        "embedded: no GPS blocks or boxes, and no NMEA text track with a valid fix";
     const std::string fix = RmcAt("120000", "5930.0000", 'N', "01800.0000", 'E');
     struct Case {
         const char* name;
@@ -52,31 +54,29 @@ TEST(ClipTrackLoader, EachSourceTriedSaysWhatItGave) {
          "CLIP.MOV",
          "",
          "",
-         {"embedded: no valid fix in the clip", "sidecar log: missing",
-          "70mai logs: no 70mai log with a fix inside the clip", "sidecar lines: missing"}},
+         {kNotAClip, "sidecar log: missing", "70mai logs: no 70mai log with a fix inside the clip",
+          "sidecar lines: missing"}},
         // The camera's own form, under a name copied in lower case.
         {"sensor log",
          "CLIP.MOV",
          "clip.txt",
          "X:0 Y:0 Z:1 G:0 " + fix + "\r\n",
-         {"embedded: no valid fix in the clip", "sidecar log: given", "sidecar lines: given"}},
+         {kNotAClip, "sidecar log: given", "sidecar lines: given"}},
         {"receiver log",
          "TRIP.AVI",
          "TRIP.TXT",
          fix + "\r\n" + fix + "\r\n",
-         {"embedded: no valid fix in the clip", "sidecar log: given",
-          "sidecar lines: not a camera's sensor log"}},
+         {kNotAClip, "sidecar log: given", "sidecar lines: not a camera's sensor log"}},
         {"MP4 beside a log",
          "CLIP.MP4",
          "CLIP.TXT",
          fix + "\r\n",
-         {"embedded: no valid fix in the clip", "sidecar log: given",
-          "sidecar lines: only a .MOV or .AVI clip has them"}},
+         {kNotAClip, "sidecar log: given", "sidecar lines: only a .MOV or .AVI clip has them"}},
         {"NMEA log of another maker",
          "CLIP.MP4",
          "CLIP.NMEA",
          fix + "\r\n",
-         {"embedded: no valid fix in the clip", "sidecar log: missing", "NMEA log: given",
+         {kNotAClip, "sidecar log: missing", "NMEA log: given",
           "sidecar lines: only a .MOV or .AVI clip has them"}},
     };
     for (const Case& c : cases) {

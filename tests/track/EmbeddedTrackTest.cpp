@@ -178,12 +178,13 @@ protected:
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
     }
-    bool Load() { return LoadEmbeddedTrack(path.string(), {store, chart, dial}); }
+    bool Load() { return LoadEmbeddedTrack(path.string(), {store, chart, dial}, why); }
 
     CMapTrackStore store;
     CGSampleStore chart;
     CSpeedDialModel dial;
     std::filesystem::path path;
+    std::string why;
 };
 
 TEST_F(EmbeddedTrackFile, EachBlockIsOneSecondInAllThreeStores) {
@@ -244,6 +245,7 @@ TEST_F(EmbeddedTrackFile, BlocksWithoutFixStillFillTheStores) {
     PutBlock(bytes, MiB, {.status = 'V', .speed = 12.0f});
     Write(bytes);
     EXPECT_FALSE(Load());
+    EXPECT_EQ(why, "1 GPS block without a valid fix");
     EXPECT_EQ(store.size(), 1u);
     EXPECT_EQ(dial.Find(0)->speed, 12);
 }
@@ -251,6 +253,7 @@ TEST_F(EmbeddedTrackFile, BlocksWithoutFixStillFillTheStores) {
 TEST_F(EmbeddedTrackFile, UnreadableOrShortClipsGiveEmptyStores) {
     store.PutEntry(3, 1, 1, 'A');
     EXPECT_FALSE(Load()); // no file at all
+    EXPECT_EQ(why, "cannot open the clip: No such file or directory");
     EXPECT_EQ(store.size(), 0u);
     EXPECT_EQ(chart.m_samples.size(), 1u);
     EXPECT_EQ(chart.m_nScale, 1u);
