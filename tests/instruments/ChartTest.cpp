@@ -1,8 +1,8 @@
-#include "Pixels.h"
-
 #include "instruments/CGSensesDlg.h"
 #include "instruments/CMyStatic.h"
+#include "instruments/CSpeedStatic.h"
 #include "skin/SkinSE.h"
+#include "tests/support/PaintedControl.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -12,7 +12,6 @@
 
 #include <cmath>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -412,16 +411,20 @@ TEST_F(ChartInPane, TheChartFollowsThePaneSizeWithinItsMargins) {
     EXPECT_EQ(LabelText(1041), "X:0.500000");
 }
 
-TEST(ChartInstance, IsTheLiveChartAndNullAfterIt) {
+TEST(Instances, AreTheLiveChartPaneAndDialAndNullAfterThem) {
     {
         CMyStatic chart;
         EXPECT_EQ(CMyStatic::Instance(), &chart);
         CGSensesDlg pane;
         EXPECT_EQ(CGSensesDlg::Instance(), &pane);
         EXPECT_EQ(CMyStatic::Instance(), pane.m_chart);
+        CSpeedStatic dial;
+        EXPECT_EQ(CSpeedStatic::Instance(), &dial);
+        EXPECT_EQ(dial.objectName(), "1023");
     }
     EXPECT_EQ(CMyStatic::Instance(), nullptr);
     EXPECT_EQ(CGSensesDlg::Instance(), nullptr);
+    EXPECT_EQ(CSpeedStatic::Instance(), nullptr);
 }
 
 } // namespace

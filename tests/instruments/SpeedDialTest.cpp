@@ -1,6 +1,5 @@
-#include "Pixels.h"
-
 #include "instruments/CSpeedStatic.h"
+#include "tests/support/PaintedControl.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -204,15 +203,6 @@ TEST_F(Dial, APressOnTheDialGoesOnToTheWindowBehindIt) {
                       Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(inner, &press);
     EXPECT_EQ(window.presses, 1);
-}
-
-TEST(DialInstance, IsTheLiveDialAndNullAfterIt) {
-    {
-        CSpeedStatic dial;
-        EXPECT_EQ(CSpeedStatic::Instance(), &dial);
-        EXPECT_EQ(dial.objectName(), "1023");
-    }
-    EXPECT_EQ(CSpeedStatic::Instance(), nullptr);
 }
 
 } // namespace

@@ -49,71 +49,78 @@ TEST_F(LeafletPage, OpensOnTheRoadMapAtItsCentreWithAnEmptyRedRoad) {
                      .toBool());
 }
 
-TEST_F(LeafletPage, SetMarkerPlacesTheMarkerAndLeavesTheRoadToTheProgram) {
-    ASSERT_TRUE(Call("SetMarker", {"12.500000000000000", "-45.250000000000000",
-                                   "12.500000000000000", "-45.250000000000000"}));
-    EXPECT_DOUBLE_EQ(Number("marker.getLatLng().lat"), 12.5);
-    EXPECT_DOUBLE_EQ(Number("marker.getLatLng().lng"), -45.25);
-    ASSERT_TRUE(Call("SetMarker", {"12.5", "-45.25", "12.5", "-45.25"}));
-    EXPECT_EQ(RoadPoints(), 0);
-    EXPECT_TRUE(PumpUntil([&] { return Number("map.getCenter().lat") == 12.5; }, 5s))
-        << "the map pans to the marker";
-}
-
-TEST_F(LeafletPage, RoadFunctionsAddShowAndClear) {
-    ASSERT_TRUE(Call("SetRoad", {"1.0", "2.0"}));
-    ASSERT_TRUE(Call("SetRoad", {"1.5", "2.5"}));
-    EXPECT_EQ(RoadPoints(), 2);
-    EXPECT_DOUBLE_EQ(Number("road.getLatLngs()[1].lng"), 2.5);
-    EXPECT_TRUE(Call("ShowRoad"));
-    EXPECT_EQ(RoadPoints(), 2);
-    EXPECT_TRUE(Call("ClearRoad"));
-    EXPECT_EQ(RoadPoints(), 0);
-
-    ASSERT_TRUE(Call("SetMarker", {"1", "2", "1", "2"}));
-    EXPECT_TRUE(Js(*view, "map.hasLayer(marker)").toBool());
-    EXPECT_TRUE(Call("ClearMarker"));
-    EXPECT_FALSE(Js(*view, "map.hasLayer(marker)").toBool());
-}
-
-TEST_F(LeafletPage, HybridTypeTakesTheSecondFormAndASwitchRepeatsTheLastMarker) {
-    // No marker yet: a switch places nothing.
-    SwitchTo("satellite");
-    EXPECT_TRUE(Js(*view, "marker === null").toBool());
-    EXPECT_EQ(RoadPoints(), 0);
-
-    ASSERT_TRUE(Call("SetMarker", {"10", "20", "11", "21"}));
-    EXPECT_EQ(Number("marker.getLatLng().lat"), 10);
-
-    SwitchTo("hybrid");
-    // The switch placed the marker again, now at (x1, y1).
-    EXPECT_EQ(Number("marker.getLatLng().lat"), 11);
-    EXPECT_EQ(Number("marker.getLatLng().lng"), 21);
-
-    ASSERT_TRUE(Call("SetMarker", {"30", "40", "31", "41"}));
-    EXPECT_EQ(Number("marker.getLatLng().lat"), 31);
-    SwitchTo("terrain");
-    EXPECT_EQ(Number("marker.getLatLng().lat"), 30);
-}
-
-TEST_F(LeafletPage, GetMapTypeNamesTheFourTypesAndAnyOtherByItsName) {
-    const std::pair<QString, QString> types[] = {
-        {"terrain", "google.maps.MapTypeId.TERRAIN"},
-        {"satellite", "google.maps.MapTypeId.SATELLITE"},
-        {"hybrid", "google.maps.MapTypeId.HYBRID"},
-        {"roadmap", "google.maps.MapTypeId.ROADMAP"},
+// Each call as the player makes it, in turn: what it answers, and what it leaves in the page.
+// The marker adds nothing to the road, and the map pans to it. Leaflet refuses a position
+// that is not a number: that call throws, and the calls after it still work.
+TEST_F(LeafletPage, EachCallAnswersAndLeavesItsMarkInThePage) {
+    const QString lat = "12.500000000000000";
+    const QString lng = "-45.250000000000000";
+    const QString road = "road.getLatLngs().length";
+    const QString at = "marker.getLatLng().lat + ' ' + marker.getLatLng().lng";
+    const QString centre = road + " + ' ' + map.getCenter().lat";
+    const struct {
+        const char* name;
+        QStringList arguments;
+        bool answer;
+        QString probe;
+        const char* value;
+    } steps[] = {
+        {"SetMarker", {lat, lng, lat, lng}, true, at, "12.5 -45.25"},
+        {"SetMarker", {"12.5", "-45.25", "12.5", "-45.25"}, true, centre, "0 12.5"},
+        {"SetRoad", {"1.0", "2.0"}, true, road, "1"},
+        {"SetRoad", {"1.5", "2.5"}, true, road + " + ' ' + road.getLatLngs()[1].lng", "2 2.5"},
+        {"ShowRoad", {}, true, road, "2"},
+        {"ClearRoad", {}, true, road, "0"},
+        {"SetMarker", {"1", "2", "1", "2"}, true, "map.hasLayer(marker)", "true"},
+        {"ClearMarker", {}, true, "map.hasLayer(marker)", "false"},
+        {"NoSuchFunction", {}, false, road, "0"},
+        {"SetMarker", {"north", "east", "north", "east"}, false, road, "0"},
+        {"ShowRoad", {}, true, road, "0"},
     };
-    for (const auto& [id, name] : types) {
-        SwitchTo(id);
-        QString type;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        EXPECT_EQ(Call(step.name, step.arguments), step.answer);
+        ExpectSoon(step.probe, step.value);
+    }
+    CMapView unloaded(nullptr, false);
+    EXPECT_FALSE(unloaded.CallScript("ShowRoad", {}, nullptr));
+}
+
+// A switch of map type places the last marker again in the new type's form: hybrid takes the
+// second position, every other type the first; with no marker yet it places none. A type of
+// no standard name is named by its own.
+TEST_F(LeafletPage, EachMapTypeHasItsNameAndASwitchRepeatsTheMarkerInItsForm) {
+    const struct {
+        QStringList marker; // set before the switch, when any
+        const char* before;
+        const char* type;
+        const char* name;
+        const char* after;
+    } steps[] = {
+        {{}, "none", "satellite", "google.maps.MapTypeId.SATELLITE", "none"},
+        {{"10", "20", "11", "21"}, "10 20", "hybrid", "google.maps.MapTypeId.HYBRID", "11 21"},
+        {{"30", "40", "31", "41"}, "31 41", "terrain", "google.maps.MapTypeId.TERRAIN", "30 40"},
+        {{}, "30 40", "roadmap", "google.maps.MapTypeId.ROADMAP", "30 40"},
+    };
+    const QString marker =
+        "marker === null ? 'none' : marker.getLatLng().lat + ' ' + marker.getLatLng().lng";
+    QString type;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.type);
+        if (!step.marker.isEmpty()) {
+            ASSERT_TRUE(Call("SetMarker", step.marker));
+        }
+        EXPECT_EQ(Js(*view, marker).toString().toStdString(), step.before);
+        SwitchTo(step.type);
+        EXPECT_EQ(Js(*view, marker).toString().toStdString(), step.after);
+        EXPECT_EQ(RoadPoints(), 0);
         ASSERT_TRUE(view->CallScript("GetMapType", {}, &type));
-        EXPECT_EQ(type, name);
+        EXPECT_EQ(type, step.name);
     }
     Js(*view, "var night = L.tileLayer('');"
               "night.mapType = {id: 'night', name: 'Night'};"
               "layerControl.addBaseLayer(night, 'Night');"
               "map.removeLayer(currentLayer); map.addLayer(night); 1");
-    QString type;
     ASSERT_TRUE(view->CallScript("GetMapType", {}, &type));
     EXPECT_EQ(type, "Night: No appropriate mapTypeId found.");
 }
@@ -142,17 +149,6 @@ TEST_F(LeafletPage, ScriptLookingArgumentsArriveAsData) {
     PumpFor(200ms);
     EXPECT_EQ(view->Page()->DialogsAsked(), 0);
     EXPECT_EQ(RoadPoints(), 0);
-}
-
-TEST_F(LeafletPage, MissingFunctionsFailingCallsAndNoPageGiveFalse) {
-    EXPECT_FALSE(Call("NoSuchFunction"));
-    // Leaflet refuses a position that is not a number: the call throws.
-    EXPECT_FALSE(Call("SetMarker", {"north", "east", "north", "east"}));
-    EXPECT_EQ(RoadPoints(), 0);
-    EXPECT_TRUE(Call("ShowRoad"));
-
-    CMapView unloaded(nullptr, false);
-    EXPECT_FALSE(unloaded.CallScript("ShowRoad", {}, nullptr));
 }
 
 // The arrow turns to each heading that is a number and is drawn anew only when the heading

@@ -47,11 +47,7 @@ int OnLeafletPage::RoutePoints() {
     return Js(*view, "route.getLatLngs().length").toInt();
 }
 
-QByteArray SentenceWithChecksum(const QByteArray& body) {
-    char sum = 0;
-    for (char c : body) {
-        sum ^= c;
-    }
-    return "$" + body + "*" +
-           QByteArray::number(static_cast<unsigned char>(sum), 16).rightJustified(2, '0').toUpper();
+void OnLeafletPage::ExpectSoon(const QString& script, const QString& expected) {
+    PumpUntil([&] { return Js(*view, script).toString() == expected; }, 10s);
+    EXPECT_EQ(Js(*view, script).toString().toStdString(), expected.toStdString());
 }

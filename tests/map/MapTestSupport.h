@@ -4,7 +4,6 @@
 
 #include "app/CMapInstrumentsLink.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -31,6 +30,8 @@ protected:
     void SetUp() override;
     int RoadPoints();
     int RoutePoints();
+    // Waits up to ten seconds for `script` to give `expected` as text, then checks it.
+    void ExpectSoon(const QString& script, const QString& expected);
 
     CMapInstrumentsLink instruments;
     std::unique_ptr<CMapView> view;
@@ -41,9 +42,6 @@ int RefusedRequests();
 
 // While true, every page load fails, the program's own pages too.
 void RefuseOwnPages(bool refuse);
-
-// "$<body>*HH", HH the XOR of the body's bytes in hex, as a receiver writes a sentence.
-QByteArray SentenceWithChecksum(const QByteArray& body);
 
 // Stands in for the desktop's browser: the addresses the program asked it to open.
 class OpenedUrls : public QObject {

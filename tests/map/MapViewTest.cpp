@@ -11,6 +11,7 @@
 #include "skin/SkinSE.h"
 #include "tests/support/ClipMaker.h"
 #include "tests/support/Pump.h"
+#include "tests/track/NmeaText.h"
 
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -43,19 +44,14 @@ const QString kData = QStringLiteral(OSTVIK_TESTDATA);
 constexpr size_t kLatitude = 1;
 constexpr size_t kLongitude = 2;
 
+// RMC at 48 07.038' N, 11 31.000' E, 22.4 knots, course 84.4.
+const std::string kRmc = Sentence("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,");
+
+// Where the marker is, as "latitude longitude"; empty without one.
+const QString kMarker = "marker ? marker.getLatLng().lat + ' ' + marker.getLatLng().lng : ''";
+
 class MapViewOnPage : public OnLeafletPage {
 protected:
-    bool MarkerAt(double latitude, double longitude) {
-        return PumpUntil(
-            [&] {
-                const QVariantList at =
-                    Js(*view, "marker ? [marker.getLatLng().lat, marker.getLatLng().lng] : []")
-                        .toList();
-                return at.size() == 2 && std::fabs(at[0].toDouble() - latitude) < 1e-9 &&
-                       std::fabs(at[1].toDouble() - longitude) < 1e-9;
-            },
-            10s);
-    }
     bool NoMarker() {
         PumpFor(150ms); // calls posted by then have run
         return Js(*view, "marker === null").toBool();
@@ -80,7 +76,7 @@ TEST_F(MapViewOnPage, ShowSecondPlacesTheMarkerOnlyAtAValidPosition) {
 
     EXPECT_EQ(view->ShowSecond(4), 1);
     EXPECT_EQ(view->m_store.m_nLastShown, 4);
-    EXPECT_TRUE(MarkerAt(12.25, -3.5));
+    ExpectSoon(kMarker, "12.25 -3.5");
     EXPECT_EQ(RoadPoints(), 1);
 }
 
@@ -91,9 +87,9 @@ TEST_F(MapViewOnPage, RoadIsTheRouteUpToTheSecondShown) {
         view->m_store.PutEntry(second, 10.0 + second / 100.0, 20.0, second == 2 ? 'V' : 'A');
     }
     // 10 01.2' N is 10.02 degrees: second 2's place.
-    const QByteArray fillsTheGap =
+    const std::string fillsTheGap =
         "T:2000 X:0 Y:0 Z:0 G:0 " +
-        SentenceWithChecksum("GPRMC,120002,A,1001.200,N,02000.000,E,0.0,0.0,010124,,");
+        Sentence("GPRMC,120002,A,1001.200,N,02000.000,E,0.0,0.0,010124,,");
     struct Step {
         const char* what;
         std::function<void()> act;
@@ -104,17 +100,16 @@ TEST_F(MapViewOnPage, RoadIsTheRouteUpToTheSecondShown) {
         {"the same tick again", [&] { view->ShowSecond(1); }, "[0,1]"},
         {"a seek forward", [&] { view->ShowSecond(4); }, "[0,1,3,4]"},
         {"a seek back", [&] { view->ShowSecond(3); }, "[0,1,3]"},
-        {"a line under the road", [&] { view->StoreTrackLine(fillsTheGap.constData()); },
-         "[0,1,2,3]"},
+        {"a line under the road", [&] { view->StoreTrackLine(fillsTheGap.c_str()); }, "[0,1,2,3]"},
         {"a page loaded again", [&] { ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage)); },
          "[0,1,2,3]"},
     };
     const QString seconds = "JSON.stringify(road.getLatLngs().map(function (p) {"
                             "  return Math.round((p.lat - 10) * 100); }))";
     for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
         step.act();
-        PumpUntil([&] { return Js(*view, seconds).toString() == step.road; }, 5s);
-        EXPECT_EQ(Js(*view, seconds).toString().toStdString(), step.road) << step.what;
+        ExpectSoon(seconds, step.road);
     }
 }
 
@@ -124,7 +119,7 @@ TEST_F(MapViewOnPage, LostRendererReloadsThePageAndTheMarkerAndRouteComeBack) {
     view->m_store.PutEntry(0, -33.5, 151.0, 'A');
     view->m_store.PutEntry(1, -33.5, 151.25, 'A');
     ASSERT_EQ(view->ShowSecond(1), 1);
-    ASSERT_TRUE(MarkerAt(-33.5, 151.25));
+    ExpectSoon(kMarker, "-33.5 151.25");
     const qint64 renderer = view->page()->renderProcessPid();
     ASSERT_GT(renderer, 0);
 
@@ -133,7 +128,7 @@ TEST_F(MapViewOnPage, LostRendererReloadsThePageAndTheMarkerAndRouteComeBack) {
     ASSERT_TRUE(PumpUntil([&] { return !loaded.isEmpty(); }, 30s));
     EXPECT_TRUE(loaded.last().at(0).toBool());
     EXPECT_NE(view->page()->renderProcessPid(), renderer);
-    EXPECT_TRUE(MarkerAt(-33.5, 151.25));
+    ExpectSoon(kMarker, "-33.5 151.25");
     EXPECT_EQ(RoutePoints(), 2) << "the route is drawn again too";
 }
 
@@ -192,10 +187,7 @@ TEST_F(MapViewOnPage, ClipWithoutATrackTakesTheMarkerAndTheRoadOff) {
     EXPECT_FALSE(MarkerOnMap());
 
     // A position the engine delivers later takes the note away.
-    const QByteArray line =
-        "T:2000 X:0 Y:0 Z:1 G:0 " +
-        SentenceWithChecksum("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,");
-    ASSERT_EQ(view->StoreTrackLine(line.constData()), 1);
+    ASSERT_EQ(view->StoreTrackLine(("T:2000 X:0 Y:0 Z:1 G:0 " + kRmc).c_str()), 1);
     ASSERT_EQ(view->ShowSecond(2), 1);
     EXPECT_TRUE(PumpUntil([&] {
         return Js(*view, kShownNote).toString() != QStringLiteral("No GPS data in this clip");
@@ -217,11 +209,7 @@ TEST_F(MapViewOnPage, NmeaLogFillsTheStoreAndTheRoute) {
 
 TEST_F(MapViewOnPage, TrackLinesLandAtTheirSecondAndFeedTheDial) {
     CSpeedStatic dial;
-    // RMC at 48 07.038' N, 11 31.000' E, 22.4 knots, course 84.4.
-    const QByteArray line =
-        "T:3000 X:0.1 Y:0.2 Z:0.3 G:0.0 " +
-        SentenceWithChecksum("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,,");
-    EXPECT_EQ(view->StoreTrackLine(line.constData()), 1);
+    EXPECT_EQ(view->StoreTrackLine(("T:3000 X:0.1 Y:0.2 Z:0.3 G:0.0 " + kRmc).c_str()), 1);
     EXPECT_EQ(view->StoreTrackLine("T:4000 X:0.1 Y:0.2 Z:0.3 G:0.0"), 0);
     EXPECT_EQ(view->StoreTrackLine(nullptr), 0);
     ASSERT_EQ(view->m_store.size(), 4u);

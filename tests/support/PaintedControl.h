@@ -1,9 +1,12 @@
-// Rendering a painted control into an image, reading its pixels and recording its repaints.
+// A painted control in a test: what its paint function draws, what the widget shows through
+// its paint event, the regions it is asked to repaint, and a pixel's colour, printed
+// readably when a check fails.
 #pragma once
 
 #include "tests/support/Pixels.h"
 
 #include <QColor>
+#include <QEvent>
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
@@ -15,6 +18,10 @@
 
 inline void PrintTo(const QColor& colour, std::ostream* out) {
     *out << "RGB(" << colour.red() << ", " << colour.green() << ", " << colour.blue() << ")";
+}
+
+inline QColor PixelAt(const QImage& image, int x, int y) {
+    return QColor(image.pixel(x, y));
 }
 
 // What the control's paint function draws for its whole client area.
@@ -42,7 +49,3 @@ public:
     }
     std::vector<QRegion> regions;
 };
-
-inline QColor PixelAt(const QImage& image, int x, int y) {
-    return QColor(image.pixel(x, y));
-}
