@@ -1,5 +1,6 @@
 #include "track/DrivingEvents.h"
 
+#include "track/CameraLockedClip.h"
 #include "track/ClipTrack.h"
 #include "track/SensorAxes.h"
 
@@ -98,6 +99,11 @@ bool SameWayPast(const Candidate& c, const std::optional<Candidate>& other) {
            other->second <= c.second + 1 && (other->signedG > 0.0) == (c.signedG > 0.0);
 }
 
+std::optional<int> SpeedAt(const CSpeedDialModel& dial, int second) {
+    const SpeedRecord* record = dial.Find(second);
+    return record ? std::optional<int>(record->speed) : std::nullopt;
+}
+
 } // namespace
 
 const char* DrivingEventName(DrivingEventKind kind) {
@@ -142,9 +148,7 @@ std::vector<DrivingEvent> DetectDrivingEvents(const CGSampleStore& chart,
             continue;
         }
         auto& [index, last] = runs[static_cast<size_t>(c.kind)];
-        const SpeedRecord* speed = dial.Find(c.second);
-        const DrivingEvent event{c.second, c.kind, c.peakG,
-                                 speed ? std::optional<int>(speed->speed) : std::nullopt};
+        const DrivingEvent event{c.second, c.kind, c.peakG, SpeedAt(dial, c.second)};
         if (index != SIZE_MAX && c.second - last <= kMergeSeconds) {
             if (c.peakG > events[index].peakG) {
                 events[index] = event;
@@ -161,6 +165,12 @@ std::vector<DrivingEvent> DetectDrivingEvents(const CGSampleStore& chart,
     return events;
 }
 
-std::vector<DrivingEvent> DetectDrivingEvents(const ClipTrack& track) {
-    return DetectDrivingEvents(track.Chart(), track.Dial());
+std::vector<DrivingEvent> DetectClipEvents(const std::string& clipPath, const ClipTrack& track) {
+    std::vector<DrivingEvent> events;
+    if (CameraLockedClip(clipPath)) {
+        events.push_back({0, DrivingEventKind::Locked, 0.0, SpeedAt(track.Dial(), 0)});
+    }
+    const std::vector<DrivingEvent> found = DetectDrivingEvents(track.Chart(), track.Dial());
+    events.insert(events.end(), found.begin(), found.end());
+    return events;
 }

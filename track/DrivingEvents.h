@@ -24,6 +24,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 class ClipTrack;
@@ -45,4 +46,6 @@ struct DrivingEvent {
 // In order of second.
 std::vector<DrivingEvent> DetectDrivingEvents(const CGSampleStore& chart,
                                               const CSpeedDialModel& dial);
-std::vector<DrivingEvent> DetectDrivingEvents(const ClipTrack& track);
+// The clip's events: first, at second 0 with no peak, "locked" when the camera locked the
+// clip (CameraLockedClip), then those of its track.
+std::vector<DrivingEvent> DetectClipEvents(const std::string& clipPath, const ClipTrack& track);
