@@ -3,6 +3,7 @@
 #include "track/CameraLockedClip.h"
 #include "track/ClipTrack.h"
 #include "track/SensorAxes.h"
+#include "track/SpeedSpan.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,7 +19,8 @@ constexpr double kImpactG = 1.5;
 // two-second span still shows as more than this.
 constexpr double kConfirmKmhPerSecond = 2.0;
 constexpr int kMovingKmh = 5;
-constexpr int kConfirmTurnDegrees = 5;
+// Cornering at 0.4 g turns the car by 8 degrees a second even at 100 km/h.
+constexpr double kConfirmTurnDegreesPerSecond = 2.5;
 constexpr int kMergeSeconds = 3;
 
 struct Candidate {
@@ -58,36 +60,25 @@ std::optional<Candidate> CandidateAt(int second, const Motion& m) {
     return std::nullopt;
 }
 
-// The course's turn from the second before to the second after, in degrees either way.
-std::optional<int> TurnAt(const CSpeedDialModel& dial, int second) {
-    const SpeedRecord* before = dial.Find(second - 1);
-    const SpeedRecord* after = dial.Find(second + 1);
-    if (before == nullptr || after == nullptr) {
-        return std::nullopt;
-    }
-    const int turn = ((after->heading - before->heading) % 360 + 360) % 360;
-    return std::min(turn, 360 - turn);
-}
-
 // Whether GPS speed and course bear the reading out; nullopt when they cannot tell.
 std::optional<bool> BorneOut(const Candidate& c, const CSpeedDialModel& dial) {
     switch (c.kind) {
     case DrivingEventKind::HarshBraking:
     case DrivingEventKind::HarshAcceleration: {
-        double change = 0.0;
-        if (!SpeedChangeAt(dial, c.second, change)) {
+        const std::optional<double> change = SpeedChangeAt(dial, c.second);
+        if (!change) {
             return std::nullopt;
         }
-        return c.kind == DrivingEventKind::HarshBraking ? change <= -kConfirmKmhPerSecond
-                                                        : change >= kConfirmKmhPerSecond;
+        return c.kind == DrivingEventKind::HarshBraking ? *change <= -kConfirmKmhPerSecond
+                                                        : *change >= kConfirmKmhPerSecond;
     }
     case DrivingEventKind::HardCornering: {
         const SpeedRecord* now = dial.Find(c.second);
-        const std::optional<int> turn = TurnAt(dial, c.second);
+        const std::optional<double> turn = TurnAt(dial, c.second);
         if (now == nullptr || !turn) {
             return std::nullopt;
         }
-        return now->speed >= kMovingKmh && *turn >= kConfirmTurnDegrees;
+        return now->speed >= kMovingKmh && *turn >= kConfirmTurnDegreesPerSecond;
     }
     default:
         return true;

@@ -13,9 +13,10 @@
 //
 // A reading alone is not yet an event, since one per second cannot tell a manoeuvre from a
 // jolt. Braking and acceleration need the GPS speed to change in the same direction by at
-// least 2 km/h per second across the seconds on each side; cornering needs the car moving
-// (5 km/h) and its course to turn by at least 5 degrees across them. Where those seconds
-// have no speed, the reading of a neighbouring second must be past the threshold too. So a
+// least 2 km/h per second around the second (SpeedSpan); cornering needs the car moving
+// (5 km/h) and its course turning by at least 2.5 degrees a second. Where the dial has too
+// few speeds to tell, the reading of a neighbouring second must be past the threshold too,
+// the same way round. So a
 // pothole (a vertical bump, or a lone spike while the speed stays put) is no event. An
 // impact needs no confirmation (a parked car can be hit); only the horizontal part counts,
 // a vertical spike alone being the road; its peak is the whole reading minus rest, and it

@@ -2,6 +2,7 @@
 
 #include "track/CGSampleStore.h"
 #include "track/CSpeedDialModel.h"
+#include "track/SpeedSpan.h"
 
 #include <algorithm>
 #include <cmath>
@@ -62,9 +63,8 @@ int UpAxis(const std::vector<SensorReading>& readings, const CSpeedDialModel& di
     }
     std::array<double, 3> bumps{};
     for (const SensorReading& reading : readings) {
-        double change = 0.0;
-        if (SpeedChangeAt(dial, reading.second, change) &&
-            std::fabs(change) > kSteadyKmhPerSecond) {
+        const std::optional<double> change = SpeedChangeAt(dial, reading.second);
+        if (change && std::fabs(*change) > kSteadyKmhPerSecond) {
             continue;
         }
         for (int axis = 0; axis < 3; ++axis) {
@@ -92,16 +92,6 @@ std::vector<SensorReading> SensorReadings(const CGSampleStore& chart) {
     return readings;
 }
 
-bool SpeedChangeAt(const CSpeedDialModel& dial, int second, double& kmhPerSecond) {
-    const SpeedRecord* before = dial.Find(second - 1);
-    const SpeedRecord* after = dial.Find(second + 1);
-    if (before == nullptr || after == nullptr) {
-        return false;
-    }
-    kmhPerSecond = (after->speed - before->speed) / 2.0;
-    return true;
-}
-
 SensorAxes DecideSensorAxes(const std::vector<SensorReading>& readings,
                             const CSpeedDialModel& dial) {
     SensorAxes axes;
@@ -123,12 +113,11 @@ SensorAxes DecideSensorAxes(const std::vector<SensorReading>& readings,
     std::array<std::vector<double>, 2> horizontal;
     for (const SensorReading& reading : readings) {
         const SpeedRecord* now = dial.Find(reading.second);
-        double change = 0.0;
-        if (now == nullptr || now->speed < kMovingKmh ||
-            !SpeedChangeAt(dial, reading.second, change)) {
+        const std::optional<double> change = SpeedChangeAt(dial, reading.second);
+        if (now == nullptr || now->speed < kMovingKmh || !change) {
             continue;
         }
-        changes.push_back(change);
+        changes.push_back(*change);
         horizontal[0].push_back(reading.value[first] - axes.rest[first]);
         horizontal[1].push_back(reading.value[second] - axes.rest[second]);
     }

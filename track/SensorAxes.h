@@ -44,9 +44,5 @@ constexpr int kMinMovingSeconds = 10;
 // left out.
 std::vector<SensorReading> SensorReadings(const CGSampleStore& chart);
 
-// The GPS speed's change at a second in km/h per second, from the seconds on each side;
-// false when either has no speed.
-bool SpeedChangeAt(const CSpeedDialModel& dial, int second, double& kmhPerSecond);
-
 SensorAxes DecideSensorAxes(const std::vector<SensorReading>& readings,
                             const CSpeedDialModel& dial);

@@ -22,8 +22,9 @@ struct DriveSecond {
     double up;
 };
 
-// Pulls away, cruises at 38 km/h, slows down and turns right at 12 km/h. The accelerations
-// follow the speeds (1 g is 35.3 km/h per second) and stay gentle: no event of its own.
+// Pulls away, cruises at 38 km/h, slows down, turns right at 12 km/h and slows again. The
+// accelerations follow the speeds (1 g is 35.3 km/h per second) and stay gentle: no event of its
+// own.
 const std::vector<DriveSecond> kDrive = {
     {0, 30, 0.00, 0.00, 1.0},   {0, 30, 0.10, 0.00, 1.0},   {4, 30, 0.15, 0.00, 1.0},
     {10, 30, 0.20, 0.00, 1.0},  {17, 30, 0.20, 0.00, 1.0},  {24, 30, 0.20, 0.00, 1.0},
@@ -31,7 +32,7 @@ const std::vector<DriveSecond> kDrive = {
     {38, 30, 0.00, 0.00, 1.0},  {38, 30, 0.00, 0.00, 1.0},  {38, 30, -0.10, 0.00, 1.0},
     {34, 30, -0.25, 0.00, 1.0}, {26, 30, -0.25, 0.00, 1.0}, {18, 30, -0.20, 0.00, 1.0},
     {14, 40, -0.05, 0.05, 1.0}, {12, 50, 0.00, 0.05, 1.0},  {12, 60, 0.00, 0.05, 1.0},
-    {12, 70, 0.00, 0.05, 1.0},  {12, 80, 0.00, 0.00, 1.0},
+    {12, 70, 0.00, 0.05, 1.0},  {6, 80, -0.15, 0.00, 1.0},
 };
 
 // What the sensor reads in a second that differs from the drive above.
@@ -117,6 +118,11 @@ const std::vector<Case> kCases = {
      kRotated,
      true,
      {"13 harsh-braking 0.60 26"}},
+    {"braking at the clip's last second",
+     {{19, -0.50, 0.0, 1.0}},
+     kUpright,
+     true,
+     {"19 harsh-braking 0.50 6"}},
     {"without speed a lone spike is no event", {{12, -0.50, 0.0, 1.0}}, kUpright, false, {}},
     {"without speed two seconds past the threshold are one",
      {{12, -0.50, 0.0, 1.0}, {13, -0.60, 0.0, 1.0}},
