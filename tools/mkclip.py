@@ -440,8 +440,6 @@ def check_args(parser, args, container):
         parser.error("--data-subtitles needs an MP4 or MOV clip")
     if args.nmea_subtitles is not None and (container == "avi" or args.data_subtitles):
         parser.error("--nmea-subtitles needs an MP4 or MOV clip without --data-subtitles")
-    if args.hard_brake is not None and not 1 <= args.hard_brake < (args.seconds or 10) - 4:
-        parser.error("--hard-brake needs a SECOND inside the drive, with four seconds after it")
     if args.sidecar_dollar_every and not args.sidecar:
         parser.error("--sidecar-dollar-every needs --sidecar")
     if args.start.tzinfo is not None:
@@ -489,6 +487,8 @@ def main(argv=None):
         seconds, video_seconds, planned_box = plan(args)
     except LayoutError as error:
         sys.exit(f"mkclip: {error}")
+    if args.hard_brake is not None and not 1 <= args.hard_brake < seconds - 4:
+        parser.error("--hard-brake needs a SECOND inside the drive, with four seconds after it")
     records = make_drive(seconds, args.origin, args.start, args.status, args.hard_brake)
 
     try:

@@ -16,12 +16,12 @@
 // least 2 km/h per second around the second (SpeedSpan); cornering needs the car moving
 // (5 km/h) and its course turning by at least 2.5 degrees a second. Where the dial has too
 // few speeds to tell, the reading of a neighbouring second must be past the threshold too,
-// the same way round. So a
-// pothole (a vertical bump, or a lone spike while the speed stays put) is no event. An
-// impact needs no confirmation (a parked car can be hit); only the horizontal part counts,
-// a vertical spike alone being the road; its peak is the whole reading minus rest, and it
-// stands for any other kind at its second. Events of one kind less than four seconds apart
-// are one event, at the peak.
+// the same way round. So a pothole (a vertical bump, or a lone spike while the speed stays
+// put) is no event. An impact needs no confirmation (a parked car can be hit); only the
+// horizontal part counts, a vertical spike alone being the road; its peak is the whole
+// reading minus rest. A second gives one event at most: an impact, else braking or
+// acceleration, else cornering. Events of one kind less than four seconds apart are one
+// event, at the peak.
 #pragma once
 
 #include <optional>
