@@ -9,9 +9,10 @@
 //   speed does not change (or over all seconds without speed).
 // - Along: of the two other axes, the one whose readings correlate best with the GPS
 //   speed's change per second, its sign giving forward. This needs at least
-//   kMinMovingSeconds seconds on the move with a speed on each side, and a correlation of at
-//   least 0.5; without them along is the first of the two in X, Y, Z order, forward
-//   positive, the way the player's own layout stores it, and fromSpeed says so.
+//   kMinMovingSeconds seconds on the move (5 km/h) whose change of speed is known, and a
+//   correlation of at least 0.5; without them along is the first of the two in X, Y, Z
+//   order, forward positive, the way the player's own layout stores it, and fromSpeed is
+//   false.
 // - Across: the remaining one.
 #pragma once
 
@@ -36,7 +37,7 @@ struct SensorAxes {
     std::array<double, 3> rest{};
 };
 
-// Seconds on the move, with a speed on each side, that deciding along from speed needs.
+// Seconds on the move, with a known change of speed, that deciding along from speed needs.
 constexpr int kMinMovingSeconds = 10;
 
 // The chart's seconds that hold a reading: the store's all-zero samples stand for seconds
