@@ -135,6 +135,5 @@ SensorAxes DecideSensorAxes(const std::vector<SensorReading>& readings,
         std::swap(axes.along, axes.across);
     }
     axes.forward = best > 0.0 ? 1.0 : -1.0;
-    axes.fromSpeed = true;
     return axes;
 }

@@ -11,8 +11,7 @@
 //   speed's change per second, its sign giving forward. This needs at least
 //   kMinMovingSeconds seconds on the move (5 km/h) whose change of speed is known, and a
 //   correlation of at least 0.5; without them along is the first of the two in X, Y, Z
-//   order, forward positive, the way the player's own layout stores it, and fromSpeed is
-//   false.
+//   order, forward positive, the way the player's own layout stores it.
 // - Across: the remaining one.
 #pragma once
 
@@ -33,7 +32,6 @@ struct SensorAxes {
     int across = 1;
     int up = 2;
     double forward = 1.0; // +1 when the along axis reads positive while the car speeds up
-    bool fromSpeed = false;
     std::array<double, 3> rest{};
 };
 
