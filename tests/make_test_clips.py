@@ -27,6 +27,11 @@ CLIPS = [
                               "--start", "2024-06-01T10:00:00", "--origin", "59,18"]),
     ("batch/b/alpha.mp4", ["--seconds", "2", "--fps", "5", "--size", "64x48",
                            "--start", "2024-06-01T14:00:00", "--origin", "61,18"]),
+    # Driving events: two whole trips driven gently, and one trip with a hard stab of the
+    # brakes in its cruise, in a folder a camera keeps its locked clips in.
+    ("events/smooth.MP4", ["--seconds", "120", "--fps", "5", "--size", "64x48"]),
+    ("events/EVENT/brake.MP4", ["--seconds", "60", "--fps", "5", "--size", "64x48",
+                                "--hard-brake", "25"]),
 ]
 
 

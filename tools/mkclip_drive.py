@@ -1,7 +1,8 @@
 """The synthetic drive mkclip.py stores: one Record per second, as the camera stores it.
 
 The car waits, pulls away, cruises, slows for a corner, turns by 90 degrees, brakes and
-stops; longer drives repeat such trips, turning left and right in turn. Speeds and
+stops; longer drives repeat such trips, turning left and right in turn. On request the
+driver also stabs the brakes once, hard enough to count as a harsh braking. Speeds and
 courses follow eased curves, positions are dead reckoned from them, and the G-sensor
 values are the accelerations those curves imply.
 """
@@ -22,6 +23,8 @@ FIRST_COURSE = 30.0
 EARTH_RADIUS_M = 6371008.8
 G_MS2 = 9.80665
 NOISE_SEED = 20240601
+# Lost within one second by a hard stab of the brakes: about 0.8 g at its peak.
+HARD_BRAKE_KMH = 18.0
 
 
 @dataclass
@@ -89,7 +92,18 @@ def trip_keys(start, length, course, turn):
     return speed, heading
 
 
-def drive_curves(seconds):
+def with_hard_brake(speed, at):
+    """The speed keys with a stab of the brakes centred on second `at`: HARD_BRAKE_KMH
+    lost within a second, won back over the next three. Best placed in a cruise."""
+    curve = Curve(speed)
+    start, end = at - 0.5, at + 3.5
+    before, after = curve.at(start)[0], curve.at(end)[0]
+    kept = [key for key in speed if not start <= key[0] <= end]
+    dip = [(start, before), (at + 0.5, max(before - HARD_BRAKE_KMH, 0.0)), (end, after)]
+    return sorted(kept + dip)
+
+
+def drive_curves(seconds, hard_brake=None):
     """Speed and course curves for a drive of about TRIP_SECONDS-long trips."""
     trips = max(1, math.ceil(seconds / TRIP_SECONDS))
     speed, heading = [], []
@@ -104,7 +118,10 @@ def drive_curves(seconds):
         course += turn
     speed.append((start, 0.0))
     heading.append((start, course))
-    return Curve(dedupe(speed)), Curve(dedupe(heading))
+    speed = dedupe(speed)
+    if hard_brake is not None:
+        speed = with_hard_brake(speed, hard_brake)
+    return Curve(speed), Curve(dedupe(heading))
 
 
 def dedupe(keys):
@@ -146,8 +163,8 @@ def accel_raw(g):
     return max(-128, min(127, round(g * 64)))
 
 
-def make_drive(seconds, origin, start, status):
-    speed, heading = drive_curves(seconds)
+def make_drive(seconds, origin, start, status, hard_brake=None):
+    speed, heading = drive_curves(seconds, hard_brake)
     noise = random.Random(NOISE_SEED)
     records = []
     for second, (lat, lon) in enumerate(positions(speed, heading, origin, seconds)):

@@ -1,7 +1,8 @@
 // ostvik-track: prints the track the player would show for a clip, by running the same
 // loading steps on it as choosing the clip in the player does; or exports many clips at
-// once into a folder.
+// once into a folder; or lists the driving events of clips.
 
+#include "ClipEventsReport.h"
 #include "ClipTrackExport.h"
 #include "TrackBatch.h"
 
@@ -15,15 +16,29 @@ namespace {
 constexpr const char* kUsage =
     "usage: ostvik-track [--format csv|gpx|geojson|kml|lines] PATH\n"
     "       ostvik-track [--format FORMAT] --out-dir DIR [--merge] PATH...\n"
+    "       ostvik-track --events CLIP...\n"
     "Prints the per-second track of the clip PATH: its embedded GPS blocks, else its\n"
     "sidecar log read as NMEA, then the sidecar's track lines. With --out-dir, reads every\n"
     "clip PATH names or holds (.mp4, .mov, .avi below folders, any letter case) in parallel\n"
     "and writes one file per clip to DIR; --merge adds DIR/merged.gpx, all clips' tracks\n"
-    "in time order, a segment per clip.\n";
+    "in time order, a segment per clip. With --events, lists each CLIP's driving events\n"
+    "(harsh braking and acceleration, hard cornering, impacts, a clip the camera locked),\n"
+    "tab-separated: clip, second, kind, peak g, km/h.\n";
 
 int UsageError(const std::string& why) {
     std::cerr << "ostvik-track: " << why << "\n" << kUsage;
     return 2;
+}
+
+int PrintEvents(const std::vector<std::string>& paths) {
+    std::ios::sync_with_stdio(false);
+    const int status = WriteClipEvents(paths, std::cout);
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "ostvik-track: writing the output failed\n";
+        return 1;
+    }
+    return status;
 }
 
 int PrintOne(const std::string& path, const std::string& format) {
@@ -48,6 +63,8 @@ int PrintOne(const std::string& path, const std::string& format) {
 int main(int argc, char** argv) {
     TrackBatchOptions options;
     bool outDirGiven = false;
+    bool formatGiven = false;
+    bool events = false;
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -61,13 +78,17 @@ int main(int argc, char** argv) {
             }
             (arg == "--out-dir" ? options.outDir : options.format) = args[++i];
             outDirGiven = outDirGiven || arg == "--out-dir";
+            formatGiven = formatGiven || arg != "--out-dir";
         } else if (arg.rfind("--format=", 0) == 0) {
             options.format = arg.substr(9);
+            formatGiven = true;
         } else if (arg.rfind("--out-dir=", 0) == 0) {
             options.outDir = arg.substr(10);
             outDirGiven = true;
         } else if (arg == "--merge") {
             options.merge = true;
+        } else if (arg == "--events") {
+            events = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option " + arg);
         } else {
@@ -79,6 +100,12 @@ int main(int argc, char** argv) {
     }
     if (options.paths.empty()) {
         return UsageError("no PATH given");
+    }
+    if (events) {
+        if (formatGiven || outDirGiven || options.merge) {
+            return UsageError("--events takes no --format, --out-dir or --merge");
+        }
+        return PrintEvents(options.paths);
     }
     if (outDirGiven && options.outDir.empty()) {
         return UsageError("--out-dir needs a folder");
