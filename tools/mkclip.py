@@ -360,6 +360,9 @@ def build_parser():
                         "S/W (default 59.3293,18.0686)")
     parser.add_argument("--status", choices="AV", default="A",
                         help="GPS status of every record (default A)")
+    parser.add_argument("--steady", type=float, metavar="KMH",
+                        help="drive due north at KMH km/h from the first second to the last "
+                        "instead of the trips, so distances are easy to work out by hand")
     parser.add_argument("--burn", action="store_true",
                         help="draw each second's number and speed on the picture")
     parser.add_argument("--colour", metavar="COLOUR",
@@ -483,7 +486,7 @@ def main(argv=None):
         seconds, video_seconds, planned_box = plan(args)
     except LayoutError as error:
         sys.exit(f"mkclip: {error}")
-    records = make_drive(seconds, args.origin, args.start, args.status)
+    records = make_drive(seconds, args.origin, args.start, args.status, args.steady)
 
     try:
         # Room for the video's own 'moov' and the index after it.
