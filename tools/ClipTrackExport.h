@@ -22,6 +22,7 @@ public:
     void Write(std::ostream& out, const std::string& format, const std::string& name) const;
 
     const TrackStores& Stores() const { return m_track.Stores(); }
+    const ClipTrack& Track() const { return m_track; }
 
 private:
     ClipTrack m_track;

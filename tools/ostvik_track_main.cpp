@@ -1,8 +1,9 @@
 // ostvik-track: prints the track the player would show for a clip, by running the same
 // loading steps on it as choosing the clip in the player does; or exports many clips at
-// once into a folder.
+// once into a folder; or lists the drives a card's clips make.
 
 #include "ClipTrackExport.h"
+#include "DriveList.h"
 #include "TrackBatch.h"
 
 #include <filesystem>
@@ -15,11 +16,14 @@ namespace {
 constexpr const char* kUsage =
     "usage: ostvik-track [--format csv|gpx|geojson|kml|lines] PATH\n"
     "       ostvik-track [--format FORMAT] --out-dir DIR [--merge] PATH...\n"
+    "       ostvik-track --drives PATH...\n"
     "Prints the per-second track of the clip PATH: its embedded GPS blocks, else its\n"
     "sidecar log read as NMEA, then the sidecar's track lines. With --out-dir, reads every\n"
     "clip PATH names or holds (.mp4, .mov, .avi below folders, any letter case) in parallel\n"
     "and writes one file per clip to DIR; --merge adds DIR/merged.gpx, all clips' tracks\n"
-    "in time order, a segment per clip.\n";
+    "in time order, a segment per clip. With --drives, reads the same clips and prints one\n"
+    "tab-separated row per drive: first and last clip, clip files, start and end (UTC with\n"
+    "Z, the camera's clock without), seconds, km and top km/h.\n";
 
 int UsageError(const std::string& why) {
     std::cerr << "ostvik-track: " << why << "\n" << kUsage;
@@ -48,6 +52,7 @@ int PrintOne(const std::string& path, const std::string& format) {
 int main(int argc, char** argv) {
     TrackBatchOptions options;
     bool outDirGiven = false;
+    bool drives = false;
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -66,6 +71,8 @@ int main(int argc, char** argv) {
         } else if (arg.rfind("--out-dir=", 0) == 0) {
             options.outDir = arg.substr(10);
             outDirGiven = true;
+        } else if (arg == "--drives") {
+            drives = true;
         } else if (arg == "--merge") {
             options.merge = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -79,6 +86,13 @@ int main(int argc, char** argv) {
     }
     if (options.paths.empty()) {
         return UsageError("no PATH given");
+    }
+    if (drives) {
+        if (outDirGiven || options.merge) {
+            return UsageError("--drives prints; it takes no --out-dir or --merge");
+        }
+        std::ios::sync_with_stdio(false);
+        return RunDriveList(options.paths, std::cout);
     }
     if (outDirGiven && options.outDir.empty()) {
         return UsageError("--out-dir needs a folder");
