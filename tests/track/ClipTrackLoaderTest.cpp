@@ -1,10 +1,10 @@
 // The loading order a clip's track goes through, as the player and the track tool both run
 // it: what each source gave, or why nothing, and a refused sidecar said once.
-#include "track/ClipTrack.h"
 #include "track/ClipTrackLoader.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
+#include "track/ClipTrack.h"
 
 #include "ChildRun.h"
 #include "NmeaText.h"
@@ -36,6 +36,21 @@ std::vector<std::string> Said(const ClipTrackLoad& load) {
         said.push_back(outcome.source + ": " + (outcome.gave ? "given" : outcome.why));
     }
     return said;
+}
+
+// A card holds thousands of clips in one folder: listing it for each clip would make a
+// card's worth of loads cost the square of its size.
+TEST(ClipTrackLoader, AClipWithItsOwnTrackListsNoFolder) {
+    const fs::path folder = FreshFolder("no-walk");
+    fs::copy_file(fs::path(OSTVIK_TESTDATA) / "drive.MP4", folder / "CLIP.MP4");
+    CMapTrackStore map;
+    CGSampleStore chart;
+    CSpeedDialModel dial;
+    ClipTrackLoader loader((folder / "CLIP.MP4").string());
+    ASSERT_TRUE(loader.LoadEmbedded({map, chart, dial}));
+    EXPECT_EQ(loader.ReadSidecarLines([](const std::string&) {}), 0);
+    EXPECT_FALSE(loader.Folder().Listed());
+    fs::remove_all(folder);
 }
 
 TEST(ClipTrackLoader, EachSourceTriedSaysWhatItGave) {
