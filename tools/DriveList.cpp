@@ -4,7 +4,6 @@
 #include "ClipTrackExport.h"
 #include "EveryCore.h"
 
-#include "track/ClipSummary.h"
 #include "track/UtcTime.h"
 
 #include <cstdio>
@@ -52,13 +51,8 @@ void WriteDriveTable(std::ostream& out, const std::vector<Drive>& drives) {
     }
 }
 
-int RunDriveList(const std::vector<std::string>& paths, std::ostream& out) {
-    size_t failures = 0;
+std::vector<ClipSummary> SummariseClips(const std::vector<std::string>& paths, size_t& failures) {
     const std::vector<std::string> clips = FindClips(paths, failures);
-    if (clips.empty()) {
-        std::cerr << "ostvik-track: no clips found\n";
-        return 1;
-    }
     std::vector<std::optional<ClipSummary>> summaries(clips.size());
     std::mutex errorLock;
     RunOnEveryCore(clips.size(), [&](size_t i) {
@@ -78,7 +72,17 @@ int RunDriveList(const std::vector<std::string>& paths, std::ostream& out) {
             read.push_back(std::move(*summary));
         }
     }
-    WriteDriveTable(out, GroupDrives(std::move(read)));
+    return read;
+}
+
+int RunDriveList(const std::vector<std::string>& paths, std::ostream& out) {
+    size_t failures = 0;
+    std::vector<ClipSummary> clips = SummariseClips(paths, failures);
+    if (clips.empty() && failures == 0) {
+        std::cerr << "ostvik-track: no clips found\n";
+        return 1;
+    }
+    WriteDriveTable(out, GroupDrives(std::move(clips)));
     out.flush();
     if (!out) {
         std::cerr << "ostvik-track: writing the output failed\n";

@@ -14,6 +14,11 @@
 // when neither is known), its seconds, km to one decimal, and the highest km/h.
 void WriteDriveTable(std::ostream& out, const std::vector<Drive>& drives);
 
+// The summaries of every clip the paths name or hold, read on every core, in path order;
+// each clip that cannot be read and each folder that cannot be searched is one line on
+// standard error and counted in `failures`.
+std::vector<ClipSummary> SummariseClips(const std::vector<std::string>& paths, size_t& failures);
+
 // Exit status: 0 when every clip was read, 1 when any could not be or a folder could not be
 // searched (each one line on standard error; the others are still grouped and printed) or
 // no clip was found.
