@@ -1,20 +1,20 @@
 #include "TrackBatch.h"
 
+#include "ClipSearch.h"
 #include "ClipTrackExport.h"
+#include "EveryCore.h"
 #include "WholeFileWrite.h"
 
 #include "track/TrackExport.h"
 #include "track/UtcTime.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
 #include <set>
 #include <sstream>
-#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -22,13 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kMergedName = "merged.gpx";
-
-bool IsClipName(const fs::path& path) {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".mp4" || extension == ".mov" || extension == ".avi";
-}
 
 struct ClipJob {
     std::string path;
@@ -38,49 +31,11 @@ struct ClipJob {
     std::string segment; // its GPX <trkseg>, kept only for a merge and only with positions
 };
 
-// Adds the clip files in `folder` and the folders below it (not through links to folders,
-// which could lead in circles); each folder that cannot be read is reported and counted,
-// and the others are still searched.
-void SearchFolder(const fs::path& folder, std::set<std::string>& found, size_t& failures) {
-    std::vector<fs::path> pending{folder};
-    while (!pending.empty()) {
-        const fs::path current = pending.back();
-        pending.pop_back();
-        std::error_code error;
-        fs::directory_iterator it(current, error);
-        for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-            std::error_code typeError;
-            if (it->is_directory(typeError) && !it->is_symlink(typeError)) {
-                pending.push_back(it->path());
-            } else if (IsClipName(it->path()) && !it->is_directory(typeError)) {
-                // Anything named like a clip but a folder is taken, so that a broken link or
-                // a clip that is not a plain file is reported rather than passed over.
-                found.insert(it->path().string());
-            }
-        }
-        if (error) {
-            std::cerr << "ostvik-track: cannot search " << current.string() << ": "
-                      << error.message() << "\n";
-            ++failures;
-        }
-    }
-}
-
-// Named files are taken whatever their name; folders give the clip files below them. A
-// path that is neither is left to fail as a clip.
+// The clips the paths name or hold, in path order.
 std::vector<ClipJob> CollectClips(const std::vector<std::string>& paths, size_t& failures) {
-    std::set<std::string> found;
-    for (const std::string& path : paths) {
-        std::error_code error;
-        if (fs::is_directory(path, error)) {
-            SearchFolder(path, found, failures);
-        } else {
-            found.insert(path);
-        }
-    }
     std::vector<ClipJob> jobs;
-    for (const std::string& path : found) {
-        jobs.push_back({path, {}, false, kUnknownUtc, {}});
+    for (std::string& path : FindClips(paths, failures)) {
+        jobs.push_back({std::move(path), {}, false, kUnknownUtc, {}});
     }
     return jobs;
 }
@@ -224,21 +179,7 @@ int RunTrackBatch(const TrackBatchOptions& options) {
     NameOutputs(jobs, ClipTrackExport::Extension(options.format), options.merge);
 
     BatchReporter reporter(jobs.size());
-    std::atomic<size_t> next{0};
-    auto work = [&] {
-        for (size_t i = next++; i < jobs.size(); i = next++) {
-            RunJob(jobs[i], options, reporter);
-        }
-    };
-    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    std::vector<std::thread> workers;
-    for (size_t t = 1; t < std::min(cores, jobs.size()); ++t) {
-        workers.emplace_back(work);
-    }
-    work();
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
+    RunOnEveryCore(jobs.size(), [&](size_t i) { RunJob(jobs[i], options, reporter); });
     reporter.Finish();
 
     bool merged = true;

@@ -364,6 +364,9 @@ def build_parser():
                         help="also brake hard once, centred on SECOND (best during a cruise): "
                         "18 km/h lost within a second, about 0.8 g, won back over the next "
                         "three")
+    parser.add_argument("--steady", type=float, metavar="KMH",
+                        help="drive due north at KMH km/h from the first second to the last "
+                        "instead of the trips, so distances are easy to work out by hand")
     parser.add_argument("--burn", action="store_true",
                         help="draw each second's number and speed on the picture")
     parser.add_argument("--colour", metavar="COLOUR",
@@ -489,7 +492,8 @@ def main(argv=None):
         sys.exit(f"mkclip: {error}")
     if args.hard_brake is not None and not 1 <= args.hard_brake < seconds - 4:
         parser.error("--hard-brake needs a SECOND inside the drive, with four seconds after it")
-    records = make_drive(seconds, args.origin, args.start, args.status, args.hard_brake)
+    records = make_drive(seconds, args.origin, args.start, args.status, args.hard_brake,
+                         args.steady)
 
     try:
         # Room for the video's own 'moov' and the index after it.

@@ -163,8 +163,11 @@ def accel_raw(g):
     return max(-128, min(127, round(g * 64)))
 
 
-def make_drive(seconds, origin, start, status, hard_brake=None):
-    speed, heading = drive_curves(seconds, hard_brake)
+def make_drive(seconds, origin, start, status, hard_brake=None, steady_kmh=None):
+    if steady_kmh is None:
+        speed, heading = drive_curves(seconds, hard_brake)
+    else:
+        speed, heading = Curve([(0.0, steady_kmh)]), Curve([(0.0, 0.0)])
     noise = random.Random(NOISE_SEED)
     records = []
     for second, (lat, lon) in enumerate(positions(speed, heading, origin, seconds)):

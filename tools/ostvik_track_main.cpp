@@ -1,9 +1,11 @@
 // ostvik-track: prints the track the player would show for a clip, by running the same
 // loading steps on it as choosing the clip in the player does; or exports many clips at
-// once into a folder; or lists the driving events of clips.
+// once into a folder; or lists the drives a card's clips make, or the driving events
+// of clips.
 
 #include "ClipEventsReport.h"
 #include "ClipTrackExport.h"
+#include "DriveList.h"
 #include "TrackBatch.h"
 
 #include <filesystem>
@@ -17,13 +19,17 @@ constexpr const char* kUsage =
     "usage: ostvik-track [--format csv|gpx|geojson|kml|lines] PATH\n"
     "       ostvik-track [--format FORMAT] --out-dir DIR [--merge] PATH...\n"
     "       ostvik-track --events CLIP...\n"
+    "       ostvik-track --drives PATH...\n"
     "Prints the per-second track of the clip PATH: its embedded GPS blocks, else its\n"
     "sidecar log read as NMEA, then the sidecar's track lines. With --out-dir, reads every\n"
     "clip PATH names or holds (.mp4, .mov, .avi below folders, any letter case) in parallel\n"
     "and writes one file per clip to DIR; --merge adds DIR/merged.gpx, all clips' tracks\n"
     "in time order, a segment per clip. With --events, lists each CLIP's driving events\n"
     "(harsh braking and acceleration, hard cornering, impacts, a clip the camera locked),\n"
-    "tab-separated: clip, second, kind, peak g, km/h.\n";
+    "tab-separated: clip, second, kind, peak g, km/h.\n"
+    "With --drives, reads the same clips as --out-dir and prints one tab-separated row per\n"
+    "drive: first and last clip, clip files, start and end (UTC with Z, the camera's clock\n"
+    "without), seconds, km, top km/h and driving events.\n";
 
 int UsageError(const std::string& why) {
     std::cerr << "ostvik-track: " << why << "\n" << kUsage;
@@ -65,6 +71,7 @@ int main(int argc, char** argv) {
     bool outDirGiven = false;
     bool formatGiven = false;
     bool events = false;
+    bool drives = false;
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -85,6 +92,8 @@ int main(int argc, char** argv) {
         } else if (arg.rfind("--out-dir=", 0) == 0) {
             options.outDir = arg.substr(10);
             outDirGiven = true;
+        } else if (arg == "--drives") {
+            drives = true;
         } else if (arg == "--merge") {
             options.merge = true;
         } else if (arg == "--events") {
@@ -101,11 +110,21 @@ int main(int argc, char** argv) {
     if (options.paths.empty()) {
         return UsageError("no PATH given");
     }
+    if (events && drives) {
+        return UsageError("--events and --drives are two different lists; give one");
+    }
     if (events) {
         if (formatGiven || outDirGiven || options.merge) {
             return UsageError("--events takes no --format, --out-dir or --merge");
         }
         return PrintEvents(options.paths);
+    }
+    if (drives) {
+        if (outDirGiven || options.merge) {
+            return UsageError("--drives prints; it takes no --out-dir or --merge");
+        }
+        std::ios::sync_with_stdio(false);
+        return RunDriveList(options.paths, std::cout);
     }
     if (outDirGiven && options.outDir.empty()) {
         return UsageError("--out-dir needs a folder");

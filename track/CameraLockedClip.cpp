@@ -1,8 +1,12 @@
 #include "track/CameraLockedClip.h"
 
+#include "track/CameraFileName.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <initializer_list>
+#include <optional>
 
 namespace {
 
@@ -39,6 +43,20 @@ bool EventPrefix(const std::string& stem) {
     return false;
 }
 
+bool IsOneOf(const std::string& upper, std::initializer_list<const char*> names) {
+    return std::any_of(names.begin(), names.end(), [&](const char* name) { return upper == name; });
+}
+
+bool IsLockedFolder(const std::filesystem::path& folder) {
+    return IsOneOf(Upper(folder.filename()), {"EVENT", "EMR", "EMER", "PROTECTED", "RO"});
+}
+
+// Some cameras keep a folder per channel inside the event folder (Event/Front/...).
+bool IsChannelFolder(const std::filesystem::path& folder) {
+    return IsOneOf(Upper(folder.filename()),
+                   {"FRONT", "REAR", "INSIDE", "INTERIOR", "F", "R", "I"});
+}
+
 } // namespace
 
 bool CameraLockedClip(const std::string& clipPath) {
@@ -49,10 +67,12 @@ bool CameraLockedClip(const std::string& clipPath) {
     if (error) {
         path = clipPath;
     }
-    const std::string folder = Upper(path.parent_path().filename());
-    if (folder == "EVENT" || folder == "EMR" || folder == "PROTECTED" || folder == "RO") {
+    const std::filesystem::path folder = path.parent_path();
+    if (IsLockedFolder(folder) ||
+        (IsChannelFolder(folder) && IsLockedFolder(folder.parent_path()))) {
         return true;
     }
-    const std::string stem = Upper(std::filesystem::path(clipPath).stem());
-    return BlackVueEventMark(stem) || EventPrefix(stem);
+    const std::optional<CameraFileName> name = ReadCameraFileName(path.filename().string());
+    const std::string stem = Upper(path.stem());
+    return (name && name->event) || BlackVueEventMark(stem) || EventPrefix(stem);
 }

@@ -27,6 +27,9 @@ public:
     // The names the folder held when listed, sorted; empty when it could not be listed.
     const std::vector<std::string>& Names() const;
 
+    // Whether a lookup has needed the listing yet.
+    bool Listed() const { return m_names.has_value(); }
+
 private:
     std::string m_clipPath;
     std::string m_folder; // empty for a clip named without a folder

@@ -41,15 +41,20 @@ bool ClipTrackLoader::LoadLogs(const TrackStores& stores) {
 }
 
 int ClipTrackLoader::ReadSidecarLines(const std::function<void(const std::string& line)>& emit) {
-    TrackSourceOutcome outcome{.source = "sidecar lines", .path = SidecarPath()};
+    TrackSourceOutcome outcome{.source = "sidecar lines"};
     int lines = 0;
+    // Only a clip that has lines looks its sidecar up: for any other, the lookup could list
+    // the whole folder, once per clip of a card.
     if (!CarriesSidecarLog(m_folder.ClipPath())) {
         outcome.why = "only a .MOV or .AVI clip has them";
-    } else if (const std::optional<std::string>& bytes = SidecarBytes()) {
-        lines = SidecarTrackLines(*bytes, emit);
-        outcome.why = lines > 0 ? std::string() : "not a camera's sensor log";
     } else {
-        outcome.why = m_sidecarRefusal;
+        outcome.path = SidecarPath();
+        if (const std::optional<std::string>& bytes = SidecarBytes()) {
+            lines = SidecarTrackLines(*bytes, emit);
+            outcome.why = lines > 0 ? std::string() : "not a camera's sensor log";
+        } else {
+            outcome.why = m_sidecarRefusal;
+        }
     }
     outcome.gave = lines > 0;
     m_outcomes.push_back(outcome);

@@ -56,6 +56,14 @@ std::optional<ClipTime> ReadClipTime(ByteSource& source) {
                     static_cast<double>(header->duration) / static_cast<double>(header->timescale)};
 }
 
+std::optional<double> ReadClipDuration(ByteSource& source) {
+    const std::optional<MovieHeader> header = ReadMovieHeader(source);
+    if (!header || header->timescale == 0 || !header->durationKnown) {
+        return std::nullopt;
+    }
+    return static_cast<double>(header->duration) / static_cast<double>(header->timescale);
+}
+
 int LastTrackSecond(ByteSource& source) {
     const std::optional<MovieHeader> header = ReadMovieHeader(source);
     if (!header || header->timescale == 0 || !header->durationKnown) {

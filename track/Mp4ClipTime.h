@@ -20,6 +20,10 @@ constexpr int64_t kMp4EpochToUnix = 2'082'844'800;
 // without a time scale.
 std::optional<ClipTime> ReadClipTime(ByteSource& source);
 
+// The movie header's duration in seconds, whatever its creation time (many cameras leave
+// that 0); nothing when there is no header, no time scale or no known duration.
+std::optional<double> ReadClipDuration(ByteSource& source);
+
 // Seconds a track may run past the end of its clip's movie: a camera starts its log a
 // little before the video, and a stamp or a time rounds to the next second.
 constexpr int kTrackSecondsPastClip = 5;

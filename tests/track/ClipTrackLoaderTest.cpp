@@ -38,6 +38,21 @@ std::vector<std::string> Said(const ClipTrackLoad& load) {
     return said;
 }
 
+// A card holds thousands of clips in one folder: listing it for each clip would make a
+// card's worth of loads cost the square of its size.
+TEST(ClipTrackLoader, AClipWithItsOwnTrackListsNoFolder) {
+    const fs::path folder = FreshFolder("no-walk");
+    fs::copy_file(fs::path(OSTVIK_TESTDATA) / "drive.MP4", folder / "CLIP.MP4");
+    CMapTrackStore map;
+    CGSampleStore chart;
+    CSpeedDialModel dial;
+    ClipTrackLoader loader((folder / "CLIP.MP4").string());
+    ASSERT_TRUE(loader.LoadEmbedded({map, chart, dial}));
+    EXPECT_EQ(loader.ReadSidecarLines([](const std::string&) {}), 0);
+    EXPECT_FALSE(loader.Folder().Listed());
+    fs::remove_all(folder);
+}
+
 TEST(ClipTrackLoader, EachSourceTriedSaysWhatItGave) {
     const std::string kNotAClip =
         "embedded: no GPS blocks or boxes, and no NMEA text track with a valid fix";
