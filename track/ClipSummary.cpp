@@ -36,6 +36,6 @@ ClipSummary SummariseClip(const std::string& path, const ClipTrack& track) {
     const fs::path clip(path);
     summary.name = ReadCameraFileName(clip.filename().string());
     summary.locked = CameraLockedClip(path);
-    summary.events = static_cast<int>(DetectClipEvents(path, track).size());
+    summary.events = DetectClipEvents(path, track);
     return summary;
 }

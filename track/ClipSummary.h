@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "track/CameraFileName.h"
+#include "track/DrivingEvents.h"
 #include "track/UtcTime.h"
 
 class ClipTrack;
@@ -29,7 +31,7 @@ struct ClipSummary {
     // Kept by the camera as an event (CameraLockedClip).
     bool locked = false;
     // Its driving events (DetectClipEvents), a locked clip's own one included.
-    int events = 0;
+    std::vector<DrivingEvent> events;
 
     bool HasTrack() const { return firstUtc != kUnknownUtc; }
 };

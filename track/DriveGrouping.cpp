@@ -128,13 +128,14 @@ void Measure(Drive& drive) {
         }
         drive.km += main.km;
         drive.maxKmh = std::max(drive.maxKmh, main.maxKmh);
-        drive.events += main.events;
+        drive.events += static_cast<int>(main.events.size());
     }
     if (drive.clock != DriveClock::Utc && anyName) {
         drive.clock = DriveClock::Camera;
     }
     if (drive.clock == DriveClock::None) {
-        for (const DriveClip& clip : drive.clips) {
+        for (DriveClip& clip : drive.clips) {
+            clip.at = drive.seconds;
             drive.seconds += WholeSeconds(clip.main.seconds);
         }
         return;
@@ -150,6 +151,12 @@ void Measure(Drive& drive) {
         first = false;
     }
     drive.seconds = drive.end - drive.start;
+    int64_t next = 0;
+    for (DriveClip& clip : drive.clips) {
+        const auto span = Span(clip.main, drive.clock, cameraToUtc);
+        clip.at = span ? span->first - drive.start : next;
+        next = clip.at + WholeSeconds(clip.main.seconds);
+    }
 }
 
 } // namespace

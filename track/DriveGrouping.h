@@ -27,6 +27,9 @@ constexpr int64_t kChannelSkewSeconds = 2;
 struct DriveClip {
     ClipSummary main;                // the front camera's clip, or the one clip of its moment
     std::vector<ClipSummary> beside; // the other cameras' clips of the same moment
+    // Where its second 0 falls on the drive's time axis, in seconds from the drive's start:
+    // by its time in the drive's clock, else right after the clip before it.
+    int64_t at = 0;
 };
 
 // What a drive's start and end are counted in.
