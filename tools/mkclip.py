@@ -218,6 +218,26 @@ def add_gps_index(path, entries):
             f.write(box_header(b"free", left))
 
 
+def set_movie_duration(path, seconds):
+    """Make the movie header say the clip lasts `seconds`.
+
+    A sparse clip's picture is kept short so the file is made fast, but a camera's clip
+    lasts as long as its records, and readers drop records past the movie's end."""
+    with open(path, "r+b") as f:
+        boxes = top_level_boxes(f)
+        at = next(at for at, _, kind in boxes if kind == b"moov")
+        f.seek(at + 8)
+        header = f.read(8)
+        if header[4:8] != b"mvhd":
+            raise LayoutError("the video's 'moov' does not start with 'mvhd'")
+        f.seek(at + 16)
+        version = f.read(1)[0]
+        timing = at + 16 + 4 + (16 if version == 1 else 8)
+        f.seek(timing)
+        timescale = struct.unpack(">I", f.read(4))[0]
+        f.write(struct.pack(">Q" if version == 1 else ">I", seconds * timescale))
+
+
 def sparse_count(total, first_box, spacing):
     """Records that fit before `total`, keeping any tail big enough for a box."""
     count = (total - first_box) // spacing
@@ -512,6 +532,8 @@ def main(argv=None):
     if container != "avi" and not args.no_embedded:
         try:
             embed(args, records, planned_box)
+            if args.sparse_size is not None:
+                set_movie_duration(args.output, seconds)
         except LayoutError as error:
             # A clip without its records would only mislead whoever uses it.
             os.remove(args.output)
