@@ -19,6 +19,7 @@ TEST(CameraLockedClip, ByFolderOrNameMark) {
         {"/card/Normal/clip.mp4", false},
         {"/card/EVENTS_2023/clip.mp4", false},
         {"/card/RO/sub/clip.mp4", false},
+        {"/card/Event/Front/2024_0601_120000_F.MP4", true},
         {"/card/Record/20240601_120000_E.mp4", true},
         {"/card/Record/20240601_120000_EF.mp4", true},
         {"/card/Record/20240601_120000_er.MP4", true},
