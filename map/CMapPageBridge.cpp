@@ -6,3 +6,9 @@ void CMapPageBridge::RouteClicked(int second) {
         emit SeekRequested(second);
     }
 }
+
+void CMapPageBridge::DriveRouteClicked(int driveSecond) {
+    if (driveSecond >= 0) {
+        emit DriveSeekRequested(driveSecond);
+    }
+}

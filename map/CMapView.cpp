@@ -6,6 +6,7 @@
 #include "map/MapRoute.h"
 #include "track/CGSampleStore.h"
 #include "track/CSpeedDialModel.h"
+#include "track/LoadedDrive.h"
 #include "track/TrackLine.h"
 
 #include <QChildEvent>
@@ -23,6 +24,7 @@
 #include <QWebEngineLoadingInfo>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -80,6 +82,7 @@ CMapView::CMapView(QWidget* parent, bool autoLoad) : QWebEngineView(parent) {
     });
 
     connect(m_bridge, &CMapPageBridge::SeekRequested, this, &CMapView::SeekRequested);
+    connect(m_bridge, &CMapPageBridge::DriveSeekRequested, this, &CMapView::driveSeekRequested);
     connect(m_page, &QWebEnginePage::loadingChanged, this, &CMapView::OnLoadingChanged);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
@@ -175,6 +178,12 @@ void CMapView::OnLoadFinished(bool ok) {
     if (m_store.m_nLastShown >= 0) {
         ShowSecond(m_store.m_nLastShown);
     }
+    if (m_drive != nullptr) {
+        DrawDrive();
+        if (m_driveSecond >= 0.0) {
+            ShowDriveSecond(m_driveSecond);
+        }
+    }
     emit PageLoaded(true);
 }
 
@@ -264,6 +273,12 @@ int CMapView::ShowSecond(int second) {
     if (!texts) {
         return 0;
     }
+    if (m_drive != nullptr) {
+        if (m_noTrackNote) {
+            ShowNoTrackNote(false);
+        }
+        return 1;
+    }
     const double heading =
         HeadingAt(m_store, m_instruments != nullptr ? m_instruments->DialModel() : nullptr, second);
     PostScript(QStringLiteral("SetHeading"), {QString::number(heading, 'f', 1)});
@@ -350,7 +365,10 @@ void CMapView::DrawRoute() {
     }
     const std::string route = RouteJson(m_store);
     PostScript(QStringLiteral("SetRoute"), {QString::fromStdString(route)});
-    PostScript(QStringLiteral("FitRoute"), {});
+    // The drive's whole route keeps the view it was fitted to as its clips come and go.
+    if (m_drive == nullptr) {
+        PostScript(QStringLiteral("FitRoute"), {});
+    }
     ShowNoTrackNote(m_clipLoaded && route == "[]");
 }
 
@@ -378,6 +396,59 @@ void CMapView::ForgetDrawing() {
     PostScript(QStringLiteral("ClearRoad"), {});
     PostScript(QStringLiteral("ClearMarker"), {});
     m_roadEnd = -1;
+    m_drivePoint = -1;
+}
+
+void CMapView::ShowDrive(std::shared_ptr<const LoadedDrive> drive) {
+    if (drive == m_drive) {
+        return;
+    }
+    m_drive = std::move(drive);
+    m_drivePoint = -1;
+    m_driveSecond = -1.0;
+    if (m_drive != nullptr) {
+        m_driveRoute = BuildDriveRoute(*m_drive);
+        DrawDrive();
+        return;
+    }
+    m_driveRoute.clear();
+    PostScript(QStringLiteral("ClearDrive"), {});
+    // The clip's road and marker were left alone while the drive had the page: they are
+    // drawn again as a page load draws them.
+    ForgetDrawing();
+    DrawRoute();
+    if (m_store.m_nLastShown >= 0) {
+        ShowSecond(m_store.m_nLastShown);
+    }
+}
+
+void CMapView::DrawDrive() {
+    m_drivePoint = -1;
+    if (!m_pageReady) {
+        return;
+    }
+    PostScript(QStringLiteral("SetDriveRoute"),
+               {QString::fromStdString(DriveRouteJson(m_driveRoute))});
+}
+
+void CMapView::ShowDriveSecond(double driveSecond) {
+    if (m_drive == nullptr || !std::isfinite(driveSecond)) {
+        return;
+    }
+    m_driveSecond = driveSecond;
+    const int index = DriveRouteIndexAt(m_driveRoute, driveSecond);
+    if (index == m_drivePoint) {
+        return;
+    }
+    m_drivePoint = index;
+    double heading = 0.0;
+    if (index >= 0) {
+        const DriveRoutePoint& point = m_driveRoute[static_cast<size_t>(index)];
+        const ClipTrack& track = *m_drive->tracks[point.clip];
+        heading = HeadingAt(track.Map(), &track.Dial(), point.clipSecond);
+    }
+    PostScript(QStringLiteral("ShowDrivePoint"),
+               {QString::number(index), QString::number(heading, 'f', 1)});
 }
 
 // The map takes no drops: a file dropped on it goes on to the window, to the playlist.

@@ -1,10 +1,13 @@
 // The map: a web view showing one of the map pages, the clip's per-second positions it
 // draws there, and the script bridge through which the view talks to the page. There is one
 // map view in the player; the tick, the track dispatch and the playlist reach it through
-// Instance(). The view keeps none of the window's input for itself beyond what a map needs:
+// Instance(). While a drive is shown, the map draws the drive's whole route coloured by
+// speed, and the drive's second, not the clip's, places the marker and the red road. The
+// view keeps none of the window's input for itself beyond what a map needs:
 // dropped files and the arrow keys go on to the window, the mouse and +/- stay the map's.
 #pragma once
 
+#include "map/DriveRoute.h"
 #include "map/IMapInstruments.h"
 #include "track/CMapTrackStore.h"
 #include "track/ClipTrackLoader.h"
@@ -13,9 +16,11 @@
 #include <QWebEngineView>
 
 #include <functional>
+#include <memory>
 
 class CMapPage;
 class CMapPageBridge;
+struct LoadedDrive;
 class QTimer;
 class QWebChannel;
 class QWebEngineLoadingInfo;
@@ -54,8 +59,18 @@ public:
     // One track line from the dispatch: the position goes to the store at the line's
     // second, speed and course to the dial.
     int StoreTrackLine(const char* line);
-    // Puts the marker at the second's position; 1 when the store has one, else 0.
+    // Puts the marker at the second's position; 1 when the store has one, else 0. While a
+    // drive is shown the page is left to ShowDriveSecond.
     int ShowSecond(int second);
+
+    // Draws the drive's route, coloured by speed band with a legend, and fits the map to it;
+    // the clip's own route and road step aside. The drive already shown changes nothing, so
+    // the map is fitted once per drive. Null takes the drive off and brings the clip's map
+    // back as it was.
+    void ShowDrive(std::shared_ptr<const LoadedDrive> drive);
+    // The red road along the drive up to that second, across its clips, and the marker at
+    // the last fix at or before it. The page hears only of a change of fix.
+    void ShowDriveSecond(double driveSecond);
 
     // Calls the page function `name` with the texts as string arguments and waits for
     // the answer. The wait is a local event loop, so the player keeps running meanwhile,
@@ -82,6 +97,8 @@ public:
 signals:
     // A click on the drawn route asks for the video at the nearest second of the track.
     void SeekRequested(int second);
+    // A click near the drive's route asks for the drive's second of the nearest fix.
+    void driveSeekRequested(double driveSecond);
     // The page finished loading, or failed to.
     void PageLoaded(bool ok);
 
@@ -108,6 +125,8 @@ private:
     // Takes road and marker off the page, for a store that was filled anew.
     void ForgetDrawing();
     void ShowNoTrackNote(bool show);
+    // Sends the drive's route to the page, which fits the map to it.
+    void DrawDrive();
     void UseDialOfPlayer();
     // Runs a loading step into the map's store and the instruments' (or spare) stores.
     bool LoadInto(const std::function<bool(const TrackStores&)>& load);
@@ -125,6 +144,12 @@ private:
     // A clip (or log) was loaded since start, and whether the page says it has no position.
     bool m_clipLoaded = false;
     bool m_noTrackNote = false;
+    std::shared_ptr<const LoadedDrive> m_drive;
+    DriveRoute m_driveRoute;
+    // The route point the page's drive road and marker are at, -1 for none; and the last
+    // drive second shown, -1 before any.
+    int m_drivePoint = -1;
+    double m_driveSecond = -1.0;
     QTimer* m_reloadTimer = nullptr;
     int m_reloadWaitMs = kFirstReloadMs;
 };

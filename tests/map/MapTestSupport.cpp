@@ -2,6 +2,7 @@
 
 #include "map/CMapView.h"
 #include "tests/support/Pump.h"
+#include "track/LoadedDrive.h"
 
 #include <QSignalSpy>
 
@@ -50,4 +51,23 @@ int OnLeafletPage::RoutePoints() {
 void OnLeafletPage::ExpectSoon(const QString& script, const QString& expected) {
     PumpUntil([&] { return Js(*view, script).toString() == expected; }, 10s);
     EXPECT_EQ(Js(*view, script).toString().toStdString(), expected.toStdString());
+}
+
+std::shared_ptr<const LoadedDrive> HandMadeDrive(const std::vector<DriveClipFixes>& clips) {
+    auto loaded = std::make_shared<LoadedDrive>();
+    for (const DriveClipFixes& clip : clips) {
+        DriveClip driveClip;
+        driveClip.main.path = "/drive/clip" + std::to_string(loaded->drive.clips.size()) + ".MP4";
+        driveClip.at = clip.at;
+        loaded->drive.clips.push_back(driveClip);
+        auto track = std::make_shared<ClipTrack>();
+        for (const DriveFix& fix : clip.fixes) {
+            track->Stores().map.PutEntry(fix.second, fix.latitude, fix.longitude, fix.status);
+            if (fix.kmh >= 0) {
+                track->Stores().dial.SetSpeedRecord(fix.second, fix.kmh, 0);
+            }
+        }
+        loaded->tracks.push_back(track);
+    }
+    return loaded;
 }

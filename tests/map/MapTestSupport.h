@@ -12,9 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 class CMapView;
+struct LoadedDrive;
 
 // Runs script in the page and gives its value, or an invalid QVariant after a time-out.
 QVariant Js(CMapView& view, const QString& script);
@@ -36,6 +39,23 @@ protected:
     CMapInstrumentsLink instruments;
     std::unique_ptr<CMapView> view;
 };
+
+// One entry of a hand-made drive's clip: its second in the clip, its place and status, and
+// the speed the dial recorded for it (-1: none).
+struct DriveFix {
+    int second = 0;
+    double latitude = 0.0;
+    double longitude = 0.0;
+    int kmh = -1;
+    char status = 'A';
+};
+struct DriveClipFixes {
+    int64_t at = 0; // where the clip's second 0 falls on the drive
+    std::vector<DriveFix> fixes;
+};
+
+// A loaded drive of the clips given, each with a track holding only its fixes.
+std::shared_ptr<const LoadedDrive> HandMadeDrive(const std::vector<DriveClipFixes>& clips);
 
 // Counts the requests the test refused to let leave the machine.
 int RefusedRequests();

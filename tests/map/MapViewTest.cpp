@@ -220,6 +220,69 @@ TEST_F(MapViewOnPage, TrackLinesLandAtTheirSecondAndFeedTheDial) {
     EXPECT_EQ(dial.m_model.Find(3)->heading, 84);
 }
 
+// Two clips a minute apart on the drive, the second starting 111 m after the first ends;
+// each fix a thousandth of a degree north of the one before, so a point's latitude names it.
+TEST_F(MapViewOnPage, DriveIsColouredBySpeedFollowsItsSecondSeeksOnAClickAndNullGoesBack) {
+    for (int second = 0; second < 3; ++second) {
+        view->m_store.PutEntry(second, 30.0 + second / 100.0, 20.0, 'A');
+    }
+    ASSERT_EQ(view->ShowSecond(1), 1);
+    ASSERT_TRUE(PumpUntil([&] { return RoadPoints() == 2; }));
+
+    view->ShowDrive(HandMadeDrive({
+        {0, {{0, 48.000, 11.0, 20}, {1, 48.001, 11.0, 50}, {2, 48.002, 11.0, 100}}},
+        {60, {{0, 48.003, 11.0, 130}, {1, 48.004, 11.0}}},
+    }));
+    // Each band's piece ends on the first point of the next band's: 20 and 50 km/h, 50 and
+    // 100, 100 and 130, 130 and the fix without a speed, which has a piece of its own.
+    ExpectSoon("driveLayer ? driveLayer.getLayers().map(function (l) {"
+               "  return l.options.color + ':' + l.getLatLngs()[0].length; }).join(' ') : ''",
+               "#2166ac:2 #0f9ba8:2 #e08a00:2 #8e24aa:2 #777777:1");
+    EXPECT_EQ(Js(*view, "document.querySelectorAll('.drive-legend i').length").toInt(), 6);
+    EXPECT_TRUE(Js(*view, "map.getBounds().contains([[48, 11], [48.004, 11]])").toBool());
+    EXPECT_FALSE(Js(*view, "map.hasLayer(route) || map.hasLayer(road)").toBool());
+
+    struct Step {
+        double driveSecond;
+        const char* road; // the fixes the road passes, in runs
+        const char* marker;
+    };
+    const Step steps[] = {
+        {1.5, "[[0,1]]", "48.001"},
+        {61.0, "[[0,1,2,3,4]]", "48.004"}, // across the clips
+        {30.0, "[[0,1,2]]", "48.002"},     // back, between the clips
+    };
+    const QString road =
+        "JSON.stringify(driveRoad.getLatLngs().map(function (run) {"
+        "  return run.map(function (p) { return Math.round((p.lat - 48) * 1000); });"
+        "}))";
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.driveSecond);
+        view->ShowDriveSecond(step.driveSecond);
+        ExpectSoon(road, step.road);
+        EXPECT_EQ(Js(*view, "String(marker.getLatLng().lat)").toString(), step.marker);
+    }
+
+    ASSERT_TRUE(PumpUntil([&] { return Js(*view, "bridge !== null").toBool(); }));
+    QSignalSpy seek(view.get(), &CMapView::driveSeekRequested);
+    const QString clickRight = "map.fire('click', {latlng: map.layerPointToLatLng("
+                               "map.latLngToLayerPoint([48.003, 11.0]).add([%1, 0]))}); 1";
+    Js(*view, clickRight.arg(40)); // further than the few pixels a click may miss by
+    Js(*view, clickRight.arg(3));
+    ASSERT_TRUE(PumpUntil([&] { return !seek.isEmpty(); }, 5s));
+    PumpFor(100ms);
+    ASSERT_EQ(seek.size(), 1);
+    EXPECT_EQ(seek.first().at(0).toDouble(), 60.0) << "the second clip's first second";
+
+    view->ShowDrive(nullptr);
+    ExpectSoon("String(drive === null && document.querySelector('.drive-legend') === null)",
+               "true");
+    EXPECT_TRUE(Js(*view, "map.hasLayer(route) && map.hasLayer(road)").toBool());
+    EXPECT_EQ(RoutePoints(), 3);
+    EXPECT_EQ(RoadPoints(), 2);
+    ExpectSoon(kMarker, "30.01 20");
+}
+
 TEST(MapViewLoading, ClipChosenWhileThePageLoadsIsDrawnOnceItHasLoaded) {
     CMapView view(nullptr, false);
     view.resize(640, 480);
