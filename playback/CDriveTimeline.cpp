@@ -55,6 +55,7 @@ void CDriveTimeline::SetDrive(std::shared_ptr<const LoadedDrive> drive) {
     m_second = 0.0;
     m_dragSecond.reset();
     m_labelsWidth = -1;
+    m_countText.setText(m_drive ? QString::number(m_drive->events.size()) : QString());
     setVisible(m_drive != nullptr);
     update();
 }
@@ -84,13 +85,25 @@ int CDriveTimeline::PositionX(double second) const {
     return static_cast<int>(std::lround(ScaleIn(rect()).XOf(std::clamp(second, 0.0, m_span))));
 }
 
-const std::vector<DriveTimeLabel>& CDriveTimeline::Labels(const DriveTimelineScale& scale) const {
+QFont CDriveTimeline::LabelFont() const {
+    QFont small = font();
+    small.setPointSizeF(std::max(small.pointSizeF() * 0.8, 6.0));
+    return small;
+}
+
+void CDriveTimeline::LayOutLabels(const DriveTimelineScale& scale) const {
     const int width = scale.Right() - scale.Left();
-    if (width != m_labelsWidth) {
-        m_labels = DriveTimeLabels(m_drive->drive, m_span, width / m_span);
-        m_labelsWidth = width;
+    if (width == m_labelsWidth) {
+        return;
     }
-    return m_labels;
+    m_labels = DriveTimeLabels(m_drive->drive, m_span, width / m_span);
+    m_labelTexts.clear();
+    const QFont small = LabelFont();
+    for (const DriveTimeLabel& label : m_labels) {
+        m_labelTexts.emplace_back(label.text);
+        m_labelTexts.back().prepare(QTransform(), small);
+    }
+    m_labelsWidth = width;
 }
 
 void CDriveTimeline::paint(QPainter& painter, const QRect& rect) const {
@@ -120,20 +133,17 @@ void CDriveTimeline::paint(QPainter& painter, const QRect& rect) const {
                          DriveEventColour(event.event.kind));
     }
 
-    QFont small = font();
-    small.setPointSizeF(std::max(small.pointSizeF() * 0.8, 6.0));
-    painter.setFont(small);
+    LayOutLabels(scale);
+    painter.setFont(LabelFont());
     painter.setPen(colours.color(QPalette::WindowText));
-    const int labelHeight = rect.bottom() - (top + kLabelTop) + 1;
-    for (const DriveTimeLabel& label : Labels(scale)) {
-        const int at = x(label.second);
+    for (size_t i = 0; i < m_labels.size(); ++i) {
+        const int at = x(m_labels[i].second);
         painter.drawLine(at, top + kLabelTop, at, top + kLabelTop + 2);
-        const int width = painter.fontMetrics().horizontalAdvance(label.text);
+        const int width = static_cast<int>(std::ceil(m_labelTexts[i].size().width()));
         // Kept whole inside the axis's room; on a window too narrow for it, from the left.
         const int left =
             std::max(rect.left(), std::min(at - width / 2, rect.right() - kListWidth - width));
-        painter.drawText(QRect(left, top + kLabelTop + 2, width, labelHeight - 2),
-                         Qt::AlignLeft | Qt::AlignVCenter, label.text);
+        painter.drawStaticText(left, top + kLabelTop + 3, m_labelTexts[i]);
     }
 
     const QRect list = ListBox(rect);
@@ -141,7 +151,10 @@ void CDriveTimeline::paint(QPainter& painter, const QRect& rect) const {
     painter.setBrush(colours.button());
     painter.drawRect(list.adjusted(0, 0, -1, -1));
     painter.setPen(colours.color(QPalette::ButtonText));
-    painter.drawText(list, Qt::AlignCenter, QString::number(m_drive->events.size()));
+    const QSizeF count = m_countText.size();
+    painter.drawStaticText(QPointF(list.center().x() + 1 - count.width() / 2,
+                                   list.center().y() + 1 - count.height() / 2),
+                           m_countText);
 
     const int position = x(std::clamp(ShownSecond(), 0.0, m_span));
     painter.fillRect(position - 1, top, 2, kLabelTop, colours.highlight());
@@ -222,6 +235,9 @@ void CDriveTimeline::ShowEventList(const QPoint& at) {
 }
 
 bool CDriveTimeline::event(QEvent* event) {
+    if (event->type() == QEvent::FontChange) {
+        m_labelsWidth = -1;
+    }
     if (event->type() == QEvent::ToolTip && m_drive) {
         const auto* help = static_cast<QHelpEvent*>(event);
         ShowToolTip(help->pos(), help->globalPos());

@@ -12,6 +12,7 @@
 #include "track/LoadedDrive.h"
 
 #include <QColor>
+#include <QStaticText>
 #include <QWidget>
 
 #include <memory>
@@ -58,13 +59,17 @@ private:
     int PositionX(double second) const;
     void ShowEventList(const QPoint& at);
     void ShowToolTip(const QPoint& at, const QPoint& global);
-    const std::vector<DriveTimeLabel>& Labels(const DriveTimelineScale& scale) const;
+    QFont LabelFont() const;
+    void LayOutLabels(const DriveTimelineScale& scale) const;
 
     std::shared_ptr<const LoadedDrive> m_drive;
     double m_span = 1.0;
     double m_second = 0.0;
     std::optional<double> m_dragSecond;
-    // The labels depend only on the drive and the width; worked out once for both.
+    // The labels depend only on the drive and the width: worked out, and their text laid
+    // out, once for both rather than on every tick's paint.
     mutable std::vector<DriveTimeLabel> m_labels;
+    mutable std::vector<QStaticText> m_labelTexts;
     mutable int m_labelsWidth = -1;
+    QStaticText m_countText;
 };
