@@ -61,6 +61,10 @@ void CDriveTimeline::SetDrive(std::shared_ptr<const LoadedDrive> drive) {
 }
 
 void CDriveTimeline::SetDriveSecond(double driveSecond) {
+    if (!std::isfinite(driveSecond)) {
+        qWarning("drive timeline: %f is no second of the drive; the position stays", driveSecond);
+        return;
+    }
     const int before = PositionX(ShownSecond());
     m_second = driveSecond;
     // The tick calls this many times a second; only a line that moves a pixel is repainted.
@@ -114,8 +118,10 @@ void CDriveTimeline::paint(QPainter& painter, const QRect& rect) const {
     }
     const DriveTimelineScale scale = ScaleIn(rect);
     const int top = rect.top();
-    const auto x = [&scale](double second) {
-        return static_cast<int>(std::lround(scale.XOf(second)));
+    // A clip's clock can put an event or a clip's end past the drive's; it is drawn at the
+    // end rather than over the event box.
+    const auto x = [&scale, this](double second) {
+        return static_cast<int>(std::lround(scale.XOf(std::clamp(second, 0.0, m_span))));
     };
 
     // A band from each clip's first to its last second, outlined, so that two clips that
@@ -156,7 +162,7 @@ void CDriveTimeline::paint(QPainter& painter, const QRect& rect) const {
                                    list.center().y() + 1 - count.height() / 2),
                            m_countText);
 
-    const int position = x(std::clamp(ShownSecond(), 0.0, m_span));
+    const int position = x(ShownSecond());
     painter.fillRect(position - 1, top, 2, kLabelTop, colours.highlight());
 }
 

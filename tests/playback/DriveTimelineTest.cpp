@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
@@ -128,6 +129,23 @@ TEST_F(DriveTimeline, APressOrDragSeeksOnReleaseToTheSecondUnderIt) {
         Mouse(QEvent::MouseButtonRelease, c.release);
         EXPECT_EQ(seeks, std::vector<double>{c.second}) << c.press << " to " << c.release;
     }
+}
+
+// An event the drive's clock puts past its end is marked at the axis's end (x 366), not in
+// the event box; a position that is no number leaves the line where it was.
+TEST_F(DriveTimeline, WhatFallsOutsideTheDriveStaysOnItsAxis) {
+    auto drive = ThreeClipDrive(DriveClock::Utc);
+    drive->events.push_back({2, 380, {70, DrivingEventKind::Impact, 2.0, std::nullopt}});
+    timeline.SetDrive(drive);
+    timeline.SetDriveSecond(100);
+    timeline.SetDriveSecond(std::nan(""));
+    const QImage image = Render(timeline);
+    const QColor impact = DriveEventColour(DrivingEventKind::Impact);
+    EXPECT_EQ(PixelAt(image, 366, 4), impact);
+    EXPECT_EQ(CountPixels(
+                  image, [&](QColor c) { return c == impact; }, QRect(373, 0, 30, 8)),
+              0);
+    EXPECT_TRUE(LineAt(image, 106));
 }
 
 TEST(DriveTimelineShown, OnlyWithADrive) {
