@@ -50,6 +50,10 @@ CDriveTimeline::CDriveTimeline(QWidget* parent) : QWidget(parent) {
 }
 
 void CDriveTimeline::SetDrive(std::shared_ptr<const LoadedDrive> drive) {
+    // Told again as each next clip of the drive opens: the drive stays as it is.
+    if (drive == m_drive) {
+        return;
+    }
     m_drive = std::move(drive);
     m_span = m_drive ? DriveTimelineSpan(m_drive->drive) : 1.0;
     m_second = 0.0;
@@ -177,11 +181,6 @@ QSize CDriveTimeline::sizeHint() const {
 
 QSize CDriveTimeline::minimumSizeHint() const {
     return QSize(2 * kSide + kListWidth + 40, kHeight);
-}
-
-void CDriveTimeline::resizeEvent(QResizeEvent* event) {
-    m_labelsWidth = -1;
-    QWidget::resizeEvent(event);
 }
 
 void CDriveTimeline::mousePressEvent(QMouseEvent* event) {
