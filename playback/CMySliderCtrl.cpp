@@ -3,10 +3,12 @@
 #include "track/Truncate.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
 
 #include <algorithm>
+#include <cstdint>
 
 int ClickPosition(int x, int channelLeft, int channelRight, int maximum) {
     // Nothing to divide by: the slider has one position.
@@ -93,5 +95,42 @@ void CMySliderCtrl::mouseReleaseEvent(QMouseEvent* event) {
     if (m_bThumbPress) {
         m_bThumbPress = false;
         emit endTrack();
+    }
+}
+
+void CMySliderCtrl::SetMarks(std::vector<int> clipSeconds) {
+    m_marks = std::move(clipSeconds);
+    update();
+}
+
+void CMySliderCtrl::paintEvent(QPaintEvent* event) {
+    QSlider::paintEvent(event);
+    if (m_marks.empty() || maximum() <= minimum()) {
+        return;
+    }
+    // Where the style puts the handle's middle for a value, so a mark sits under the handle
+    // when playback reaches it.
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect groove = ChannelRect();
+    const QRect thumb = ThumbRect();
+    const bool horizontal = orientation() == Qt::Horizontal;
+    const int length = horizontal ? thumb.width() : thumb.height();
+    const int room = (horizontal ? groove.width() : groove.height()) - length;
+    QPainter painter(this);
+    const QColor colour = palette().color(QPalette::WindowText);
+    for (const int second : m_marks) {
+        const int value =
+            static_cast<int>(std::clamp<int64_t>(int64_t{second} * 1000, minimum(), maximum()));
+        const int along =
+            QStyle::sliderPositionFromValue(minimum(), maximum(), value, room, option.upsideDown) +
+            length / 2;
+        if (horizontal) {
+            painter.fillRect(groove.left() + along - 1, groove.top() - 2, 2, groove.height() + 4,
+                             colour);
+        } else {
+            painter.fillRect(groove.left() - 2, groove.top() + along - 1, groove.width() + 4, 2,
+                             colour);
+        }
     }
 }

@@ -2,9 +2,12 @@
 // page toward it, so that one click seeks anywhere in the clip. Its owner learns of the new
 // position from endTrack(), sent when the button is let go, and after each move made with
 // the keyboard or the wheel, which have no button to let go.
+// It can mark seconds of the clip on its groove, so the driving events show where they are.
 #pragma once
 
 #include <QSlider>
+
+#include <vector>
 
 // The position for a press at `x` on a channel from `channelLeft` to `channelRight` (pixels)
 // of a slider whose range is 0 to `maximum`, limited to that range. The arithmetic, in float
@@ -22,6 +25,10 @@ public:
     QRect ChannelRect() const;
     QRect ThumbRect() const;
 
+    // Small ticks across the groove at these seconds of the clip (its driving events), where
+    // the handle stands when it plays them; the range counts milliseconds. None by default.
+    void SetMarks(std::vector<int> clipSeconds);
+
 signals:
     // The button was let go after a press on the channel or a drag of the handle, or a key
     // or the wheel moved the handle; value() is the position the user chose.
@@ -30,6 +37,7 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void OnAction(int action);
@@ -37,4 +45,5 @@ private:
     bool m_bChannelPress = false;
     bool m_bEndPending = false;
     bool m_bThumbPress = false;
+    std::vector<int> m_marks;
 };

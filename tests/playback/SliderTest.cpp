@@ -1,5 +1,7 @@
 #include "playback/CMySliderCtrl.h"
 
+#include "tests/support/PaintedControl.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -135,6 +137,23 @@ TEST_F(Slider, TheHandleIsDraggedAsOnAnySlider) {
     EXPECT_GT(slider.value(), 20000);
     EXPECT_LT(slider.value(), 40000);
     EXPECT_EQ(ends, 1);
+}
+
+// A mark is where the handle's middle stands when the clip plays its second (the style's own
+// layout says where that is); nothing is drawn there until marks are set.
+TEST_F(Slider, EventMarksAreDrawnOnlyWhenSet) {
+    const int second = 20;
+    slider.setValue(second * 1000);
+    const QPoint mark(slider.ThumbRect().center().x(), slider.ChannelRect().center().y());
+    slider.setValue(60000);
+    const QImage plain = Grab(slider);
+    slider.SetMarks({second});
+    const QImage marked = Grab(slider);
+    const QColor ink = slider.palette().color(QPalette::WindowText);
+    EXPECT_NE(PixelAt(plain, mark.x(), mark.y()), ink);
+    EXPECT_EQ(PixelAt(marked, mark.x(), mark.y()), ink);
+    slider.SetMarks({});
+    EXPECT_EQ(Grab(slider), plain);
 }
 
 } // namespace

@@ -1,0 +1,14 @@
+#include "playback/CDriveEventMenu.h"
+
+#include "playback/DriveTimeText.h"
+
+CDriveEventMenu::CDriveEventMenu(const LoadedDrive& drive, QWidget* parent) : QMenu(parent) {
+    for (const DriveEvent& event : drive.events) {
+        const double second = event.driveSecond;
+        connect(addAction(DriveEventText(drive.drive, event)), &QAction::triggered, this,
+                [this, second] { emit eventChosen(second); });
+    }
+    if (drive.events.empty()) {
+        addAction(tr("No driving events"))->setEnabled(false);
+    }
+}

@@ -1,0 +1,19 @@
+// The list of a drive's events, popped up from its timeline: one line per event (time,
+// kind, peak g, speed) in the order they happened, and the one chosen says where to seek.
+// A menu because it is small, closes by itself, and is read and chosen from with the mouse
+// or the keys alike.
+#pragma once
+
+#include "track/LoadedDrive.h"
+
+#include <QMenu>
+
+class CDriveEventMenu : public QMenu {
+    Q_OBJECT
+
+public:
+    CDriveEventMenu(const LoadedDrive& drive, QWidget* parent = nullptr);
+
+signals:
+    void eventChosen(double driveSecond);
+};
