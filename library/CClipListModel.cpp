@@ -52,6 +52,13 @@ int CClipListModel::find(const QString& path) const {
     return -1;
 }
 
+void CClipListModel::setDriveHeaders(QHash<QString, QString> headers) {
+    // A header changes its row's height, so the view lays the rows out again.
+    emit layoutAboutToBeChanged();
+    m_headers = std::move(headers);
+    emit layoutChanged();
+}
+
 int CClipListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
 }
@@ -68,6 +75,8 @@ QVariant CClipListModel::data(const QModelIndex& index, int role) const {
         // A tooltip that looks like markup is shown as markup: the path is escaped inside
         // rich text of its own, its spaces kept, so every name shows as it is.
         return QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(path.toHtmlEscaped());
+    case DriveHeaderRole:
+        return m_headers.value(path);
     default:
         return {};
     }

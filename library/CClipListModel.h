@@ -4,12 +4,16 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QStringList>
 
 class CClipListModel : public QAbstractListModel {
     Q_OBJECT
 
 public:
+    // The header of the drive whose first listed clip the row is; empty for any other row.
+    static constexpr int DriveHeaderRole = Qt::UserRole + 1;
+
     using QAbstractListModel::QAbstractListModel;
 
     int count() const { return static_cast<int>(m_paths.size()); }
@@ -27,6 +31,8 @@ public:
     // then the first; -1 when none. Linux names are case-sensitive, and a path must not
     // match a longer one that merely begins with it.
     int find(const QString& path) const;
+    // The drive headers by the path of the clip they stand above.
+    void setDriveHeaders(QHash<QString, QString> headers);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -36,5 +42,6 @@ signals:
 
 private:
     QStringList m_paths;
+    QHash<QString, QString> m_headers;
     int m_selection = -1;
 };

@@ -2,13 +2,18 @@
 
 #include "library/CClipListModel.h"
 #include "library/CDlgSetup.h"
+#include "library/CDriveHeaderDelegate.h"
 #include "library/CUdisksMounter.h"
 #include "library/ClipFileDialog.h"
 #include "library/ClipFiles.h"
+#include "library/ClipWarming.h"
+#include "library/DriveHeader.h"
+#include "library/IDriveFollower.h"
 #include "library/IPlaylistMapView.h"
 #include "library/IPlaylistVideoPane.h"
 #include "library/LibraryLog.h"
 #include "skin/SkinSE.h"
+#include "track/DriveAxis.h"
 #include "track/TrackDispatch.h"
 
 #include <QCheckBox>
@@ -39,7 +44,7 @@ QRect FromDialogUnits(int x, int y, int width, int height) {
 
 CPlaylistDlg::CPlaylistDlg(QWidget* parent, Links links)
     : QWidget(parent), m_video(links.video), m_map(links.map), m_speedUnits(links.speedUnits),
-      m_locator(std::move(links.mounts)) {
+      m_driveFollower(links.drives), m_locator(std::move(links.mounts)) {
     g_instance = this;
     setObjectName(QStringLiteral("133"));
     setAcceptDrops(true);
@@ -47,6 +52,14 @@ CPlaylistDlg::CPlaylistDlg(QWidget* parent, Links links)
         m_mounter = std::make_unique<CUdisksMounter>();
     }
     CreateControls();
+
+    m_drives = new CPlaylistDrives(this);
+    connect(m_drives, &CPlaylistDrives::loaded, this, &CPlaylistDlg::OnDrivesLoaded);
+    m_drivesTimer.setSingleShot(true);
+    m_drivesTimer.setInterval(0);
+    connect(&m_drivesTimer, &QTimer::timeout, this, &CPlaylistDlg::LoadDrives);
+    connect(m_list, &QAbstractItemModel::rowsInserted, &m_drivesTimer, qOverload<>(&QTimer::start));
+    connect(m_list, &QAbstractItemModel::rowsRemoved, &m_drivesTimer, qOverload<>(&QTimer::start));
 
     m_cameraTimer.setObjectName(QString::number(kCameraTimerId));
     m_cameraTimer.setInterval(kCameraTickMs);
@@ -89,6 +102,7 @@ void CPlaylistDlg::CreateControls() {
     m_view = new QListView(this);
     m_view->setObjectName(QString::number(IDC_LIST));
     m_view->setModel(m_list);
+    m_view->setItemDelegate(new CDriveHeaderDelegate(m_view));
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -164,6 +178,109 @@ void CPlaylistDlg::PlayItem(int index) {
         m_map->LoadNmeaLog(*m_trackLoader);
     }
     m_list->select(index);
+    m_clipSecond = 0.0;
+    EnterDrive();
+}
+
+void CPlaylistDlg::EnterDrive() {
+    const DriveOfClip now = m_drives->DriveOf(QFile::encodeName(m_currentFile).toStdString());
+    const bool changed = now.drive != m_drive.drive;
+    m_drive = now;
+    if (changed && m_driveFollower != nullptr) {
+        m_driveFollower->ShowDrive(m_drive.drive);
+    }
+    if (m_drive.drive == nullptr) {
+        return;
+    }
+    const Drive& drive = m_drive.drive->drive;
+    if (m_drive.clip + 1 < drive.clips.size()) {
+        WarmClipPages(QFile::decodeName(drive.clips[m_drive.clip + 1].main.path.c_str()));
+    }
+    FollowClipSecond(m_clipSecond);
+}
+
+void CPlaylistDlg::FollowClipSecond(double clipSecond) {
+    m_clipSecond = clipSecond;
+    if (m_drive.drive == nullptr) {
+        return;
+    }
+    m_driveSecond = DriveSecondOf(m_drive.drive->drive, m_drive.clip, clipSecond);
+    if (m_driveFollower != nullptr) {
+        m_driveFollower->FollowDriveSecond(m_driveSecond);
+    }
+}
+
+void CPlaylistDlg::PlayAfterEnd() {
+    if (m_drive.drive == nullptr || m_currentFile.isEmpty()) {
+        PlayNext();
+        return;
+    }
+    const Drive& drive = m_drive.drive->drive;
+    if (m_drive.clip + 1 < drive.clips.size()) {
+        PlayItem(m_list->find(QFile::decodeName(drive.clips[m_drive.clip + 1].main.path.c_str())));
+    }
+}
+
+void CPlaylistDlg::SeekInDrive(double driveSecond) {
+    // Held here: opening another clip may move the current drive.
+    const std::shared_ptr<const LoadedDrive> loaded = m_drive.drive;
+    if (loaded == nullptr) {
+        return;
+    }
+    const DrivePlace place = PlaceInDrive(loaded->drive, driveSecond);
+    const QString path = QFile::decodeName(loaded->drive.clips[place.clip].main.path.c_str());
+    if (path != m_currentFile || m_drive.drive != loaded) {
+        PlayItem(m_list->find(path));
+        if (m_currentFile != path || m_drive.drive != loaded) {
+            return;
+        }
+    }
+    if (m_video != nullptr && m_video->SeekClip(place.second)) {
+        FollowClipSecond(place.second);
+    }
+}
+
+void CPlaylistDlg::JumpToDriveEvent(bool forward) {
+    if (m_drive.drive == nullptr) {
+        return;
+    }
+    if (const DriveEvent* event = NextDriveEvent(m_drive.drive->events, m_driveSecond, forward)) {
+        SeekInDrive(event->driveSecond);
+    }
+}
+
+void CPlaylistDlg::LoadDrives() {
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<size_t>(m_list->count()));
+    for (int i = 0; i < m_list->count(); ++i) {
+        paths.push_back(QFile::encodeName(m_list->text(i)).toStdString());
+    }
+    m_drives->Load(std::move(paths));
+}
+
+void CPlaylistDlg::OnDrivesLoaded() {
+    // A drive's header stands above the first of its clips in the list's order, which is
+    // the order they were added in and not always the drive's.
+    QHash<QString, QString> headers;
+    for (const auto& loaded : m_drives->Drives()) {
+        if (loaded->drive.clips.size() < 2) {
+            continue;
+        }
+        int first = -1;
+        for (const DriveClip& clip : loaded->drive.clips) {
+            const int row = m_list->find(QFile::decodeName(clip.main.path.c_str()));
+            if (row != -1 && (first == -1 || row < first)) {
+                first = row;
+            }
+        }
+        if (first != -1) {
+            headers.insert(m_list->text(first), DriveHeaderText(loaded->drive));
+        }
+    }
+    m_list->setDriveHeaders(std::move(headers));
+    if (!m_currentFile.isEmpty()) {
+        EnterDrive();
+    }
 }
 
 int CPlaylistDlg::ReadSidecarLog() {
@@ -232,6 +349,7 @@ void CPlaylistDlg::RemoveMissingFiles(const QString& goneFolder) {
             if (m_video != nullptr) {
                 m_video->StopClip();
             }
+            EnterDrive();
         }
     }
     // The list's own rule has moved or cleared the selection; only a selected last entry

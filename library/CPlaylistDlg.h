@@ -2,11 +2,14 @@
 // is opened. Double-click, Enter, the file dialog, a drop and the transport's Next, Previous
 // and Play all end in PlayItem, which loads the clip's track, has the video pane open it
 // and moves the selection. The pane also lists the clips of the dash camera when it is
-// plugged in over USB and drops vanished files when it is pulled.
+// plugged in over USB and drops vanished files when it is pulled. It knows the drives its
+// clips make (loaded in the background whenever the list changes), heads each with a line,
+// plays a drive through from clip to clip and seeks and jumps on the drive's time axis.
 #pragma once
 
 #include "library/CCameraLocator.h"
 #include "library/CDeviceNotify.h"
+#include "library/CPlaylistDrives.h"
 #include "library/ISpeedUnits.h"
 
 #include "track/ClipTrackLoader.h"
@@ -19,6 +22,7 @@
 
 class CClipListModel;
 class CUdisksMounter;
+class IDriveFollower;
 class IPlaylistMapView;
 class IPlaylistVideoPane;
 class QCheckBox;
@@ -46,6 +50,8 @@ public:
         IPlaylistMapView* map = nullptr;
         // The dial whose units the setup dialog sets.
         ISpeedUnits* speedUnits = nullptr;
+        // What shows the drive of the clip playing; none by default.
+        IDriveFollower* drives = nullptr;
         MountTableSource mounts = ReadMountInfo;
         // Whether to ask udisks2 to mount a camera volume that nobody mounted.
         bool mountThroughUdisks = true;
@@ -60,6 +66,17 @@ public:
     void PlayNext();
     void PlayPrev();
     void PlayCurrent();
+    // The current clip played to its end: a drive's clip goes on to the drive's next clip at
+    // once and the drive's last one stops there; any other clip moves on as PlayNext does.
+    void PlayAfterEnd();
+    // Opens the clip of the current drive that `driveSecond` falls in (unless it plays
+    // already) and seeks to it; nothing outside a drive.
+    void SeekInDrive(double driveSecond);
+    // To the current drive's next driving event (or the one before); nothing when none.
+    void JumpToDriveEvent(bool forward);
+    // The video pane shows `clipSecond` of the current clip: the drive follower is told
+    // the drive's second.
+    void FollowClipSecond(double clipSecond);
     const QString& GetCurrentFile() const { return m_currentFile; }
     const QString& SidecarPath() const { return m_sidecarPath; }
     // The current clip's sidecar lines through the dispatch, as the clip starts; the count.
@@ -87,6 +104,7 @@ public:
     }
 
     CClipListModel* List() const { return m_list; }
+    const CPlaylistDrives* Drives() const { return m_drives; }
     QListView* ListView() const { return m_view; }
     QCheckBox* RecycleBox() const { return m_recycle; }
     bool WrapAround() const { return m_wrapAround != 0; }
@@ -110,10 +128,22 @@ private:
     // entry that went makes the new last entry selected.
     void RemoveMissingFiles(const QString& goneFolder);
     void SyncViewSelection(int selection);
+    void LoadDrives();
+    void OnDrivesLoaded();
+    // Finds the drive of the current clip and tells the follower when it changed.
+    void EnterDrive();
 
     IPlaylistVideoPane* m_video;
     IPlaylistMapView* m_map;
     ISpeedUnits* m_speedUnits;
+    IDriveFollower* m_driveFollower;
+    CPlaylistDrives* m_drives = nullptr;
+    // Gathers the list's changes of one event-loop turn into one load of the drives.
+    QTimer m_drivesTimer;
+    DriveOfClip m_drive;
+    // The current clip's second last shown, and where it falls on its drive's axis.
+    double m_clipSecond = 0.0;
+    double m_driveSecond = 0.0;
     QString m_currentFile;
     QString m_sidecarPath;
     // The current clip's loading, kept from its choice to its start.

@@ -1,6 +1,6 @@
 // What the playlist asks of the video pane: whether an open would be accepted now, the open
-// itself and stopping. The wiring root hands in the real pane (app/CVideoPaneLink); tests hand
-// in their own.
+// itself, a seek within the clip it opened and stopping. The wiring root hands in the real pane
+// (app/CVideoPaneLink); tests hand in their own.
 #pragma once
 
 #include <QString>
@@ -14,4 +14,10 @@ public:
     // True when the clip opened and its playback started.
     virtual bool OpenClip(const QString& path) = 0;
     virtual void StopClip() = 0;
+    // Moves the clip just opened to `second`; a seek asked before its playback started is
+    // kept until it starts. True when taken. A pane that cannot seek answers false.
+    virtual bool SeekClip(double second) {
+        static_cast<void>(second);
+        return false;
+    }
 };

@@ -360,7 +360,7 @@ void CVideoViewDlg::OnClipEnded() {
     if (mivex_reached_end() == 1) {
         m_currentText.clear();
         if (host != nullptr) {
-            host->PlayNext();
+            host->PlayAfterEnd();
         }
     }
     ResetTransport();

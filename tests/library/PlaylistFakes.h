@@ -38,6 +38,10 @@ public:
         m_calls->append("stop");
         playing.clear();
     }
+    bool SeekClip(double second) override {
+        m_calls->append(QStringLiteral("seek %1").arg(second));
+        return !playing.isEmpty();
+    }
 
     uint32_t now = 5000;
     QString playing;
