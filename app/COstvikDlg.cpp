@@ -11,6 +11,7 @@
 #include "library/RecordingTime.h"
 #include "map/CHtmlViewDlg.h"
 #include "map/CMapView.h"
+#include "playback/CDriveTimeline.h"
 #include "playback/CMySliderCtrl.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/CVideoViewDlg.h"
@@ -196,6 +197,8 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     links.video = m_videoLink.get();
     links.map = m_mapLink.get();
     links.speedUnits = &m_speedUnitsLink;
+    m_driveLink = std::make_unique<CDriveFollowerLink>(m_video);
+    links.drives = m_driveLink.get();
     m_playlist = new CPlaylistDlg(this, links);
     m_gsenses = new CGSensesDlg(this);
     m_mapHost = new CHtmlViewDlg(this);
@@ -219,6 +222,11 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
             m_video->SeekToFraction(std::min(1.0, second / duration));
         }
     });
+    // The drive timeline and the map of a whole drive seek anywhere in it, across clips.
+    connect(m_video->DriveTimeline(), &CDriveTimeline::seekRequested, m_playlist,
+            &CPlaylistDlg::SeekInDrive);
+    connect(m_mapHost->MapView(), &CMapView::driveSeekRequested, m_playlist,
+            &CPlaylistDlg::SeekInDrive);
     SetTrackLineConsumers(
         [](const char* line) {
             CMyStatic* chart = CMyStatic::Instance();
@@ -276,11 +284,14 @@ void COstvikDlg::CreateKeys() {
     key(QKeySequence(Qt::Key_Period), [this] { StepFrame(true); });
     key(QKeySequence(Qt::Key_S), [this] { m_video->GrabSnapshot(); });
     key(QKeySequence(Qt::Key_L), [this] { TogglePlaylist(); });
+    key(QKeySequence(Qt::Key_N), [this] { m_playlist->JumpToDriveEvent(true); });
+    key(QKeySequence(Qt::SHIFT | Qt::Key_N), [this] { m_playlist->JumpToDriveEvent(false); });
 
     const QString keyList =
         tr("Space: play or pause\nLeft / Right: 5 seconds back / on\nUp / Down: volume\n"
            "M: mute\n< / >: previous / next clip\nF: full-screen video\n"
-           ", / .: one frame back / on while paused\nS: snapshot\nL: hide or show the playlist");
+           ", / .: one frame back / on while paused\nS: snapshot\nL: hide or show the playlist\n"
+           "N / Shift+N: next / previous driving event of the drive");
     m_video->setToolTip(keyList);
     m_hint = new EmptyPaneHint(keyList, m_video);
     m_video->PlayButton()->setToolTip(tr("Play or pause (Space)"));
@@ -327,6 +338,10 @@ void COstvikDlg::PlayNext() {
 
 void COstvikDlg::PlayPrev() {
     m_playlist->PlayPrev();
+}
+
+void COstvikDlg::PlayAfterEnd() {
+    m_playlist->PlayAfterEnd();
 }
 
 void COstvikDlg::PlayCurrent() {

@@ -6,6 +6,7 @@
 // resizes itself from its rim since it has no frame.
 #pragma once
 
+#include "app/CDriveFollowerLink.h"
 #include "app/CMapInstrumentsLink.h"
 #include "app/CPaneFollower.h"
 #include "app/CSpeedUnitsLink.h"
@@ -90,6 +91,7 @@ public:
     void PlayNext() override;
     void PlayPrev() override;
     void PlayCurrent() override;
+    void PlayAfterEnd() override;
 
     void OnVolumeChange(unsigned long volume) override;
     void OnMuteChange(bool mute) override;
@@ -172,6 +174,7 @@ private:
     CPaneFollower m_follower;
     CMapInstrumentsLink m_instrumentsLink;
     CSpeedUnitsLink m_speedUnitsLink;
+    std::unique_ptr<CDriveFollowerLink> m_driveLink;
     std::unique_ptr<CMapViewLink> m_mapLink;
 
     bool m_maximised = false;

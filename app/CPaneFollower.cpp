@@ -2,6 +2,7 @@
 
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
+#include "library/CPlaylistDlg.h"
 #include "map/CMapView.h"
 
 void CPaneFollower::FollowSecond(unsigned second) {
@@ -10,6 +11,9 @@ void CPaneFollower::FollowSecond(unsigned second) {
     }
     if (CMapView* map = CMapView::Instance()) {
         map->ShowSecond(static_cast<int>(second));
+    }
+    if (CPlaylistDlg* playlist = CPlaylistDlg::Instance()) {
+        playlist->FollowClipSecond(second);
     }
     // The dial trails the chart and the map by one second.
     if (CSpeedStatic* dial = CSpeedStatic::Instance()) {

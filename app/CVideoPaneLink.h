@@ -1,19 +1,30 @@
-// The playlist's view of the real video pane: forwards the playlist's three questions to
+// The playlist's view of the real video pane: forwards the playlist's questions to
 // CVideoViewDlg.
 #pragma once
 
 #include "library/IPlaylistVideoPane.h"
 
+#include <QMetaObject>
+
+#include <optional>
+
 class CVideoViewDlg;
 
 class CVideoPaneLink : public IPlaylistVideoPane {
 public:
-    explicit CVideoPaneLink(CVideoViewDlg* pane) : m_pane(pane) {}
+    explicit CVideoPaneLink(CVideoViewDlg* pane);
+    ~CVideoPaneLink() override;
+    CVideoPaneLink(const CVideoPaneLink&) = delete;
+    CVideoPaneLink& operator=(const CVideoPaneLink&) = delete;
 
     bool WouldAcceptOpen() const override;
     bool OpenClip(const QString& path) override;
     void StopClip() override;
+    bool SeekClip(double second) override;
 
 private:
     CVideoViewDlg* m_pane;
+    // A seek asked for before the clip's playback started, taken when it starts.
+    std::optional<double> m_pendingSeek;
+    QMetaObject::Connection m_started;
 };

@@ -1,5 +1,6 @@
 #include "playback/CVideoViewDlg.h"
 
+#include "playback/CDriveTimeline.h"
 #include "playback/CMySliderCtrl.h"
 #include "playback/CNaviPlayWnd.h"
 #include "playback/CSoundOutputVolumeImpl.h"
@@ -163,6 +164,7 @@ void CVideoViewDlg::CreateControls() {
     SkinSE_SubclassWindow(m_logo, QStringLiteral("static.video.logo"));
 
     m_progress = new CMySliderCtrl(Qt::Horizontal, this);
+    m_driveTimeline = new CDriveTimeline(this);
     m_progress->setObjectName(QString::number(IDC_PROGRESS));
     m_progress->setGeometry(FromDialogUnits(6, 138, 296, 9));
     // The range counts milliseconds: an arrow key steps one second, a page ten, a wheel
@@ -497,11 +499,24 @@ void CVideoViewDlg::SetPlayButtonFace(bool playFace) {
 }
 
 void CVideoViewDlg::LayoutVideoWindow() {
+    // Just above the progress slider, as wide as it.
+    constexpr int kTimelineGap = 2;
+    const bool timeline = m_driveTimeline != nullptr && !m_driveTimeline->isHidden();
+    if (timeline) {
+        m_driveTimeline->setGeometry(8, m_paneHeight - 68 - CDriveTimeline::kHeight,
+                                     std::max(0, m_paneWidth - 16), CDriveTimeline::kHeight);
+    }
     if (m_videoWindow == nullptr || !m_videoWindow->isVisible()) {
         return;
     }
     m_videoWindow->setGeometry(
-        VideoWindowRect(m_paneWidth, m_paneHeight, m_videoWidth, m_videoHeight));
+        VideoWindowRect(m_paneWidth, m_paneHeight, m_videoWidth, m_videoHeight,
+                        timeline ? CDriveTimeline::kHeight + kTimelineGap : 0));
+}
+
+void CVideoViewDlg::ShowDrive(std::shared_ptr<const LoadedDrive> drive) {
+    m_driveTimeline->SetDrive(std::move(drive));
+    LayoutVideoWindow();
 }
 
 void CVideoViewDlg::resizeEvent(QResizeEvent* event) {

@@ -16,12 +16,14 @@
 #include <functional>
 #include <memory>
 
+class CDriveTimeline;
 class CMySliderCtrl;
 class CSoundOutputVolumeImpl;
 class QCheckBox;
 class QLabel;
 class QPushButton;
 class QSlider;
+struct LoadedDrive;
 struct PlayThreadLink;
 
 class CVideoViewDlg : public QWidget, public ISoundOutputVolumeNotify {
@@ -87,6 +89,10 @@ public:
     const QString& CurrentText() const { return m_currentText; }
     const QString& TotalText() const { return m_totalText; }
     CMySliderCtrl* ProgressSlider() const { return m_progress; }
+    // The drive timeline between the picture and the transport row, hidden until a drive
+    // is shown on it; the picture gives it room while it shows.
+    CDriveTimeline* DriveTimeline() const { return m_driveTimeline; }
+    void ShowDrive(std::shared_ptr<const LoadedDrive> drive);
     QLabel* TimeLabel() const { return m_timeLabel; }
     QSlider* VolumeSlider() const { return m_volume; }
     QCheckBox* MuteBox() const { return m_mute; }
@@ -143,6 +149,7 @@ private:
 
     QLabel* m_logo = nullptr;
     CMySliderCtrl* m_progress = nullptr;
+    CDriveTimeline* m_driveTimeline = nullptr;
     QLabel* m_timeLabel = nullptr;
     QCheckBox* m_mute = nullptr;
     QSlider* m_volume = nullptr;

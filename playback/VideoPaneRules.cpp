@@ -43,11 +43,12 @@ float SpeedFactor(int position) {
     return kFactors[position];
 }
 
-QRect VideoWindowRect(int paneWidth, int paneHeight, int videoWidth, int videoHeight) {
+QRect VideoWindowRect(int paneWidth, int paneHeight, int videoWidth, int videoHeight,
+                      int reservedBelow) {
     int left = 3;
     int top = 2;
     int right = paneWidth - 5;
-    int bottom = paneHeight - 70;
+    int bottom = paneHeight - 70 - reservedBelow;
     const int bw = right - left;
     const int bh = bottom - top;
     // A clip without a known size, either way, takes the whole box.

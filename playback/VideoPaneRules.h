@@ -27,8 +27,10 @@ float SpeedFactor(int position);
 
 // The video window's rectangle in a pane of W x H for a clip of vw x vh: the box under the
 // title and above the transport row, keeping the clip's shape, a third of the spare room
-// above (or left of) the picture.
-QRect VideoWindowRect(int paneWidth, int paneHeight, int videoWidth, int videoHeight);
+// above (or left of) the picture. `reservedBelow` more pixels above the transport row are
+// left to the drive timeline when it shows.
+QRect VideoWindowRect(int paneWidth, int paneHeight, int videoWidth, int videoHeight,
+                      int reservedBelow = 0);
 
 // Refuses an open within a second of the last accepted one. The clock is a 32-bit
 // millisecond count that may wrap.

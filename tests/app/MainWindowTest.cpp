@@ -13,7 +13,9 @@
 #include "playback/MivexEngine.h"
 #include "playback/mivex.h"
 #include "skin/SkinSE.h"
+#include "playback/CDriveTimeline.h"
 #include "tests/map/MapTestSupport.h"
+#include "tests/support/ClipMaker.h"
 #include "tests/support/Pump.h"
 
 #include <QApplication>
@@ -224,6 +226,33 @@ TEST_F(MainWindow, NextAndPreviousStepThroughTheClips) {
     EXPECT_EQ(window->VideoView()->TotalText(), "00:00:06");
     window->PlayNext(); // past the last clip: nothing
     EXPECT_EQ(window->GetCurrentFile(), kData + "/south.MP4");
+}
+
+// Two clips of 3 s, three seconds apart by their names and tracks, make a drive; a clip ten
+// minutes on makes another. The drive plays through its two clips and stops at its end,
+// with its timeline under the picture while it plays.
+TEST_F(MainWindow, AClipOfADrivePlaysOnThroughItsDriveAndStopsAtItsEnd) {
+    const std::filesystem::path card = TestFolder("window-drive");
+    const std::string small = " --seconds 3 --size 64x48 --fps 5 --steady 36 --origin 59,18";
+    const QStringList clips{QString::fromStdString((card / "2024_0601_140000_F.MP4").string()),
+                            QString::fromStdString((card / "2024_0601_140003_F.MP4").string()),
+                            QString::fromStdString((card / "2024_0601_141000_F.MP4").string())};
+    const char* const starts[] = {"12:00:00", "12:00:03", "12:10:00"};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(MakeClip(clips[i].toStdString(),
+                           std::string("--start 2024-06-01T") + starts[i] + small)
+                      .status,
+                  0);
+    }
+    window->AddClips(clips);
+    ASSERT_TRUE(PumpUntil([&] { return window->VideoView()->DriveTimeline()->isVisible(); }));
+    ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
+    EXPECT_EQ(window->GetCurrentFile(), clips[1]);
+    EXPECT_TRUE(window->VideoView()->DriveTimeline()->isVisible());
+    PumpFor(5s); // past the drive's end
+    EXPECT_EQ(started, 2);
+    EXPECT_EQ(mivex_get_play_status(), kMivexStopped);
+    std::filesystem::remove_all(card);
 }
 
 TEST_F(MainWindow, PlayingClipThatVanishesStopsAndLeavesTheList) {
