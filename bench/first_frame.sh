@@ -3,7 +3,7 @@
 # the mpv player alone (--frames=1), both without picture or sound output, best of 7 runs.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
-clip="${1:-$top/build/demo/DEMO0001.MP4}"
+clip="${1:-$top/build/demo/2024_0601_140000_F.MP4}"
 command -v mpv >/dev/null || { echo "first_frame: mpv is not installed" >&2; exit 1; }
 [ -f "$clip" ] || { echo "first_frame: no clip $clip (run scripts/demo.sh once)" >&2; exit 1; }
 best() { sort -n | head -n 1; }
