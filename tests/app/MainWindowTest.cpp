@@ -8,12 +8,12 @@
 #include "library/CPlaylistDlg.h"
 #include "map/CHtmlViewDlg.h"
 #include "map/CMapView.h"
+#include "playback/CDriveTimeline.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/MivexEngine.h"
 #include "playback/mivex.h"
 #include "skin/SkinSE.h"
-#include "playback/CDriveTimeline.h"
 #include "tests/map/MapTestSupport.h"
 #include "tests/support/ClipMaker.h"
 #include "tests/support/Pump.h"
@@ -239,10 +239,10 @@ TEST_F(MainWindow, AClipOfADrivePlaysOnThroughItsDriveAndStopsAtItsEnd) {
                             QString::fromStdString((card / "2024_0601_141000_F.MP4").string())};
     const char* const starts[] = {"12:00:00", "12:00:03", "12:10:00"};
     for (int i = 0; i < 3; ++i) {
-        ASSERT_EQ(MakeClip(clips[i].toStdString(),
-                           std::string("--start 2024-06-01T") + starts[i] + small)
-                      .status,
-                  0);
+        ASSERT_EQ(
+            MakeClip(clips[i].toStdString(), std::string("--start 2024-06-01T") + starts[i] + small)
+                .status,
+            0);
     }
     window->AddClips(clips);
     ASSERT_TRUE(PumpUntil([&] { return window->VideoView()->DriveTimeline()->isVisible(); }));
