@@ -82,7 +82,7 @@ protected:
 
 TEST_F(DriveTimeline, PaintsClipsGapsEventsAndWherePlaybackIs) {
     const QImage image = Render(timeline);
-    // The palette works out its mid tone in another colour spec; only the RGB is painted.
+    // The palette keeps its mid tone in another colour model; only the RGB is painted.
     const QColor band = QColor(timeline.palette().color(QPalette::Mid).rgb());
     const QColor window = timeline.palette().color(QPalette::Window);
     // Inside the first and the second clip, and in the 10 s gap between them.
