@@ -5,10 +5,12 @@
 #include <mpv/render_gl.h>
 
 #include <QEvent>
+#include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QPalette>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <memory>
@@ -223,5 +225,31 @@ void CNaviPlayWnd::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (m_container != nullptr) {
         m_container->setGeometry(rect());
+    }
+}
+
+void CNaviPlayWnd::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        emit pressed(event->position().toPoint());
+    }
+}
+
+void CNaviPlayWnd::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() & Qt::LeftButton) {
+        emit dragged(event->position().toPoint());
+    }
+}
+
+void CNaviPlayWnd::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        emit released(event->position().toPoint());
+    }
+}
+
+void CNaviPlayWnd::wheelEvent(QWheelEvent* event) {
+    // One notch is 120 eighths of a degree on a common wheel; a touchpad sends less.
+    const int steps = event->angleDelta().y() / 120;
+    if (steps != 0) {
+        emit wheeled(event->position().toPoint(), steps);
     }
 }

@@ -7,6 +7,7 @@
 // background.
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
 
 struct mpv_handle;
@@ -31,8 +32,19 @@ public:
     // The native window the frames are drawn in, or nullptr where there is no OpenGL.
     QWindow* Surface() const;
 
+signals:
+    // The mouse on the picture, in this widget's pixels; the native window lets it through.
+    void pressed(QPoint at);
+    void dragged(QPoint at);
+    void released(QPoint at);
+    void wheeled(QPoint at, int steps);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     class RenderWindow;

@@ -246,9 +246,16 @@ void CVideoViewDlg::CreateVideoWindow() {
     if (m_videoWindow != nullptr) {
         return;
     }
-    m_videoWindow = new CNaviPlayWnd(this);
+    auto* window = new CNaviPlayWnd(this);
+    m_videoWindow = window;
     m_videoWindow->setGeometry(3, 3, 400, 400);
     m_videoWindow->hide();
+    m_pictures = new CChannelPictures(window, this);
+    connect(m_pictures, &CChannelPictures::pictureChanged, this, [this] {
+        m_videoWidth = mivex_video_width();
+        m_videoHeight = mivex_video_height();
+        LayoutVideoWindow();
+    });
 }
 
 bool CVideoViewDlg::OpenClip(const QString& path) {
@@ -263,6 +270,12 @@ bool CVideoViewDlg::OpenClip(const QString& path) {
     m_clipPath = path;
     m_videoWidth = mivex_video_width();
     m_videoHeight = mivex_video_height();
+    if (m_pictures != nullptr) {
+        m_pictures->Clear();
+        if (m_channelFinder) {
+            m_pictures->Show(m_channelFinder(path));
+        }
+    }
 
     const int generation = ++m_generation;
     std::thread([link = m_link, generation] {
@@ -376,6 +389,9 @@ void CVideoViewDlg::StopClip() {
     ResetTransport();
     if (m_videoWindow != nullptr) {
         m_videoWindow->hide();
+    }
+    if (m_pictures != nullptr) {
+        m_pictures->Clear();
     }
     m_tick.stop();
 }

@@ -4,6 +4,7 @@
 // the chart, the map and the dial.
 #pragma once
 
+#include "playback/CChannelPictures.h"
 #include "playback/IPlayFollower.h"
 #include "playback/ISoundOutputVolumeNotify.h"
 #include "playback/VideoPaneRules.h"
@@ -57,6 +58,13 @@ public:
 
     // Who follows the second shown; none by default.
     void SetFollower(IPlayFollower* follower) { m_follower = follower; }
+
+    // What other cameras recorded the moment of a clip; none by default.
+    void SetChannelFinder(std::function<ChannelMoment(const QString&)> finder) {
+        m_channelFinder = std::move(finder);
+    }
+    // The open clip's cameras as the user handles them.
+    CChannelPictures* ChannelPictures() const { return m_pictures; }
 
     bool OpenClip(const QString& path);
     // False while OpenClip would be refused for coming too soon after the last open.
@@ -139,6 +147,8 @@ private:
     COpenGate m_openGate;
     std::function<uint32_t()> m_clock;
     std::function<QString(const QString&)> m_savePathPrompt;
+    std::function<ChannelMoment(const QString&)> m_channelFinder;
+    CChannelPictures* m_pictures = nullptr;
     QTimer m_tick;
     // Watches for the stepped frame's time after a frame step.
     QTimer m_stepWatch;

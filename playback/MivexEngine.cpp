@@ -137,6 +137,8 @@ void MivexEngine::Close() {
     mpv_set_wakeup_callback(handle.get(), nullptr, nullptr);
     m_context.reset();
     m_callbacks = nullptr;
+    m_channelInputs.clear();
+    m_graphSet = false;
     handle.reset();
 }
 
@@ -193,6 +195,7 @@ bool MivexEngine::OpenFile(const char* path, int kind) {
         return false;
     }
     CloseFile();
+    DropChannels();
     if (m_window && !m_options.headless) {
         m_window->PrepareRenderContext();
     }

@@ -4,6 +4,7 @@
 // sound settings that every volume object shares.
 #pragma once
 
+#include "playback/ChannelFilterGraph.h"
 #include "playback/MpvOwners.h"
 #include "playback/mivex.h"
 
@@ -63,6 +64,12 @@ public:
     QImage GrabImage();
     bool GrabFrame(const char* path);
 
+    // Other cameras of the open clip's moment; see mivex_add_channels.
+    int AddChannels(const MivexChannel* channels, int count);
+    bool SetChannelView(const ChannelView& view);
+    ChannelView GetChannelView() const { return m_channelView; }
+    ChannelCanvas Canvas() const;
+
     // Sound settings live here rather than only in mpv so that they can be set before the
     // core exists; they are applied when it is made. Every call is on the UI thread. A change
     // reaches every volume object except the one that made it.
@@ -104,6 +111,12 @@ private:
     void Drain();
     void HandleEvent(const mpv_event& event);
     void SelectDataTrack();
+    // The open clip's own video and sound tracks, and the id of the external video track
+    // opened from each of `paths` (0 where none was).
+    void ReadTracks(const std::vector<std::string>& paths, int* video, int* audio,
+                    std::vector<int>* external);
+    bool ApplyChannelGraph();
+    void DropChannels();
     void CheckCue();
     void OnVolumeChanged();
     void OnMuteChanged();
@@ -128,6 +141,14 @@ private:
     bool m_haveCue = false;
     std::string m_lastCueText;
     double m_lastCueStart = 0;
+
+    // Channels of the open clip (UI thread); the first input is the clip itself.
+    std::vector<ChannelInput> m_channelInputs;
+    ChannelView m_channelView;
+    int m_mainWidth = 0;
+    int m_mainHeight = 0;
+    int m_audioTrack = 0;
+    bool m_graphSet = false;
 
     // Sound settings (UI thread).
     double m_volumePercent = 100;

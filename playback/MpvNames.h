@@ -40,6 +40,10 @@ inline constexpr char kSubVisibility[] = "sub-visibility";
 inline constexpr char kSubText[] = "sub-text";
 inline constexpr char kSubStart[] = "sub-start";
 inline constexpr char kTrackList[] = "track-list";
+inline constexpr char kLavfiComplex[] = "lavfi-complex";
+inline constexpr char kVid[] = "vid";
+inline constexpr char kAid[] = "aid";
+inline constexpr char kHrSeekDemuxerOffset[] = "hr-seek-demuxer-offset";
 
 // Commands and their arguments.
 inline constexpr char kLoadFile[] = "loadfile";
@@ -51,6 +55,8 @@ inline constexpr char kScreenshotRaw[] = "screenshot-raw";
 inline constexpr char kFrameStep[] = "frame-step";
 inline constexpr char kFrameBackStep[] = "frame-back-step";
 inline constexpr char kScreenshotVideo[] = "video";
+inline constexpr char kVideoAdd[] = "video-add";
+inline constexpr char kAuto[] = "auto";
 
 // Keys of command results and track-list entries.
 inline constexpr char kPlaylistEntryId[] = "playlist_entry_id";
@@ -62,6 +68,10 @@ inline constexpr char kKeyData[] = "data";
 inline constexpr char kKeyType[] = "type";
 inline constexpr char kKeyId[] = "id";
 inline constexpr char kTrackTypeSub[] = "sub";
+inline constexpr char kTrackTypeVideo[] = "video";
+inline constexpr char kTrackTypeAudio[] = "audio";
+inline constexpr char kKeyExternal[] = "external";
+inline constexpr char kKeyExternalFilename[] = "external-filename";
 inline constexpr char kFormatBgr0[] = "bgr0";
 
 // Values.

@@ -97,3 +97,19 @@ QImage mivex_grab_image() {
 void mivex_close() {
     MivexEngine::Instance().Close();
 }
+
+int mivex_add_channels(const MivexChannel* channels, int count) {
+    return MivexEngine::Instance().AddChannels(channels, count);
+}
+
+int mivex_set_channel_view(const ChannelView& view) {
+    return MivexEngine::Instance().SetChannelView(view);
+}
+
+ChannelView mivex_channel_view() {
+    return MivexEngine::Instance().GetChannelView();
+}
+
+ChannelCanvas mivex_channel_canvas() {
+    return MivexEngine::Instance().Canvas();
+}

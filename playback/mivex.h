@@ -4,6 +4,8 @@
 // the thread that called mivex_open.
 #pragma once
 
+#include "playback/ChannelLayout.h"
+
 class QImage;
 class QWidget;
 
@@ -54,6 +56,24 @@ int mivex_grab_frame(const char* path);
 // The frame shown now, kept in memory; null with no clip.
 QImage mivex_grab_image();
 void mivex_close();
+
+// Another camera's clip of the open clip's moment, shown in its picture.
+struct MivexChannel {
+    const char* path;
+    double offsetSeconds; // its start after the open clip's start
+    const char* name;     // the camera: "Rear", "Interior", ...
+};
+
+// Composes the channels into the open clip's picture, laid out as the current view says;
+// one that cannot be opened keeps a placeholder. The open clip keeps the time and the
+// sound. Call after mivex_open_file; the next open or close drops them. Returns how many
+// channels were opened.
+int mivex_add_channels(const MivexChannel* channels, int count);
+// Lays the channels out anew (kept for the clips opened later too).
+int mivex_set_channel_view(const ChannelView& view);
+ChannelView mivex_channel_view();
+// Where each channel sits in the picture; a single cell without channels.
+ChannelCanvas mivex_channel_canvas();
 
 // Play status values of mivex_get_play_status.
 inline constexpr int kMivexPlaying = 1;

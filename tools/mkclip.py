@@ -57,6 +57,26 @@ def burn_filter(records, seconds):
     return ",\n".join(parts)
 
 
+FRAME_CODE_BITS = 12
+
+
+def frame_code_box(width):
+    """Side of one bit's square in the frame-number strip of a picture `width` wide."""
+    return max(8, width // 24)
+
+
+def frame_code_filter(width):
+    """Each frame's number in binary across the top-left corner, lowest bit first: a white
+    square for a 1, black for a 0, so a reader of a scaled or composed picture can tell
+    exactly which frame of which clip it shows."""
+    box = frame_code_box(width)
+    parts = [f"drawbox=x=0:y=0:w={box * FRAME_CODE_BITS}:h={box}:color=black:t=fill"]
+    for bit in range(FRAME_CODE_BITS):
+        parts.append(f"drawbox=x={bit * box}:y=0:w={box}:h={box}:color=white:t=fill"
+                     f":enable='mod(floor(n/{1 << bit}),2)'")
+    return ",\n".join(parts)
+
+
 srt_time = mkclip_sources.srt_time
 
 
@@ -71,7 +91,7 @@ def data_subtitles(records, seconds):
 
 
 def write_video(path, container, seconds, size, fps, burn_records, subtitles, colour=None,
-                moov_room=0, created=None):
+                moov_room=0, created=None, frame_code=False):
     if colour:
         source = f"color=c={colour}:size={size}:rate={fps}:duration={seconds}"
     else:
@@ -84,8 +104,13 @@ def write_video(path, container, seconds, size, fps, burn_records, subtitles, co
             cues.flush()
             cmd += ["-i", cues.name, "-map", "0:v", "-map", "1:s", "-c:s", "mov_text"]
         # A script file, since a long clip's captions exceed the argument limit.
+        filters = []
         if burn_records:
-            script.write(burn_filter(burn_records, seconds))
+            filters.append(burn_filter(burn_records, seconds))
+        if frame_code:
+            filters.append(frame_code_filter(int(size.split("x")[0])))
+        if filters:
+            script.write(",\n".join(filters))
             script.flush()
             cmd += ["-filter_script:v", script.name]
         cmd += ["-c:v", "libx264", "-pix_fmt", "yuv420p", "-fflags", "+bitexact",
@@ -389,6 +414,9 @@ def build_parser():
                         "instead of the trips, so distances are easy to work out by hand")
     parser.add_argument("--burn", action="store_true",
                         help="draw each second's number and speed on the picture")
+    parser.add_argument("--frame-code", action="store_true",
+                        help="draw each frame's number in binary across the top-left corner "
+                             f"({FRAME_CODE_BITS} squares, lowest bit first, white for 1)")
     parser.add_argument("--colour", metavar="COLOUR",
                         help="a picture of one colour (an ffmpeg colour: red, 0x00ff00, ...) "
                              "instead of the test pattern")
@@ -526,7 +554,8 @@ def main(argv=None):
                 records, video_seconds, lambda r: (gprmc(r), gpgga(r)), args.nmea_subtitles)
         created = args.start if "70mai" in args.sidecar_kind else None
         write_video(args.output, container, video_seconds, args.size, args.fps,
-                    records if args.burn else None, subtitles, args.colour, moov_room, created)
+                    records if args.burn else None, subtitles, args.colour, moov_room, created,
+                args.frame_code)
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:
