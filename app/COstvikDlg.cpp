@@ -3,6 +3,7 @@
 #include "app/CMapViewLink.h"
 #include "app/CVideoPaneLink.h"
 #include "app/EmptyPaneHint.h"
+#include "app/MomentChannels.h"
 #include "app/WindowBorder.h"
 #include "instruments/CGSensesDlg.h"
 #include "instruments/CMyStatic.h"
@@ -191,6 +192,7 @@ void COstvikDlg::CreateHiddenControls() {
 void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     m_video = new CVideoViewDlg(this, engine);
     m_video->SetFollower(&m_follower);
+    m_video->SetChannelFinder(MomentChannels);
     m_videoLink = std::make_unique<CVideoPaneLink>(m_video);
     m_mapLink = std::make_unique<CMapViewLink>();
     CPlaylistDlg::Links links;
@@ -286,12 +288,15 @@ void COstvikDlg::CreateKeys() {
     key(QKeySequence(Qt::Key_L), [this] { TogglePlaylist(); });
     key(QKeySequence(Qt::Key_N), [this] { m_playlist->JumpToDriveEvent(true); });
     key(QKeySequence(Qt::SHIFT | Qt::Key_N), [this] { m_playlist->JumpToDriveEvent(false); });
+    key(QKeySequence(Qt::Key_V), [this] { m_video->ChannelPictures()->ToggleArrangement(); });
 
     const QString keyList =
         tr("Space: play or pause\nLeft / Right: 5 seconds back / on\nUp / Down: volume\n"
            "M: mute\n< / >: previous / next clip\nF: full-screen video\n"
            ", / .: one frame back / on while paused\nS: snapshot\nL: hide or show the playlist\n"
-           "N / Shift+N: next / previous driving event of the drive");
+           "N / Shift+N: next / previous driving event of the drive\n"
+           "V: other cameras in a corner or side by side; click one to see it big, drag it "
+           "to move it, wheel to size it");
     m_video->setToolTip(keyList);
     m_hint = new EmptyPaneHint(keyList, m_video);
     m_video->PlayButton()->setToolTip(tr("Play or pause (Space)"));

@@ -86,9 +86,13 @@ int MivexEngine::AddChannels(const MivexChannel* channels, int count) {
     for (int i = 0; i < count; ++i) {
         const char* path = channels[i].path != nullptr ? channels[i].path : "";
         paths.emplace_back(path);
+        // No path stands for a camera of the drive that recorded nothing of this moment.
+        if (*path == '\0') {
+            continue;
+        }
         // "auto" adds the track without showing it: the graph decides what is shown.
         const char* command[] = {mpvname::kVideoAdd, path, mpvname::kAuto, nullptr};
-        if (*path == '\0' || mpv_command(h, command) < 0) {
+        if (mpv_command(h, command) < 0) {
             qWarning("channels: cannot open %s; its placeholder stays", path);
         }
     }

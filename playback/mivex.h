@@ -59,7 +59,7 @@ void mivex_close();
 
 // Another camera's clip of the open clip's moment, shown in its picture.
 struct MivexChannel {
-    const char* path;
+    const char* path;     // empty: a camera of the drive that recorded nothing of this moment
     double offsetSeconds; // its start after the open clip's start
     const char* name;     // the camera: "Rear", "Interior", ...
 };
