@@ -16,6 +16,7 @@
 #include <iostream>
 #include <optional>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -107,7 +108,9 @@ void AddVideoFiles(const fs::path& folder, std::vector<fs::path>& files) {
             files.push_back(entry->path());
         }
     }
-    if (error) {
+    // A clip whose folder is gone is no clip of a set; only a folder that is there and
+    // cannot be read hides clips.
+    if (error && error != std::errc::no_such_file_or_directory) {
         std::cerr << program_invocation_short_name << ": " << folder.string() << ": "
                   << error.message() << ", its clips of other cameras not searched\n";
     }
@@ -129,7 +132,7 @@ std::vector<fs::path> Neighbours(const fs::path& clip) {
                 AddVideoFiles(entry->path(), files);
             }
         }
-        if (error) {
+        if (error && error != std::errc::no_such_file_or_directory) {
             std::cerr << program_invocation_short_name << ": " << folder.parent_path().string()
                       << ": " << error.message() << ", its channel folders not searched\n";
         }

@@ -119,7 +119,8 @@ TEST(ChannelClips, FindsTheOtherCamerasClipsOfTheMoment) {
     fs::remove_all(root);
 }
 
-TEST(ChannelClips, UnreadableFolderLeavesTheClipAlone) {
+// A clip named from a card pulled a moment ago: its folders throw nothing.
+TEST(ChannelClips, MissingFolderLeavesTheClipAlone) {
     const std::string missing = "/nonexistent-ostvik-card/Rear/2024_1001_160000_R.MP4";
     const ChannelSet set = FindChannelClips(missing);
     EXPECT_EQ(set.main.path, missing);
