@@ -1,6 +1,6 @@
 #include "library/MomentRows.h"
 
-#include "track/ChannelClips.h"
+#include "track/ChannelClipFinder.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,11 +28,12 @@ QList<MomentRow> MomentRows(const QStringList& paths) {
     QList<MomentRow> rows;
     // Every clip of the moments found so far, so that each moment is looked for once.
     QSet<QString> placed;
+    ChannelClipFinder finder;
     for (const QString& path : paths) {
         if (placed.contains(Cleaned(path))) {
             continue;
         }
-        const ChannelSet set = FindChannelClips(QFile::encodeName(path).toStdString());
+        const ChannelSet set = finder.Find(QFile::encodeName(path).toStdString());
         MomentRow row{FromNative(set.main.path), {}};
         placed.insert(Cleaned(row.path));
         if (!set.others.empty()) {
