@@ -59,6 +59,22 @@ void CClipListModel::setDriveHeaders(QHash<QString, QString> headers) {
     emit layoutChanged();
 }
 
+void CClipListModel::setChannels(const QString& path, const QString& channels) {
+    if (m_channels.value(path) == channels) {
+        return;
+    }
+    if (channels.isEmpty()) {
+        m_channels.remove(path);
+    } else {
+        m_channels.insert(path, channels);
+    }
+    for (int i = 0; i < count(); ++i) {
+        if (m_paths.at(i) == path) {
+            emit dataChanged(index(i), index(i), {Qt::DisplayRole});
+        }
+    }
+}
+
 int CClipListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
 }
@@ -69,8 +85,11 @@ QVariant CClipListModel::data(const QModelIndex& index, int role) const {
     }
     const QString& path = m_paths.at(index.row());
     switch (role) {
-    case Qt::DisplayRole:
-        return QFileInfo(path).fileName();
+    case Qt::DisplayRole: {
+        const QString channels = m_channels.value(path);
+        const QString name = QFileInfo(path).fileName();
+        return channels.isEmpty() ? name : name + QStringLiteral("  ") + channels;
+    }
     case Qt::ToolTipRole:
         // A tooltip that looks like markup is shown as markup: the path is escaped inside
         // rich text of its own, its spaces kept, so every name shows as it is.

@@ -1,6 +1,7 @@
 // The playlist's entries: full clip paths in the order they were added, and which one is
-// selected. The list view shows it (file name, full path as a plain tooltip); the playlist pane
-// treats it as its store, so every rule about indexes and the selection lives here.
+// selected. The list view shows it (file name and the channels of its moment, full path as a
+// plain tooltip); the playlist pane treats it as its store, so every rule about indexes and
+// the selection lives here.
 #pragma once
 
 #include <QAbstractListModel>
@@ -33,6 +34,9 @@ public:
     int find(const QString& path) const;
     // The drive headers by the path of the clip they stand above.
     void setDriveHeaders(QHash<QString, QString> headers);
+    // The channels of the moment `path` leads ("F R I"), shown after its name; empty for
+    // a clip of no set.
+    void setChannels(const QString& path, const QString& channels);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -43,5 +47,6 @@ signals:
 private:
     QStringList m_paths;
     QHash<QString, QString> m_headers;
+    QHash<QString, QString> m_channels;
     int m_selection = -1;
 };

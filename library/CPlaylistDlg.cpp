@@ -12,6 +12,7 @@
 #include "library/IPlaylistMapView.h"
 #include "library/IPlaylistVideoPane.h"
 #include "library/LibraryLog.h"
+#include "library/MomentRows.h"
 #include "skin/SkinSE.h"
 #include "track/DriveAxis.h"
 #include "track/TrackDispatch.h"
@@ -359,12 +360,19 @@ void CPlaylistDlg::RemoveMissingFiles(const QString& goneFolder) {
     }
 }
 
+int CPlaylistDlg::AddRow(const MomentRow& row) {
+    int i = m_list->find(row.path);
+    if (i == -1) {
+        i = m_list->append(row.path);
+    }
+    m_list->setChannels(row.path, row.channels);
+    return i;
+}
+
 void CPlaylistDlg::AddAndPlay(const QStringList& paths) {
-    for (int k = 0; k < paths.size(); ++k) {
-        int i = m_list->find(paths.at(k));
-        if (i == -1) {
-            i = m_list->append(paths.at(k));
-        }
+    const QList<MomentRow> rows = MomentRows(paths);
+    for (int k = 0; k < rows.size(); ++k) {
+        const int i = AddRow(rows.at(k));
         if (k == 0) {
             PlayItem(i);
         }
@@ -410,10 +418,9 @@ int CPlaylistDlg::FindCameraDrive() {
 }
 
 void CPlaylistDlg::LoadCameraFiles() {
-    for (const QString& path : FilesInFolder(m_cameraFolder, {QStringLiteral("MP4")})) {
-        if (m_list->find(path) == -1) {
-            m_list->append(path);
-        }
+    for (const MomentRow& row :
+         MomentRows(FilesInFolder(m_cameraFolder, {QStringLiteral("MP4")}))) {
+        AddRow(row);
     }
 }
 

@@ -21,6 +21,7 @@
 #include <memory>
 
 class CClipListModel;
+struct MomentRow;
 class CUdisksMounter;
 class IDriveFollower;
 class IPlaylistMapView;
@@ -84,7 +85,8 @@ public:
     void RemoveMissingFiles() { RemoveMissingFiles(QString()); }
 
     // Adds the paths not yet listed, in their order, and plays the first of them (listed
-    // before or not): what the file dialog, the command line and a drop do.
+    // before or not): what the file dialog, the command line and a drop do. A clip of a
+    // moment several cameras recorded adds and plays its moment's main clip.
     void AddAndPlay(const QStringList& paths);
     // A drop from a file manager: files and the clips of folders, in name order per folder.
     void AddDroppedPaths(const QStringList& paths);
@@ -128,6 +130,8 @@ private:
     // entry that went makes the new last entry selected.
     void RemoveMissingFiles(const QString& goneFolder);
     void SyncViewSelection(int selection);
+    // Lists the row's clip unless it is listed, marks its channels; its index.
+    int AddRow(const MomentRow& row);
     void LoadDrives();
     void OnDrivesLoaded();
     // Finds the drive of the current clip and tells the follower when it changed.

@@ -24,14 +24,14 @@ struct NamePattern {
 const std::vector<NamePattern>& Patterns() {
     constexpr auto kFlags = std::regex::ECMAScript | std::regex::icase | std::regex::optimize;
     static const std::vector<NamePattern> patterns{
-        {std::regex(R"((\d{4})_(\d{2})(\d{2})_(\d{2})(\d{2})(\d{2})(?:_\d{1,6})?(?:_?([FRIO]))?)",
+        {std::regex(R"((\d{4})_(\d{2})(\d{2})_(\d{2})(\d{2})(\d{2})(?:_\d{1,6})?(?:_?([FRIOAB]))?)",
                     kFlags),
          0,
          1,
          false,
          7,
          {}},
-        {std::regex(R"((\d{4})(\d{2})(\d{2})_(\d{2})(\d{2})(\d{2})(?:_\d{1,6})?(?:_([FRIO]))?)",
+        {std::regex(R"((\d{4})(\d{2})(\d{2})_(\d{2})(\d{2})(\d{2})(?:_\d{1,6})?(?:_([FRIOAB]))?)",
                     kFlags),
          0,
          1,
@@ -46,7 +46,7 @@ const std::vector<NamePattern>& Patterns() {
          8,
          {"E", "M", "I", "O", "A", "B", "T"}},
         {std::regex(
-             R"((FILE|PARK|EMER|EVNT|EV|LOCK)(\d{2})(\d{2})(\d{2})-(\d{2})(\d{2})(\d{2})(?:-\d{1,8})?([FRIO])?)",
+             R"((FILE|PARK|EMER|EVNT|EV|LOCK)(\d{2})(\d{2})(\d{2})-(\d{2})(\d{2})(\d{2})(?:-\d{1,8})?([FRIOAB])?)",
              kFlags),
          1,
          2,
@@ -54,7 +54,7 @@ const std::vector<NamePattern>& Patterns() {
          8,
          {"EMER", "EVNT", "EV", "LOCK"}},
         {std::regex(
-             R"((NO|PA|EV|PE|EMER)(\d{4})(\d{2})(\d{2})-(\d{2})(\d{2})(\d{2})(?:-\d{1,8})?([FRIO])?)",
+             R"((NO|PA|EV|PE|EMER)(\d{4})(\d{2})(\d{2})-(\d{2})(\d{2})(\d{2})(?:-\d{1,8})?([FRIOAB])?)",
              kFlags),
          1,
          2,
@@ -62,7 +62,7 @@ const std::vector<NamePattern>& Patterns() {
          8,
          {"EV", "PE", "EMER"}},
         {std::regex(
-             R"((REC|MOT|PRK|EVT|MAN)_(\d{4})_(\d{2})_(\d{2})_(\d{2})_(\d{2})_(\d{2})(?:_([FRIO]))?)",
+             R"((REC|MOT|PRK|EVT|MAN)_(\d{4})_(\d{2})_(\d{2})_(\d{2})_(\d{2})_(\d{2})(?:_([FRIOAB]))?)",
              kFlags),
          1,
          2,
@@ -77,6 +77,17 @@ std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return text;
+}
+
+// Cameras that letter their two channels A and B write A for the front one.
+char ChannelOfLetter(const std::string& letter) {
+    if (letter.empty()) {
+        return 0;
+    }
+    if (letter == "A") {
+        return 'F';
+    }
+    return letter == "B" ? 'R' : letter[0];
 }
 
 } // namespace
@@ -104,8 +115,8 @@ std::optional<CameraFileName> ReadCameraFileName(std::string_view fileName) {
         }
         CameraFileName name;
         name.cameraTime = *time;
-        const std::string channel = Upper(match[pattern.channelGroup].str());
-        name.channel = channel.empty() ? 0 : channel[0];
+        name.family = static_cast<int>(&pattern - Patterns().data());
+        name.channel = ChannelOfLetter(Upper(match[pattern.channelGroup].str()));
         if (pattern.kindGroup != 0) {
             const std::string kind = Upper(match[pattern.kindGroup].str());
             name.event = std::find(pattern.eventKinds.begin(), pattern.eventKinds.end(), kind) !=

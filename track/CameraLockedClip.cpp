@@ -1,6 +1,7 @@
 #include "track/CameraLockedClip.h"
 
 #include "track/CameraFileName.h"
+#include "track/ChannelFolder.h"
 
 #include <algorithm>
 #include <cctype>
@@ -51,12 +52,6 @@ bool IsLockedFolder(const std::filesystem::path& folder) {
     return IsOneOf(Upper(folder.filename()), {"EVENT", "EMR", "EMER", "PROTECTED", "RO"});
 }
 
-// Some cameras keep a folder per channel inside the event folder (Event/Front/...).
-bool IsChannelFolder(const std::filesystem::path& folder) {
-    return IsOneOf(Upper(folder.filename()),
-                   {"FRONT", "REAR", "INSIDE", "INTERIOR", "F", "R", "I"});
-}
-
 } // namespace
 
 bool CameraLockedClip(const std::string& clipPath) {
@@ -69,7 +64,8 @@ bool CameraLockedClip(const std::string& clipPath) {
     }
     const std::filesystem::path folder = path.parent_path();
     if (IsLockedFolder(folder) ||
-        (IsChannelFolder(folder) && IsLockedFolder(folder.parent_path()))) {
+        // Some cameras keep a folder per channel inside the event folder (Event/Front/...).
+        (ChannelOfFolder(folder) != 0 && IsLockedFolder(folder.parent_path()))) {
         return true;
     }
     const std::optional<CameraFileName> name = ReadCameraFileName(path.filename().string());

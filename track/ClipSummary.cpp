@@ -1,16 +1,14 @@
 #include "track/ClipSummary.h"
 
 #include "track/CameraLockedClip.h"
+#include "track/ChannelFolder.h"
 #include "track/ClipFile.h"
 #include "track/ClipTrack.h"
 #include "track/DrivingEvents.h"
 #include "track/Mp4ClipTime.h"
 #include "track/TrackFigures.h"
 
-#include <filesystem>
 #include <sys/stat.h>
-
-namespace fs = std::filesystem;
 
 ClipSummary SummariseClip(const std::string& path, const ClipTrack& track) {
     ClipSummary summary;
@@ -33,8 +31,7 @@ ClipSummary SummariseClip(const std::string& path, const ClipTrack& track) {
         summary.fileTime = static_cast<int64_t>(info.st_mtime);
     }
 
-    const fs::path clip(path);
-    summary.name = ReadCameraFileName(clip.filename().string());
+    summary.name = ReadClipName(path);
     summary.locked = CameraLockedClip(path);
     summary.events = DetectClipEvents(path, track);
     return summary;

@@ -9,8 +9,9 @@
 //     less its length after the earlier's file time;
 //   - else nothing says they join, and the later starts a drive of its own.
 // Clips of one moment from other cameras of the set (rear, interior: the channel in their
-// names, name times at most kChannelSkewSeconds apart) stand beside the main camera's clip
-// rather than in the sequence; one with no main clip of its moment takes a place of its own.
+// names or, where a name has none, their channel folders; name times at most
+// kChannelSkewSeconds apart) stand beside the main camera's clip rather than in the
+// sequence; one with no main clip of its moment takes a place of its own.
 #pragma once
 
 #include <cstdint>

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -290,6 +291,50 @@ TEST_F(Playlist, DroppedFolderAddsItsClipsByNameAndPlaysTheFirstDropped) {
     EXPECT_EQ(pane->List()->text(1), dir.filePath("trip/b.mov"));
     EXPECT_EQ(pane->List()->text(2), dir.filePath("single.AVI"));
     EXPECT_EQ(pane->GetCurrentFile(), dir.filePath("trip/A.MP4"));
+}
+
+// The rows shown, as the list's names, and the clip played.
+struct MomentCase {
+    QStringList picked; // below the card's folder; "drop" drops the folder itself
+    QStringList shown;
+    QString played;
+};
+
+TEST_F(Playlist, AMomentOfSeveralCamerasIsOneRowOfItsMainClip) {
+    QTemporaryDir card;
+    for (const char* name :
+         {"2024_1001_160000_F.MP4", "2024_1001_160000_R.MP4", "2024_1001_160000_I.MP4",
+          "2024_1001_160100_0001A.MP4", "2024_1001_160100_0001B.MP4", "holiday.mp4"}) {
+        QFile(card.filePath(name)).open(QIODevice::WriteOnly);
+    }
+    const QString first = "2024_1001_160000_F.MP4";
+    const QString second = "2024_1001_160100_0001A.MP4";
+    const std::vector<MomentCase> cases{
+        {{"2024_1001_160000_R.MP4"}, {first + "  F R I"}, first},
+        {{"2024_1001_160000_I.MP4", "2024_1001_160000_F.MP4", "2024_1001_160100_0001B.MP4"},
+         {first + "  F R I", second + "  F R"},
+         first},
+        {{"holiday.mp4", "2024_1001_160000_R.MP4"},
+         {"holiday.mp4", first + "  F R I"},
+         "holiday.mp4"},
+        {{"drop"}, {first + "  F R I", second + "  F R", "holiday.mp4"}, first},
+    };
+    for (const MomentCase& c : cases) {
+        SCOPED_TRACE(c.picked.join(' ').toStdString());
+        SetUp();
+        QStringList picked;
+        for (const QString& name : c.picked) {
+            picked.append(name == "drop" ? card.path() : card.filePath(name));
+        }
+        video.now += 1000;
+        pane->AddDroppedPaths(picked);
+        QStringList shown;
+        for (int i = 0; i < pane->List()->count(); ++i) {
+            shown.append(pane->List()->index(i).data().toString());
+        }
+        EXPECT_EQ(shown.join(" | ").toStdString(), c.shown.join(" | ").toStdString());
+        EXPECT_EQ(pane->GetCurrentFile().toStdString(), card.filePath(c.played).toStdString());
+    }
 }
 
 TEST_F(Playlist, EnterPlaysAndDeleteRemovesTheSelectedEntry) {

@@ -1,9 +1,11 @@
 // Clip file names as cameras write them, and names that only look like them.
 #include "track/CameraFileName.h"
+#include "track/ChannelFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,6 +44,15 @@ TEST(CameraFileName, ReadsTheCommonPatternsAndNothingElse) {
         {"EV20241001-160005-000124R.MP4", true, kLater, 'R', true},
         {"PA20241001-160000-000125F.MP4", true, kFour, 'F', false},
         {"REC_2024_10_01_16_00_00_F.MP4", true, kFour, 'F', false},
+        // Two channels lettered A (front) and B (rear).
+        {"2024_1001_160000_0001A.MP4", true, kFour, 'F', false},
+        {"2024_1001_160000_0001B.MP4", true, kFour, 'R', false},
+        {"NO20241001-160000-000123B.MP4", true, kFour, 'R', false},
+        {"FILE241001-160000a.MP4", true, kFour, 'F', false},
+        {"20241001_160000_B.MP4", true, kFour, 'R', false},
+        {"REC_2024_10_01_16_00_00_A.MP4", true, kFour, 'F', false},
+        // A and B as recording modes stay modes: the channel follows them.
+        {"20241001_160000_BR.mp4", true, kFour, 'R', true},
         {"EVT_2024_10_01_16_00_05_R.MP4", true, kLater, 'R', true},
         {"/media/card/DCIM/2024_1001_160000_F.MP4", true, kFour, 'F', false},
         // Impossible dates and times.
@@ -68,6 +79,31 @@ TEST(CameraFileName, ReadsTheCommonPatternsAndNothingElse) {
             EXPECT_EQ(name->channel, c.channel);
             EXPECT_EQ(name->event, c.event);
         }
+    }
+}
+
+TEST(CameraFileName, ChannelFolderNamesTheChannelTheNameLacks) {
+    const std::vector<std::pair<std::string, char>> cases{
+        {"/card/Front/2024_1001_160000.MP4", 'F'},
+        {"/card/REAR/2024_1001_160000.MP4", 'R'},
+        {"/card/interior/20241001_160000.MP4", 'I'},
+        {"/card/Inside/20241001_160000.MP4", 'I'},
+        {"/card/Cabin/20241001_160000.MP4", 'I'},
+        {"/card/f/20241001_160000.MP4", 'F'},
+        {"/card/R/20241001_160000.MP4", 'R'},
+        {"/card/I/20241001_160000.MP4", 'I'},
+        // The name's own letter wins over the folder's.
+        {"/card/Front/20241001_160000_R.MP4", 'R'},
+        // Folders that only contain a channel word say nothing.
+        {"/card/Rear_old/20241001_160000.MP4", 0},
+        {"/card/Front/sub/20241001_160000.MP4", 0},
+        {"/card/DCIM/20241001_160000.MP4", 0},
+    };
+    for (const auto& [path, channel] : cases) {
+        SCOPED_TRACE(path);
+        const std::optional<CameraFileName> name = ReadClipName(path);
+        ASSERT_TRUE(name.has_value());
+        EXPECT_EQ(name->channel, channel);
     }
 }
 
