@@ -26,6 +26,7 @@
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -192,7 +193,14 @@ void COstvikDlg::CreateHiddenControls() {
 void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     m_video = new CVideoViewDlg(this, engine);
     m_video->SetFollower(&m_follower);
-    m_video->SetChannelFinder(MomentChannels);
+    m_video->SetChannelFinder([this](const QString& clip) {
+        const DriveOfClip drive =
+            m_playlist != nullptr
+                ? m_playlist->Drives()->DriveOf(QFile::encodeName(clip).toStdString())
+                : DriveOfClip{};
+        return MomentChannels(clip, drive.drive != nullptr ? &drive.drive->drive : nullptr,
+                              drive.clip);
+    });
     m_videoLink = std::make_unique<CVideoPaneLink>(m_video);
     m_mapLink = std::make_unique<CMapViewLink>();
     CPlaylistDlg::Links links;

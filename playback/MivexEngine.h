@@ -110,6 +110,8 @@ private:
     bool WaitUntil(const std::function<bool()>& done, const Clock::time_point* deadline);
     void Drain();
     void HandleEvent(const mpv_event& event);
+    // Calls `visit` with each entry of the track list until it answers false.
+    void ForEachTrack(const std::function<bool(const mpv_node&)>& visit);
     void SelectDataTrack();
     // The open clip's own video and sound tracks, and the id of the external video track
     // opened from each of `paths` (0 where none was).

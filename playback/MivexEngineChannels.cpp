@@ -33,17 +33,7 @@ void MivexEngine::ReadTracks(const std::vector<std::string>& paths, int* video, 
                              std::vector<int>* external) {
     *video = *audio = 0;
     external->assign(paths.size(), 0);
-    MpvNode tracks;
-    if (mpv_get_property(m_handle.get(), mpvname::kTrackList, MPV_FORMAT_NODE, tracks.Fill()) < 0) {
-        tracks.Discard();
-        return;
-    }
-    const mpv_node& list = tracks.Get();
-    if (list.format != MPV_FORMAT_NODE_ARRAY) {
-        return;
-    }
-    for (int i = 0; i < list.u.list->num; ++i) {
-        const mpv_node& track = list.u.list->values[i];
+    ForEachTrack([&](const mpv_node& track) {
         const int id = static_cast<int>(NodeInt(MpvNode::FindIn(track, mpvname::kKeyId)));
         const mpv_node* type = MpvNode::FindIn(track, mpvname::kKeyType);
         if (!IsSet(MpvNode::FindIn(track, mpvname::kKeyExternal))) {
@@ -52,12 +42,12 @@ void MivexEngine::ReadTracks(const std::vector<std::string>& paths, int* video, 
             } else if (IsString(type, mpvname::kTrackTypeAudio) && *audio == 0) {
                 *audio = id;
             }
-            continue;
+            return true;
         }
         const mpv_node* file = MpvNode::FindIn(track, mpvname::kKeyExternalFilename);
         if (!IsString(type, mpvname::kTrackTypeVideo) || file == nullptr ||
             file->format != MPV_FORMAT_STRING) {
-            continue;
+            return true;
         }
         for (size_t n = 0; n < paths.size(); ++n) {
             if ((*external)[n] == 0 && paths[n] == file->u.string) {
@@ -65,7 +55,8 @@ void MivexEngine::ReadTracks(const std::vector<std::string>& paths, int* video, 
                 break;
             }
         }
-    }
+        return true;
+    });
 }
 
 int MivexEngine::AddChannels(const MivexChannel* channels, int count) {

@@ -10,9 +10,7 @@
 
 #include <cstring>
 
-void MivexEngine::SelectDataTrack() {
-    // mpv selects a subtitle track by itself only when it is flagged default or matches a
-    // language; a camera's data track is usually neither.
+void MivexEngine::ForEachTrack(const std::function<bool(const mpv_node&)>& visit) {
     MpvNode tracks;
     if (mpv_get_property(m_handle.get(), mpvname::kTrackList, MPV_FORMAT_NODE, tracks.Fill()) < 0) {
         tracks.Discard();
@@ -22,16 +20,23 @@ void MivexEngine::SelectDataTrack() {
     if (list.format != MPV_FORMAT_NODE_ARRAY) {
         return;
     }
-    for (int i = 0; i < list.u.list->num; ++i) {
-        const mpv_node& track = list.u.list->values[i];
-        const mpv_node* type = MpvNode::FindIn(track, mpvname::kKeyType);
-        if (type != nullptr && type->format == MPV_FORMAT_STRING &&
-            std::strcmp(type->u.string, mpvname::kTrackTypeSub) == 0) {
-            int64_t id = NodeInt(MpvNode::FindIn(track, mpvname::kKeyId));
-            mpv_set_property(m_handle.get(), mpvname::kSid, MPV_FORMAT_INT64, &id);
-            return;
-        }
+    for (int i = 0; i < list.u.list->num && visit(list.u.list->values[i]); ++i) {
     }
+}
+
+void MivexEngine::SelectDataTrack() {
+    // mpv selects a subtitle track by itself only when it is flagged default or matches a
+    // language; a camera's data track is usually neither.
+    ForEachTrack([this](const mpv_node& track) {
+        const mpv_node* type = MpvNode::FindIn(track, mpvname::kKeyType);
+        if (type == nullptr || type->format != MPV_FORMAT_STRING ||
+            std::strcmp(type->u.string, mpvname::kTrackTypeSub) != 0) {
+            return true;
+        }
+        int64_t id = NodeInt(MpvNode::FindIn(track, mpvname::kKeyId));
+        mpv_set_property(m_handle.get(), mpvname::kSid, MPV_FORMAT_INT64, &id);
+        return false;
+    });
 }
 
 void MivexEngine::CheckCue() {

@@ -27,6 +27,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -252,6 +253,62 @@ TEST_F(MainWindow, AClipOfADrivePlaysOnThroughItsDriveAndStopsAtItsEnd) {
     PumpFor(5s); // past the drive's end
     EXPECT_EQ(started, 2);
     EXPECT_EQ(mivex_get_play_status(), kMivexStopped);
+    std::filesystem::remove_all(card);
+}
+
+// A drive of two moments: the first recorded by the front, rear and interior cameras, the
+// second by the front and rear only. Picking the rear clip plays the front one with both
+// others in its picture; V puts them side by side, a click on one makes it big, and the
+// drive's second moment keeps the interior's place.
+TEST_F(MainWindow, EveryCameraOfAMomentPlaysInOnePictureFromAnyOfItsClips) {
+    const std::filesystem::path card = TestFolder("window-channels");
+    const std::string small = " --seconds 3 --size 64x48 --fps 5 --steady 36 --origin 59,18";
+    const auto clip = [&](const char* name) {
+        return QString::fromStdString((card / name).string());
+    };
+    const struct {
+        const char* name;
+        const char* start;
+    } files[] = {{"2024_0601_140000_F.MP4", "12:00:00"},
+                 {"2024_0601_140000_R.MP4", "12:00:00"},
+                 {"2024_0601_140000_I.MP4", "12:00:00"},
+                 {"2024_0601_140003_F.MP4", "12:00:03"},
+                 {"2024_0601_140003_R.MP4", "12:00:03"}};
+    for (const auto& file : files) {
+        ASSERT_EQ(MakeClip(clip(file.name).toStdString(),
+                           std::string("--start 2024-06-01T") + file.start + small)
+                      .status,
+                  0);
+    }
+    window->AddClips({clip("2024_0601_140000_R.MP4"), clip("2024_0601_140003_F.MP4")});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    EXPECT_EQ(window->GetCurrentFile(), clip("2024_0601_140000_F.MP4"));
+    CChannelPictures* pictures = window->VideoView()->ChannelPictures();
+    EXPECT_EQ(pictures->Count(), 3);
+    EXPECT_EQ(mivex_video_width(), 64) << "the others sit in the front's picture";
+
+    mivex_pause();
+    Key(Qt::Key_V);
+    EXPECT_EQ(mivex_video_width(), 128) << "side by side";
+    const ChannelCanvas canvas = mivex_channel_canvas();
+    ASSERT_EQ(canvas.cells.size(), 3u);
+    QWidget* video = window->VideoView()->VideoWindow();
+    const PictureRect& rear = canvas.cells[1];
+    const QPoint onRear((rear.x + rear.width / 2) * video->width() / canvas.width,
+                        (rear.y + rear.height / 2) * video->height() / canvas.height);
+    QMouseEvent press(QEvent::MouseButtonPress, onRear, video->mapToGlobal(onRear), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(video, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, onRear, video->mapToGlobal(onRear),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(video, &release);
+    EXPECT_EQ(pictures->View().big, 1) << "the rear is big";
+
+    mivex_resume();
+    ASSERT_TRUE(PumpUntil([&] { return started == 2; }, 10s));
+    EXPECT_EQ(window->GetCurrentFile(), clip("2024_0601_140003_F.MP4"));
+    EXPECT_EQ(pictures->Count(), 3) << "the interior's place is kept";
+    EXPECT_EQ(pictures->View().big, 1) << "and the rear stays big";
     std::filesystem::remove_all(card);
 }
 
