@@ -8,6 +8,10 @@ namespace {
 constexpr char kPlaceholderColour[] = "0x1c1c1c";
 constexpr char kPlaceholderTextColour[] = "0x7a7a7a";
 constexpr char kCanvasColour[] = "black";
+// A sans-serif glyph is at most about this share of the font size wide, on average over a
+// line of words; the placeholder's words are sized by it.
+constexpr double kGlyphWidthShare = 0.62;
+constexpr int kSmallestFont = 8;
 
 // C-locale decimal text, whatever the process locale says.
 std::string Decimal(double value) {
@@ -36,12 +40,15 @@ std::string PlainWords(const std::string& name) {
     return words.empty() ? "Camera" : words;
 }
 
+// The words are sized to stay inside the cell, since nothing clips them there; a cell too
+// small for words readable at all gets the box alone.
 std::string Placeholder(const PictureRect& cell, const std::string& name, bool text) {
     std::string filter = Box(cell, kPlaceholderColour);
-    if (text) {
-        const int size = std::max(10, cell.height / 12);
-        filter += ",drawtext=text='" + PlainWords(name) +
-                  " camera  no picture':fontcolor=" + kPlaceholderTextColour +
+    const std::string words = PlainWords(name) + "  no picture";
+    const double fitting = cell.width / (kGlyphWidthShare * static_cast<double>(words.size()));
+    const int size = static_cast<int>(std::min(cell.height / 6.0, fitting));
+    if (text && size >= kSmallestFont) {
+        filter += ",drawtext=text='" + words + "':fontcolor=" + kPlaceholderTextColour +
                   ":fontsize=" + std::to_string(size) + ":x=" + std::to_string(cell.x) + "+(" +
                   std::to_string(cell.width) + "-text_w)/2:y=" + std::to_string(cell.y) + "+(" +
                   std::to_string(cell.height) + "-text_h)/2";

@@ -8,7 +8,8 @@ bash "$top/scripts/build.sh"
 demo="$top/build/demo"
 # A drive of three one-minute clips under the names a camera gives them (its clock two
 # hours ahead of UTC), each going on from where the one before stopped; the second brakes
-# hard once.
+# hard once. A rear camera recorded each moment too: its plain picture carries its frame
+# numbers, as the front's does, so the two are seen to play in step.
 starts=(120000 120100 120200)
 clips=()
 origin="59.3293,18.0686"
@@ -23,7 +24,13 @@ for i in 0 1 2; do
         extra=()
         [ "$i" = 1 ] && extra=(--hard-brake 30)
         python3 "$top/tools/mkclip.py" "$clip" --seconds 60 --burn --truth "$truth" \
-            --start "2024-06-01T${utc:0:2}:${utc:2:2}:${utc:4:2}" --origin "$origin" "${extra[@]}"
+            --start "2024-06-01T${utc:0:2}:${utc:2:2}:${utc:4:2}" --origin "$origin" \
+            --frame-code "${extra[@]}"
+    fi
+    rear="${clip%_F.MP4}_R.MP4"
+    if [ ! -f "$rear" ]; then
+        python3 "$top/tools/mkclip.py" "$rear" --seconds 60 --colour 0x284050 --frame-code \
+            --no-embedded
     fi
     origin="$(tail -n 1 "$truth" | cut -d, -f2,3)"
 done
