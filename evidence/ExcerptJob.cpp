@@ -23,7 +23,7 @@ namespace {
 constexpr int kProbeMilliseconds = 30'000;
 
 // The presentation time of the last key frame at or before `at`, where stream copy must
-// start; nothing, with `why`, when the clip cannot be probed.
+// start; nothing, with `why` naming the clip, when the clip cannot be probed.
 std::optional<double> KeyframeAtOrBefore(const std::string& clip, double at, QString& why) {
     QProcess probe;
     probe.start("ffprobe",
@@ -34,8 +34,9 @@ std::optional<double> KeyframeAtOrBefore(const std::string& clip, double at, QSt
         probe.kill();
         probe.waitForFinished();
         const QString error = QString::fromLocal8Bit(probe.readAllStandardError()).trimmed();
-        why = error.isEmpty() ? QStringLiteral("cannot read the clip's video")
-                              : error.split('\n').last();
+        why = error.isEmpty()
+                  ? QStringLiteral("%1: cannot read its video").arg(QString::fromStdString(clip))
+                  : error.split('\n').last();
         return std::nullopt;
     }
     std::optional<double> keyframe;
@@ -50,7 +51,7 @@ std::optional<double> KeyframeAtOrBefore(const std::string& clip, double at, QSt
         }
     }
     if (!keyframe) {
-        why = QStringLiteral("the clip has no key frame before the start");
+        why = QStringLiteral("%1: no key frame before the start").arg(QString::fromStdString(clip));
     }
     return keyframe;
 }
@@ -164,7 +165,7 @@ bool ExcerptJob::Start(const ExcerptRequest& request) {
             QString why;
             const std::optional<double> keyframe = KeyframeAtOrBefore(piece.clip, piece.from, why);
             if (!keyframe) {
-                return Fail(QString::fromStdString(piece.clip) + ": " + why);
+                return Fail(why);
             }
             start = std::min(*keyframe, piece.from);
         }
