@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -58,12 +59,23 @@ ExcerptCommand BuildExcerptCommand(const ExcerptRequest& request,
     ExcerptCommand command;
     std::vector<std::string>& a = command.arguments;
     a = {"-nostdin", "-hide_banner", "-v", "error", "-nostats", "-progress", "pipe:1", "-y"};
-    if (request.pieces.size() == 1) {
-        a.insert(a.end(), {"-ss", Decimal(spans[0].start), "-to", Decimal(spans[0].end), "-i",
-                           request.pieces[0].clip});
+    const size_t pieces = request.pieces.size();
+    // Copied pieces go through the concat demuxer, which cuts whole packets and so is exact
+    // from a key frame. Re-encoded pieces are each an input of their own: a decoded input
+    // seeks to the very frame, where the demuxer would let the frames before its in point
+    // through.
+    size_t videoInputs = 1;
+    if (pieces == 1 || request.overlay) {
+        for (size_t i = 0; i < pieces; ++i) {
+            a.insert(a.end(), {"-ss", Decimal(spans[i].start), "-to", Decimal(spans[i].end), "-i",
+                               request.pieces[i].clip});
+        }
+        videoInputs = pieces;
     } else {
-        for (size_t i = 0; i < request.pieces.size(); ++i) {
-            command.concatList += "file " + ConcatQuoted(request.pieces[i].clip) + "\ninpoint " +
+        for (size_t i = 0; i < pieces; ++i) {
+            // The demuxer reads a relative name from the list's own folder, not ours.
+            const std::string clip = std::filesystem::absolute(request.pieces[i].clip).string();
+            command.concatList += "file " + ConcatQuoted(clip) + "\ninpoint " +
                                   Decimal(spans[i].start) + "\noutpoint " + Decimal(spans[i].end) +
                                   "\n";
         }
@@ -74,19 +86,32 @@ ExcerptCommand BuildExcerptCommand(const ExcerptRequest& request,
         a.insert(a.end(), {"-ss", Decimal(spans[0].start), "-to", Decimal(spans[0].end), "-i",
                            request.beside[0]});
     }
-    const std::string subtitleInput = pip ? "2" : "1";
+    const std::string subtitleInput = std::to_string(videoInputs + (pip ? 1 : 0));
     if (!files.nmeaSrt.empty()) {
         a.insert(a.end(), {"-i", files.nmeaSrt});
     }
     if (request.overlay) {
-        const std::string captions = "ass=filename=" + FilterGraphPath(files.captionsAss);
-        const std::string graph =
-            pip ? "[1:v]scale=iw/4:-2[pip];[0:v][pip]overlay=W-w-16:16:eof_action=pass," +
-                      captions + "[v]"
-                : "[0:v]" + captions + "[v]";
-        a.insert(a.end(),
-                 {"-filter_complex", graph, "-map", "[v]", "-map", "0:a?", "-c:v", "libx264",
-                  "-preset", "superfast", "-crf", "20", "-pix_fmt", "yuv420p", "-c:a", "aac"});
+        std::string graph;
+        std::string picture = "[0:v]";
+        if (pieces > 1) {
+            for (size_t i = 0; i < pieces; ++i) {
+                graph += "[" + std::to_string(i) + ":v]";
+            }
+            graph += "concat=n=" + std::to_string(pieces) + ":v=1:a=0[cat];";
+            picture = "[cat]";
+        }
+        if (pip) {
+            graph += "[" + std::to_string(videoInputs) + ":v]scale=iw/4:-2[pip];" + picture +
+                     "[pip]overlay=W-w-16:16:eof_action=pass[pic];";
+            picture = "[pic]";
+        }
+        graph += picture + "ass=filename=" + FilterGraphPath(files.captionsAss) + "[v]";
+        a.insert(a.end(), {"-filter_complex", graph, "-map", "[v]", "-c:v", "libx264", "-preset",
+                           "superfast", "-crf", "20", "-pix_fmt", "yuv420p"});
+        // The concat filter joins only streams every piece has; a clip may have no sound.
+        if (pieces == 1) {
+            a.insert(a.end(), {"-map", "0:a?", "-c:a", "aac"});
+        }
     } else {
         a.insert(a.end(), {"-map", "0:v:0", "-map", "0:a?", "-c:v", "copy", "-c:a", "copy"});
     }

@@ -2,8 +2,9 @@
 // keeps the camera's own pictures untouched; an overlay excerpt is re-encoded with libx264
 // at preset "superfast", CRF 20 (visually close to a camera's own bit rate, and fast enough
 // for 1080p30 in real time on two cores), the captions burnt in by libass and the other
-// camera's picture in the top-right corner at a quarter of the width. Both carry the NMEA
-// text track as mov_text.
+// camera's picture in the top-right corner at a quarter of the width; the sound of a
+// re-encoded excerpt of several pieces is left out, as the pieces need not all have sound.
+// Both carry the NMEA text track as mov_text.
 #pragma once
 
 #include <string>
