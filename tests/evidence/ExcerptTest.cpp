@@ -104,6 +104,35 @@ TEST(Excerpt, CopyStartsAtTheKeyFrameItStates) {
     std::filesystem::remove_all(folder);
 }
 
+TEST(Excerpt, PiecesOfTwoClipsJoinInOrder) {
+    const auto folder = TestFolder("excerpt");
+    const std::string first = MakeCodedClip(folder);
+    // Key frames every 4 s, so a copied piece from 25 s starts at 24 s.
+    const std::string second = (folder / "second.mp4").string();
+    ASSERT_EQ(Shell("ffmpeg -v error -nostdin -i " + Quoted(first) +
+                    " -map 0:v -c:v libx264 -g 40 -keyint_min 40 -sc_threshold 0 " + Quoted(second))
+                  .status,
+              0);
+    struct Row {
+        bool overlay;
+        double least, most; // duration
+    };
+    // 5 s of each; a copy starts 1 s early and may run six frames long at each cut.
+    for (const Row& row : {Row{true, 10 - kFrame, 10 + kFrame}, Row{false, 11, 11 + 13 * kFrame}}) {
+        ExcerptRequest request;
+        request.pieces = {{second, 25, 30}, {second, 0, 5}};
+        request.overlay = row.overlay;
+        request.output = (folder / "joined.mp4").string();
+        const JobEnd end = RunExcerpt(request);
+        ASSERT_TRUE(end.ok) << end.why;
+        const double duration = ProbeDuration(request.output);
+        EXPECT_GE(duration, row.least) << row.overlay;
+        EXPECT_LE(duration, row.most) << row.overlay;
+        EXPECT_EQ(FirstFrameCode(request.output, kWidth, kHeight), row.overlay ? 250 : 240);
+    }
+    std::filesystem::remove_all(folder);
+}
+
 TEST(Excerpt, CancelledJobLeavesNothing) {
     const auto folder = TestFolder("excerpt");
     const std::string clip = MakeCodedClip(folder);
