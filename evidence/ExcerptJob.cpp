@@ -15,6 +15,7 @@
 #include <cmath>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -22,13 +23,14 @@ namespace {
 // this only stops a damaged file from holding the caller forever.
 constexpr int kProbeMilliseconds = 30'000;
 
-// The presentation time of the last key frame at or before `at`, where stream copy must
-// start; nothing, with `why` naming the clip, when the clip cannot be probed.
+// The time of the last key frame at or before `at`, where stream copy must start, counted
+// like `at` from the clip's start (ffmpeg's -ss counts so; a clip's first time need not be
+// 0); nothing, with `why` naming the clip, when the clip cannot be probed.
 std::optional<double> KeyframeAtOrBefore(const std::string& clip, double at, QString& why) {
     QProcess probe;
-    probe.start("ffprobe",
-                {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=pts_time,flags",
-                 "-of", "csv=p=0", QString::fromStdString(clip)});
+    probe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                            "packet=pts_time,flags:format=start_time", "-of", "csv=p=0",
+                            QString::fromStdString(clip)});
     if (!probe.waitForFinished(kProbeMilliseconds) || probe.exitStatus() != QProcess::NormalExit ||
         probe.exitCode() != 0) {
         probe.kill();
@@ -39,15 +41,23 @@ std::optional<double> KeyframeAtOrBefore(const std::string& clip, double at, QSt
                   : error.split('\n').last();
         return std::nullopt;
     }
-    std::optional<double> keyframe;
+    std::vector<double> keyframes;
+    double start = 0;
     for (const QByteArray& line : probe.readAllStandardOutput().split('\n')) {
         const QList<QByteArray> fields = line.trimmed().split(',');
         bool number = false;
         const double time = fields.value(0).toDouble(&number);
+        if (number && fields.size() == 1) {
+            start = time; // the format's line, after the packets'
+        } else if (number && fields.value(1).startsWith('K')) {
+            keyframes.push_back(time);
+        }
+    }
+    std::optional<double> keyframe;
+    for (const double time : keyframes) {
         // A millisecond's slack: a time typed as 10.000 names the key frame stored at 9.99999.
-        if (number && fields.value(1).startsWith('K') && time <= at + 1e-3 &&
-            (!keyframe || time > *keyframe)) {
-            keyframe = time;
+        if (time - start <= at + 1e-3 && (!keyframe || time - start > *keyframe)) {
+            keyframe = time - start;
         }
     }
     if (!keyframe) {
@@ -152,6 +162,13 @@ bool ExcerptJob::Start(const ExcerptRequest& request) {
     if (request.output.empty() || !output.absoluteDir().exists() || output.isDir()) {
         return Fail(QStringLiteral("no folder to write %1 in").arg(output.filePath()));
     }
+    for (const ExcerptPiece& piece : request.pieces) {
+        std::error_code error;
+        if (std::filesystem::equivalent(piece.clip, request.output, error)) {
+            return Fail(QStringLiteral("the excerpt would replace its own clip %1")
+                            .arg(QString::fromStdString(piece.clip)));
+        }
+    }
 
     std::vector<std::unique_ptr<ClipTrack>> tracks;
     std::vector<const ClipTrack*> trackOf;
@@ -245,6 +262,9 @@ void ExcerptJob::ReadProgress() {
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - m_started).count();
         emit progress(fraction, fraction > 0 ? elapsed * (1 - fraction) / fraction : -1);
+        if (m_process == nullptr) {
+            return; // cancelled from a slot of the signal
+        }
     }
 }
 

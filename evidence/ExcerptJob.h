@@ -33,8 +33,8 @@ public:
     QString Error() const;
 
 signals:
-    void progress(double fraction, double secondsLeft);
-    void finished(bool ok, const QString& why); // why is empty on success
+    void progress(double fraction, double secondsLeft); // secondsLeft -1 until it can be told
+    void finished(bool ok, const QString& why);         // why is empty on success
 
 private:
     bool Fail(const QString& why);

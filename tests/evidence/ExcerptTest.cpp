@@ -82,14 +82,23 @@ TEST(Excerpt, CopyStartsAtTheKeyFrameItStates) {
                     " -map 0:v -c:v libx264 -g 40 -keyint_min 40 -sc_threshold 0 " + Quoted(clip))
                   .status,
               0);
+    // The same again with its times starting at 5 s, as some cameras' clips do.
+    const std::string late = (folder / "late.mp4").string();
+    ASSERT_EQ(Shell("ffmpeg -v error -nostdin -i " + Quoted(clip) +
+                    " -c copy -output_ts_offset 5 " + Quoted(late))
+                  .status,
+              0);
     struct Row {
+        const std::string& clip;
         double from, to, snap;
         int firstFrame;
     };
-    // The key frame at or before `from` is the multiple of 4 s below it.
-    for (const Row& row : {Row{10, 20, 2, 80}, Row{8, 14, 0, 80}, Row{13.5, 18, 1.5, 120}}) {
+    // The key frame at or before `from` is the multiple of 4 s below it, counted from the
+    // clip's first time.
+    for (const Row& row : {Row{clip, 10, 20, 2, 80}, Row{clip, 8, 14, 0, 80},
+                           Row{clip, 13.5, 18, 1.5, 120}, Row{late, 10, 20, 2, 80}}) {
         ExcerptRequest request;
-        request.pieces = {{clip, row.from, row.to}};
+        request.pieces = {{row.clip, row.from, row.to}};
         request.output = (folder / "copy.mp4").string();
         EXPECT_NEAR(KeyframeSnapSeconds(request), row.snap, 1e-3) << row.from;
         const JobEnd end = RunExcerpt(request);
@@ -163,6 +172,20 @@ TEST(Excerpt, BadClipFailsWithAReasonAndLeavesNothing) {
         EXPECT_NE(end.why.find("Invalid data"), std::string::npos) << end.why;
         EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"bad.mp4"});
     }
+    std::filesystem::remove_all(folder);
+}
+
+TEST(Excerpt, NeverReplacesItsOwnClip) {
+    const auto folder = TestFolder("excerpt");
+    const std::string clip = MakeCodedClip(folder);
+    const auto size = std::filesystem::file_size(clip);
+    ExcerptRequest request;
+    request.pieces = {{clip, 10, 20}};
+    request.output = (folder / "." / "src.mp4").string();
+    const JobEnd end = RunExcerpt(request);
+    EXPECT_FALSE(end.started);
+    EXPECT_NE(end.why.find("own clip"), std::string::npos) << end.why;
+    EXPECT_EQ(std::filesystem::file_size(clip), size);
     std::filesystem::remove_all(folder);
 }
 
