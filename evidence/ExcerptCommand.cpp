@@ -107,7 +107,7 @@ ExcerptCommand BuildExcerptCommand(const ExcerptRequest& request,
         }
         graph += picture + "ass=filename=" + FilterGraphPath(files.captionsAss) + "[v]";
         a.insert(a.end(), {"-filter_complex", graph, "-map", "[v]", "-c:v", "libx264", "-preset",
-                           "superfast", "-crf", "20", "-pix_fmt", "yuv420p"});
+                           "ultrafast", "-crf", "20", "-pix_fmt", "yuv420p"});
         // The concat filter joins only streams every piece has; a clip may have no sound.
         if (pieces == 1) {
             a.insert(a.end(), {"-map", "0:a?", "-c:a", "aac"});
