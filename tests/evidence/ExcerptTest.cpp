@@ -73,6 +73,28 @@ TEST(Excerpt, OverlayShowsTheStretchWithItsTrackInsideAndBeside) {
     std::filesystem::remove_all(folder);
 }
 
+TEST(Excerpt, OtherCameraInTheTopRightCorner) {
+    const auto folder = TestFolder("excerpt");
+    const std::string clip = MakeCodedClip(folder);
+    const std::string rear = (folder / "rear.mp4").string();
+    ASSERT_EQ(MakeClip(rear, "--seconds 30 --fps 10 --size 320x240 --colour red").status, 0);
+    ExcerptRequest request;
+    request.pieces = {{clip, 10, 20}};
+    request.overlay = true;
+    request.beside = {rear};
+    request.output = (folder / "out.mp4").string();
+    const JobEnd end = RunExcerpt(request);
+    ASSERT_TRUE(end.ok) << end.why;
+    // A quarter of the width (80 x 60) placed 16 pixels in from the top and right edges: the
+    // middle of it is at (320 - 16 - 40, 16 + 30).
+    const std::array<int, 3> pip = FirstFramePixel(request.output, kWidth, kHeight, 264, 46);
+    EXPECT_GT(pip[0], 200);
+    EXPECT_LT(pip[1], 60);
+    EXPECT_LT(pip[2], 60);
+    EXPECT_EQ(FirstFrameCode(request.output, kWidth, kHeight), 100);
+    std::filesystem::remove_all(folder);
+}
+
 TEST(Excerpt, CopyStartsAtTheKeyFrameItStates) {
     const auto folder = TestFolder("excerpt");
     const std::string coded = MakeCodedClip(folder);

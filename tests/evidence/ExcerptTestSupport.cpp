@@ -49,17 +49,37 @@ double ProbeDuration(const std::string& path) {
     return run.status == 0 && !run.out.empty() ? std::stod(run.out) : -1;
 }
 
+namespace {
+
+// The first frame's bytes in `format` (gray, rgb24).
+std::string FirstFrame(const std::string& path, const std::string& format) {
+    return Shell("ffmpeg -v error -nostdin -i " + Quoted(path) +
+                 " -frames:v 1 -f rawvideo -pix_fmt " + format + " -")
+        .out;
+}
+
+} // namespace
+
+std::array<int, 3> FirstFramePixel(const std::string& path, int width, int height, int x, int y) {
+    const std::string frame = FirstFrame(path, "rgb24");
+    if (frame.size() != static_cast<size_t>(width) * height * 3) {
+        return {-1, -1, -1};
+    }
+    const size_t at = (static_cast<size_t>(y) * width + x) * 3;
+    return {static_cast<unsigned char>(frame[at]), static_cast<unsigned char>(frame[at + 1]),
+            static_cast<unsigned char>(frame[at + 2])};
+}
+
 int FirstFrameCode(const std::string& path, int width, int height) {
-    const ToolRun run = Shell("ffmpeg -v error -nostdin -i " + Quoted(path) +
-                              " -frames:v 1 -f rawvideo -pix_fmt gray -");
-    if (run.out.size() != static_cast<size_t>(width) * height) {
+    const std::string frame = FirstFrame(path, "gray");
+    if (frame.size() != static_cast<size_t>(width) * height) {
         return -1;
     }
     const int side = std::max(8, width / 24);
     int code = 0;
     for (int bit = 0; bit < 12; ++bit) {
         const auto grey =
-            static_cast<unsigned char>(run.out[(side / 2) * width + bit * side + side / 2]);
+            static_cast<unsigned char>(frame[(side / 2) * width + bit * side + side / 2]);
         code |= (grey > 128 ? 1 : 0) << bit;
     }
     return code;

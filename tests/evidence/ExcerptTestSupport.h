@@ -4,6 +4,7 @@
 
 #include "evidence/ExcerptJob.h"
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -26,6 +27,9 @@ double ProbeDuration(const std::string& path);
 // The number the clip maker's frame code shows in the file's first frame: 12 squares along
 // the top, lowest bit first, of side max(8, width / 24), white for 1.
 int FirstFrameCode(const std::string& path, int width, int height);
+
+// The red, green and blue of one pixel of the file's first frame; -1s when it cannot.
+std::array<int, 3> FirstFramePixel(const std::string& path, int width, int height, int x, int y);
 
 // The names in a folder.
 std::vector<std::string> FolderNames(const std::filesystem::path& folder);
