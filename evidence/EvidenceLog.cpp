@@ -1,0 +1,3 @@
+#include "evidence/EvidenceLog.h"
+
+Q_LOGGING_CATEGORY(lcEvidence, "ostvik.evidence", QtWarningMsg)

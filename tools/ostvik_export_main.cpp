@@ -1,0 +1,157 @@
+// ostvik-export: makes an evidence excerpt of clips from the command line, with the same
+// job the player's export dialog runs: an MP4 carrying the track as an NMEA text track,
+// and the track beside it as GPX.
+
+#include "evidence/DriveExcerpt.h"
+#include "evidence/ExcerptJob.h"
+#include "track/LoadedDrive.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: ostvik-export [--overlay] [--text T] [--mph] --from A --to B -o OUT.mp4 CLIP...\n"
+    "Writes the stretch from A to B of the drive the CLIPs form to OUT.mp4, with the track\n"
+    "inside it as an NMEA text track, and OUT.gpx beside it. A and B are seconds of the\n"
+    "first CLIP (decimal), or times of day HH:MM:SS in the drive's clock (its UTC, else the\n"
+    "camera's time). Without --overlay the pictures are copied as the camera made them, and\n"
+    "the excerpt starts at the key frame at or before A. --overlay re-encodes them with the\n"
+    "date and local time, speed and coordinates burnt in, the line T under them (--text),\n"
+    "speeds in mile/h with --mph, and another camera's clip of the moment, when given, in a\n"
+    "corner.\n";
+
+int UsageError(const std::string& why) {
+    std::cerr << "ostvik-export: " << why << "\n" << kUsage;
+    return 2;
+}
+
+// Seconds of the first clip, or a clock time of the drive; as seconds of the drive's axis.
+bool DriveSecond(const std::string& text, const Drive& drive, double firstAt, double& second,
+                 std::string& why) {
+    if (text.find(':') != std::string::npos) {
+        const std::optional<double> at = DriveSecondOfClock(drive, text, why);
+        second = at.value_or(0);
+        return at.has_value();
+    }
+    char* end = nullptr;
+    const double seconds = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(seconds >= 0)) {
+        why = "not a number of seconds or HH:MM:SS: " + text;
+        return false;
+    }
+    second = firstAt + seconds;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ExcerptRequest request;
+    std::string from;
+    std::string to;
+    std::vector<std::string> clips;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (arg == "--text" || arg == "--from" || arg == "--to" || arg == "-o") {
+            if (i + 1 == args.size()) {
+                return UsageError(arg + " needs a value");
+            }
+            const std::string& value = args[++i];
+            (arg == "--text"   ? request.text
+             : arg == "--from" ? from
+             : arg == "--to"   ? to
+                               : request.output) = value;
+        } else if (arg == "--overlay") {
+            request.overlay = true;
+        } else if (arg == "--mph") {
+            request.kmh = false;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageError("unknown option " + arg);
+        } else {
+            clips.push_back(arg);
+        }
+    }
+    if (clips.empty()) {
+        return UsageError("no CLIP given");
+    }
+    if (from.empty() || to.empty() || request.output.empty()) {
+        return UsageError("--from, --to and -o are needed");
+    }
+    if (!request.overlay && (!request.text.empty() || !request.kmh)) {
+        return UsageError("--text and --mph are burnt in: they need --overlay");
+    }
+
+    // The drive the first clip belongs to gives the axis both times are read on.
+    const auto drives = LoadDrives(clips);
+    const LoadedDrive* drive = nullptr;
+    double firstAt = 0;
+    for (const auto& loaded : drives) {
+        for (const DriveClip& clip : loaded->drive.clips) {
+            const bool first =
+                clip.main.path == clips.front() ||
+                std::any_of(clip.beside.begin(), clip.beside.end(),
+                            [&](const ClipSummary& c) { return c.path == clips.front(); });
+            if (first) {
+                drive = loaded.get();
+                firstAt = static_cast<double>(clip.at);
+            }
+        }
+    }
+    if (drive == nullptr) {
+        std::cerr << "ostvik-export: cannot read " << clips.front() << "\n";
+        return 1;
+    }
+    double begin = 0;
+    double end = 0;
+    std::string why;
+    if (!DriveSecond(from, drive->drive, firstAt, begin, why) ||
+        !DriveSecond(to, drive->drive, firstAt, end, why)) {
+        return UsageError(why);
+    }
+    if (end <= begin) {
+        return UsageError("--to must come after --from");
+    }
+    if (!CutDrive(drive->drive, begin, end, request, why)) {
+        std::cerr << "ostvik-export: " << why << "\n";
+        return 1;
+    }
+    if (!request.overlay) {
+        request.beside.clear();
+    }
+
+    ExcerptJob job;
+    int status = 1;
+    QObject::connect(&job, &ExcerptJob::finished, &app, [&](bool ok, const QString& reason) {
+        if (!ok) {
+            std::cerr << "ostvik-export: " << reason.toStdString() << "\n";
+        }
+        status = ok ? 0 : 1;
+        app.quit();
+    });
+    if (!job.Start(request)) {
+        std::cerr << "ostvik-export: " << job.Error().toStdString() << "\n";
+        return 1;
+    }
+    if (!request.overlay) {
+        const double snap = KeyframeSnapSeconds(request);
+        if (snap > 0) {
+            std::cerr << "ostvik-export: the excerpt starts " << snap
+                      << " s early, at the key frame before the start\n";
+        }
+    }
+    app.exec();
+    return status;
+}
