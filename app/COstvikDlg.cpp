@@ -5,6 +5,7 @@
 #include "app/EmptyPaneHint.h"
 #include "app/MomentChannels.h"
 #include "app/WindowBorder.h"
+#include "app/WindowTrackStores.h"
 #include "instruments/CGSensesDlg.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
@@ -193,6 +194,7 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     m_video = new CVideoViewDlg(this, engine);
     m_video->SetFollower(&m_follower);
     m_video->SetChannelFinder(MomentChannels);
+    m_video->SetSnapshotFacts(WindowSnapshotFacts);
     m_videoLink = std::make_unique<CVideoPaneLink>(m_video);
     m_mapLink = std::make_unique<CMapViewLink>();
     CPlaylistDlg::Links links;
