@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app/CDriveFollowerLink.h"
+#include "app/CExcerptLink.h"
 #include "app/CMapInstrumentsLink.h"
 #include "app/CPaneFollower.h"
 #include "app/CSpeedUnitsLink.h"
@@ -104,6 +105,8 @@ public:
     void TogglePlaylist();
 
     CVideoViewDlg* VideoView() const { return m_video; }
+    // The excerpt marked with I and O.
+    const ExcerptMarks& Excerpt() const { return m_excerpt->Marks(); }
     CGSensesDlg* GSenses() const { return m_gsenses; }
     CPlaylistDlg* Playlist() const { return m_playlist; }
     CSpeedStatic* SpeedDial() const { return m_dial; }
@@ -176,6 +179,7 @@ private:
     CSpeedUnitsLink m_speedUnitsLink;
     std::unique_ptr<CDriveFollowerLink> m_driveLink;
     std::unique_ptr<CMapViewLink> m_mapLink;
+    std::unique_ptr<CExcerptLink> m_excerpt;
 
     bool m_maximised = false;
     QRect m_restoreRect;

@@ -101,6 +101,8 @@ public:
         m_snapshotFacts = std::move(facts);
     }
 
+    // The clip last opened; empty before any.
+    const QString& ClipPath() const { return m_clipPath; }
     const QString& CurrentText() const { return m_currentText; }
     const QString& TotalText() const { return m_totalText; }
     CMySliderCtrl* ProgressSlider() const { return m_progress; }
