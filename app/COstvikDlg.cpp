@@ -205,6 +205,8 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     links.drives = m_driveLink.get();
     m_excerpt = std::make_unique<CExcerptLink>(m_video, m_driveLink.get());
     m_playlist = new CPlaylistDlg(this, links);
+    m_trackSave = std::make_unique<CTrackSaveMenu>(
+        m_playlist, [this]() -> const ExcerptMarks& { return m_excerpt->Marks(); }, this);
     m_gsenses = new CGSensesDlg(this);
     m_mapHost = new CHtmlViewDlg(this);
     m_mapHost->MapView()->SetInstruments(&m_instrumentsLink);

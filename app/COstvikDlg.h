@@ -11,6 +11,7 @@
 #include "app/CMapInstrumentsLink.h"
 #include "app/CPaneFollower.h"
 #include "app/CSpeedUnitsLink.h"
+#include "app/CTrackSaveMenu.h"
 #include "playback/ISoundOutputVolumeNotify.h"
 #include "playback/IVideoPaneHost.h"
 
@@ -107,6 +108,7 @@ public:
     CVideoViewDlg* VideoView() const { return m_video; }
     // The excerpt marked with I and O.
     const ExcerptMarks& Excerpt() const { return m_excerpt->Marks(); }
+    CTrackSaveMenu* TrackSave() const { return m_trackSave.get(); }
     CGSensesDlg* GSenses() const { return m_gsenses; }
     CPlaylistDlg* Playlist() const { return m_playlist; }
     CSpeedStatic* SpeedDial() const { return m_dial; }
@@ -180,6 +182,7 @@ private:
     std::unique_ptr<CDriveFollowerLink> m_driveLink;
     std::unique_ptr<CMapViewLink> m_mapLink;
     std::unique_ptr<CExcerptLink> m_excerpt;
+    std::unique_ptr<CTrackSaveMenu> m_trackSave;
 
     bool m_maximised = false;
     QRect m_restoreRect;

@@ -36,6 +36,8 @@ public:
     std::optional<double> Start() const { return m_start; }
     std::optional<double> End() const { return m_end; }
     bool InDrive() const { return m_drive != nullptr; }
+    // The drive the marks count in; null for a clip alone.
+    const std::shared_ptr<const LoadedDrive>& Drive() const { return m_drive; }
     const std::string& ClipPath() const { return m_clipPath; }
 
     // The excerpt as one piece per clip it covers, in order; the gaps between a drive's clips,

@@ -218,8 +218,9 @@ TEST_F(MainWindow, SpacePausesAndResumesAndArrowsSeek) {
 }
 
 // I and O mark the excerpt at the paused picture's play time, in the clip's seconds for a
-// clip alone, and the progress slider shades it in its milliseconds.
-TEST_F(MainWindow, IAndOMarkTheExcerptWherePlaybackIs) {
+// clip alone, and the progress slider shades it in its milliseconds. Saved as CSV, its
+// track has a row for each whole second the excerpt touches.
+TEST_F(MainWindow, IAndOMarkTheExcerptWherePlaybackIsAndItsTrackSaves) {
     window->AddClips({kData + "/drive.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
     window->activateWindow();
@@ -243,6 +244,19 @@ TEST_F(MainWindow, IAndOMarkTheExcerptWherePlaybackIs) {
     const CMySliderCtrl* slider = window->VideoView()->ProgressSlider();
     EXPECT_EQ(slider->ExcerptFrom(), std::lround(start * 1000));
     EXPECT_EQ(slider->ExcerptTo(), std::lround(end * 1000));
+
+    QTemporaryDir dir;
+    const QString saved = dir.filePath("excerpt.csv");
+    window->TrackSave()->SetPrompt([&](const QString&) {
+        return std::optional<CTrackSaveMenu::Choice>({saved, TrackFormat::Csv});
+    });
+    ASSERT_TRUE(window->TrackSave()->SaveExcerpt());
+    QFile csv(saved);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = csv.readAll().split('\n');
+    const auto seconds = static_cast<int>(std::ceil(end) - std::floor(start));
+    ASSERT_EQ(rows.size(), 1 + seconds + 1); // the header, the rows, after the last line end
+    EXPECT_TRUE(rows[1].startsWith("0,A,")) << rows[1].toStdString();
 }
 
 TEST_F(MainWindow, NextAndPreviousStepThroughTheClips) {
