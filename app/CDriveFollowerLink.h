@@ -17,6 +17,9 @@ public:
     void ShowDrive(std::shared_ptr<const LoadedDrive> drive) override;
     void FollowDriveSecond(double driveSecond) override;
 
+    // The drive shown now; null while the clip plays alone.
+    const std::shared_ptr<const LoadedDrive>& ShownDrive() const { return m_drive; }
+
 private:
     void MarkEventsOf(size_t clip);
 

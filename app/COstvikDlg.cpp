@@ -5,6 +5,7 @@
 #include "app/EmptyPaneHint.h"
 #include "app/MomentChannels.h"
 #include "app/WindowBorder.h"
+#include "app/WindowTrackStores.h"
 #include "instruments/CGSensesDlg.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
@@ -201,6 +202,7 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
         return MomentChannels(clip, drive.drive != nullptr ? &drive.drive->drive : nullptr,
                               drive.clip);
     });
+    m_video->SetSnapshotFacts(WindowSnapshotFacts);
     m_videoLink = std::make_unique<CVideoPaneLink>(m_video);
     m_mapLink = std::make_unique<CMapViewLink>();
     CPlaylistDlg::Links links;
@@ -209,7 +211,10 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     links.speedUnits = &m_speedUnitsLink;
     m_driveLink = std::make_unique<CDriveFollowerLink>(m_video);
     links.drives = m_driveLink.get();
+    m_excerpt = std::make_unique<CExcerptLink>(m_video, m_driveLink.get());
     m_playlist = new CPlaylistDlg(this, links);
+    m_trackSave = std::make_unique<CTrackSaveMenu>(
+        m_playlist, [this]() -> const ExcerptMarks& { return m_excerpt->Marks(); }, this);
     m_gsenses = new CGSensesDlg(this);
     m_mapHost = new CHtmlViewDlg(this);
     m_mapHost->MapView()->SetInstruments(&m_instrumentsLink);
@@ -297,19 +302,23 @@ void COstvikDlg::CreateKeys() {
     key(QKeySequence(Qt::Key_N), [this] { m_playlist->JumpToDriveEvent(true); });
     key(QKeySequence(Qt::SHIFT | Qt::Key_N), [this] { m_playlist->JumpToDriveEvent(false); });
     key(QKeySequence(Qt::Key_V), [this] { m_video->ChannelPictures()->ToggleArrangement(); });
+    key(QKeySequence(Qt::Key_I), [this] { m_excerpt->MarkStart(); });
+    key(QKeySequence(Qt::Key_O), [this] { m_excerpt->MarkEnd(); });
 
     const QString keyList =
         tr("Space: play or pause\nLeft / Right: 5 seconds back / on\nUp / Down: volume\n"
            "M: mute\n< / >: previous / next clip\nF: full-screen video\n"
            ", / .: one frame back / on while paused\nS: snapshot\nL: hide or show the playlist\n"
            "N / Shift+N: next / previous driving event of the drive\n"
+           "I / O: excerpt starts / ends here\n"
            "V: other cameras in a corner or side by side; click one to see it big, drag it "
            "to move it, wheel to size it");
     m_video->setToolTip(keyList);
     m_hint = new EmptyPaneHint(keyList, m_video);
     m_video->PlayButton()->setToolTip(tr("Play or pause (Space)"));
     m_video->ProgressSlider()->setToolTip(
-        tr("Position (Left / Right: 5 seconds; , / .: one frame while paused)"));
+        tr("Position (Left / Right: 5 seconds; , / .: one frame while paused; I / O: excerpt "
+           "starts / ends here)"));
     m_video->VolumeSlider()->setToolTip(tr("Volume (Up / Down)"));
     m_video->MuteBox()->setToolTip(tr("Mute (M)"));
 }

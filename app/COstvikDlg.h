@@ -7,9 +7,11 @@
 #pragma once
 
 #include "app/CDriveFollowerLink.h"
+#include "app/CExcerptLink.h"
 #include "app/CMapInstrumentsLink.h"
 #include "app/CPaneFollower.h"
 #include "app/CSpeedUnitsLink.h"
+#include "app/CTrackSaveMenu.h"
 #include "playback/ISoundOutputVolumeNotify.h"
 #include "playback/IVideoPaneHost.h"
 
@@ -104,6 +106,9 @@ public:
     void TogglePlaylist();
 
     CVideoViewDlg* VideoView() const { return m_video; }
+    // The excerpt marked with I and O.
+    const ExcerptMarks& Excerpt() const { return m_excerpt->Marks(); }
+    CTrackSaveMenu* TrackSave() const { return m_trackSave.get(); }
     CGSensesDlg* GSenses() const { return m_gsenses; }
     CPlaylistDlg* Playlist() const { return m_playlist; }
     CSpeedStatic* SpeedDial() const { return m_dial; }
@@ -176,6 +181,8 @@ private:
     CSpeedUnitsLink m_speedUnitsLink;
     std::unique_ptr<CDriveFollowerLink> m_driveLink;
     std::unique_ptr<CMapViewLink> m_mapLink;
+    std::unique_ptr<CExcerptLink> m_excerpt;
+    std::unique_ptr<CTrackSaveMenu> m_trackSave;
 
     bool m_maximised = false;
     QRect m_restoreRect;

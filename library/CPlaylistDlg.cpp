@@ -183,6 +183,10 @@ void CPlaylistDlg::PlayItem(int index) {
     EnterDrive();
 }
 
+QString CPlaylistDlg::PathAt(int row) const {
+    return m_list->text(row);
+}
+
 void CPlaylistDlg::EnterDrive() {
     const DriveOfClip now = m_drives->DriveOf(QFile::encodeName(m_currentFile).toStdString());
     const bool changed = now.drive != m_drive.drive;

@@ -106,6 +106,8 @@ public:
     }
 
     CClipListModel* List() const { return m_list; }
+    // The path of the list's row `row`; empty for none.
+    QString PathAt(int row) const;
     const CPlaylistDrives* Drives() const { return m_drives; }
     QListView* ListView() const { return m_view; }
     QCheckBox* RecycleBox() const { return m_recycle; }

@@ -11,4 +11,9 @@ CDriveEventMenu::CDriveEventMenu(const LoadedDrive& drive, QWidget* parent) : QM
     if (drive.events.empty()) {
         addAction(tr("No driving events"))->setEnabled(false);
     }
+    addSeparator();
+    connect(addAction(tr("Excerpt starts here (I)")), &QAction::triggered, this,
+            &CDriveEventMenu::excerptStartChosen);
+    connect(addAction(tr("Excerpt ends here (O)")), &QAction::triggered, this,
+            &CDriveEventMenu::excerptEndChosen);
 }

@@ -1,7 +1,8 @@
 // The list of a drive's events, popped up from its timeline: one line per event (time,
 // kind, peak g, speed) in the order they happened, and the one chosen says where to seek.
 // A menu because it is small, closes by itself, and is read and chosen from with the mouse
-// or the keys alike.
+// or the keys alike. Under the list, the excerpt's start and end can be marked where
+// playback is, as the I and O keys do.
 #pragma once
 
 #include "track/LoadedDrive.h"
@@ -16,4 +17,6 @@ public:
 
 signals:
     void eventChosen(double driveSecond);
+    void excerptStartChosen();
+    void excerptEndChosen();
 };

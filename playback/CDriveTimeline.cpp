@@ -143,6 +143,8 @@ void CDriveTimeline::paint(QPainter& painter, const QRect& rect) const {
                          DriveEventColour(event.event.kind));
     }
 
+    PaintExcerpt(painter, x, top);
+
     LayOutLabels(scale);
     painter.setFont(LabelFont());
     painter.setPen(colours.color(QPalette::WindowText));
@@ -168,6 +170,38 @@ void CDriveTimeline::paint(QPainter& painter, const QRect& rect) const {
 
     const int position = x(ShownSecond());
     painter.fillRect(position - 1, top, 2, kLabelTop, colours.highlight());
+}
+
+void CDriveTimeline::SetExcerpt(std::optional<double> from, std::optional<double> to) {
+    m_excerptFrom = from;
+    m_excerptTo = to;
+    update();
+}
+
+// Shaded over the clips' bands, with a bracket at each end whose feet point into it.
+void CDriveTimeline::PaintExcerpt(QPainter& painter, const std::function<int(double)>& x,
+                                  int top) const {
+    const QColor colour = palette().color(QPalette::Highlight);
+    if (m_excerptFrom && m_excerptTo) {
+        QColor span = colour;
+        span.setAlpha(110);
+        const int left = x(*m_excerptFrom);
+        painter.fillRect(left, top + kBandTop, std::max(x(*m_excerptTo) - left, 1), kBandHeight,
+                         span);
+    }
+    const auto bracket = [&](double second, int inward) {
+        const int at = x(second);
+        painter.fillRect(at - 1, top + kBandTop - 2, 2, kBandHeight + 4, colour);
+        const int footLeft = inward > 0 ? at : at - 4;
+        painter.fillRect(footLeft, top + kBandTop - 2, 4, 2, colour);
+        painter.fillRect(footLeft, top + kBandTop + kBandHeight, 4, 2, colour);
+    };
+    if (m_excerptFrom) {
+        bracket(*m_excerptFrom, 1);
+    }
+    if (m_excerptTo) {
+        bracket(*m_excerptTo, -1);
+    }
 }
 
 void CDriveTimeline::paintEvent(QPaintEvent* /*event*/) {
@@ -236,6 +270,9 @@ void CDriveTimeline::ShowEventList(const QPoint& at) {
         update();
         emit seekRequested(second);
     });
+    connect(menu, &CDriveEventMenu::excerptStartChosen, this,
+            &CDriveTimeline::excerptStartRequested);
+    connect(menu, &CDriveEventMenu::excerptEndChosen, this, &CDriveTimeline::excerptEndRequested);
     menu->popup(at);
 }
 

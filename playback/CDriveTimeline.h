@@ -4,7 +4,8 @@
 // a line marks where playback is. Round times of the drive's clock label it (DriveTimeText).
 // A press or a drag seeks anywhere in the drive: the line follows the drag and the seek is
 // asked for once, on release. The box at its right end, or a right click, lists the events.
-// With no drive it hides, and a clip that plays alone shows nothing new.
+// The excerpt marked for export shades its stretch between two brackets. With no drive it
+// hides, and a clip that plays alone shows nothing new.
 #pragma once
 
 #include "playback/DriveTimeText.h"
@@ -15,6 +16,7 @@
 #include <QStaticText>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -34,6 +36,8 @@ public:
     // Null hides the timeline.
     void SetDrive(std::shared_ptr<const LoadedDrive> drive);
     void SetDriveSecond(double driveSecond);
+    // The excerpt's start and end in drive seconds; either may be missing.
+    void SetExcerpt(std::optional<double> from, std::optional<double> to);
 
     void paint(QPainter& painter, const QRect& rect) const;
     // The drive's axis across `rect`, as paint lays it out.
@@ -44,6 +48,9 @@ public:
 
 signals:
     void seekRequested(double driveSecond);
+    // The event list's lines that mark the excerpt where playback is.
+    void excerptStartRequested();
+    void excerptEndRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -59,12 +66,15 @@ private:
     void ShowEventList(const QPoint& at);
     void ShowToolTip(const QPoint& at, const QPoint& global);
     QFont LabelFont() const;
+    void PaintExcerpt(QPainter& painter, const std::function<int(double)>& x, int top) const;
     void LayOutLabels(const DriveTimelineScale& scale) const;
 
     std::shared_ptr<const LoadedDrive> m_drive;
     double m_span = 1.0;
     double m_second = 0.0;
     std::optional<double> m_dragSecond;
+    std::optional<double> m_excerptFrom;
+    std::optional<double> m_excerptTo;
     // The labels depend only on the drive and the width: worked out, and their text laid
     // out, once for both rather than on every tick's paint.
     mutable std::vector<DriveTimeLabel> m_labels;

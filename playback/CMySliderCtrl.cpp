@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
 int ClickPosition(int x, int channelLeft, int channelRight, int maximum) {
     // Nothing to divide by: the slider has one position.
@@ -103,9 +104,16 @@ void CMySliderCtrl::SetMarks(std::vector<int> clipSeconds) {
     update();
 }
 
+void CMySliderCtrl::SetExcerpt(std::optional<int> from, std::optional<int> to) {
+    m_excerptFrom = from;
+    m_excerptTo = to;
+    update();
+}
+
 void CMySliderCtrl::paintEvent(QPaintEvent* event) {
     QSlider::paintEvent(event);
-    if (m_marks.empty() || maximum() <= minimum()) {
+    const bool excerpt = m_excerptFrom || m_excerptTo;
+    if ((m_marks.empty() && !excerpt) || maximum() <= minimum()) {
         return;
     }
     // Where the style puts the handle's middle for a value, so a mark sits under the handle
@@ -117,20 +125,64 @@ void CMySliderCtrl::paintEvent(QPaintEvent* event) {
     const bool horizontal = orientation() == Qt::Horizontal;
     const int length = horizontal ? thumb.width() : thumb.height();
     const int room = (horizontal ? groove.width() : groove.height()) - length;
+    const auto along = [&](int64_t value) {
+        const int inRange = static_cast<int>(std::clamp<int64_t>(value, minimum(), maximum()));
+        return QStyle::sliderPositionFromValue(minimum(), maximum(), inRange, room,
+                                               option.upsideDown) +
+               length / 2;
+    };
+    // A stretch across the groove at `from` to `to` pixels along it, `spill` beyond its sides.
+    const auto across = [&](int from, int to, int spill) {
+        const int low = std::min(from, to);
+        const int size = std::max(std::abs(to - from), 1);
+        return horizontal ? QRect(groove.left() + low, groove.top() - spill, size,
+                                  groove.height() + 2 * spill)
+                          : QRect(groove.left() - spill, groove.top() + low,
+                                  groove.width() + 2 * spill, size);
+    };
     QPainter painter(this);
+    if (excerpt) {
+        PaintExcerpt(painter, along, across);
+    }
     const QColor colour = palette().color(QPalette::WindowText);
     for (const int second : m_marks) {
-        const int value =
-            static_cast<int>(std::clamp<int64_t>(int64_t{second} * 1000, minimum(), maximum()));
-        const int along =
-            QStyle::sliderPositionFromValue(minimum(), maximum(), value, room, option.upsideDown) +
-            length / 2;
-        if (horizontal) {
-            painter.fillRect(groove.left() + along - 1, groove.top() - 2, 2, groove.height() + 4,
-                             colour);
-        } else {
-            painter.fillRect(groove.left() - 2, groove.top() + along - 1, groove.width() + 4, 2,
-                             colour);
+        const int at = along(int64_t{second} * 1000);
+        painter.fillRect(across(at - 1, at + 1, 2), colour);
+    }
+}
+
+void CMySliderCtrl::PaintExcerpt(QPainter& painter, const std::function<int(int64_t)>& along,
+                                 const std::function<QRect(int, int, int)>& across) const {
+    const QColor colour = palette().color(QPalette::Highlight);
+    if (m_excerptFrom && m_excerptTo && *m_excerptFrom <= maximum() && *m_excerptTo >= minimum()) {
+        QColor span = colour;
+        span.setAlpha(110);
+        painter.fillRect(across(along(*m_excerptFrom), along(*m_excerptTo), 0), span);
+    }
+    // Each mark is a bracket whose feet point into the excerpt, so the start and the end read
+    // apart even when only one is set. A mark outside the slider's clip (a drive's excerpt
+    // that starts in an earlier clip) draws none, while the span still runs to the end.
+    const auto bracket = [&](int value, int inward) {
+        if (value < minimum() || value > maximum()) {
+            return;
         }
+        const int at = along(value);
+        const QRect bar = across(at - 1, at + 1, 5);
+        const QRect foot = across(at, at + 4 * inward, 5);
+        painter.fillRect(bar, colour);
+        const bool horizontal = orientation() == Qt::Horizontal;
+        painter.fillRect(horizontal ? foot.adjusted(0, 0, 0, 2 - foot.height())
+                                    : foot.adjusted(0, 0, 2 - foot.width(), 0),
+                         colour);
+        painter.fillRect(horizontal ? foot.adjusted(0, foot.height() - 2, 0, 0)
+                                    : foot.adjusted(foot.width() - 2, 0, 0, 0),
+                         colour);
+    };
+    const int forward = invertedAppearance() ? -1 : 1;
+    if (m_excerptFrom) {
+        bracket(*m_excerptFrom, forward);
+    }
+    if (m_excerptTo) {
+        bracket(*m_excerptTo, -forward);
     }
 }

@@ -5,6 +5,7 @@
 #include "playback/CNaviPlayWnd.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/IVideoPaneHost.h"
+#include "playback/SnapshotFile.h"
 #include "playback/SnapshotFileDialog.h"
 #include "skin/SkinSE.h"
 #include "track/TrackDispatch.h"
@@ -570,7 +571,8 @@ void CVideoViewDlg::GrabSnapshot() {
     if (path.isEmpty()) {
         return;
     }
-    if (!frame.save(path, "BMP")) {
+    if (!SaveSnapshot(frame, path, QFileInfo(m_clipPath).fileName(), offset,
+                      m_snapshotFacts ? m_snapshotFacts(offset) : SnapshotFacts{})) {
         qWarning("snapshot: cannot write %s", qUtf8Printable(path));
         return;
     }

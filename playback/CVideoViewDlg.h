@@ -9,6 +9,7 @@
 #include "playback/ISoundOutputVolumeNotify.h"
 #include "playback/VideoPaneRules.h"
 #include "playback/mivex.h"
+#include "track/SnapshotFacts.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -94,6 +95,14 @@ public:
         m_savePathPrompt = std::move(prompt);
     }
 
+    // What the track knows of the clip's second at a play time, written into PNG snapshots;
+    // nothing by default.
+    void SetSnapshotFacts(std::function<SnapshotFacts(double)> facts) {
+        m_snapshotFacts = std::move(facts);
+    }
+
+    // The clip last opened; empty before any.
+    const QString& ClipPath() const { return m_clipPath; }
     const QString& CurrentText() const { return m_currentText; }
     const QString& TotalText() const { return m_totalText; }
     CMySliderCtrl* ProgressSlider() const { return m_progress; }
@@ -148,6 +157,7 @@ private:
     std::function<uint32_t()> m_clock;
     std::function<QString(const QString&)> m_savePathPrompt;
     std::function<ChannelMoment(const QString&)> m_channelFinder;
+    std::function<SnapshotFacts(double)> m_snapshotFacts;
     CChannelPictures* m_pictures = nullptr;
     QTimer m_tick;
     // Watches for the stepped frame's time after a frame step.

@@ -1,4 +1,5 @@
-// The save dialog of a snapshot: BMP files, opening on the proposed name in its folder, in
+// The save dialog of a snapshot: BMP files (PNG offered second, for a picture that carries
+// its clip, time and place), opening on the proposed name in its folder, in
 // the platform's readable colours under the skin's dark sheet.
 #pragma once
 

@@ -151,6 +151,24 @@ void WriteTrackGpx(std::ostream& out, const TrackStores& stores, const std::stri
     WriteGpxTrack(out, name, {segment.str()});
 }
 
+void WriteTrack(std::ostream& out, TrackFormat format, const TrackStores& stores,
+                const std::string& name) {
+    switch (format) {
+    case TrackFormat::Gpx:
+        WriteTrackGpx(out, stores, name);
+        break;
+    case TrackFormat::Kml:
+        WriteTrackKml(out, stores, name);
+        break;
+    case TrackFormat::Csv:
+        WriteTrackCsv(out, stores);
+        break;
+    case TrackFormat::GeoJson:
+        WriteTrackGeoJson(out, stores, name);
+        break;
+    }
+}
+
 int64_t ClipStartUtc(const TrackStores& stores) {
     const std::vector<int64_t>& times = stores.map.m_utcTimes;
     // A second without a fix may carry a receiver's cold-start clock (a 1980 date, a time

@@ -10,6 +10,12 @@
 
 #include "track/TrackStores.h"
 
+enum class TrackFormat { Gpx, Kml, Csv, GeoJson };
+
+// The track in one of the formats below, named `name` where the format carries a name.
+void WriteTrack(std::ostream& out, TrackFormat format, const TrackStores& stores,
+                const std::string& name);
+
 // Header, then one row per second from 0 to the last second any store holds; a store with
 // nothing for a second leaves its fields empty.
 void WriteTrackCsv(std::ostream& out, const TrackStores& stores);

@@ -9,6 +9,7 @@
 #include "map/CHtmlViewDlg.h"
 #include "map/CMapView.h"
 #include "playback/CDriveTimeline.h"
+#include "playback/CMySliderCtrl.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/MivexEngine.h"
@@ -215,6 +216,48 @@ TEST_F(MainWindow, SpacePausesAndResumesAndArrowsSeek) {
     Key(Qt::Key_Left);
     EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() < 7.0; }, 1500ms))
         << mivex_curr_play_time();
+}
+
+// I and O mark the excerpt at the paused picture's play time, in the clip's seconds for a
+// clip alone, and the progress slider shades it in its milliseconds. Saved as CSV, its
+// track has a row for each whole second the excerpt touches.
+TEST_F(MainWindow, IAndOMarkTheExcerptWherePlaybackIsAndItsTrackSaves) {
+    window->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    window->activateWindow();
+    ASSERT_EQ(mivex_pause(), 1);
+    const auto pausedAt = [&](double fraction) {
+        EXPECT_TRUE(window->VideoView()->SeekToFraction(fraction));
+        EXPECT_TRUE(PumpUntil([] { return !MivexEngine::Instance().Seeking(); }, 5s));
+        return mivex_curr_play_time();
+    };
+    const double end = pausedAt(0.5);
+    Key(Qt::Key_O);
+    const double start = pausedAt(0.25);
+    Key(Qt::Key_I);
+    ASSERT_GT(end, start);
+    const ExcerptMarks& marks = window->Excerpt();
+    EXPECT_FALSE(marks.InDrive());
+    EXPECT_DOUBLE_EQ(marks.Start().value_or(-1), start);
+    EXPECT_DOUBLE_EQ(marks.End().value_or(-1), end);
+    ASSERT_EQ(marks.Pieces().size(), 1u);
+    EXPECT_EQ(QString::fromStdString(marks.Pieces()[0].clipPath), kData + "/drive.MP4");
+    const CMySliderCtrl* slider = window->VideoView()->ProgressSlider();
+    EXPECT_EQ(slider->ExcerptFrom(), std::lround(start * 1000));
+    EXPECT_EQ(slider->ExcerptTo(), std::lround(end * 1000));
+
+    QTemporaryDir dir;
+    const QString saved = dir.filePath("excerpt.csv");
+    window->TrackSave()->SetPrompt([&](const QString&) {
+        return std::optional<CTrackSaveMenu::Choice>({saved, TrackFormat::Csv});
+    });
+    ASSERT_TRUE(window->TrackSave()->SaveExcerpt());
+    QFile csv(saved);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = csv.readAll().split('\n');
+    const auto seconds = static_cast<int>(std::ceil(end) - std::floor(start));
+    ASSERT_EQ(rows.size(), 1 + seconds + 1); // the header, the rows, after the last line end
+    EXPECT_TRUE(rows[1].startsWith("0,A,")) << rows[1].toStdString();
 }
 
 TEST_F(MainWindow, NextAndPreviousStepThroughTheClips) {

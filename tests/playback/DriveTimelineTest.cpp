@@ -108,6 +108,22 @@ TEST_F(DriveTimeline, PaintsClipsGapsEventsAndWherePlaybackIs) {
     EXPECT_FALSE(LineAt(moved, 106));
 }
 
+// The excerpt from drive second 100 to 250 shades the bands between them, across the gap's
+// clip boundary, with a bracket in the highlight at each end; outside it the band is plain.
+TEST_F(DriveTimeline, ShadesTheExcerptBetweenItsBrackets) {
+    const QColor band = QColor(timeline.palette().color(QPalette::Mid).rgb());
+    const QColor highlight = timeline.palette().color(QPalette::Highlight);
+    timeline.SetExcerpt(100, 250);
+    const QImage image = Render(timeline);
+    EXPECT_NE(PixelAt(image, 6 + 180, 15), band);
+    EXPECT_EQ(PixelAt(image, 6 + 60, 15), band);
+    EXPECT_EQ(PixelAt(image, 6 + 280, 15), band);
+    EXPECT_EQ(PixelAt(image, 6 + 100, 7), highlight);
+    EXPECT_EQ(PixelAt(image, 6 + 250, 7), highlight);
+    timeline.SetExcerpt(std::nullopt, std::nullopt);
+    EXPECT_EQ(PixelAt(Render(timeline), 6 + 180, 15), band);
+}
+
 // The line follows a drag, and one seek is asked for, on release, at the second under it,
 // limited to the drive.
 TEST_F(DriveTimeline, APressOrDragSeeksOnReleaseToTheSecondUnderIt) {
@@ -202,7 +218,7 @@ TEST_F(DriveTimeText, LabelsFallOnRoundTimesOfTheDrivesClock) {
 }
 
 // The list's lines in local time (start 14:00:30 plus each event's drive second), and the
-// line chosen seeks to its event.
+// line chosen seeks to its event; under them, the excerpt's marks.
 TEST_F(DriveTimeText, TheEventListReadsEachEventAndSeeksToTheChosenOne) {
     const auto drive = ThreeClipDrive(DriveClock::Utc);
     CDriveEventMenu menu(*drive);
@@ -210,14 +226,22 @@ TEST_F(DriveTimeText, TheEventListReadsEachEventAndSeeksToTheChosenOne) {
     for (const QAction* action : menu.actions()) {
         lines.push_back(action->text());
     }
-    EXPECT_EQ(lines, QStringList({"14:01:20  harsh braking  0.52 g  63 km/h",
-                                  "14:03:50  hard cornering  0.41 g",
-                                  "14:06:00  impact  1.80 g  0 km/h"}));
+    EXPECT_EQ(lines,
+              QStringList({"14:01:20  harsh braking  0.52 g  63 km/h",
+                           "14:03:50  hard cornering  0.41 g", "14:06:00  impact  1.80 g  0 km/h",
+                           "", "Excerpt starts here (I)", "Excerpt ends here (O)"}));
     std::vector<double> chosen;
     QObject::connect(&menu, &CDriveEventMenu::eventChosen,
                      [&](double second) { chosen.push_back(second); });
+    int starts = 0;
+    int ends = 0;
+    QObject::connect(&menu, &CDriveEventMenu::excerptStartChosen, [&] { ++starts; });
+    QObject::connect(&menu, &CDriveEventMenu::excerptEndChosen, [&] { ++ends; });
     menu.actions()[1]->trigger();
     EXPECT_EQ(chosen, std::vector<double>{200.0});
+    menu.actions()[5]->trigger();
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(starts, 0);
 }
 
 } // namespace

@@ -156,4 +156,37 @@ TEST_F(Slider, EventMarksAreDrawnOnlyWhenSet) {
     EXPECT_EQ(Grab(slider), plain);
 }
 
+// The excerpt is shaded between its brackets and nowhere else; the brackets stand where the
+// handle's middle does at their seconds. A start before the clip (a drive's excerpt from an
+// earlier clip) shades from the slider's start with no bracket of its own.
+TEST_F(Slider, ExcerptIsShadedBetweenItsBrackets) {
+    const auto channelAt = [this](int value) {
+        slider.setValue(value);
+        return QPoint(slider.ThumbRect().center().x(), slider.ChannelRect().center().y());
+    };
+    const QPoint at10 = channelAt(10000), at20 = channelAt(20000), at30 = channelAt(30000),
+                 at50 = channelAt(50000);
+    const QPoint bracketTop(at20.x(), slider.ChannelRect().top() - 3);
+    slider.setValue(60000);
+    const QImage plain = Grab(slider);
+    const QColor highlight = slider.palette().color(QPalette::Highlight);
+
+    slider.SetExcerpt(20000, 40000);
+    const QImage marked = Grab(slider);
+    EXPECT_NE(PixelAt(marked, at30.x(), at30.y()), PixelAt(plain, at30.x(), at30.y()));
+    EXPECT_EQ(PixelAt(marked, at50.x(), at50.y()), PixelAt(plain, at50.x(), at50.y()));
+    EXPECT_EQ(PixelAt(marked, at10.x(), at10.y()), PixelAt(plain, at10.x(), at10.y()));
+    EXPECT_EQ(PixelAt(marked, bracketTop.x(), bracketTop.y()), highlight);
+
+    slider.SetExcerpt(-5000, 20000);
+    const QImage early = Grab(slider);
+    EXPECT_NE(PixelAt(early, at10.x(), at10.y()), PixelAt(plain, at10.x(), at10.y()));
+    const QPoint startTop(slider.ChannelRect().left() + slider.ThumbRect().width() / 2,
+                          slider.ChannelRect().top() - 3);
+    EXPECT_NE(PixelAt(early, startTop.x(), startTop.y()), highlight);
+
+    slider.SetExcerpt(std::nullopt, std::nullopt);
+    EXPECT_EQ(Grab(slider), plain);
+}
+
 } // namespace

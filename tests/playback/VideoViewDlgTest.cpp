@@ -11,12 +11,17 @@
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/IVideoPaneHost.h"
+#include "track/CGSampleStore.h"
+#include "track/CMapTrackStore.h"
+#include "track/CSpeedDialModel.h"
 #include "track/SidecarLog.h"
+#include "track/SnapshotFacts.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -387,6 +392,55 @@ TEST_F(VideoPane, SnapshotSavesTheFrameAskedForWhereTheUserSavedLast) {
     answer.clear();
     pane->GrabSnapshot();
     EXPECT_EQ(QFileInfo(offered).absolutePath(), QFileInfo(ClipDir()).absoluteFilePath());
+}
+
+// A PNG snapshot carries its clip, offset, time and place as text chunks. The track has a
+// fix at second 1 without a date and a dated fix at second 2 (08:30:02), so second 1's time
+// is that date less a second; a BMP, and a PNG of a clip without a track, carry none.
+TEST_F(VideoPane, PngSnapshotCarriesTheTracksTimeAndPlaceOfItsSecond) {
+    CMapTrackStore map;
+    CGSampleStore chart;
+    CSpeedDialModel dial;
+    map.PutEntry(1, 59.9139, 10.7522, 'A');
+    map.PutEntry(2, 59.9141, 10.7530, 'A', *UtcSeconds(2026, 5, 17, 8, 30, 2));
+    dial.SetSpeedRecord(1, 57, 90);
+    const TrackStores stores{map, chart, dial};
+    bool withTrack = true;
+    pane->SetSnapshotFacts([&](double offset) {
+        return withTrack ? SnapshotFactsAt(stores, offset) : SnapshotFacts{};
+    });
+    QString answer;
+    pane->SetSavePathPrompt([&](const QString&) { return answer; });
+    ASSERT_TRUE(OpenAndStart());
+    pane->TogglePlayPause();
+    ASSERT_TRUE(pane->SeekToFraction(0.25)); // 1.0 s of the 4 s clip
+    ASSERT_TRUE(PumpUntil([] { return std::fabs(mivex_curr_play_time() - 1.0) < 0.01; }))
+        << mivex_curr_play_time();
+
+    answer = ClipDir() + "/facts.PNG";
+    pane->GrabSnapshot();
+    const QImage png(answer);
+    ASSERT_FALSE(png.isNull());
+    EXPECT_EQ(png.text("Clip"), "data.MP4");
+    EXPECT_EQ(png.text("Offset"), "00:00:01.0");
+    EXPECT_EQ(png.text("Recorded"), "2026-05-17T08:30:01Z");
+    EXPECT_EQ(png.text("Latitude"), "59.913900");
+    EXPECT_EQ(png.text("Longitude"), "10.752200");
+    EXPECT_EQ(png.text("Speed"), "57 km/h");
+
+    answer = ClipDir() + "/facts.bmp";
+    pane->GrabSnapshot();
+    EXPECT_EQ(QImageReader(answer).format(), "bmp");
+    EXPECT_TRUE(QImage(answer).textKeys().isEmpty());
+
+    withTrack = false;
+    answer = ClipDir() + "/bare.png";
+    pane->GrabSnapshot();
+    const QImage bare(answer);
+    ASSERT_FALSE(bare.isNull());
+    EXPECT_EQ(bare.text("Clip"), "data.MP4");
+    EXPECT_TRUE(bare.text("Recorded").isEmpty());
+    EXPECT_TRUE(bare.text("Latitude").isEmpty());
 }
 
 // The box shows the player's one mute switch, which the main window's M key turns through
