@@ -1,6 +1,7 @@
 // The track tool's GeoPackage over a card the clip maker writes, read back by GDAL's
 // ogrinfo: the layers' counts after one run, after a run killed midway and the run that
-// completes it, after a run with nothing new, and after merging parts made apart.
+// completes it, after a run with nothing new, and after merging parts made apart; and the
+// fleet script spreading a card over two "machines" that are both this one.
 #include "tests/support/ClipMaker.h"
 #include "tests/support/OgrInfo.h"
 #include "tests/support/Shell.h"
@@ -126,6 +127,24 @@ TEST_F(GpkgTool, MergedPartsEqualOneRunAndMergeAgainAddsNothing) {
         EXPECT_EQ(run.status, 0) << what << ": " << run.err;
         EXPECT_EQ(OgrFeatureCounts(File("all.gpkg")), kWholeCard) << what;
     }
+}
+
+TEST_F(GpkgTool, FleetScriptSpreadsTheCardOverTwoHostsAndMergesTheirParts) {
+    if (Shell("command -v parallel >/dev/null").status != 0) {
+        GTEST_SKIP() << "GNU parallel is not installed";
+    }
+    // GNU parallel counts ":" lines as one machine; 2/: is two job slots on it, each with a
+    // part of its own. Two clips a job make four jobs, so both slots write.
+    const std::string logins = File("logins");
+    ASSERT_EQ(Shell("echo 2/: > " + Quoted(logins)).status, 0);
+    const ToolRun run =
+        Shell(Quoted(OSTVIK_FLEET_SCRIPT) + " --sshloginfile " + Quoted(logins) + " --tool " +
+              Quoted(OSTVIK_TRACK_TOOL) + " --clips-per-job 2 --out " + Quoted(File("fleet.gpkg")) +
+              " " + Quoted((m_folder / "card").string()));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(File("fleet.gpkg.parts/part-1.gpkg")));
+    EXPECT_TRUE(fs::exists(File("fleet.gpkg.parts/part-2.gpkg")));
+    EXPECT_EQ(OgrFeatureCounts(File("fleet.gpkg")), kWholeCard) << run.err;
 }
 
 TEST_F(GpkgTool, RefusesAFileThatIsNoTrackGeoPackage) {
