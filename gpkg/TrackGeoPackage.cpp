@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 
 namespace {
@@ -207,38 +208,14 @@ bool TrackGeoPackage::Add(const GpkgClip& clip, std::string& why) {
     return true;
 }
 
-bool TrackGeoPackage::CopyFromPart(int64_t partFid, const std::string& path, std::string& why) {
-    if (!RunDelete(m_db, path, why)) {
-        return false;
-    }
-    SqliteStatement copyClip(m_db.Handle(), std::string("INSERT INTO clips (geom, ") +
-                                                kClipColumns + ") SELECT geom, " + kClipColumns +
-                                                " FROM part.clips WHERE fid = ?1");
-    SqliteStatement copySeconds(m_db.Handle(), std::string("INSERT INTO seconds (geom, clip, ") +
-                                                   kSecondColumns + ") SELECT geom, ?1, " +
-                                                   kSecondColumns +
-                                                   " FROM part.seconds WHERE clip = ?2 "
-                                                   "ORDER BY fid");
-    if (!copyClip.Ok() || !copySeconds.Ok()) {
-        why = m_db.Error();
-        return false;
-    }
-    copyClip.Bind(1, partFid);
-    if (!copyClip.Run()) {
-        why = m_db.Error();
-        return false;
-    }
-    copySeconds.Bind(1, static_cast<int64_t>(sqlite3_last_insert_rowid(m_db.Handle())));
-    copySeconds.Bind(2, partFid);
-    if (!copySeconds.Run()) {
-        why = m_db.Error();
-        return false;
-    }
-    return true;
-}
-
 bool TrackGeoPackage::Merge(const std::string& part, size_t batch, size_t& added,
                             std::string& why) {
+    // SQLite would make a missing file to attach it, leaving an empty one in its place.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(part, error)) {
+        why = "no such file";
+        return false;
+    }
     SqliteStatement attach(m_db.Handle(), "ATTACH DATABASE ?1 AS part");
     if (!attach.Ok()) {
         why = m_db.Error();
@@ -267,19 +244,43 @@ bool TrackGeoPackage::Merge(const std::string& part, size_t batch, size_t& added
             why = m_db.Error();
         }
     }
-    SqliteStatement mine(m_db.Handle(), "SELECT mtime_ns FROM clips WHERE path = ?1");
+    // Prepared once for the whole part: a fleet's merge copies tens of thousands of clips.
+    SqliteStatement mine(m_db.Handle(), "SELECT size, mtime_ns FROM clips WHERE path = ?1");
+    SqliteStatement copyClip(m_db.Handle(), std::string("INSERT INTO clips (geom, ") +
+                                                kClipColumns + ") SELECT geom, " + kClipColumns +
+                                                " FROM part.clips WHERE fid = ?1");
+    SqliteStatement copySeconds(m_db.Handle(), std::string("INSERT INTO seconds (geom, clip, ") +
+                                                   kSecondColumns + ") SELECT geom, ?1, " +
+                                                   kSecondColumns +
+                                                   " FROM part.seconds WHERE clip = ?2 "
+                                                   "ORDER BY fid");
+    if (ok && (!mine.Ok() || !copyClip.Ok() || !copySeconds.Ok())) {
+        why = m_db.Error();
+        ok = false;
+    }
     size_t inBatch = 0;
     for (size_t i = 0; ok && i < clips.size(); ++i) {
-        if (Has(clips[i].key)) {
-            continue;
-        }
-        mine.Bind(1, clips[i].key.path);
-        const bool newer = !mine.Step() || mine.Int(0) < clips[i].key.mtimeNs;
+        const PartClip& clip = clips[i];
+        mine.Bind(1, clip.key.path);
+        const bool held = mine.Step();
+        const GpkgClipKey heldKey{clip.key.path, held ? mine.Int(0) : 0, held ? mine.Int(1) : 0};
         mine.Reset();
-        if (!newer) {
+        if (held && (heldKey == clip.key || heldKey.mtimeNs >= clip.key.mtimeNs)) {
             continue;
         }
-        ok = (inBatch > 0 || Begin(why)) && CopyFromPart(clips[i].fid, clips[i].key.path, why);
+        ok = (inBatch > 0 || Begin(why)) && (!held || RunDelete(m_db, clip.key.path, why));
+        if (ok) {
+            copyClip.Bind(1, clip.fid);
+            ok = copyClip.Run();
+        }
+        if (ok) {
+            copySeconds.Bind(1, static_cast<int64_t>(sqlite3_last_insert_rowid(m_db.Handle())));
+            copySeconds.Bind(2, clip.fid);
+            ok = copySeconds.Run();
+        }
+        if (!ok && why.empty()) {
+            why = m_db.Error();
+        }
         if (ok && ++inBatch == batch) {
             ok = Commit(why);
             added += ok ? inBatch : 0;

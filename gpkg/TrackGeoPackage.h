@@ -41,7 +41,5 @@ public:
     bool RegroupDrives(std::string& why);
 
 private:
-    bool CopyFromPart(int64_t partFid, const std::string& path, std::string& why);
-
     SqliteDb m_db;
 };

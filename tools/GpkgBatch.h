@@ -26,7 +26,11 @@ constexpr const char* kGpkgKillAfterBatchesVariable = "OSTVIK_TRACK_KILL_AFTER_B
 // still go in), no clip was found, or the file could not be opened or written.
 int RunGpkgBatch(const GpkgBatchOptions& options);
 
+// Clips per transaction of a merge: it copies rows already read, so a transaction costs
+// mostly its sync to disk, and a merge stopped midway is simply run again.
+constexpr size_t kGpkgMergeBatchClips = 1000;
+
 // Merges each part into `out` in turn. Exit status 0 when all were merged, 1 when any could
 // not be (one line on standard error; the others still are).
 int RunGpkgMerge(const std::string& out, const std::vector<std::string>& parts,
-                 size_t batch = kGpkgBatchClips);
+                 size_t batch = kGpkgMergeBatchClips);

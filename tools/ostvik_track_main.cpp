@@ -36,7 +36,8 @@ constexpr const char* kUsage =
     "without), seconds, km, top km/h and driving events.\n"
     "With --format gpkg, adds the same clips to the GeoPackage FILE (layers seconds, clips,\n"
     "drives), skipping clips it holds (same path, size and modification time), N clips a\n"
-    "transaction (default 50); --merge-gpkg merges GeoPackages so made into FILE.\n";
+    "transaction (default 50; 1000 for --merge-gpkg, which merges GeoPackages so made\n"
+    "into FILE).\n";
 
 int UsageError(const std::string& why) {
     std::cerr << "ostvik-track: " << why << "\n" << kUsage;
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
     bool drives = false;
     bool mergeGpkg = false;
     GpkgBatchOptions gpkg;
+    bool batchGiven = false;
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -106,6 +108,7 @@ int main(int argc, char** argv) {
                 return UsageError(arg + " needs a value");
             }
             const std::string& value = args[++i];
+            batchGiven = batchGiven || arg == "--batch";
             if (arg == "--out") {
                 gpkg.out = value;
             } else if (value.find_first_not_of("0123456789") != std::string::npos ||
@@ -139,7 +142,8 @@ int main(int argc, char** argv) {
                               "other format");
         }
         if (mergeGpkg) {
-            return RunGpkgMerge(gpkg.out, options.paths, gpkg.batch);
+            return RunGpkgMerge(gpkg.out, options.paths,
+                                batchGiven ? gpkg.batch : kGpkgMergeBatchClips);
         }
         gpkg.paths = options.paths;
         return RunGpkgBatch(gpkg);

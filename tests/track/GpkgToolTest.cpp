@@ -159,4 +159,12 @@ TEST_F(GpkgTool, RefusesAFileThatIsNoTrackGeoPackage) {
     }
 }
 
+TEST_F(GpkgTool, AMissingPartIsAFailureAndIsNotMade) {
+    const ToolRun run = Track("--merge-gpkg --out " + Quoted(File("all.gpkg")) + " " +
+                              Quoted(File("missing.gpkg")));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot merge"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(File("missing.gpkg")));
+}
+
 } // namespace
