@@ -94,6 +94,8 @@ TEST_F(GpkgTool, RunsKilledRepeatedAndCompletedLeaveEachClipOnce) {
         EXPECT_EQ(OgrFeatureCounts(File("all.gpkg")), step.counts) << step.what;
     }
     EXPECT_NE(Track(args).err.find("0 clips added, 7 already held"), std::string::npos);
+    // Each drive's route runs through its clips' fixes: 3 x 10, then 2 x 10.
+    EXPECT_EQ(OgrLinePoints(File("all.gpkg"), "drives"), (std::vector<size_t>{30, 20}));
 }
 
 TEST_F(GpkgTool, AClipWrittenAgainReplacesItsRows) {
