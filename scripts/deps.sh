@@ -19,7 +19,12 @@ PACKAGES=(
     # recommends), the web channel, and Leaflet built into the program
     qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libqt6webengine6-data
     libjs-leaflet
-    # tests and benchmarks
+    # the track tool's GeoPackage (SQLite, linked static into the tool) and the fleet script
+    # that spreads its work over machines
+    libsqlite3-dev parallel
+    # tests and benchmarks: sqlite3 to look into a GeoPackage, GDAL's ogrinfo to read one
+    # back as GIS tools do
+    sqlite3 gdal-bin
     libgtest-dev libgmock-dev libbenchmark-dev python3
     # a fake camera for the discovery tests
     umockdev libumockdev-dev

@@ -6,8 +6,10 @@
 #include "ClipEventsReport.h"
 #include "ClipTrackExport.h"
 #include "DriveList.h"
+#include "GpkgBatch.h"
 #include "TrackBatch.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -20,6 +22,8 @@ constexpr const char* kUsage =
     "       ostvik-track [--format FORMAT] --out-dir DIR [--merge] PATH...\n"
     "       ostvik-track --events CLIP...\n"
     "       ostvik-track --drives PATH...\n"
+    "       ostvik-track --format gpkg --out FILE.gpkg [--batch N] PATH...\n"
+    "       ostvik-track --merge-gpkg --out FILE.gpkg PART.gpkg...\n"
     "Prints the per-second track of the clip PATH: its embedded GPS blocks, else its\n"
     "sidecar log read as NMEA, then the sidecar's track lines. With --out-dir, reads every\n"
     "clip PATH names or holds (.mp4, .mov, .avi below folders, any letter case) in parallel\n"
@@ -29,7 +33,11 @@ constexpr const char* kUsage =
     "tab-separated: clip, second, kind, peak g, km/h.\n"
     "With --drives, reads the same clips as --out-dir and prints one tab-separated row per\n"
     "drive: first and last clip, clip files, start and end (UTC with Z, the camera's clock\n"
-    "without), seconds, km, top km/h and driving events.\n";
+    "without), seconds, km, top km/h and driving events.\n"
+    "With --format gpkg, adds the same clips to the GeoPackage FILE (layers seconds, clips,\n"
+    "drives), skipping clips it holds (same path, size and modification time), N clips a\n"
+    "transaction (default 50; 1000 for --merge-gpkg, which merges GeoPackages so made\n"
+    "into FILE).\n";
 
 int UsageError(const std::string& why) {
     std::cerr << "ostvik-track: " << why << "\n" << kUsage;
@@ -72,6 +80,9 @@ int main(int argc, char** argv) {
     bool formatGiven = false;
     bool events = false;
     bool drives = false;
+    bool mergeGpkg = false;
+    GpkgBatchOptions gpkg;
+    bool batchGiven = false;
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -92,6 +103,20 @@ int main(int argc, char** argv) {
         } else if (arg.rfind("--out-dir=", 0) == 0) {
             options.outDir = arg.substr(10);
             outDirGiven = true;
+        } else if (arg == "--out" || arg == "--batch") {
+            if (i + 1 == args.size()) {
+                return UsageError(arg + " needs a value");
+            }
+            const std::string& value = args[++i];
+            batchGiven = batchGiven || arg == "--batch";
+            if (arg == "--out") {
+                gpkg.out = value;
+            } else if (value.find_first_not_of("0123456789") != std::string::npos ||
+                       (gpkg.batch = std::strtoull(value.c_str(), nullptr, 10)) == 0) {
+                return UsageError("--batch needs a number of clips above 0");
+            }
+        } else if (arg == "--merge-gpkg") {
+            mergeGpkg = true;
         } else if (arg == "--drives") {
             drives = true;
         } else if (arg == "--merge") {
@@ -103,6 +128,28 @@ int main(int argc, char** argv) {
         } else {
             options.paths.push_back(arg);
         }
+    }
+    if (options.format == "gpkg" || mergeGpkg) {
+        if (gpkg.out.empty()) {
+            return UsageError("a GeoPackage needs --out FILE");
+        }
+        if (options.paths.empty()) {
+            return UsageError("no PATH given");
+        }
+        if (outDirGiven || options.merge || events || drives ||
+            (mergeGpkg && options.format != "csv")) {
+            return UsageError("--out takes no --out-dir, --merge, --events, --drives or "
+                              "other format");
+        }
+        if (mergeGpkg) {
+            return RunGpkgMerge(gpkg.out, options.paths,
+                                batchGiven ? gpkg.batch : kGpkgMergeBatchClips);
+        }
+        gpkg.paths = options.paths;
+        return RunGpkgBatch(gpkg);
+    }
+    if (!gpkg.out.empty()) {
+        return UsageError("--out is for --format gpkg and --merge-gpkg");
     }
     if (!ClipTrackExport::KnownFormat(options.format)) {
         return UsageError("unknown format " + options.format);

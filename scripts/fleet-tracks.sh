@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Puts the track of every clip below the given folders into one GeoPackage, the reading
+# spread over machines with GNU parallel. Each job slot of the login file writes a part of
+# its own (PARTS/part-SLOT.gpkg: no two running jobs ever share a part), a few dozen clips a
+# job, and the parts are merged into OUT at the end.
+#
+# Every machine must see the clips, the parts folder and the tool at the same paths (a share
+# mounted alike on each, as a fleet office keeps its cards). A run stopped anywhere is run
+# again as it was: the parts and OUT skip the clips they already hold.
+set -euo pipefail
+
+usage() {
+    cat >&2 <<'TEXT'
+usage: fleet-tracks.sh --sshloginfile FILE --out OUT.gpkg [--parts DIR] [--clips-per-job N]
+                       [--tool PATH] FOLDER...
+FILE lists the machines as GNU parallel takes them, one a line: N/host runs N jobs at once
+on host (each job reads on every core of its machine), ":" is this machine. PARTS defaults
+to OUT.parts; N to 50; the tool to build/tools/ostvik-track beside this script, else
+ostvik-track on the PATH.
+TEXT
+    exit 2
+}
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+logins=""
+out=""
+parts=""
+per_job=50
+tool="$here/../build/tools/ostvik-track"
+[ -x "$tool" ] || tool=$(command -v ostvik-track || true)
+folders=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --sshloginfile) logins=${2:?}; shift 2 ;;
+    --out) out=${2:?}; shift 2 ;;
+    --parts) parts=${2:?}; shift 2 ;;
+    --clips-per-job) per_job=${2:?}; shift 2 ;;
+    --tool) tool=${2:?}; shift 2 ;;
+    -h | --help) usage ;;
+    -*) echo "fleet-tracks.sh: unknown option $1" >&2; usage ;;
+    *) folders+=("$1"); shift ;;
+    esac
+done
+[ -n "$logins" ] && [ -n "$out" ] && [ ${#folders[@]} -gt 0 ] || usage
+case "$per_job" in '' | *[!0-9]* | 0) echo "fleet-tracks.sh: --clips-per-job needs a number above 0" >&2; exit 2 ;; esac
+if ! command -v parallel >/dev/null; then
+    echo "fleet-tracks.sh: GNU parallel is not installed (scripts/deps.sh installs it)" >&2
+    exit 1
+fi
+if [ -z "$tool" ] || [ ! -x "$tool" ]; then
+    echo "fleet-tracks.sh: ostvik-track not found; give it with --tool" >&2
+    exit 1
+fi
+[ -n "$parts" ] || parts="$out.parts"
+# The remote shells start in the home folder: every path they are given is absolute.
+tool=$(realpath "$tool")
+parts=$(realpath -m "$parts")
+mkdir -p "$parts"
+
+list="$parts/clips.list"
+find "${folders[@]}" -type f \( -iname '*.mp4' -o -iname '*.mov' -o -iname '*.avi' \) \
+    -print0 | xargs -0 -r realpath -z | sort -z >"$list"
+if [ ! -s "$list" ]; then
+    echo "fleet-tracks.sh: no clips found" >&2
+    exit 1
+fi
+
+# -j 100% runs as many jobs on each machine as its line in the login file says.
+status=0
+parallel -0 -a "$list" --sshloginfile "$logins" --jobs 100% -N "$per_job" \
+    "$tool" --format gpkg --out "$parts/part-{%}.gpkg" {} || status=1
+shopt -s nullglob
+made=("$parts"/part-*.gpkg)
+if [ ${#made[@]} -eq 0 ]; then
+    echo "fleet-tracks.sh: no part was written" >&2
+    exit 1
+fi
+"$tool" --merge-gpkg --out "$out" "${made[@]}" || status=1
+exit $status
