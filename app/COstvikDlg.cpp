@@ -1,5 +1,6 @@
 #include "app/COstvikDlg.h"
 
+#include "app/CExportDlg.h"
 #include "app/CMapViewLink.h"
 #include "app/CVideoPaneLink.h"
 #include "app/EmptyPaneHint.h"
@@ -25,9 +26,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -304,6 +307,7 @@ void COstvikDlg::CreateKeys() {
     key(QKeySequence(Qt::Key_V), [this] { m_video->ChannelPictures()->ToggleArrangement(); });
     key(QKeySequence(Qt::Key_I), [this] { m_excerpt->MarkStart(); });
     key(QKeySequence(Qt::Key_O), [this] { m_excerpt->MarkEnd(); });
+    key(QKeySequence(Qt::Key_E), [this] { ShowExportDialog(); });
 
     const QString keyList =
         tr("Space: play or pause\nLeft / Right: 5 seconds back / on\nUp / Down: volume\n"
@@ -311,6 +315,7 @@ void COstvikDlg::CreateKeys() {
            ", / .: one frame back / on while paused\nS: snapshot\nL: hide or show the playlist\n"
            "N / Shift+N: next / previous driving event of the drive\n"
            "I / O: excerpt starts / ends here\n"
+           "E: export the excerpt\n"
            "V: other cameras in a corner or side by side; click one to see it big, drag it "
            "to move it, wheel to size it");
     m_video->setToolTip(keyList);
@@ -619,4 +624,42 @@ void COstvikDlg::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     m_playlist->AddDroppedPaths(paths);
     ShowHintIfEmpty();
+}
+
+void COstvikDlg::ShowExportDialog() {
+    if (m_exportDlg == nullptr) {
+        m_exportDlg = new CExportDlg(this);
+    }
+    if (!m_exportDlg->Running()) {
+        ExcerptRequest excerpt;
+        excerpt.pieces = m_excerpt->Marks().Pieces();
+        QString name;
+        if (!excerpt.pieces.empty()) {
+            const ExcerptPiece& first = excerpt.pieces.front();
+            const QString clip = QFile::decodeName(first.clip.c_str());
+            for (const PaneChannel& other : MomentChannels(clip, nullptr, 0).others) {
+                if (!other.path.isEmpty()) {
+                    excerpt.beside.push_back(QFile::encodeName(other.path).toStdString());
+                }
+            }
+            // The playing clip's track dates it; another clip of the drive goes by its name.
+            int64_t startUtc = kUnknownUtc;
+            if (clip == GetCurrentFile()) {
+                CMyStatic* chart = CMyStatic::Instance();
+                CGSampleStore spareChart;
+                startUtc =
+                    ClipStartUtc({MapView()->m_store,
+                                  chart != nullptr ? chart->m_store : spareChart, m_dial->m_model});
+            }
+            const QDateTime start =
+                RecordingTime::Of(clip, startUtc).addMSecs(static_cast<qint64>(first.from * 1000));
+            name = (start.isValid() ? start.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"))
+                                    : QFileInfo(clip).completeBaseName()) +
+                   QStringLiteral("_excerpt.mp4");
+        }
+        m_exportDlg->SetSpeedUnit(m_speedUnitsLink.IsKmh());
+        m_exportDlg->SetExcerpt(excerpt, name);
+    }
+    m_exportDlg->show();
+    m_exportDlg->raise();
 }

@@ -21,6 +21,7 @@
 
 #include <memory>
 
+class CExportDlg;
 class CGSensesDlg;
 class CHtmlViewDlg;
 class CMapView;
@@ -102,6 +103,10 @@ public:
     void ToggleMaximise();
     bool IsVideoFullScreen() const { return m_videoFullScreen; }
     void ToggleVideoFullScreen();
+    // The export dialog for the marked excerpt (E); made at first use, then kept, so a job
+    // runs on while it is hidden.
+    void ShowExportDialog();
+    CExportDlg* ExportDialog() const { return m_exportDlg; }
     bool IsPlaylistCollapsed() const { return !m_layoutVariant.isEmpty(); }
     void TogglePlaylist();
 
@@ -182,6 +187,7 @@ private:
     std::unique_ptr<CDriveFollowerLink> m_driveLink;
     std::unique_ptr<CMapViewLink> m_mapLink;
     std::unique_ptr<CExcerptLink> m_excerpt;
+    CExportDlg* m_exportDlg = nullptr;
     std::unique_ptr<CTrackSaveMenu> m_trackSave;
 
     bool m_maximised = false;

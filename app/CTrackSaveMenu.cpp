@@ -81,9 +81,9 @@ bool CTrackSaveMenu::SaveExcerpt() {
     if (pieces.empty()) {
         return false;
     }
-    const QString first = QFile::decodeName(QByteArray::fromStdString(pieces.front().clipPath));
+    const QString first = QFile::decodeName(QByteArray::fromStdString(pieces.front().clip));
     return Save(pieces, marks.Drive(),
-                ClipNameOf(pieces.front().clipPath) + QStringLiteral("_excerpt"),
+                ClipNameOf(pieces.front().clip) + QStringLiteral("_excerpt"),
                 QFileInfo(first).absolutePath());
 }
 

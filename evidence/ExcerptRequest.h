@@ -3,14 +3,10 @@
 // the job and its plan only read it.
 #pragma once
 
+#include "track/ExcerptPiece.h"
+
 #include <string>
 #include <vector>
-
-struct ExcerptPiece {
-    std::string clip;
-    double from = 0; // seconds of that clip
-    double to = 0;
-};
 
 struct ExcerptRequest {
     std::vector<ExcerptPiece> pieces; // in order; several when the excerpt spans clips of a drive

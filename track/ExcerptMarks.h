@@ -4,21 +4,13 @@
 // before the end. The export asks for the excerpt as pieces of clip files.
 #pragma once
 
+#include "track/ExcerptPiece.h"
 #include "track/LoadedDrive.h"
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-// Seconds `from` to `to` of the clip at `clipPath`.
-struct ExcerptPiece {
-    std::string clipPath;
-    double from = 0.0;
-    double to = 0.0;
-
-    bool operator==(const ExcerptPiece&) const = default;
-};
 
 class ExcerptMarks {
 public:

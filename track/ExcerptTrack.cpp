@@ -34,7 +34,7 @@ void ExcerptTrack::Build(const std::vector<ExcerptPiece>& pieces, const TrackOf&
     for (const ExcerptPiece& piece : pieces) {
         const int first = static_cast<int>(std::floor(piece.from));
         const int end = static_cast<int>(std::ceil(piece.to));
-        const TrackStores* source = trackOf(piece.clipPath);
+        const TrackStores* source = trackOf(piece.clip);
         const int stop = source != nullptr ? std::min(end, EndOfStores(*source)) : first;
         for (int s = first; s < stop; ++s) {
             const int at = next + s - first;

@@ -1,5 +1,6 @@
 // The main window wiring the panes together on the real engine, headless: a chosen clip
 // fills the chart's and the dial's stores, its track lines reach them, and the keys drive it.
+#include "app/CExportDlg.h"
 #include "app/COstvikDlg.h"
 #include "instruments/CGSensesDlg.h"
 #include "instruments/CMyStatic.h"
@@ -22,14 +23,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTime>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -221,7 +226,7 @@ TEST_F(MainWindow, SpacePausesAndResumesAndArrowsSeek) {
 // I and O mark the excerpt at the paused picture's play time, in the clip's seconds for a
 // clip alone, and the progress slider shades it in its milliseconds. Saved as CSV, its
 // track has a row for each whole second the excerpt touches.
-TEST_F(MainWindow, IAndOMarkTheExcerptWherePlaybackIsAndItsTrackSaves) {
+TEST_F(MainWindow, IAndOMarkTheExcerptWherePlaybackIsAndItsTrackAndVideoSave) {
     window->AddClips({kData + "/drive.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
     window->activateWindow();
@@ -241,7 +246,7 @@ TEST_F(MainWindow, IAndOMarkTheExcerptWherePlaybackIsAndItsTrackSaves) {
     EXPECT_DOUBLE_EQ(marks.Start().value_or(-1), start);
     EXPECT_DOUBLE_EQ(marks.End().value_or(-1), end);
     ASSERT_EQ(marks.Pieces().size(), 1u);
-    EXPECT_EQ(QString::fromStdString(marks.Pieces()[0].clipPath), kData + "/drive.MP4");
+    EXPECT_EQ(QString::fromStdString(marks.Pieces()[0].clip), kData + "/drive.MP4");
     const CMySliderCtrl* slider = window->VideoView()->ProgressSlider();
     EXPECT_EQ(slider->ExcerptFrom(), std::lround(start * 1000));
     EXPECT_EQ(slider->ExcerptTo(), std::lround(end * 1000));
@@ -258,6 +263,31 @@ TEST_F(MainWindow, IAndOMarkTheExcerptWherePlaybackIsAndItsTrackSaves) {
     const auto seconds = static_cast<int>(std::ceil(end) - std::floor(start));
     ASSERT_EQ(rows.size(), 1 + seconds + 1); // the header, the rows, after the last line end
     EXPECT_TRUE(rows[1].startsWith("0,A,")) << rows[1].toStdString();
+
+    // E: the dialog exports the marked stretch while the clip stays open; a cancelled
+    // export leaves nothing in the folder.
+    Key(Qt::Key_E);
+    CExportDlg* dialog = window->ExportDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->CopyChoice()->isChecked());
+    dialog->PathLine()->setText(dir.filePath("excerpt.mp4"));
+    dialog->ExportButton()->click();
+    ASSERT_TRUE(PumpUntil([&] { return !dialog->Running(); }, 30s));
+    EXPECT_TRUE(dialog->Status()->text().startsWith("Saved"))
+        << dialog->Status()->text().toStdString();
+    EXPECT_TRUE(QFileInfo(dir.filePath("excerpt.mp4")).size() > 0);
+    EXPECT_TRUE(QFileInfo(dir.filePath("excerpt.gpx")).size() > 0);
+    const int before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size();
+    dialog->OverlayChoice()->setChecked(true);
+    dialog->PathLine()->setText(dir.filePath("cancelled.mp4"));
+    dialog->ExportButton()->click();
+    dialog->CancelButton()->click();
+    ASSERT_TRUE(PumpUntil([&] { return !dialog->Running(); }, 30s));
+    EXPECT_TRUE(dialog->Status()->text().startsWith("Not exported"))
+        << dialog->Status()->text().toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), before);
+    EXPECT_EQ(mivex_get_play_status(), kMivexPaused) << "the clip stays open meanwhile";
 }
 
 TEST_F(MainWindow, NextAndPreviousStepThroughTheClips) {
