@@ -17,33 +17,69 @@
 
 #include <clocale>
 #include <cstdio>
+#include <string_view>
 #include <unistd.h>
+
+namespace {
+
+void NameProgram() {
+    QCoreApplication::setApplicationName(QStringLiteral("Ostvik"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(OSTVIK_VERSION));
+}
+
+void DescribeOptions(QCommandLineParser& options) {
+    options.setApplicationDescription(QStringLiteral("Dash-camera clip player"));
+    options.addHelpOption();
+    options.addVersionOption();
+    options.addPositionalArgument(QStringLiteral("clips"), QStringLiteral("Clips to add and play."),
+                                  QStringLiteral("[clips...]"));
+    options.addOptions({
+        {QStringLiteral("grab"),
+         QStringLiteral("Save a picture of the window to <file> before quitting."),
+         QStringLiteral("file")},
+        {QStringLiteral("quit-after"), QStringLiteral("Quit after <ms> milliseconds."),
+         QStringLiteral("ms")},
+        {QStringLiteral("no-audio"), QStringLiteral("Play without sound.")},
+    });
+}
+
+// The help and the version answer on a terminal without a display, where the window system
+// the player needs cannot start.
+bool AsksForHelpOrVersion(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
+            arg == "--version") {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QuietTerminal::Apply();
+    if (AsksForHelpOrVersion(argc, argv)) {
+        QCoreApplication terminal(argc, argv);
+        NameProgram();
+        QCommandLineParser options;
+        DescribeOptions(options);
+        options.process(terminal);
+        return 0;
+    }
     BrowserEnvironment::Prepare(::geteuid() == 0);
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     // mpv reads and writes numbers in the C locale.
     std::setlocale(LC_NUMERIC, "C");
-    QApplication::setApplicationName(QStringLiteral("Ostvik"));
+    NameProgram();
 
     QCommandLineParser options;
-    options.setApplicationDescription(QStringLiteral("Dash-camera clip player"));
-    options.addHelpOption();
-    options.addPositionalArgument(QStringLiteral("clips"), QStringLiteral("Clips to add and play."),
-                                  QStringLiteral("[clips...]"));
-    const QCommandLineOption grab(
-        QStringLiteral("grab"),
-        QStringLiteral("Save a picture of the window to <file> before quitting."),
-        QStringLiteral("file"));
-    const QCommandLineOption quitAfter(QStringLiteral("quit-after"),
-                                       QStringLiteral("Quit after <ms> milliseconds."),
-                                       QStringLiteral("ms"));
-    const QCommandLineOption noAudio(QStringLiteral("no-audio"),
-                                     QStringLiteral("Play without sound."));
-    options.addOptions({grab, quitAfter, noAudio});
+    DescribeOptions(options);
     options.process(app);
+    const QString grab = QStringLiteral("grab");
+    const QString quitAfter = QStringLiteral("quit-after");
 
     // The skin comes before any window; without it the program ends, showing none.
     COstvikApp startup;
@@ -53,7 +89,7 @@ int main(int argc, char** argv) {
     }
 
     MivexOptions engine;
-    engine.noAudio = options.isSet(noAudio);
+    engine.noAudio = options.isSet(QStringLiteral("no-audio"));
     WebViewRendering::Choose();
     COstvikDlg window(engine);
     window.show();

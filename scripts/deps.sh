@@ -33,6 +33,8 @@ PACKAGES=(
     # xmllint, which checks the track tool's GPX and KML exports and the icon, and the
     # desktop entry's checker
     libxml2-utils desktop-file-utils
+    # the Debian package's checkers
+    lintian appstream
     # test clips and the tools we measure against
     ffmpeg fonts-dejavu-core libimage-exiftool-perl gpsbabel mpv
 )

@@ -2,6 +2,7 @@
 // job the player's export dialog runs: an MP4 carrying the track as an NMEA text track,
 // and the track beside it as GPX.
 
+#include "CommandLine.h"
 #include "evidence/DriveExcerpt.h"
 #include "evidence/ExcerptJob.h"
 #include "track/LoadedDrive.h"
@@ -27,9 +28,10 @@ constexpr const char* kUsage =
     "speeds in mile/h with --mph, and another camera's clip of the moment, when given, in a\n"
     "corner.\n";
 
+constexpr CommandLine kTool{"ostvik-export", kUsage};
+
 int UsageError(const std::string& why) {
-    std::cerr << "ostvik-export: " << why << "\n" << kUsage;
-    return 2;
+    return UsageError(kTool, why);
 }
 
 // Seconds of the first clip, or a clock time of the drive; as seconds of the drive's axis.
@@ -61,8 +63,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            std::cout << kUsage;
+        if (AnswersHelpOrVersion(kTool, arg)) {
             return 0;
         }
         if (arg == "--text" || arg == "--from" || arg == "--to" || arg == "-o") {

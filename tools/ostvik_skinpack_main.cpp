@@ -4,6 +4,7 @@
 //
 //     ostvik-skinpack SOURCE_FOLDER PLAIN_ZIP SKIN_DAT
 
+#include "CommandLine.h"
 #include "skin/SkinScramble.h"
 
 #include <zip.h>
@@ -66,9 +67,16 @@ bool WriteZip(const fs::path& folder, const fs::path& out, std::string& error) {
 } // namespace
 
 int main(int argc, char** argv) {
+    constexpr CommandLine tool{
+        "ostvik-skinpack",
+        "usage: ostvik-skinpack SOURCE_FOLDER PLAIN_ZIP SKIN_DAT\n"
+        "Packs the skin in SOURCE_FOLDER into the zip archive PLAIN_ZIP, and scrambled into\n"
+        "SKIN_DAT as the player reads it.\n"};
+    if (argc == 2 && AnswersHelpOrVersion(tool, argv[1])) {
+        return 0;
+    }
     if (argc != 4) {
-        std::fprintf(stderr, "usage: ostvik-skinpack SOURCE_FOLDER PLAIN_ZIP SKIN_DAT\n");
-        return 2;
+        return UsageError(tool, "needs three paths");
     }
     const fs::path folder = argv[1];
     const fs::path plain = argv[2];

@@ -5,6 +5,7 @@
 
 #include "ClipEventsReport.h"
 #include "ClipTrackExport.h"
+#include "CommandLine.h"
 #include "DriveList.h"
 #include "GpkgBatch.h"
 #include "TrackBatch.h"
@@ -39,9 +40,10 @@ constexpr const char* kUsage =
     "transaction (default 50; 1000 for --merge-gpkg, which merges GeoPackages so made\n"
     "into FILE).\n";
 
+constexpr CommandLine kTool{"ostvik-track", kUsage};
+
 int UsageError(const std::string& why) {
-    std::cerr << "ostvik-track: " << why << "\n" << kUsage;
-    return 2;
+    return UsageError(kTool, why);
 }
 
 int PrintEvents(const std::vector<std::string>& paths) {
@@ -86,8 +88,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            std::cout << kUsage;
+        if (AnswersHelpOrVersion(kTool, arg)) {
             return 0;
         }
         if (arg == "--format" || arg == "-f" || arg == "--out-dir") {
