@@ -232,6 +232,7 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
         ShowClipTitle(false);
         ShowHintIfEmpty();
     });
+    connect(m_video, &CVideoViewDlg::exportRequested, this, &COstvikDlg::ShowExportDialog);
 
     // A click on the map's route asks for the video at that second of the clip.
     connect(m_mapHost->MapView(), &CMapView::SeekRequested, this, [this](int second) {

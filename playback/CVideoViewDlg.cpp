@@ -189,6 +189,13 @@ void CVideoViewDlg::CreateControls() {
     m_next = MakeControl<QPushButton>(this, IDC_NEXT, FromDialogUnits(174, 178, 26, 14));
     m_next->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward));
     m_next->setToolTip(tr("Next clip"));
+    m_snapshot = MakeControl<QPushButton>(this, IDC_SNAPSHOT, FromDialogUnits(160, 150, 18, 9));
+    m_snapshot->setToolTip(tr("Snapshot (S)"));
+    m_export = MakeControl<QPushButton>(this, IDC_EXPORT, FromDialogUnits(180, 150, 18, 9));
+    m_export->setToolTip(tr("Export the excerpt (E)"));
+    // A click leaves the keyboard with the window, so Space still plays and pauses.
+    m_snapshot->setFocusPolicy(Qt::NoFocus);
+    m_export->setFocusPolicy(Qt::NoFocus);
     m_speed = MakeControl<QSlider>(this, IDC_SPEED, FromDialogUnits(204, 162, 96, 11));
     m_speed->setOrientation(Qt::Horizontal);
     m_speed->setTickPosition(QSlider::TicksBelow);
@@ -197,11 +204,18 @@ void CVideoViewDlg::CreateControls() {
     m_speedScale->setText(QStringLiteral("-8x -4x -2x  0x   2x  4x  8x"));
 
     const std::pair<QWidget*, const char*> registered[] = {
-        {m_progress, "slider.progress"}, {m_timeLabel, "static.progress"},
-        {m_mute, "check.btn.mic"},       {m_volume, "slider.volume"},
-        {m_stop, "control.btn.stop"},    {m_back, "control.btn.back"},
-        {m_play, "control.btn.play"},    {m_next, "control.btn.next"},
-        {m_speed, "slider.speed"},       {m_speedScale, "static.speed"},
+        {m_progress, "slider.progress"},
+        {m_timeLabel, "static.progress"},
+        {m_mute, "check.btn.mic"},
+        {m_volume, "slider.volume"},
+        {m_stop, "control.btn.stop"},
+        {m_back, "control.btn.back"},
+        {m_play, "control.btn.play"},
+        {m_next, "control.btn.next"},
+        {m_speed, "slider.speed"},
+        {m_speedScale, "static.speed"},
+        {m_snapshot, "control.btn.videoshot"},
+        {m_export, "control.btn.export"},
     };
     for (const auto& [control, element] : registered) {
         SkinSE_SubclassWindow(control, QLatin1String(element));
@@ -221,6 +235,8 @@ void CVideoViewDlg::CreateControls() {
             host->PlayNext();
         }
     });
+    connect(m_snapshot, &QPushButton::clicked, this, [this] { GrabSnapshot(); });
+    connect(m_export, &QPushButton::clicked, this, &CVideoViewDlg::exportRequested);
     connect(m_mute, &QCheckBox::clicked, this, &CVideoViewDlg::OnMuteClicked);
     connect(m_progress, &CMySliderCtrl::endTrack, this, [this] {
         if (m_progress->maximum() > 0) {

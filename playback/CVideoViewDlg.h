@@ -44,6 +44,8 @@ public:
         IDC_NEXT = 1033,
         IDC_SPEED = 1036,
         IDC_SPEED_SCALE = 1037,
+        IDC_SNAPSHOT = 1038,
+        IDC_EXPORT = 1039,
     };
     static constexpr int kPlaybackTimerId = 11000;
     static constexpr int kTickMs = 500;
@@ -122,6 +124,8 @@ public:
 signals:
     void clipStarted();
     void clipEnded();
+    // The export button was pressed; the excerpt and its dialog belong to the main window.
+    void exportRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -177,6 +181,8 @@ private:
     QPushButton* m_back = nullptr;
     QPushButton* m_play = nullptr;
     QPushButton* m_next = nullptr;
+    QPushButton* m_snapshot = nullptr;
+    QPushButton* m_export = nullptr;
     QSlider* m_speed = nullptr;
     QLabel* m_speedScale = nullptr;
 };

@@ -90,6 +90,10 @@ protected:
     template <typename Control> Control* Hidden(int id) {
         return qobject_cast<Control*>(window->Control(id));
     }
+    QPushButton* PaneButton(int id) {
+        return window->VideoView()->findChild<QPushButton*>(QString::number(id),
+                                                            Qt::FindDirectChildrenOnly);
+    }
     // As a drag of the slider's handle ends at `value`.
     static void DragTo(QSlider* slider, int value) {
         slider->setSliderDown(true);
@@ -264,11 +268,27 @@ TEST_F(MainWindow, IAndOMarkTheExcerptWherePlaybackIsAndItsTrackAndVideoSave) {
     ASSERT_EQ(rows.size(), 1 + seconds + 1); // the header, the rows, after the last line end
     EXPECT_TRUE(rows[1].startsWith("0,A,")) << rows[1].toStdString();
 
-    // E: the dialog exports the marked stretch while the clip stays open; a cancelled
-    // export leaves nothing in the folder.
-    Key(Qt::Key_E);
+    // The pane's snapshot button asks where to save, as S does.
+    QString asked;
+    window->VideoView()->SetSavePathPrompt([&](const QString& path) {
+        asked = path;
+        return QString();
+    });
+    QPushButton* snapshot = PaneButton(CVideoViewDlg::IDC_SNAPSHOT);
+    QPushButton* exportButton = PaneButton(CVideoViewDlg::IDC_EXPORT);
+    ASSERT_TRUE(snapshot != nullptr && exportButton != nullptr);
+    snapshot->click();
+    EXPECT_TRUE(asked.endsWith(".bmp")) << asked.toStdString();
+
+    // The export button beside it opens the dialog, and so does E; the dialog exports the
+    // marked stretch while the clip stays open; a cancelled export leaves nothing in the
+    // folder.
+    exportButton->click();
     CExportDlg* dialog = window->ExportDialog();
     ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->hide();
+    Key(Qt::Key_E);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(dialog->CopyChoice()->isChecked());
     dialog->PathLine()->setText(dir.filePath("excerpt.mp4"));
@@ -450,6 +470,19 @@ TEST_F(MainWindow, AtItsMinimumSizeNoControlCoversAnother) {
     }
     EXPECT_GE(controls.size(), 7u);
     expectApart(controls);
+    // The snapshot and export buttons share the time row with a label too.
+    for (const int id : {CVideoViewDlg::IDC_SNAPSHOT, CVideoViewDlg::IDC_EXPORT}) {
+        QPushButton* button = PaneButton(id);
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_TRUE(button->isVisible()) << id;
+        for (QWidget* child :
+             window->VideoView()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (child != button && child->isVisible()) {
+                EXPECT_FALSE(button->geometry().intersects(child->geometry()))
+                    << id << " and " << child->objectName().toStdString();
+            }
+        }
+    }
     expectApart({window->VideoView(), window->Playlist(), window->GSenses(), window->MapHost(),
                  window->SpeedDial()});
 }
