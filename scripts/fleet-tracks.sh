@@ -9,8 +9,12 @@
 # again as it was: the parts and OUT skip the clips they already hold.
 set -euo pipefail
 
+# The usage: asked for, on standard output with status 0; after a fault, on standard error
+# with status 2.
 usage() {
-    cat >&2 <<'TEXT'
+    local status=${1:-2}
+    [ "$status" -eq 0 ] || exec >&2
+    cat <<'TEXT'
 usage: fleet-tracks.sh --sshloginfile FILE --out OUT.gpkg [--parts DIR] [--clips-per-job N]
                        [--tool PATH] FOLDER...
 FILE lists the machines as GNU parallel takes them, one a line: N/host runs N jobs at once
@@ -18,7 +22,7 @@ on host (each job reads on every core of its machine), ":" is this machine. PART
 to OUT.parts; N to 50; the tool to build/tools/ostvik-track beside this script, else
 ostvik-track on the PATH.
 TEXT
-    exit 2
+    exit "$status"
 }
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -36,7 +40,9 @@ while [ $# -gt 0 ]; do
     --parts) parts=${2:?}; shift 2 ;;
     --clips-per-job) per_job=${2:?}; shift 2 ;;
     --tool) tool=${2:?}; shift 2 ;;
-    -h | --help) usage ;;
+    -h | --help) usage 0 ;;
+    # The script is the project's as the tool is, so it has the tool's version.
+    --version) "${tool:?ostvik-track not found}" --version | sed 's/^ostvik-track /fleet-tracks.sh /'; exit 0 ;;
     -*) echo "fleet-tracks.sh: unknown option $1" >&2; usage ;;
     *) folders+=("$1"); shift ;;
     esac

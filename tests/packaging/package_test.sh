@@ -20,7 +20,7 @@ fail() {
 version="$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")"
 deb="$work/out/ostvik_${version}_amd64.deb"
 [[ -f "$deb" ]] || fail "no $deb"
-dpkg-deb --field "$deb" Depends | grep -q 'libmpv2' || fail "Depends lacks the libraries linked"
+[[ "$(dpkg-deb --field "$deb" Depends)" == *libmpv2* ]] || fail "Depends lacks the libraries linked"
 
 # Warnings are listed for whoever reads the log; errors fail.
 lintian --no-cfg --fail-on error "$deb" || fail "lintian reports errors"
@@ -54,14 +54,15 @@ done
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.ostvik.Ostvik.metainfo.xml"
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/org.ostvik.Ostvik.metainfo.xml" ||
     fail "the AppStream release is not $version"
-zcat "$root/usr/share/man/man1/ostvik-track.1.gz" | grep -q "\"Ostvik $version\"" ||
+zgrep -q "\"Ostvik $version\"" "$root/usr/share/man/man1/ostvik-track.1.gz" ||
     fail "the manual page is not of $version"
 
 bin="$root/usr/bin"
 export QT_QPA_PLATFORM=offscreen
 for program in ostvik ostvik-track ostvik-export; do
-    "$bin/$program" --help | grep -qi usage || fail "$program --help prints no usage"
-    "$bin/$program" --version | grep -qix "$program $version" ||
+    help="$("$bin/$program" --help)" || fail "$program --help fails"
+    grep -qi usage <<<"$help" || fail "$program --help prints no usage"
+    [[ "$("$bin/$program" --version)" == [oO]"${program:1} $version" ]] ||
         fail "$program --version does not say $program $version"
 done
 
