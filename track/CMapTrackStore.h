@@ -67,6 +67,7 @@ public:
     // The last second the store takes, kMaxTrackSecond until a clip's loader sets the
     // clip's own; later seconds are damage and are dropped. Clear keeps it.
     void SetLastSecond(int second) { m_nLastSecond = second; }
+    int LastSecond() const { return m_nLastSecond; }
 
     std::vector<double> m_latitudes;
     std::vector<double> m_longitudes;

@@ -1,11 +1,79 @@
 #include "track/ClipTrackLoader.h"
 
+#include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
-#include "track/EmbeddedTrack.h"
-#include "track/OtherSidecars.h"
+#include "track/CSpeedDialModel.h"
+#include "track/ClipFile.h"
+#include "track/Mp4ClipTime.h"
 #include "track/RegularFileRead.h"
 #include "track/SidecarLog.h"
 #include "track/TrackDispatch.h"
+#include "track/TrackLine.h"
+#include "track/readers/CameraReaders.h"
+
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+// Takes the reader's outcome into the loader's, and says damage on standard error: the
+// track keeps what the reader could read, and the user's log shows where it stopped.
+void Take(const CameraReader& reader, const ReaderOutcome& read, TrackSourceOutcome& outcome) {
+    outcome.family = std::string(reader.Family());
+    outcome.gave = read.fix;
+    outcome.why = read.fix ? std::string() : read.why;
+    outcome.damagedAt = read.damagedAt;
+    if (read.damagedAt) {
+        std::cerr << "ostvik: " << outcome.path << ": " << reader.Family() << " damaged at byte "
+                  << *read.damagedAt << "\n";
+    }
+}
+
+} // namespace
+
+bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
+    TrackSourceOutcome outcome{.path = clipPath};
+    return LoadEmbeddedTrack(clipPath, stores, outcome);
+}
+
+bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores,
+                       TrackSourceOutcome& outcome) {
+    stores.map.Clear();
+    stores.chart.ResetTrack(0);
+    stores.dial.ClearSpeedRecords();
+
+    ClipFile file;
+    const bool opened = file.Open(clipPath);
+    // Every source of the clip's track, read now or later (its logs, its sidecar, the
+    // engine's lines), stops at the clip's end.
+    const int lastSecond = opened ? LastTrackSecond(file) : kMaxTrackSecond;
+    stores.map.SetLastSecond(lastSecond);
+    stores.chart.SetLastTrackSecond(lastSecond);
+    stores.dial.SetLastSecond(lastSecond);
+    if (!opened) {
+        outcome.why = std::string("cannot open the clip: ") + std::strerror(file.LastError());
+        return false;
+    }
+    const ClipFolder folder(clipPath);
+    std::string damage;
+    for (const CameraReader* reader : CameraReaders()) {
+        if (reader->ReadsBeside() || !reader->Claims(file)) {
+            continue;
+        }
+        const ReaderOutcome read = reader->Read({file, clipPath, &folder}, stores);
+        if (read.found) {
+            Take(*reader, read, outcome);
+            return outcome.gave;
+        }
+        if (read.damagedAt && !outcome.damagedAt) {
+            Take(*reader, read, outcome);
+            damage = "; " + std::string(reader->Family()) + ": " + read.why;
+        }
+    }
+    outcome.family.clear();
+    outcome.why = "no camera's track data in the clip" + damage;
+    return false;
+}
 
 ClipTrackLoader::ClipTrackLoader(const std::string& clipPath) : m_folder(clipPath) {}
 
@@ -18,7 +86,7 @@ const std::string& ClipTrackLoader::SidecarPath() const {
 
 bool ClipTrackLoader::LoadEmbedded(const TrackStores& stores) {
     TrackSourceOutcome outcome{.source = "embedded", .path = m_folder.ClipPath()};
-    outcome.gave = LoadEmbeddedTrack(m_folder.ClipPath(), stores, outcome.why);
+    LoadEmbeddedTrack(m_folder.ClipPath(), stores, outcome);
     m_outcomes.push_back(outcome);
     return outcome.gave;
 }
@@ -36,8 +104,31 @@ bool ClipTrackLoader::LoadLogs(const TrackStores& stores) {
     if (log.gave) {
         return true;
     }
-    m_outcomes.push_back(LoadOtherSidecars(m_folder, stores));
+    m_outcomes.push_back(LoadBesideLogs(stores));
     return m_outcomes.back().gave;
+}
+
+// The first reader of a file beside the clip whose file is there reads it, fix or not.
+TrackSourceOutcome ClipTrackLoader::LoadBesideLogs(const TrackStores& stores) {
+    for (const CameraReader* reader : CameraReaders()) {
+        if (!reader->ReadsBeside()) {
+            continue;
+        }
+        const std::optional<std::string> path = reader->FileBeside(m_folder);
+        ClipFile file;
+        if (!path || !file.Open(*path) || !reader->Claims(file)) {
+            continue;
+        }
+        TrackSourceOutcome outcome{.source = std::string(reader->Family()), .path = *path};
+        const ReaderOutcome read = reader->Read({file, *path, &m_folder}, stores);
+        Take(*reader, read, outcome);
+        if (read.found) {
+            return outcome;
+        }
+    }
+    return {.source = "logs beside the clip",
+            .path = m_folder.ClipPath(),
+            .why = "none of a camera's logs is there"};
 }
 
 int ClipTrackLoader::ReadSidecarLines(const std::function<void(const std::string& line)>& emit) {

@@ -1,10 +1,10 @@
 // How a clip's track is loaded, for the player and for the track tool alike: the one order
 // in which its sources are tried, as three steps the player takes at their own moments.
-//   1. LoadEmbedded, before the clip opens: the data the camera put in the clip (freeGPS
-//      blocks, else BlackVue boxes, else NMEA in a text track).
+//   1. LoadEmbedded, before the clip opens: the data the camera put in the clip, read by
+//      the first of the table's readers of the clip (CameraReaders) that finds its own.
 //   2. LoadLogs, once the clip opened and only when step 1 gave no valid fix: the sidecar
-//      .TXT read as an NMEA log, and when that gave none either, the logs other makers'
-//      cameras write (OtherSidecars).
+//      .TXT read as an NMEA log, and when that gave none either, the first of the table's
+//      readers of a file beside the clip that finds its file.
 //   3. ReadSidecarLines, when the clip starts: the sidecar's lines of a .MOV or .AVI, each
 //      a second of G-sensor values and a sentence.
 // The clip's folder is listed at most once, and the sidecar read at most once, for all
@@ -38,6 +38,7 @@ public:
 
 private:
     const std::optional<std::string>& SidecarBytes();
+    TrackSourceOutcome LoadBesideLogs(const TrackStores& stores);
 
     ClipFolder m_folder;
     mutable std::optional<std::string> m_sidecarPath; // looked up when first asked for
@@ -46,6 +47,14 @@ private:
     std::string m_sidecarRefusal;
     std::vector<TrackSourceOutcome> m_outcomes;
 };
+
+// Empties the three stores and bounds each at the clip's last second (LastTrackSecond),
+// which every later source of the clip's track keeps to; then reads the clip with the
+// first reader of its own bytes that finds its data. True when that gave a valid fix;
+// `why` says otherwise what the clip held, and `family` names the reader that found data.
+bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores);
+bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores,
+                       TrackSourceOutcome& outcome);
 
 struct ClipTrackLoad {
     bool embeddedFix = false;

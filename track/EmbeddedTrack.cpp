@@ -1,16 +1,7 @@
 #include "track/EmbeddedTrack.h"
 
-#include "track/BlackVueTrack.h"
-#include "track/CGSampleStore.h"
-#include "track/CMapTrackStore.h"
-#include "track/CSpeedDialModel.h"
-#include "track/ClipFile.h"
 #include "track/FixedDecimal.h"
 #include "track/GpsIndex.h"
-#include "track/Mp4ClipTime.h"
-#include "track/NmeaTextTrack.h"
-#include "track/TrackLine.h"
-#include "track/Truncate.h"
 
 #include <algorithm>
 #include <charconv>
@@ -101,20 +92,19 @@ FreeGpsBlock DecodeFreeGpsBlock(const unsigned char* block, uint64_t offset) {
     return decoded;
 }
 
-namespace {
-
-// The blocks, and in `damage` where an index that is there names a block the clip does
-// not hold.
-std::vector<FreeGpsBlock> ReadBlocks(ByteSource& source, std::string& damage) {
-    std::vector<FreeGpsBlock> blocks;
+EmbeddedBlocks ReadEmbeddedBlocks(ByteSource& source) {
+    EmbeddedBlocks found;
+    std::vector<FreeGpsBlock>& blocks = found.blocks;
     const std::optional<std::vector<GpsIndexEntry>> index = ReadGpsIndex(source);
     if (index) {
         const std::optional<uint64_t> missing = ReadIndexedBlocks(source, *index, blocks);
         if (!missing && !blocks.empty()) {
-            return blocks; // only the indexed blocks are read, however long the clip
+            return found; // only the indexed blocks are read, however long the clip
         }
-        damage = missing ? "its GPS index names no block at offset " + std::to_string(*missing)
-                         : "its GPS index is empty";
+        found.damagedAt = missing;
+        found.damage = missing
+                           ? "its GPS index names no block at offset " + std::to_string(*missing)
+                           : "its GPS index is empty";
     }
     // No index, or one that names blocks the clip does not hold: scan, and keep what the
     // index did find, each block once.
@@ -132,74 +122,5 @@ std::vector<FreeGpsBlock> ReadBlocks(ByteSource& source, std::string& damage) {
             blocks.begin(), blocks.end(),
             [](const FreeGpsBlock& a, const FreeGpsBlock& b) { return a.offset < b.offset; });
     }
-    return blocks;
-}
-
-} // namespace
-
-std::vector<FreeGpsBlock> ReadEmbeddedBlocks(ByteSource& source) {
-    std::string damage;
-    return ReadBlocks(source, damage);
-}
-
-bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores) {
-    std::string why;
-    return LoadEmbeddedTrack(clipPath, stores, why);
-}
-
-bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores, std::string& why) {
-    stores.map.Clear();
-    stores.chart.ResetTrack(0);
-    stores.dial.ClearSpeedRecords();
-
-    ClipFile file;
-    const bool opened = file.Open(clipPath);
-    // Every source of the clip's track, read now or later (its logs, its sidecar, the
-    // engine's lines), stops at the clip's end.
-    const int lastSecond = opened ? LastTrackSecond(file) : kMaxTrackSecond;
-    stores.map.SetLastSecond(lastSecond);
-    stores.chart.SetLastTrackSecond(lastSecond);
-    stores.dial.SetLastSecond(lastSecond);
-    if (!opened) {
-        why = std::string("cannot open the clip: ") + std::strerror(file.LastError());
-        return false;
-    }
-    std::string damage;
-    const std::vector<FreeGpsBlock> blocks = ReadBlocks(file, damage);
-    const std::string damaged = damage.empty() ? std::string() : "; " + damage;
-    if (blocks.empty()) {
-        if (const std::optional<BlackVueTrack> blackVue = ReadBlackVueBoxes(file)) {
-            const bool fix = FillBlackVueTrack(*blackVue, stores);
-            why = fix ? std::string() : "no valid fix in its BlackVue boxes" + damaged;
-            return fix;
-        }
-        // A text track of NMEA is data the camera put in the clip too, so it comes before
-        // every file beside the clip; it is read only when the clip has no blocks, whose
-        // G-sensor values it could not give.
-        const bool fix = LoadNmeaTextTrack(file, stores);
-        why = fix ? std::string()
-                  : "no GPS blocks or boxes, and no NMEA text track with a valid fix" + damaged;
-        return fix;
-    }
-    bool anyFix = false;
-    int second = 0;
-    for (const FreeGpsBlock& block : blocks) {
-        if (second > lastSecond) {
-            break;
-        }
-        stores.map.PutEntry(second, block.latitude, block.longitude, block.status, block.utcTime);
-        anyFix = anyFix || block.status == 'A';
-        // A layout without accelerations leaves the chart empty rather than drawing zeros.
-        if (block.hasSensor) {
-            const std::string line = EmbeddedTrackLine(second * 1000, block.x, block.y, block.z);
-            stores.chart.AddTrackLine(line.c_str());
-        }
-        stores.dial.SetSpeedRecord(second, TruncateToInt(block.speed), TruncateToInt(block.course));
-        ++second;
-    }
-    why = anyFix ? std::string()
-                 : std::to_string(blocks.size()) +
-                       (blocks.size() == 1 ? " GPS block" : " GPS blocks") +
-                       " without a valid fix" + damaged;
-    return anyFix;
+    return found;
 }

@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryBytes source(data, size);
     volatile double sum = 0;
-    for (const FreeGpsBlock& block : ReadEmbeddedBlocks(source)) {
+    for (const FreeGpsBlock& block : ReadEmbeddedBlocks(source).blocks) {
         sum = sum + block.latitude + block.longitude + block.speed + block.x;
     }
     return 0;

@@ -6,6 +6,7 @@
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
 #include "track/ClipTrackLoader.h"
+#include "track/ClipTrackLoader.h"
 #include "track/EmbeddedTrack.h"
 #include "track/MemoryBytes.h"
 

@@ -6,6 +6,7 @@
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
 #include "track/CameraBlockLayouts.h"
+#include "track/ClipTrackLoader.h"
 #include "track/EmbeddedTrack.h"
 #include "track/GpsIndex.h"
 #include "track/MemoryBytes.h"
@@ -198,7 +199,7 @@ std::vector<unsigned char> ClipWithIndex(const std::vector<std::pair<uint32_t, u
 std::vector<float> Speeds(std::vector<unsigned char>& bytes) {
     MemoryBytes source(bytes.data(), bytes.size());
     std::vector<float> speeds;
-    for (const FreeGpsBlock& block : ReadEmbeddedBlocks(source)) {
+    for (const FreeGpsBlock& block : ReadEmbeddedBlocks(source).blocks) {
         speeds.push_back(std::round(block.speed / 1.852f));
     }
     return speeds;

@@ -9,6 +9,7 @@
 #include "track/CSpeedDialModel.h"
 #include "track/CameraBlockLayouts.h"
 #include "track/ClipTrackLoader.h"
+#include "track/ClipTrackLoader.h"
 #include "track/EmbeddedTrack.h"
 #include "track/MemoryBytes.h"
 
@@ -372,17 +373,17 @@ TEST(TextLayoutScan, BoxesCutByTheEndOfTheFileOrTheirSizeReadNoFurther) {
     std::vector<unsigned char> box = NextbaseTextBox(Rmc("A", "5930.0000,N,01800.0000,E"));
     std::memcpy(&file[1 << 20], box.data(), box.size() - 0x100);
     MemoryBytes whole(file.data(), file.size());
-    ASSERT_EQ(ReadEmbeddedBlocks(whole).size(), 1u);
-    EXPECT_EQ(ReadEmbeddedBlocks(whole)[0].status, 'A');
+    ASSERT_EQ(ReadEmbeddedBlocks(whole).blocks.size(), 1u);
+    EXPECT_EQ(ReadEmbeddedBlocks(whole).blocks[0].status, 'A');
     file[(1 << 20) + 2] = 0;
     file[(1 << 20) + 3] = 0x60; // the box ends inside the sentence
-    EXPECT_EQ(ReadEmbeddedBlocks(whole)[0].status, 'V');
+    EXPECT_EQ(ReadEmbeddedBlocks(whole).blocks[0].status, 'V');
     file[(1 << 20) + 2] = 0x02;
     file[(1 << 20) + 3] = 0;
     // 0x70 bytes from the marker: the sentence stops at "...,N,0180".
     MemoryBytes cut(file.data(), (1 << 20) + 4 + 0x70);
-    ASSERT_EQ(ReadEmbeddedBlocks(cut).size(), 1u);
-    EXPECT_EQ(ReadEmbeddedBlocks(cut)[0].status, 'V');
+    ASSERT_EQ(ReadEmbeddedBlocks(cut).blocks.size(), 1u);
+    EXPECT_EQ(ReadEmbeddedBlocks(cut).blocks[0].status, 'V');
 }
 
 TEST(TextLayoutScan, TenMegabytesOfJunkBehindTheSignaturesGiveNoFix) {
@@ -405,7 +406,7 @@ TEST(TextLayoutScan, TenMegabytesOfJunkBehindTheSignaturesGiveNoFix) {
         std::memcpy(&junk[at], head.data(), keep);
     }
     MemoryBytes source(junk.data(), junk.size());
-    const std::vector<FreeGpsBlock> blocks = ReadEmbeddedBlocks(source);
+    const std::vector<FreeGpsBlock> blocks = ReadEmbeddedBlocks(source).blocks;
     EXPECT_EQ(blocks.size(), kind);
     for (const FreeGpsBlock& block : blocks) {
         EXPECT_EQ(block.status, 'V') << block.offset;

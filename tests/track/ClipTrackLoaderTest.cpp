@@ -55,7 +55,7 @@ TEST(ClipTrackLoader, AClipWithItsOwnTrackListsNoFolder) {
 
 TEST(ClipTrackLoader, EachSourceTriedSaysWhatItGave) {
     const std::string kNotAClip =
-        "embedded: no GPS blocks or boxes, and no NMEA text track with a valid fix";
+        "embedded: no camera's track data in the clip";
     const std::string fix = RmcAt("120000", "5930.0000", 'N', "01800.0000", 'E');
     struct Case {
         const char* name;
@@ -69,7 +69,7 @@ TEST(ClipTrackLoader, EachSourceTriedSaysWhatItGave) {
          "CLIP.MOV",
          "",
          "",
-         {kNotAClip, "sidecar log: missing", "70mai logs: no 70mai log with a fix inside the clip",
+         {kNotAClip, "sidecar log: missing", "logs beside the clip: none of a camera's logs is there",
           "sidecar lines: missing"}},
         // The camera's own form, under a name copied in lower case.
         {"sensor log",

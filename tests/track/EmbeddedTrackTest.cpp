@@ -3,6 +3,7 @@
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
 #include "track/ClipFile.h"
+#include "track/ClipTrackLoader.h"
 #include "track/MemoryBytes.h"
 
 #include <gtest/gtest.h>
@@ -178,7 +179,12 @@ protected:
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
     }
-    bool Load() { return LoadEmbeddedTrack(path.string(), {store, chart, dial}, why); }
+    bool Load() {
+        TrackSourceOutcome outcome{.path = path.string()};
+        const bool fix = LoadEmbeddedTrack(path.string(), {store, chart, dial}, outcome);
+        why = outcome.why;
+        return fix;
+    }
 
     CMapTrackStore store;
     CGSampleStore chart;

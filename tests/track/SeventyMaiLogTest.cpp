@@ -6,7 +6,6 @@
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
 #include "track/ClipTrackLoader.h"
-#include "track/OtherSidecars.h"
 
 #include "tests/support/ClipMaker.h"
 
@@ -213,7 +212,7 @@ TEST_F(SeventyMaiClip, LogsBesideTheClipAtTheRootOrInAGpsFolderOfAnyCase) {
 TEST_F(SeventyMaiClip, FoundFromTheSidecarPathAsTheMapViewPassesIt) {
     Make();
     const std::string sidecar = (card / "Normal" / "NO20240601-120000-000001F.TXT").string();
-    EXPECT_TRUE(LoadOtherSidecars(ClipFolder(sidecar), {map, chart, dial}).gave);
+    EXPECT_TRUE(ClipTrackLoader(sidecar).LoadLogs({map, chart, dial}));
     EXPECT_EQ(map.size(), 6u);
 }
 
