@@ -423,7 +423,7 @@ int CPlaylistDlg::FindCameraDrive() {
 
 void CPlaylistDlg::LoadCameraFiles() {
     for (const MomentRow& row :
-         MomentRows(FilesInFolder(m_cameraFolder, {QStringLiteral("MP4")}))) {
+         MomentRows(FilesInFolder(m_cameraFolder, {QStringLiteral("MP4"), QStringLiteral("TS")}))) {
         AddRow(row);
     }
 }

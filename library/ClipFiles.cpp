@@ -8,7 +8,7 @@
 namespace {
 
 const QStringList kVideoSuffixes{QStringLiteral("mov"), QStringLiteral("avi"),
-                                 QStringLiteral("mp4")};
+                                 QStringLiteral("mp4"), QStringLiteral("ts")};
 
 bool HasSuffix(const QString& name, const QStringList& suffixes) {
     const QString suffix = QFileInfo(name).suffix();
@@ -20,7 +20,7 @@ bool HasSuffix(const QString& name, const QStringList& suffixes) {
 } // namespace
 
 QString VideoFileFilter() {
-    return QStringLiteral("video file (*.mov *.avi *.mp4)");
+    return QStringLiteral("video file (*.mov *.avi *.mp4 *.ts)");
 }
 
 bool IsVideoFileName(const QString& name) {

@@ -14,7 +14,7 @@ bool IsClipName(const fs::path& path) {
     std::string extension = path.extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".mp4" || extension == ".mov" || extension == ".avi";
+    return extension == ".mp4" || extension == ".mov" || extension == ".avi" || extension == ".ts";
 }
 
 // Adds the clip files in `folder` and the folders below it (not through links to folders,

@@ -25,6 +25,7 @@ from mkclip_drive import make_drive
 from mkclip_layouts import LAYOUTS, block_length, decimal_degrees, gpgga, gprmc, gps_block
 
 import mkclip_sources
+import mkclip_ts
 
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 MIB = 1 << 20
@@ -39,7 +40,7 @@ MAX_SPACING = 1 << 24
 SPARSE_VIDEO_SECONDS = 2
 FILLER_SEED = 20240602
 FILLER_CHUNK = 4 * MIB
-CONTAINERS = {".mp4": "mp4", ".mov": "mov", ".avi": "avi"}
+CONTAINERS = {".mp4": "mp4", ".mov": "mov", ".avi": "avi", ".ts": "mpegts"}
 
 
 # ---------------------------------------------------------------- video
@@ -119,7 +120,7 @@ def write_video(path, container, seconds, size, fps, burn_records, subtitles, co
             cmd += ["-metadata", f"creation_time={created:%Y-%m-%dT%H:%M:%S}Z"]
         if moov_room:
             cmd += ["-moov_size", str(moov_room)]
-        elif container != "avi":
+        elif container in ("mp4", "mov"):
             cmd += ["-movflags", "+faststart"]
         cmd += ["-f", container, path]
         subprocess.run(cmd, check=True)
@@ -472,7 +473,11 @@ def build_parser():
 
 def check_args(parser, args, container):
     if container is None:
-        parser.error("output must end in .mp4, .mov or .avi")
+        parser.error("output must end in .mp4, .mov, .avi or .ts")
+    args.container = container
+    if container == "mpegts" and (args.layout != "plain" or args.index or args.sparse_size
+                                  or args.data_subtitles or args.nmea_subtitles is not None):
+        parser.error("a .ts clip carries the Novatek stream's records only")
     if args.sparse_size is not None:
         if args.seconds is not None:
             parser.error("--sparse-size sets the drive length; drop --seconds")
@@ -513,6 +518,9 @@ def plan(args):
 
 
 def embed(args, records, planned_box):
+    if args.container == "mpegts":
+        mkclip_ts.add_gps_stream(args.output, records)
+        return
     if args.layout == "blackvue":
         append_blackvue(args.output, records)
         return

@@ -90,7 +90,7 @@ void AddVideoFiles(const fs::path& folder, std::vector<fs::path>& files) {
         std::transform(suffix.begin(), suffix.end(), suffix.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         std::error_code kindError;
-        if ((suffix == ".mp4" || suffix == ".mov" || suffix == ".avi") &&
+        if ((suffix == ".mp4" || suffix == ".mov" || suffix == ".avi" || suffix == ".ts") &&
             entry->is_regular_file(kindError)) {
             files.push_back(entry->path());
         }

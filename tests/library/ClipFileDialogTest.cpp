@@ -45,7 +45,7 @@ TEST(ClipFileDialog, ShowsTheThreeKindsWhateverTheirLetterCase) {
         QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
     }
     const std::unique_ptr<QFileDialog> dialog = MakeClipFileDialog(nullptr);
-    EXPECT_EQ(dialog->nameFilters(), QStringList({"video file (*.mov *.avi *.mp4)"}));
+    EXPECT_EQ(dialog->nameFilters(), QStringList({"video file (*.mov *.avi *.mp4 *.ts)"}));
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
     EXPECT_EQ(ShownNames(*dialog, dir.path()), QStringList({"CLIP.MOV", "clip.mp4", "trip.Avi"}));
 }

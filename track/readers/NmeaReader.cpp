@@ -5,6 +5,7 @@
 #include "track/CMapTrackStore.h"
 #include "track/ClipFolder.h"
 #include "track/NmeaTextTrack.h"
+#include "track/SidecarLog.h"
 
 #include <filesystem>
 #include <system_error>
@@ -42,7 +43,13 @@ public:
     bool Claims(ByteSource& /*bytes*/) const override { return true; }
     ReaderOutcome Read(const ReaderInput& input, const TrackStores& stores) const override {
         ReaderOutcome outcome{.found = true};
-        outcome.fix = stores.map.LoadNmeaLog(input.path);
+        if (input.bytes.Length() > kMaxNmeaTextBytes) {
+            outcome.why = "larger than any log";
+            return outcome;
+        }
+        const std::span<const unsigned char> read =
+            input.bytes.Read(0, static_cast<size_t>(input.bytes.Length()));
+        outcome.fix = stores.map.LoadNmeaText(std::string(read.begin(), read.end()));
         if (!outcome.fix) {
             outcome.why = "no valid fix";
         }
