@@ -3,6 +3,7 @@
 #include <array>
 
 // Each family's reader file defines its own.
+const CameraReader& GoProGpmfReader();
 const CameraReader& FreeGpsBlocksReader();
 const CameraReader& BlackVueInClipReader();
 const CameraReader& BlackVueBesideReader();
@@ -12,8 +13,9 @@ const CameraReader& SeventyMaiBesideReader();
 
 std::span<const CameraReader* const> CameraReaders() {
     static const std::array kReaders{
-        &FreeGpsBlocksReader(),  &BlackVueInClipReader(), &NmeaInClipReader(),
-        &BlackVueBesideReader(), &NmeaBesideReader(),     &SeventyMaiBesideReader(),
+        &GoProGpmfReader(),        &FreeGpsBlocksReader(),  &BlackVueInClipReader(),
+        &NmeaInClipReader(),       &BlackVueBesideReader(), &NmeaBesideReader(),
+        &SeventyMaiBesideReader(),
     };
     return kReaders;
 }
