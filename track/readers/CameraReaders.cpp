@@ -3,19 +3,31 @@
 #include <array>
 
 // Each family's reader file defines its own.
+const CameraReader& GoProGpmfReader();
+const CameraReader& SeventyMaiInClipReader();
 const CameraReader& NovatekTsReader();
 const CameraReader& FreeGpsBlocksReader();
 const CameraReader& BlackVueInClipReader();
-const CameraReader& BlackVueBesideReader();
 const CameraReader& NmeaInClipReader();
+const CameraReader& BlackVueBesideReader();
 const CameraReader& NmeaBesideReader();
 const CameraReader& SeventyMaiBesideReader();
+const CameraReader& DjiSrtBesideReader();
 
 std::span<const CameraReader* const> CameraReaders() {
     static const std::array kReaders{
-        &NovatekTsReader(),        &FreeGpsBlocksReader(),  &BlackVueInClipReader(),
-        &NmeaInClipReader(),       &BlackVueBesideReader(), &NmeaBesideReader(),
-        &SeventyMaiBesideReader(),
+        // In the clip, by an exact look first.
+        &GoProGpmfReader(),        // the gpmd track
+        &SeventyMaiInClipReader(), // the top-level GPS box
+        &NovatekTsReader(),        // a transport stream's private stream
+        &FreeGpsBlocksReader(),    // the index, else the scan of the whole clip
+        &BlackVueInClipReader(),   // gps and 3gf boxes
+        &NmeaInClipReader(),       // RMC in a text track
+        // Beside the clip.
+        &BlackVueBesideReader(),   // NAME.gps, NAME.3gf
+        &NmeaBesideReader(),       // NAME.NMEA
+        &SeventyMaiBesideReader(), // GPSData*.txt
+        &DjiSrtBesideReader(),     // NAME.SRT
     };
     return kReaders;
 }
