@@ -8,12 +8,14 @@ const CameraReader& BlackVueInClipReader();
 const CameraReader& BlackVueBesideReader();
 const CameraReader& NmeaInClipReader();
 const CameraReader& NmeaBesideReader();
+const CameraReader& SeventyMaiInClipReader();
 const CameraReader& SeventyMaiBesideReader();
 
 std::span<const CameraReader* const> CameraReaders() {
     static const std::array kReaders{
-        &FreeGpsBlocksReader(),  &BlackVueInClipReader(), &NmeaInClipReader(),
-        &BlackVueBesideReader(), &NmeaBesideReader(),     &SeventyMaiBesideReader(),
+        &SeventyMaiInClipReader(), &FreeGpsBlocksReader(),  &BlackVueInClipReader(),
+        &NmeaInClipReader(),       &BlackVueBesideReader(), &NmeaBesideReader(),
+        &SeventyMaiBesideReader(),
     };
     return kReaders;
 }
