@@ -10,12 +10,13 @@ const CameraReader& NmeaInClipReader();
 const CameraReader& NmeaBesideReader();
 const CameraReader& SeventyMaiInClipReader();
 const CameraReader& SeventyMaiBesideReader();
+const CameraReader& DjiSrtBesideReader();
 
 std::span<const CameraReader* const> CameraReaders() {
     static const std::array kReaders{
         &SeventyMaiInClipReader(), &FreeGpsBlocksReader(),  &BlackVueInClipReader(),
         &NmeaInClipReader(),       &BlackVueBesideReader(), &NmeaBesideReader(),
-        &SeventyMaiBesideReader(),
+        &SeventyMaiBesideReader(), &DjiSrtBesideReader(),
     };
     return kReaders;
 }
