@@ -8,6 +8,8 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -191,6 +193,40 @@ FreeGpsBlock DecodeNextbase512G(const BoxBytes& box, uint64_t offset) {
     return block;
 }
 
+// The 70mai A810's block, as exiftool documents it: a status letter at box offset 30, then
+// latitude and longitude as signed 32-bit DDMM.mmmmm × 100000 at 31 and 35 (the sign is the
+// hemisphere), the speed in km/h as a 32-bit integer at 43, and "VV" at 51. No time.
+bool SeventyMaiBlock(const BoxBytes& box) {
+    return box.Status(30) && box.Matches(51, "VV");
+}
+
+// Degrees from DDMM.mmmmm × 100000 without its sign; negative for minutes past 59.
+double DegreesFromHundredThousandths(uint32_t value) {
+    const double minutes = (value % 10'000'000) / 1e5;
+    return minutes < 60.0 ? value / 10'000'000 + minutes / 60.0 : -1.0;
+}
+
+FreeGpsBlock DecodeSeventyMai(const BoxBytes& box, uint64_t offset) {
+    FreeGpsBlock block;
+    block.offset = offset;
+    block.hasSensor = false;
+    const int32_t latitude = box.I32(31);
+    const int32_t longitude = box.I32(35);
+    // Through 64 bits: the magnitude of INT32_MIN does not fit 32.
+    const double lat = DegreesFromHundredThousandths(
+        static_cast<uint32_t>(std::min<int64_t>(std::abs(int64_t{latitude}), UINT32_MAX)));
+    const double lon = DegreesFromHundredThousandths(
+        static_cast<uint32_t>(std::min<int64_t>(std::abs(int64_t{longitude}), UINT32_MAX)));
+    if (box.At(30) == 'A' && lat >= 0.0 && lat <= 90.0 && lon >= 0.0 && lon <= 180.0) {
+        block.status = 'A';
+        block.latitude = latitude < 0 ? -lat : lat;
+        block.longitude = longitude < 0 ? -lon : lon;
+    }
+    const int32_t speed = box.I32(43);
+    block.speed = speed >= 0 && speed < 1000 ? static_cast<float>(speed) : 0.0f;
+    return block;
+}
+
 uint32_t BigEndian32(std::span<const unsigned char> bytes) {
     return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
 }
@@ -235,6 +271,9 @@ BlockLayout DetectBlockLayout(std::span<const unsigned char, kCameraBlockLength>
     if (box.Status(0x1C) && box.PlausibleTime(0x10) && box.PlausibleDate(0x50)) {
         return BlockLayout::Vantrue;
     }
+    if (SeventyMaiBlock(box)) {
+        return BlockLayout::SeventyMai;
+    }
     if (Nextbase512GRecord(box)) {
         return BlockLayout::Nextbase512G;
     }
@@ -270,6 +309,8 @@ FreeGpsBlock DecodeCameraBlock(std::span<const unsigned char> fromMarker, uint64
         return DecodeShiftedRmcBlock(fromMarker, offset);
     case BlockLayout::Nextbase512G:
         return DecodeNextbase512G(box, offset);
+    case BlockLayout::SeventyMai:
+        return DecodeSeventyMai(box, offset);
     case BlockLayout::Viofo:
         return DecodeViofo(box, offset, 0);
     case BlockLayout::ViofoModelHeader:

@@ -1,8 +1,8 @@
 // The other layouts cameras write inside a "freeGPS " box besides the player's own: Viofo
 // A119 V3 / A129 / A139 and Kenwood (also with a 48-byte model header), the classic
 // Novatek layout of the Viofo A119S, Vantrue N4 / Rove, the binary records of the Nextbase
-// 512G, and the text layouts of TextBlockLayouts.h. Each is told apart by where its status
-// and time fields lie or by its own signature; whatever matches none is read in the
+// 512G, the 70mai A810's, and the text layouts of TextBlockLayouts.h. Each is told apart by where
+// its status and time fields lie or by its own signature; whatever matches none is read in the
 // player's layout.
 #pragma once
 
@@ -21,7 +21,8 @@ enum class BlockLayout {
     Azdome,
     NmeaText,
     ShiftedRmc,
-    Nextbase512G
+    Nextbase512G,
+    SeventyMai
 };
 
 // The bytes every layout is told apart by, from the marker on; the binary layouts also
