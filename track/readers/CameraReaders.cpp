@@ -3,6 +3,8 @@
 #include <array>
 
 // Each family's reader file defines its own.
+const CameraReader& ThinkwareInClipReader();
+const CameraReader& GarminInClipReader();
 const CameraReader& FreeGpsBlocksReader();
 const CameraReader& BlackVueInClipReader();
 const CameraReader& BlackVueBesideReader();
@@ -12,8 +14,9 @@ const CameraReader& SeventyMaiBesideReader();
 
 std::span<const CameraReader* const> CameraReaders() {
     static const std::array kReaders{
-        &FreeGpsBlocksReader(),  &BlackVueInClipReader(), &NmeaInClipReader(),
-        &BlackVueBesideReader(), &NmeaBesideReader(),     &SeventyMaiBesideReader(),
+        &ThinkwareInClipReader(), &GarminInClipReader(),     &FreeGpsBlocksReader(),
+        &BlackVueInClipReader(),  &NmeaInClipReader(),       &BlackVueBesideReader(),
+        &NmeaBesideReader(),      &SeventyMaiBesideReader(),
     };
     return kReaders;
 }
