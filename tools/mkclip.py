@@ -25,7 +25,8 @@ from mkclip_drive import make_drive
 from mkclip_layouts import LAYOUTS, block_length, decimal_degrees, gpgga, gprmc, gps_block
 
 import mkclip_sources
-from mkclip_texttrack import TEXT_TRACK_LAYOUTS, fill_text_track, payloads, placeholder_subtitles
+from mkclip_texttrack import (TEXT_TRACK_LAYOUTS, check_text_track, fill_text_track, payloads,
+                              placeholder_subtitles)
 
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 MIB = 1 << 20
@@ -493,11 +494,7 @@ def check_args(parser, args, container):
         parser.error("--data-subtitles needs an MP4 or MOV clip")
     if args.nmea_subtitles is not None and (container == "avi" or args.data_subtitles):
         parser.error("--nmea-subtitles needs an MP4 or MOV clip without --data-subtitles")
-    if args.layout in TEXT_TRACK_LAYOUTS and (container == "avi" or args.sparse_size is not None
-                                              or args.data_subtitles
-                                              or args.nmea_subtitles is not None):
-        parser.error(f"--layout {args.layout} needs an MP4 or MOV clip without --sparse-size "
-                     "and without another subtitle track")
+    check_text_track(parser, args, container)
     if args.sidecar_dollar_every and not args.sidecar:
         parser.error("--sidecar-dollar-every needs --sidecar")
     if args.start.tzinfo is not None:

@@ -9,6 +9,7 @@ them from a subtitle track; ffmpeg names an MP4's 'sbtl', so the handler is rena
 import struct
 
 from mkclip_layouts import KMH_PER_KNOT, decimal_degrees, nmea_position
+from mkclip_sources import srt_time
 
 TEXT_TRACK_LAYOUTS = ["thinkware", "garmin"]
 # A 12-bit sensor over +-4 g: the range and the counts per g the cue states.
@@ -43,15 +44,19 @@ def garmin_record(r, sized):
     return struct.pack(">I", 4 + len(record)) + record if sized else record
 
 
+def check_text_track(parser, args, container):
+    if args.layout in TEXT_TRACK_LAYOUTS and (container == "avi" or args.sparse_size is not None
+                                              or args.data_subtitles
+                                              or args.nmea_subtitles is not None):
+        parser.error(f"--layout {args.layout} needs an MP4 or MOV clip without --sparse-size "
+                     "and without another subtitle track")
+
+
 def payloads(layout, records):
     """Each second's sample text; every other Garmin record carries its size."""
     if layout == "thinkware":
         return [thinkware_cue(r) for r in records]
     return [garmin_record(r, r.second % 2 == 1) for r in records]
-
-
-def srt_time(seconds):
-    return f"{seconds // 3600:02d}:{seconds // 60 % 60:02d}:{seconds % 60:02d},000"
 
 
 def placeholder_subtitles(texts):
