@@ -1,6 +1,6 @@
 // Thinkware cameras write one subtitle cue a second into a text track of the clip:
 // "gsensori,<range>,<per g>,<x>,<y>,<z>;GPRMC,...;CAR,...", the RMC sentence without its
-// leading '$' and mostly without a checksum. The layout is as exiftool's QuickTimeStream.pl
+// leading '$', with or without a checksum. The layout is as exiftool's QuickTimeStream.pl
 // describes it; exiftool leaves the g-sensor numbers unscaled. We read them as a 12-bit
 // sensor's range in g and its counts per g (its example "4,512" is exactly that: ±2048
 // counts over ±4 g), so each axis is its count divided by the second number.
@@ -71,7 +71,6 @@ std::string RmcLineOf(std::string_view text) {
 
 struct Cue {
     double seconds;
-    uint64_t offset;
     std::string rmc;
     std::optional<std::array<double, 3>> sensor;
 };
@@ -103,7 +102,7 @@ public:
                 return;
             }
             firstTrack = sample.track;
-            Cue cue{sample.seconds, sample.offset, RmcLineOf(sample.text), SensorOf(sample.text)};
+            Cue cue{sample.seconds, RmcLineOf(sample.text), SensorOf(sample.text)};
             if (cue.rmc.empty() || !cue.sensor) {
                 outcome.damagedAt = outcome.damagedAt.value_or(sample.offset);
             }
