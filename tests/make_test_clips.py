@@ -30,6 +30,9 @@ CLIPS = [
     # Driving events: two whole trips driven gently, and one trip with a hard stab of the
     # brakes in its cruise, in a folder a camera keeps its locked clips in.
     ("events/smooth.MP4", ["--seconds", "120", "--fps", "5", "--size", "64x48"]),
+    # Cameras that keep the track in a text track of the clip.
+    ("thinkware.MP4", ["--seconds", "6", "--layout", "thinkware"]),
+    ("garmin.MP4", ["--seconds", "6", "--layout", "garmin"]),
     ("events/EVENT/brake.MP4", ["--seconds", "60", "--fps", "5", "--size", "64x48",
                                 "--hard-brake", "25"]),
 ]

@@ -26,6 +26,8 @@ from mkclip_layouts import LAYOUTS, block_length, decimal_degrees, gpgga, gprmc,
 
 import mkclip_sources
 import mkclip_ts
+from mkclip_texttrack import (TEXT_TRACK_LAYOUTS, check_text_track, fill_text_track, payloads,
+                              placeholder_subtitles)
 
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 MIB = 1 << 20
@@ -135,7 +137,7 @@ def box_header(kind, size, large=False):
     return struct.pack(">I4s", size, kind)
 
 
-OTHER_LAYOUTS = ["blackvue"]
+OTHER_LAYOUTS = ["blackvue"] + TEXT_TRACK_LAYOUTS
 
 
 class LayoutError(Exception):
@@ -442,7 +444,8 @@ def build_parser():
                         "azdome (XOR-masked text), nextbase-512gw (NMEA text), shifted-rmc "
                         "($GPRMC with every byte +16), nextbase-512g (big-endian records), "
                         "blackvue (a top-level 'free' box holding 'gps ' NMEA and '3gf ' "
-                        "G-sensor records); default plain")
+                        "G-sensor records), thinkware (g-sensor and RMC cues in a text track), "
+                        "garmin (binary PNDM records in a text track); default plain")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",
                         help="what lies between the records: holes (sparse, the default) or "
                         "seeded random bytes actually written, standing in for video data")
@@ -496,6 +499,7 @@ def check_args(parser, args, container):
         parser.error("--data-subtitles needs an MP4 or MOV clip")
     if args.nmea_subtitles is not None and (container == "avi" or args.data_subtitles):
         parser.error("--nmea-subtitles needs an MP4 or MOV clip without --data-subtitles")
+    check_text_track(parser, args, container)
     if args.sidecar_dollar_every and not args.sidecar:
         parser.error("--sidecar-dollar-every needs --sidecar")
     if args.start.tzinfo is not None:
@@ -523,6 +527,9 @@ def embed(args, records, planned_box):
         return
     if args.layout == "blackvue":
         append_blackvue(args.output, records)
+        return
+    if args.layout in TEXT_TRACK_LAYOUTS:
+        fill_text_track(args.output, payloads(args.layout, records))
         return
     first_box = first_box_at(os.path.getsize(args.output), args.first_block_at)
     if planned_box is not None and first_box != planned_box:
@@ -560,6 +567,8 @@ def main(argv=None):
         elif args.nmea_subtitles is not None:
             subtitles = mkclip_sources.nmea_subtitles(
                 records, video_seconds, lambda r: (gprmc(r), gpgga(r)), args.nmea_subtitles)
+        elif args.layout in TEXT_TRACK_LAYOUTS and not args.no_embedded:
+            subtitles = placeholder_subtitles(payloads(args.layout, records[:video_seconds]))
         created = args.start if "70mai" in args.sidecar_kind else None
         write_video(args.output, container, video_seconds, args.size, args.fps,
                     records if args.burn else None, subtitles, args.colour, moov_room, created,

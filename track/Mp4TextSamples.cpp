@@ -252,7 +252,7 @@ void ReadTrack(ByteSource& source, const Mp4Box& stbl, int track, uint32_t times
             }
             text.assign(reinterpret_cast<const char*>(bytes.data()), length);
             const double seconds = timescale != 0 ? static_cast<double>(time) / timescale : 0.0;
-            take({track, seconds, text});
+            take({track, seconds, text, start, size});
         }
     }
 }

@@ -16,6 +16,8 @@ struct TextSample {
     int track = 0;        // the text track's number among the clip's text tracks, from 0
     double seconds = 0.0; // decoding time from the track's start
     std::string_view text;
+    uint64_t offset = 0; // the sample's first byte in the file: where a reader says damage is
+    uint64_t size = 0;   // the sample's bytes, its 16-bit length included
 };
 
 // Larger than any text cue with its style boxes; a sample size above it is damage and the

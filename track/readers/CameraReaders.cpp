@@ -6,6 +6,8 @@
 const CameraReader& GoProGpmfReader();
 const CameraReader& SeventyMaiInClipReader();
 const CameraReader& NovatekTsReader();
+const CameraReader& ThinkwareInClipReader();
+const CameraReader& GarminInClipReader();
 const CameraReader& FreeGpsBlocksReader();
 const CameraReader& BlackVueInClipReader();
 const CameraReader& NmeaInClipReader();
@@ -20,6 +22,8 @@ std::span<const CameraReader* const> CameraReaders() {
         &GoProGpmfReader(),        // the gpmd track
         &SeventyMaiInClipReader(), // the top-level GPS box
         &NovatekTsReader(),        // a transport stream's private stream
+        &ThinkwareInClipReader(),  // gsensori and RMC cues in a text track
+        &GarminInClipReader(),     // PNDM records in a text track
         &FreeGpsBlocksReader(),    // the index, else the scan of the whole clip
         &BlackVueInClipReader(),   // gps and 3gf boxes
         &NmeaInClipReader(),       // RMC in a text track
