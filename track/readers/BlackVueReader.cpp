@@ -36,16 +36,20 @@ class BlackVueLogsReader : public CameraReader {
 public:
     std::string_view Family() const override { return "BlackVue logs"; }
     bool ReadsBeside() const override { return true; }
+    // A camera that lost its receiver still writes the .3gf, and its G-sensor chart is
+    // worth showing without a .gps.
     std::optional<std::string> FileBeside(const ClipFolder& folder) const override {
-        std::string gps = folder.Beside(".gps");
-        std::error_code error;
-        if (std::filesystem::is_regular_file(gps, error)) {
-            return gps;
+        for (const char* extension : {".gps", ".3gf"}) {
+            std::string log = folder.Beside(extension);
+            std::error_code error;
+            if (std::filesystem::is_regular_file(log, error)) {
+                return log;
+            }
         }
         return std::nullopt;
     }
     bool Claims(ByteSource& /*bytes*/) const override { return true; }
-    // Both logs are read through the folder: the .3gf goes with the .gps named here.
+    // Both logs are read through the folder, whichever of them was named.
     ReaderOutcome Read(const ReaderInput& input, const TrackStores& stores) const override {
         if (input.folder == nullptr) {
             return {.why = "no folder to find the logs in"};
