@@ -45,19 +45,21 @@ void ForEachBlackVueSentence(
     const std::function<void(long long ms, std::string_view sentence)>& take) {
     while (!text.empty()) {
         const size_t end = text.find_first_of("\r\n");
-        std::string_view line = text.substr(0, end);
+        const std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (line.size() < 3 || line.front() != '[') {
-            continue;
-        }
-        long long ms = 0;
-        const auto [close, error] = std::from_chars(line.data() + 1, line.data() + line.size(), ms);
-        if (error != std::errc() || close == line.data() + line.size() || *close != ']') {
-            continue;
-        }
-        line.remove_prefix(static_cast<size_t>(close - line.data()) + 1);
-        if (!line.empty() && line.front() == '$') {
-            take(ms, line);
+        // Some cameras leave binary bytes before the first stamp of a file on the same line;
+        // the stamp and its sentence after them are whole, so the line is searched for the
+        // first "[ms]$" rather than read from its first byte.
+        for (size_t open = line.find('['); open != std::string_view::npos;
+             open = line.find('[', open + 1)) {
+            long long ms = 0;
+            const char* const lineEnd = line.data() + line.size();
+            const auto [close, error] = std::from_chars(line.data() + open + 1, lineEnd, ms);
+            if (error == std::errc() && lineEnd - close >= 2 && close[0] == ']' &&
+                close[1] == '$') {
+                take(ms, line.substr(static_cast<size_t>(close + 1 - line.data())));
+                break;
+            }
         }
     }
 }

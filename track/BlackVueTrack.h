@@ -18,7 +18,8 @@ struct BlackVueTrack {
     std::string threeGf; // the G-sensor records
 };
 
-// Calls `take` with the time stamp and the sentence of each line "[ms]$...".
+// Calls `take` with the time stamp and the sentence of each line "[ms]$...", the first
+// such stamp of the line wherever it sits in it.
 void ForEachBlackVueSentence(
     std::string_view text,
     const std::function<void(long long ms, std::string_view sentence)>& take);

@@ -106,7 +106,7 @@ bool CMapTrackStore::LoadNmeaText(const std::string& bytes) {
     const std::string text = LogText(bytes);
     // In a log whose sentences carry checksums, one without is a line cut short: its last
     // field is a fragment, and taken on trust it would be a wrong position.
-    NmeaLogSeconds seconds(NmeaLogSeconds::IsChecksummed(text));
+    NmeaLogSeconds seconds(NmeaLogSeconds::IsChecksummed(text), m_nLastSecond);
     bool anyFix = false;
     seconds.Feed(text, [&](int second, const CNMEAParser& parser) {
         if (second > m_nLastSecond) {

@@ -1,14 +1,22 @@
 #include "track/NmeaLogSeconds.h"
 
+#include "track/TrackLine.h"
 #include "track/UtcTime.h"
+
+#include <algorithm>
 
 namespace {
 
 constexpr int kSecondsPerDay = 86400;
 
-// A receiver sends one cycle of sentences a second; a clock that moves further than this
-// from one sentence to the next has been reset, not merely lost a few sentences.
+// A receiver sends one cycle of sentences a second; a few lost ones are never a clock being
+// set, however short the clip.
 constexpr int kLargestCycleStep = 5;
+
+// The longest silence taken as time passing when the clip's length is unknown. Receivers
+// fall silent for seconds (a tunnel, a garage), cameras cut clips of a minute or more, and
+// a clock being set moves by the hours or years the receiver stood without one.
+constexpr int kSilenceInClipOfUnknownLength = 60;
 
 // The whole seconds from `fromMs` to `toMs`, the nearer way round the day: negative when
 // the clock went back.
@@ -50,6 +58,21 @@ int64_t RmcUtcTime(const CNMEAParser& parser) {
         .value_or(kUnknownUtc);
 }
 
+NmeaLogSeconds::NmeaLogSeconds(bool checksummed, int clipLastSecond)
+    : m_longestSilence(clipLastSecond >= kMaxTrackSecond
+                           ? kSilenceInClipOfUnknownLength
+                           : std::max(clipLastSecond, kLargestCycleStep)),
+      m_checksummed(checksummed) {}
+
+bool NmeaLogSeconds::ClockWasSet(int32_t timeMs, int64_t utc) const {
+    if (utc != kUnknownUtc && m_lastRmcUtc != kUnknownUtc &&
+        (utc < m_lastRmcUtc || utc - m_lastRmcUtc > m_longestSilence)) {
+        return true;
+    }
+    const int step = StepSeconds(m_lastMs, timeMs);
+    return step < 0 || step > m_longestSilence;
+}
+
 bool NmeaLogSeconds::IsChecksummed(std::string_view text) {
     return text.find('*') != std::string_view::npos;
 }
@@ -85,14 +108,16 @@ void NmeaLogSeconds::Feed(std::string_view text, const Take& take) {
             continue;
         }
         const bool valid = rmc ? m_parser.m_RMCStatus == 'A' : m_parser.m_btGGAGPSQuality > 0;
+        const int64_t utc = rmc ? RmcUtcTime(m_parser) : kUnknownUtc;
         if (!m_firstMs) {
             m_firstMs = timeMs;
-        } else if (!m_lastValid && (StepSeconds(m_lastMs, timeMs) < 0 ||
-                                    StepSeconds(m_lastMs, timeMs) > kLargestCycleStep)) {
+        } else if (!m_lastValid && ClockWasSet(timeMs, utc)) {
             // A receiver without a fix runs on a default or stale clock (hours away, a
             // 1980 date) and jumps to the true time at its first fix. The clock it left
             // was never true, so the sentence takes the cycle after the last one instead
-            // of landing hours away or being dropped as far behind.
+            // of landing hours away or being dropped as far behind. A shorter jump is the
+            // receiver having been silent while the camera recorded: the sentence keeps
+            // its own time and the silent seconds stay without fix.
             m_firstMs = OriginFor(timeMs, m_lastSecond + 1);
         }
         const std::optional<int> placed = LogSecond(*m_firstMs, timeMs);
@@ -100,6 +125,9 @@ void NmeaLogSeconds::Feed(std::string_view text, const Take& take) {
             m_lastMs = timeMs;
             m_lastSecond = *placed;
             m_lastValid = valid;
+            if (utc != kUnknownUtc) {
+                m_lastRmcUtc = utc;
+            }
         }
         const std::optional<int> second = rmc ? placed : std::nullopt;
         if (!second) {

@@ -41,7 +41,7 @@ bool LoadNmeaTextTrack(ByteSource& source, const TrackStores& stores) {
         cues.push_back({sample.seconds, std::string(sample.text) + "\n"});
     });
 
-    NmeaLogSeconds seconds(checksummed);
+    NmeaLogSeconds seconds(checksummed, stores.map.LastSecond());
     int start = 0;
     bool anyFix = false;
     for (const Cue& cue : cues) {

@@ -6,7 +6,6 @@
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
 #include "track/ClipTrackLoader.h"
-#include "track/ClipTrackLoader.h"
 #include "track/EmbeddedTrack.h"
 #include "track/MemoryBytes.h"
 
@@ -165,6 +164,29 @@ TEST(BlackVueText, DamagedLinesAreSkippedAndNothingElseMoves) {
     EXPECT_EQ(map.m_fixStatus[3], 'V'); // the GGA line leaves its second alone
     EXPECT_EQ(map.m_fixStatus[4], 'A');
     EXPECT_EQ(dial.Find(2)->speed, 18); // 10 knots
+}
+
+TEST(BlackVueText, BinaryBytesBeforeTheFirstStampKeepItsSentence) {
+    // 1717243200000 ms is 2024-06-01T12:00:00Z (`date -u -d @1717243200`); the sentences
+    // say the same, a minute of latitude apart. gpsbabel 1.8.0, given each line from its
+    // "$" on, reads the same three fixes; given the lines whole, none.
+    const auto rmc = [](const std::string& time, const std::string& latitude) {
+        return Sentence("GPRMC," + time + ",A," + latitude + ",N,01800.0000,E,0.0,0.0,010624,,,A");
+    };
+    const std::string text = std::string("\x00\xFF\x1A", 3) + "[1717243200000]" +
+                             rmc("120000.00", "5930.0000") + "\r\n[1717243201000]" +
+                             rmc("120001.00", "5931.0000") + "\r\n[1717243202000]" +
+                             rmc("120002.00", "5932.0000") + "\r\n";
+    CMapTrackStore map;
+    CGSampleStore chart;
+    CSpeedDialModel dial;
+    EXPECT_TRUE(FillBlackVueTrack({text, ""}, {map, chart, dial}));
+    ASSERT_EQ(map.size(), 3u);
+    for (size_t s = 0; s < 3; ++s) {
+        EXPECT_TRUE(map.HasPosition(static_cast<int>(s))) << s;
+        EXPECT_DOUBLE_EQ(map.m_latitudes[s], 59.5 + static_cast<double>(s) / 60) << s;
+        EXPECT_EQ(map.m_utcTimes[s], 1717243200 + static_cast<int64_t>(s)) << s;
+    }
 }
 
 TEST(BlackVueText, JitteredStampsKeepOneSentenceASecond) {

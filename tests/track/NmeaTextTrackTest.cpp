@@ -297,4 +297,25 @@ TEST(NmeaTextTrack, SecondsFollowTheSentenceTimesNotTheSampleCount) {
     EXPECT_EQ(dial.Find(0)->heading, 90);
 }
 
+TEST(NmeaTextTrack, FixAfterASilenceKeepsItsOwnSecond) {
+    // One cue a second: no fix at 16:50:07..14 (cues 0..7), then the receiver's first
+    // sentence after 29 s of silence, 16:50:44, in cue 8: it belongs 44 - 7 = 37 s in.
+    HandClip clip;
+    for (const char* time :
+         {"165007", "165008", "165009", "165010", "165011", "165012", "165013", "165014"}) {
+        clip.texts.push_back(Sentence("GPRMC," + std::string(time) + ".00,V,,,,,,,071226,,,N"));
+    }
+    clip.texts.push_back(RmcAt("165044.00", "5930.0000", 'N', "01800.0000", 'E'));
+    const std::string bytes = clip.Bytes();
+    MemoryBytes source(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    CMapTrackStore map;
+    CGSampleStore chart;
+    CSpeedDialModel dial;
+    map.SetLastSecond(43 + 5); // a 43 s clip's bound, as the loader sets it
+    ASSERT_TRUE(LoadNmeaTextTrack(source, {map, chart, dial}));
+    ASSERT_EQ(map.size(), 38u);
+    EXPECT_FALSE(map.HasPosition(8));
+    EXPECT_TRUE(map.HasPosition(37));
+}
+
 } // namespace
