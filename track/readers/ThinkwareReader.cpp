@@ -122,7 +122,7 @@ private:
     // sentence counts from it by its own time, so a lost cue moves no other second.
     static void Place(const std::vector<Cue>& cues, bool checksummed, const TrackStores& stores,
                       ReaderOutcome& outcome) {
-        NmeaLogSeconds seconds(checksummed);
+        NmeaLogSeconds seconds(checksummed, stores.map.LastSecond());
         int start = 0;
         for (const Cue& cue : cues) {
             if (!seconds.Started()) {
