@@ -22,9 +22,11 @@ import subprocess
 import sys
 import tempfile
 from mkclip_drive import make_drive
-from mkclip_layouts import LAYOUTS, block_length, decimal_degrees, gpgga, gprmc, gps_block
+from mkclip_layouts import (LAYOUTS, block_length, decimal_degrees, gpgga, gprmc, gps_block,
+                            seventymai_gps_box)
 
 import mkclip_sources
+import mkclip_gpmf
 import mkclip_ts
 from mkclip_texttrack import (TEXT_TRACK_LAYOUTS, check_text_track, fill_text_track, payloads,
                               placeholder_subtitles)
@@ -94,7 +96,7 @@ def data_subtitles(records, seconds):
 
 
 def write_video(path, container, seconds, size, fps, burn_records, subtitles, colour=None,
-                moov_room=0, created=None, frame_code=False):
+                moov_room=0, created=None, frame_code=False, moov_last=False):
     if colour:
         source = f"color=c={colour}:size={size}:rate={fps}:duration={seconds}"
     else:
@@ -122,7 +124,7 @@ def write_video(path, container, seconds, size, fps, burn_records, subtitles, co
             cmd += ["-metadata", f"creation_time={created:%Y-%m-%dT%H:%M:%S}Z"]
         if moov_room:
             cmd += ["-moov_size", str(moov_room)]
-        elif container in ("mp4", "mov"):
+        elif container in ("mp4", "mov") and not moov_last:
             cmd += ["-movflags", "+faststart"]
         cmd += ["-f", container, path]
         subprocess.run(cmd, check=True)
@@ -137,7 +139,7 @@ def box_header(kind, size, large=False):
     return struct.pack(">I4s", size, kind)
 
 
-OTHER_LAYOUTS = ["blackvue"] + TEXT_TRACK_LAYOUTS
+OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box"] + TEXT_TRACK_LAYOUTS
 
 
 class LayoutError(Exception):
@@ -244,6 +246,24 @@ def add_gps_index(path, entries):
                 + moov[mvhd_end:])
         if left:
             f.write(box_header(b"free", left))
+
+
+def drop_user_data(path):
+    """Turn the 'udta' ffmpeg writes into 'moov' into a 'free' box of the same size, as a
+    camera writes none: the handler its 'meta' names would otherwise stay current in
+    exiftool, which then passes over a top-level box after 'moov'."""
+    with open(path, "r+b") as f:
+        at, size, _ = next(box for box in top_level_boxes(f) if box[2] == b"moov")
+        child = at + 8
+        while child + 8 <= at + size:
+            f.seek(child)
+            child_size, kind = struct.unpack(">I4s", f.read(8))
+            if child_size < 8:
+                break
+            if kind == b"udta":
+                f.seek(child + 4)
+                f.write(b"free")
+            child += child_size
 
 
 def set_movie_duration(path, seconds):
@@ -445,7 +465,9 @@ def build_parser():
                         "($GPRMC with every byte +16), nextbase-512g (big-endian records), "
                         "blackvue (a top-level 'free' box holding 'gps ' NMEA and '3gf ' "
                         "G-sensor records), thinkware (g-sensor and RMC cues in a text track), "
-                        "garmin (binary PNDM records in a text track); default plain")
+                        "garmin (binary PNDM records in a text track), gopro (GPMF in a gpmd "
+                        "track, 18 fixes a second), 70mai-box (a top-level 'GPS ' box); "
+                        "default plain")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",
                         help="what lies between the records: holes (sparse, the default) or "
                         "seeded random bytes actually written, standing in for video data")
@@ -528,6 +550,15 @@ def embed(args, records, planned_box):
     if args.layout == "blackvue":
         append_blackvue(args.output, records)
         return
+    if args.layout == "70mai-box":
+        drop_user_data(args.output)
+        with open(args.output, "ab") as f:
+            f.write(seventymai_gps_box(records))
+        return
+    if args.layout == "gopro":
+        mkclip_gpmf.add_gpmd_track(args.output, records, top_level_boxes,
+                                   args.block_spacing if args.sparse_size else None)
+        return
     if args.layout in TEXT_TRACK_LAYOUTS:
         fill_text_track(args.output, payloads(args.layout, records))
         return
@@ -572,7 +603,7 @@ def main(argv=None):
         created = args.start if "70mai" in args.sidecar_kind else None
         write_video(args.output, container, video_seconds, args.size, args.fps,
                     records if args.burn else None, subtitles, args.colour, moov_room, created,
-                args.frame_code)
+                    args.frame_code, moov_last=args.layout in ("gopro", "70mai-box"))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:

@@ -189,3 +189,19 @@ def gprmc(r):
 def gpgga(r):
     fix = 1 if r.status == "A" else 0
     return nmea(f"GPGGA,{r.when:%H%M%S}.000,{nmea_position(r)},{fix},08,0.9,25.0,M,19.6,M,,")
+
+
+def seventymai_gps_box(records):
+    """70mai's top-level 'GPS ' box: a 36-byte little-endian record a second (two words of
+    1, the second, km/h x 1000, then a hemisphere letter and DDMM.mmm x 1000 for each of
+    latitude and longitude, ten bytes unused); a camera without a fix writes no position.
+    The camera fills the rest of the box with zeros, which end the records."""
+    body = b""
+    for r in records:
+        lat = round(r.lat * 1000) if r.status == "A" else 0
+        lon = round(r.lon * 1000) if r.status == "A" else 0
+        body += struct.pack("<4Ic", 1, 1, r.second, round(r.speed_kmh * 1000),
+                            r.lat_hemi.encode()) + struct.pack("<I", lat)
+        body += r.lon_hemi.encode() + struct.pack("<I", lon) + b"\0" * 10
+    body += b"\0" * 36
+    return struct.pack(">I4s", 8 + len(body), b"GPS ") + body
