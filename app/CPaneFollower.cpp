@@ -15,8 +15,9 @@ void CPaneFollower::FollowSecond(unsigned second) {
     if (CPlaylistDlg* playlist = CPlaylistDlg::Instance()) {
         playlist->FollowClipSecond(second);
     }
-    // The dial trails the chart and the map by one second.
+    // The dial shows the same second as the picture, the chart and the map: a speed read
+    // off the screen is cited for the moment on it, not for the second before.
     if (CSpeedStatic* dial = CSpeedStatic::Instance()) {
-        dial->ShowSpeedAt(second == 0 ? 0 : static_cast<int>(second) - 1);
+        dial->ShowSpeedAt(static_cast<int>(second));
     }
 }

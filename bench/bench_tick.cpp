@@ -46,7 +46,7 @@ struct Panes {
 
     void Tick(unsigned second) {
         chart.AdvanceTo(second);
-        dial.ShowSpeedAt(second == 0 ? 0 : static_cast<int>(second) - 1);
+        dial.ShowSpeedAt(static_cast<int>(second));
         QApplication::processEvents();
     }
 };

@@ -167,6 +167,36 @@ TEST_F(MainWindow, SidecarClipGetsItsTrackWhenPlaybackStarts) {
     EXPECT_EQ(window->SpeedDial()->m_model.m_records.size(), 8u);
 }
 
+// Paused on a frame, the dial reads the speed of that frame's second, as the chart and the
+// map do: the clip maker's record of the drive says what it was (km/h, which the dial
+// shows once switched to km/h).
+TEST_F(MainWindow, PausedOnASecondTheDialShowsThatSecondsSpeed) {
+    const auto truth = ReadTruth(kData.toStdString() + "/drive.truth.csv");
+    ASSERT_GE(truth.size(), 12u);
+    // Seconds 3 and 4 differ: a dial a second behind would show 11 km/h for second 4.
+    ASSERT_EQ(static_cast<int>(truth[3][3]), 11);
+    ASSERT_EQ(static_cast<int>(truth[4][3]), 19);
+    window->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    window->SpeedDial()->m_model.m_bKmh = 1;
+    for (const int second : {4, 3, 9}) {
+        SCOPED_TRACE("second " + std::to_string(second));
+        DragTo(Hidden<QSlider>(1004), second * 1000 + 500);
+        ASSERT_EQ(mivex_pause(), 1);
+        ASSERT_TRUE(PumpUntil(
+            [&] { return std::fabs(mivex_curr_play_time() - (second + 0.5)) < 0.3; }, 5s));
+        EXPECT_TRUE(PumpUntil(
+            [&] {
+                return window->SpeedDial()->m_model.ShownSpeed() ==
+                       static_cast<int>(truth[static_cast<size_t>(second)][3]);
+            },
+            3s))
+            << window->SpeedDial()->m_model.ShownSpeed();
+        EXPECT_EQ(window->MapView()->m_store.m_nLastShown, second);
+        ASSERT_EQ(mivex_resume(), 1);
+    }
+}
+
 TEST_F(MainWindow, TickMovesTheMapMarkerAlongTheClipsTrack) {
     CMapView* map = window->MapView();
     // The page first, so the clip's first seconds are not spent loading it.

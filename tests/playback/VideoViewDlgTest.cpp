@@ -140,16 +140,16 @@ void FillFourSeconds(CMyStatic& chart, CSpeedStatic& dial) {
     }
 }
 
-TEST_F(VideoPane, TickHandsTheSecondToTheChartAndTheSecondBeforeToTheDial) {
+TEST_F(VideoPane, TickHandsTheSameSecondToTheChartAndTheDial) {
     CMyStatic chart;
     CSpeedStatic dial;
     FillFourSeconds(chart, dial);
     ASSERT_TRUE(OpenAndStart());
     ASSERT_TRUE(PumpUntil([&] { return pane->CurrentText() == "00:00:01"; }));
-    EXPECT_EQ(dial.m_model.m_nSpeed, 10); // second 0's record at second 1
+    EXPECT_EQ(dial.m_model.m_nSpeed, 20); // second 1's record
     EXPECT_EQ(chart.m_store.m_nLastSecond, 1u);
     ASSERT_TRUE(PumpUntil([&] { return pane->CurrentText() == "00:00:02"; }));
-    EXPECT_EQ(dial.m_model.m_nSpeed, 20);
+    EXPECT_EQ(dial.m_model.m_nSpeed, 30);
     EXPECT_EQ(chart.m_store.m_nLastSecond, 2u);
     EXPECT_EQ(host.timeText, "00:00:02/00:00:04");
     EXPECT_EQ(pane->TimeLabel()->text(), "00:00:02/00:00:04");
@@ -268,7 +268,7 @@ TEST_F(ProgressSlider, PausedAClickSeeksAndEverythingFollowsAtOnce) {
     EXPECT_EQ(pane->TimeLabel()->text(), "00:00:02.4/00:00:04");
     EXPECT_EQ(host.timeText, "00:00:02.4/00:00:04");
     EXPECT_EQ(chart.m_store.m_nLastSecond, 2u);
-    EXPECT_EQ(dial.m_model.m_nSpeed, 20); // second 1's record, a second behind
+    EXPECT_EQ(dial.m_model.m_nSpeed, 30); // second 2's record, as the chart's
     EXPECT_TRUE(PumpUntil([] { return std::abs(mivex_curr_play_time() - 2.49) < 0.1; }));
     EXPECT_EQ(mivex_get_play_status(), kMivexPaused);
 
