@@ -6,7 +6,7 @@
 namespace {
 
 constexpr char kPlaceholderColour[] = "0x1c1c1c";
-constexpr char kPlaceholderTextColour[] = "0x7a7a7a";
+constexpr char kPlaceholderTextColour[] = "0x9a9a9a";
 constexpr char kCanvasColour[] = "black";
 // A sans-serif glyph is at most about this share of the font size wide, on average over a
 // line of words; the placeholder's words are sized by it.

@@ -4,7 +4,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <utility>
 
 namespace {
 
@@ -88,6 +91,54 @@ bool ReadRules(const QString& parent, const QJsonValue& value, QHash<QString, Sk
     return true;
 }
 
+// The roles a skin may colour, by the names skin.json gives them.
+const std::pair<const char*, QPalette::ColorRole> kPaletteRoles[] = {
+    {"window", QPalette::Window},
+    {"windowText", QPalette::WindowText},
+    {"base", QPalette::Base},
+    {"alternateBase", QPalette::AlternateBase},
+    {"text", QPalette::Text},
+    {"button", QPalette::Button},
+    {"buttonText", QPalette::ButtonText},
+    {"brightText", QPalette::BrightText},
+    {"highlight", QPalette::Highlight},
+    {"highlightedText", QPalette::HighlightedText},
+    {"toolTipBase", QPalette::ToolTipBase},
+    {"toolTipText", QPalette::ToolTipText},
+    {"placeholderText", QPalette::PlaceholderText},
+    {"link", QPalette::Link},
+    {"light", QPalette::Light},
+    {"midlight", QPalette::Midlight},
+    {"mid", QPalette::Mid},
+    {"dark", QPalette::Dark},
+    {"shadow", QPalette::Shadow},
+};
+
+bool ReadPalette(const QJsonValue& value, QHash<QPalette::ColorRole, QColor>& palette,
+                 QString* error) {
+    if (value.isUndefined()) {
+        return true;
+    }
+    if (!value.isObject()) {
+        return Fail(error, QStringLiteral("palette is not an object"));
+    }
+    const QJsonObject roles = value.toObject();
+    for (auto it = roles.begin(); it != roles.end(); ++it) {
+        const auto* role = std::find_if(std::begin(kPaletteRoles), std::end(kPaletteRoles),
+                                        [&](const auto& known) { return it.key() == known.first; });
+        if (role == std::end(kPaletteRoles)) {
+            return Fail(error, QStringLiteral("palette has no role %1").arg(it.key()));
+        }
+        const QColor colour(it.value().toString());
+        if (!colour.isValid()) {
+            return Fail(error, QStringLiteral("palette role %1 has no colour %2")
+                                   .arg(it.key(), it.value().toString()));
+        }
+        palette.insert(role->second, colour);
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<SkinManifest> SkinManifest::Parse(const QByteArray& json, QString* error) {
@@ -110,6 +161,9 @@ std::optional<SkinManifest> SkinManifest::Parse(const QByteArray& json, QString*
             return std::nullopt;
         }
         manifest.m_elements.insert(it.key(), look);
+    }
+    if (!ReadPalette(root.value(QLatin1String("palette")), manifest.m_palette, error)) {
+        return std::nullopt;
     }
     const QJsonObject layouts = root.value(QLatin1String("layouts")).toObject();
     for (auto it = layouts.begin(); it != layouts.end(); ++it) {

@@ -11,7 +11,11 @@
 //                                                "right": [0.66, 0], "bottom": [1, 0] } } } }
 //
 // A layout edge is [fraction of the parent, pixels]. "#<id>" names a control that is not
-// registered by element (the chart and the dial) by its control id.
+// registered by element (the chart and the dial) by its control id. "palette" gives the
+// colours of the application's palette by role ("window", "windowText", "base", "text",
+// "button", "buttonText", "highlight", "highlightedText", "toolTipBase", "toolTipText",
+// "placeholderText", ...), so what Qt draws itself (menus, fields, item views, tool tips)
+// matches the skin's backgrounds instead of keeping the light default under its light text.
 #pragma once
 
 #include "skin/SkinRule.h"
@@ -19,6 +23,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QHash>
+#include <QPalette>
 #include <QString>
 #include <QStringList>
 
@@ -44,4 +49,5 @@ public:
     QString m_styleSheet;
     QHash<QString, SkinLook> m_elements;
     QHash<QString, QHash<QString, SkinRule>> m_layouts;
+    QHash<QPalette::ColorRole, QColor> m_palette;
 };

@@ -60,6 +60,14 @@ int SkinSE_LoadSkinResourceFromZIP(const QString& path, const QString& /*passwor
     g_skin = std::move(skin);
     g_lastError.clear();
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        const QHash<QPalette::ColorRole, QColor>& roles = g_skin->Manifest().m_palette;
+        if (!roles.isEmpty()) {
+            QPalette palette = QApplication::palette();
+            for (auto it = roles.begin(); it != roles.end(); ++it) {
+                palette.setColor(it.key(), it.value());
+            }
+            QApplication::setPalette(palette);
+        }
         app->setStyleSheet(g_skin->StyleSheet());
     }
     return 1;

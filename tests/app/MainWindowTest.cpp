@@ -18,8 +18,10 @@
 #include "skin/SkinSE.h"
 #include "tests/map/MapTestSupport.h"
 #include "tests/support/ClipMaker.h"
+#include "tests/support/ContrastRatio.h"
 #include "tests/support/Pump.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTime>
@@ -31,6 +33,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -195,6 +198,51 @@ TEST_F(MainWindow, PausedOnASecondTheDialShowsThatSecondsSpeed) {
         EXPECT_EQ(window->MapView()->m_store.m_nLastShown, second);
         ASSERT_EQ(mivex_resume(), 1);
     }
+}
+
+// Light grey on white was seen in the window's pop-up menus, the export dialog's fields, the
+// playlist's drive rows and the drive timeline's labels: every widget of the window and
+// of the export dialog, and a menu as the window's context menus are made, draws its text
+// apart from its ground by 4.5 : 1 at least, in the colours the skin's style sheet gives it.
+TEST_F(MainWindow, EveryTextStandsOutFromItsGround) {
+    window->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    window->ShowExportDialog();
+    ASSERT_NE(window->ExportDialog(), nullptr);
+    QMenu menu(window.get());
+    menu.addAction(QStringLiteral("Save track as"));
+    QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    widgets += window->ExportDialog()->findChildren<QWidget*>();
+    widgets += {window->ExportDialog(), &menu};
+    int checked = 0;
+    for (QWidget* widget : widgets) {
+        widget->ensurePolished();
+        const QPalette colours = widget->palette();
+        const std::string name = widget->metaObject()->className();
+        EXPECT_GE(
+            ContrastRatio(colours.color(QPalette::WindowText), colours.color(QPalette::Window)),
+            4.5)
+            << name;
+        // Fields and lists draw their text on the base colours, buttons on theirs.
+        if (qobject_cast<QAbstractItemView*>(widget) || qobject_cast<QLineEdit*>(widget)) {
+            EXPECT_GE(ContrastRatio(colours.color(QPalette::Text), colours.color(QPalette::Base)),
+                      4.5)
+                << name;
+            EXPECT_GE(ContrastRatio(colours.color(QPalette::Text),
+                                    colours.color(QPalette::AlternateBase)),
+                      4.5)
+                << name;
+        }
+        if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QMenu*>(widget)) {
+            EXPECT_GE(
+                ContrastRatio(colours.color(QPalette::ButtonText), colours.color(QPalette::Button)),
+                4.5)
+                << name;
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 50);
+    window->ExportDialog()->hide();
 }
 
 TEST_F(MainWindow, TickMovesTheMapMarkerAlongTheClipsTrack) {
