@@ -344,7 +344,7 @@ void COstvikDlg::StepFrame(bool forward) {
 }
 
 void COstvikDlg::AddClips(const QStringList& paths) {
-    m_playlist->AddAndPlay(paths);
+    m_playlist->OpenAndPlay(paths);
     ShowHintIfEmpty();
 }
 

@@ -383,8 +383,12 @@ void CPlaylistDlg::AddAndPlay(const QStringList& paths) {
     }
 }
 
+void CPlaylistDlg::OpenAndPlay(const QStringList& paths) {
+    AddAndPlay(WithFoldersOpened(paths));
+}
+
 void CPlaylistDlg::Explore() {
-    AddAndPlay(m_openFilesPrompt ? m_openFilesPrompt() : AskForClips(this));
+    OpenAndPlay(m_openFilesPrompt ? m_openFilesPrompt() : AskForClips(this));
 }
 
 void CPlaylistDlg::Delete() {

@@ -88,7 +88,11 @@ public:
     // before or not): what the file dialog, the command line and a drop do. A clip of a
     // moment several cameras recorded adds and plays its moment's main clip.
     void AddAndPlay(const QStringList& paths);
-    // A drop from a file manager: files and the clips of folders, in name order per folder.
+    // The same for paths a user named, where a folder (a camera's card) stands for every
+    // clip under it.
+    void OpenAndPlay(const QStringList& paths);
+    // A drop from a file manager: files and the clips of folders and the folders inside
+    // them, in camera order (ClipsInFolderTree).
     void AddDroppedPaths(const QStringList& paths);
     void Explore();
     void Delete();

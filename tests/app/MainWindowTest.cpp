@@ -427,6 +427,36 @@ TEST_F(MainWindow, AClipOfADrivePlaysOnThroughItsDriveAndStopsAtItsEnd) {
     std::filesystem::remove_all(card);
 }
 
+// A card given as a folder (as `ostvik CARD/` does) lists its clips, Movie/ and Event/
+// together in the order the camera recorded them, and plays the first: never one entry
+// named after the folder and a black picture.
+TEST_F(MainWindow, ACardGivenAsAFolderListsItsClipsAndPlaysTheFirst) {
+    const std::filesystem::path card = TestFolder("window-card");
+    std::filesystem::create_directories(card / "Movie");
+    std::filesystem::create_directories(card / "Event");
+    const std::string small = " --seconds 3 --size 64x48 --fps 5 --steady 36 --origin 59,18";
+    const QStringList clips{
+        QString::fromStdString((card / "Movie" / "2024_0601_140000_F.MP4").string()),
+        QString::fromStdString((card / "Event" / "2024_0601_140003_F.MP4").string()),
+        QString::fromStdString((card / "Movie" / "2024_0601_140006_F.MP4").string())};
+    const char* const starts[] = {"12:00:00", "12:00:03", "12:00:06"};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(
+            MakeClip(clips[i].toStdString(), std::string("--start 2024-06-01T") + starts[i] + small)
+                .status,
+            0);
+    }
+    window->AddClips({QString::fromStdString(card.string())});
+    ASSERT_TRUE(PumpUntil([&] { return started >= 1; }));
+    QStringList listed;
+    for (int i = 0; i < window->Playlist()->List()->count(); ++i) {
+        listed.append(window->Playlist()->List()->text(i));
+    }
+    EXPECT_EQ(listed, clips);
+    EXPECT_EQ(window->GetCurrentFile(), clips[0]);
+    std::filesystem::remove_all(card);
+}
+
 // A drive of two moments: the first recorded by the front, rear and interior cameras, the
 // second by the front and rear only. Picking the rear clip plays the front one with both
 // others in its picture; V puts them side by side, a click on one makes it big, and the

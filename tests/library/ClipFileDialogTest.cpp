@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeView>
 
@@ -48,6 +49,20 @@ TEST(ClipFileDialog, ShowsTheThreeKindsWhateverTheirLetterCase) {
     EXPECT_EQ(dialog->nameFilters(), QStringList({"video file (*.mov *.avi *.mp4 *.ts)"}));
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
     EXPECT_EQ(ShownNames(*dialog, dir.path()), QStringList({"CLIP.MOV", "clip.mp4", "trip.Avi"}));
+}
+
+// A dialog that picks files cannot pick a folder; its button takes the folder shown.
+TEST(ClipFileDialog, ItsButtonTakesTheFolderShown) {
+    QTemporaryDir dir;
+    const std::unique_ptr<QFileDialog> dialog = MakeClipFileDialog(nullptr);
+    dialog->setDirectory(dir.path());
+    auto* button = dialog->findChild<QPushButton*>(QStringLiteral("addFolder"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), "Add this folder");
+    dialog->open();
+    button->click();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(ChosenClipPaths(*dialog), QStringList({QDir(dir.path()).absolutePath()}));
 }
 
 TEST(ClipFileDialog, ReadableUnderTheSkin) {

@@ -293,6 +293,36 @@ TEST_F(Playlist, DroppedFolderAddsItsClipsByNameAndPlaysTheFirstDropped) {
     EXPECT_EQ(pane->GetCurrentFile(), dir.filePath("trip/A.MP4"));
 }
 
+// A camera's card opened as a folder: every clip under it, in the order the camera recorded
+// them, so the event clip kept in Event/ lies between the two of Movie/ it was recorded
+// between; clips of no camera name after them; other files, and a link back up the tree,
+// add nothing.
+TEST_F(Playlist, AFolderOpensToEveryClipUnderItInCameraOrder) {
+    QTemporaryDir dir;
+    QDir card(dir.path());
+    for (const char* folder : {"Movie", "Event", "Movie/deeper"}) {
+        card.mkpath(folder);
+    }
+    for (const char* name : {"Movie/2024_0601_120200_F.MP4", "Movie/2024_0601_120000_F.MP4",
+                             "Event/2024_0601_120100_F.MP4", "Movie/notes.txt", "other.mp4",
+                             "Movie/deeper/2024_0601_115900_F.MP4"}) {
+        QFile(card.filePath(name)).open(QIODevice::WriteOnly);
+    }
+    QFile::link(dir.path(), card.filePath("Movie/loop"));
+    video.now += 1000;
+    pane->OpenAndPlay({dir.path()});
+    QStringList listed;
+    for (int i = 0; i < pane->List()->count(); ++i) {
+        listed.append(pane->List()->text(i));
+    }
+    EXPECT_EQ(listed, QStringList({card.filePath("Movie/deeper/2024_0601_115900_F.MP4"),
+                                   card.filePath("Movie/2024_0601_120000_F.MP4"),
+                                   card.filePath("Event/2024_0601_120100_F.MP4"),
+                                   card.filePath("Movie/2024_0601_120200_F.MP4"),
+                                   card.filePath("other.mp4")}));
+    EXPECT_EQ(pane->GetCurrentFile(), listed.value(0));
+}
+
 // The rows shown, as the list's names, and the clip played.
 struct MomentCase {
     QStringList picked; // below the card's folder; "drop" drops the folder itself
