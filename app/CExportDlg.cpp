@@ -32,6 +32,15 @@ double Length(const ExcerptRequest& excerpt) {
     return seconds;
 }
 
+// A path breaks nowhere for word wrap, and a message naming one was seen cut at the
+// dialog's edge: a zero-width space after each separator lets it wrap there.
+QString Wrappable(QString text) {
+    for (const QChar separator : {QLatin1Char('/'), QLatin1Char('_'), QLatin1Char('-')}) {
+        text.replace(separator, QString(separator) + QChar(0x200B));
+    }
+    return text;
+}
+
 } // namespace
 
 CExportDlg::CExportDlg(QWidget* parent) : QDialog(parent), m_job(new ExcerptJob(this)) {
@@ -174,11 +183,17 @@ void CExportDlg::StartExport() {
         return;
     }
     m_progress->setValue(0);
-    if (!m_job->Start(Request())) {
-        m_status->setText(tr("Not exported: %1").arg(m_job->Error()));
+    // The folder offered first (the user's Videos) need not exist yet on a new account.
+    const QString folder = QFileInfo(m_path->text()).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        ShowStatus(tr("Not exported: the folder %1 cannot be made.").arg(folder));
         return;
     }
-    m_status->setText(tr("Exporting…"));
+    if (!m_job->Start(Request())) {
+        ShowStatus(tr("Not exported: %1").arg(m_job->Error()));
+        return;
+    }
+    ShowStatus(tr("Exporting…"));
     UpdateChoices();
 }
 
@@ -192,7 +207,7 @@ void CExportDlg::OnProgress(double fraction, double secondsLeft) {
     m_progress->setValue(
         static_cast<int>(std::lround(std::clamp(fraction, 0.0, 1.0) * kProgressSteps)));
     if (secondsLeft >= 0 && std::isfinite(secondsLeft)) {
-        m_status->setText(tr("Exporting… %1 s left").arg(std::lround(secondsLeft)));
+        ShowStatus(tr("Exporting… %1 s left").arg(std::lround(secondsLeft)));
     }
 }
 
@@ -200,10 +215,14 @@ void CExportDlg::OnFinished(bool ok, const QString& why) {
     UpdateChoices();
     if (!ok) {
         m_progress->setValue(0);
-        m_status->setText(tr("Not exported: %1").arg(why));
+        ShowStatus(tr("Not exported: %1").arg(why));
         return;
     }
     m_progress->setValue(kProgressSteps);
-    m_status->setText(tr("Saved as %1, with its track beside it as GPX.").arg(m_path->text()));
+    ShowStatus(tr("Saved as %1, with its track beside it as GPX.").arg(m_path->text()));
     emit exported(m_path->text());
+}
+
+void CExportDlg::ShowStatus(const QString& text) {
+    m_status->setText(Wrappable(text));
 }

@@ -55,6 +55,7 @@ signals:
     void exported(const QString& path);
 
 private:
+    void ShowStatus(const QString& text);
     void Browse();
     void UpdateChoices();
     void OnProgress(double fraction, double secondsLeft);
