@@ -185,4 +185,6 @@ private:
     QPushButton* m_export = nullptr;
     QSlider* m_speed = nullptr;
     QLabel* m_speedScale = nullptr;
+    QLabel* m_speedChosen = nullptr; // the speed the slider chose, beside the time
+    void ShowSpeedChosen();
 };

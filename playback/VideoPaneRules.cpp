@@ -1,5 +1,7 @@
 #include "playback/VideoPaneRules.h"
 
+#include <cmath>
+
 #include <limits>
 
 QString TimeText(unsigned seconds) {
@@ -41,6 +43,12 @@ float SpeedFactor(int position) {
         return 1.0f;
     }
     return kFactors[position];
+}
+
+QString SpeedFactorText(int position) {
+    const float factor = SpeedFactor(position);
+    return factor < 1.0f ? QStringLiteral("1/%1x").arg(std::lround(1.0f / factor))
+                         : QStringLiteral("%1x").arg(std::lround(factor));
 }
 
 QRect VideoWindowRect(int paneWidth, int paneHeight, int videoWidth, int videoHeight,

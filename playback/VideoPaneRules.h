@@ -25,6 +25,9 @@ int AddressKind(const QString& path);
 // The playback speed factor of a speed slider position 0 to 6; 1 for any other position.
 float SpeedFactor(int position);
 
+// That factor as the pane names the speed chosen: "1/8x" to "8x".
+QString SpeedFactorText(int position);
+
 // The video window's rectangle in a pane of W x H for a clip of vw x vh: the box under the
 // title and above the transport row, keeping the clip's shape, a third of the spare room
 // above (or left of) the picture. `reservedBelow` more pixels above the transport row are

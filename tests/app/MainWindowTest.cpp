@@ -41,6 +41,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -243,6 +244,40 @@ TEST_F(MainWindow, EveryTextStandsOutFromItsGround) {
     }
     EXPECT_GT(checked, 50);
     window->ExportDialog()->hide();
+}
+
+// While a clip plays no tool tip lies over its picture; paused, the key list shows. The
+// speed slider's tool tip and a label beside the time name the speed chosen, which the
+// slider's scale does not.
+TEST_F(MainWindow, NoToolTipOverThePlayingPictureAndTheSpeedChosenIsNamed) {
+    window->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    CVideoViewDlg* pane = window->VideoView();
+    const auto restOn = [pane](QPoint at) {
+        QHelpEvent tip(QEvent::ToolTip, at, pane->mapToGlobal(at));
+        QApplication::sendEvent(pane, &tip);
+    };
+    restOn(pane->rect().center());
+    EXPECT_FALSE(QToolTip::isVisible());
+    ASSERT_EQ(mivex_pause(), 1);
+    restOn(pane->rect().center());
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_TRUE(QToolTip::text().startsWith("Space: play or pause"))
+        << QToolTip::text().toStdString();
+    QToolTip::hideText();
+
+    auto* speed = pane->findChild<QSlider*>(QString::number(CVideoViewDlg::IDC_SPEED));
+    auto* chosen = pane->findChild<QLabel*>(QStringLiteral("speedChosen"));
+    ASSERT_NE(speed, nullptr);
+    ASSERT_NE(chosen, nullptr);
+    EXPECT_TRUE(chosen->isVisible());
+    EXPECT_EQ(chosen->text(), "Speed 1x");
+    DragTo(speed, 5);
+    EXPECT_EQ(chosen->text(), "Speed 4x");
+    EXPECT_EQ(speed->toolTip(), "Playback speed: 4x (1/8x to 8x)");
+    DragTo(speed, 1);
+    EXPECT_EQ(chosen->text(), "Speed 1/4x");
+    EXPECT_DOUBLE_EQ(EngineSpeed(), 0.25);
 }
 
 TEST_F(MainWindow, TickMovesTheMapMarkerAlongTheClipsTrack) {
