@@ -3,14 +3,20 @@
 // and the track beside it as GPX.
 
 #include "CommandLine.h"
+#include "StopSignals.h"
 #include "evidence/DriveExcerpt.h"
 #include "evidence/ExcerptJob.h"
 #include "track/LoadedDrive.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -21,17 +27,43 @@ constexpr const char* kUsage =
     "usage: ostvik-export [--overlay] [--text T] [--mph] --from A --to B -o OUT.mp4 CLIP...\n"
     "Writes the stretch from A to B of the drive the CLIPs form to OUT.mp4, with the track\n"
     "inside it as an NMEA text track, and OUT.gpx beside it. A and B are seconds of the\n"
-    "first CLIP (decimal), or times of day HH:MM:SS in the drive's clock (its UTC, else the\n"
-    "camera's time). Without --overlay the pictures are copied as the camera made them, and\n"
-    "the excerpt starts at the key frame at or before A. --overlay re-encodes them with the\n"
-    "date and local time, speed and coordinates burnt in, the line T under them (--text),\n"
-    "speeds in mile/h with --mph, and another camera's clip of the moment, when given, in a\n"
-    "corner.\n";
+    "first CLIP (decimal), or times of day HH:MM:SS in the local clock (of TZ), the one the\n"
+    "overlay shows; HH:MM:SSZ is a UTC time of day and YYYY-MM-DDTHH:MM:SSZ a UTC moment.\n"
+    "Clips whose tracks have no UTC take HH:MM:SS in the camera's own clock. Without --overlay\n"
+    "the pictures are copied as the camera made them, and the excerpt starts at the key\n"
+    "frame at or before A. --overlay re-encodes them with the date and local time, speed and\n"
+    "coordinates burnt in, the line T under them (--text), speeds in mile/h with --mph, and\n"
+    "another camera's clip of the moment, when given, in a corner. SIGTERM or SIGINT ends\n"
+    "the export and leaves nothing.\n";
 
 constexpr CommandLine kTool{"ostvik-export", kUsage};
 
 int UsageError(const std::string& why) {
     return UsageError(kTool, why);
+}
+
+// A command of the right form with a value that cannot be taken: the fault alone, as the
+// usage would only bury it.
+int BadValue(const std::string& why) {
+    std::cerr << kTool.program << ": " << why << "\n";
+    return 2;
+}
+
+int Failure(const std::string& why) {
+    std::cerr << kTool.program << ": " << why << "\n";
+    return 1;
+}
+
+// A clip that cannot be opened would only show up later as a stretch outside the clips.
+bool Readable(const std::string& clip, std::string& why) {
+    std::ifstream file(clip, std::ios::binary);
+    std::error_code error;
+    if (!file || std::filesystem::is_directory(clip, error)) {
+        why = "cannot read " + clip + ": " +
+              (file ? std::string("a folder") : std::generic_category().message(errno));
+        return false;
+    }
+    return true;
 }
 
 // Seconds of the first clip, or a clock time of the drive; as seconds of the drive's axis.
@@ -45,7 +77,7 @@ bool DriveSecond(const std::string& text, const Drive& drive, double firstAt, do
     char* end = nullptr;
     const double seconds = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != '\0' || !(seconds >= 0)) {
-        why = "not a number of seconds or HH:MM:SS: " + text;
+        why = "not a number of seconds or a time of day: " + text;
         return false;
     }
     second = firstAt + seconds;
@@ -56,6 +88,8 @@ bool DriveSecond(const std::string& text, const Drive& drive, double firstAt, do
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // The job logs each failure for the player; here the tool states it itself, once.
+    QLoggingCategory::setFilterRules(QStringLiteral("ostvik.evidence.warning=false"));
     ExcerptRequest request;
     std::string from;
     std::string to;
@@ -95,6 +129,13 @@ int main(int argc, char** argv) {
         return UsageError("--text and --mph are burnt in: they need --overlay");
     }
 
+    std::string why;
+    for (const std::string& clip : clips) {
+        if (!Readable(clip, why)) {
+            return Failure(why);
+        }
+    }
+
     // The drive the first clip belongs to gives the axis both times are read on.
     const auto drives = LoadDrives(clips);
     const LoadedDrive* drive = nullptr;
@@ -112,22 +153,19 @@ int main(int argc, char** argv) {
         }
     }
     if (drive == nullptr) {
-        std::cerr << "ostvik-export: cannot read " << clips.front() << "\n";
-        return 1;
+        return Failure("cannot read " + clips.front());
     }
     double begin = 0;
     double end = 0;
-    std::string why;
     if (!DriveSecond(from, drive->drive, firstAt, begin, why) ||
         !DriveSecond(to, drive->drive, firstAt, end, why)) {
-        return UsageError(why);
+        return BadValue(why);
     }
     if (end <= begin) {
-        return UsageError("--to must come after --from");
+        return BadValue("--to must come after --from");
     }
     if (!CutDrive(drive->drive, begin, end, request, why)) {
-        std::cerr << "ostvik-export: " << why << "\n";
-        return 1;
+        return Failure(why);
     }
     if (!request.overlay) {
         request.beside.clear();
@@ -136,15 +174,28 @@ int main(int argc, char** argv) {
     ExcerptJob job;
     int status = 1;
     QObject::connect(&job, &ExcerptJob::finished, &app, [&](bool ok, const QString& reason) {
+        // A job ended by a stop signal (or by ffmpeg's own share of a terminal's Ctrl-C) is
+        // reported by the stop, once.
+        if (!ok && StopSignals::Caught() != 0) {
+            return;
+        }
         if (!ok) {
             std::cerr << "ostvik-export: " << reason.toStdString() << "\n";
         }
         status = ok ? 0 : 1;
         app.quit();
     });
+    // Only from here on is there a child and partial files to clean up; before, the signals'
+    // default handling ends the tool at once and leaves nothing.
+    const StopSignals stop([&](int signal) {
+        job.Cancel();
+        std::cerr << "ostvik-export: stopped by " << (signal == SIGINT ? "SIGINT" : "SIGTERM")
+                  << "; nothing written\n";
+        status = 128 + signal;
+        app.quit();
+    });
     if (!job.Start(request)) {
-        std::cerr << "ostvik-export: " << job.Error().toStdString() << "\n";
-        return 1;
+        return Failure(job.Error().toStdString());
     }
     if (!request.overlay) {
         const double snap = KeyframeSnapSeconds(request);
