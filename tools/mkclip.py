@@ -465,7 +465,8 @@ def build_parser():
                         "($GPRMC with every byte +16), nextbase-512g (big-endian records), "
                         "blackvue (a top-level 'free' box holding 'gps ' NMEA and '3gf ' "
                         "G-sensor records), thinkware (g-sensor and RMC cues in a text track), "
-                        "garmin (binary PNDM records in a text track), gopro (GPMF in a gpmd "
+                        "garmin (binary PNDM records in a text track), nextbase-322gw (binary samples "
+                        "of clock, accelerations, RMC and GGA in a text track), gopro (GPMF in a gpmd "
                         "track, 18 fixes a second), 70mai-box (a top-level 'GPS ' box); "
                         "default plain")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",

@@ -8,6 +8,7 @@ const CameraReader& SeventyMaiInClipReader();
 const CameraReader& NovatekTsReader();
 const CameraReader& ThinkwareInClipReader();
 const CameraReader& GarminInClipReader();
+const CameraReader& NextbaseInClipReader();
 const CameraReader& FreeGpsBlocksReader();
 const CameraReader& BlackVueInClipReader();
 const CameraReader& NmeaInClipReader();
@@ -24,6 +25,7 @@ std::span<const CameraReader* const> CameraReaders() {
         &NovatekTsReader(),        // a transport stream's private stream
         &ThinkwareInClipReader(),  // gsensori and RMC cues in a text track
         &GarminInClipReader(),     // PNDM records in a text track
+        &NextbaseInClipReader(),   // 288-byte samples of clock, g, RMC and GGA in a text track
         &FreeGpsBlocksReader(),    // the index, else the scan of the whole clip
         &BlackVueInClipReader(),   // gps and 3gf boxes
         &NmeaInClipReader(),       // RMC in a text track
