@@ -9,6 +9,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -42,7 +43,17 @@ CExcerptLink::CExcerptLink(CVideoViewDlg* video, const CDriveFollowerLink* drive
 
 std::optional<double> CExcerptLink::PlaySecond() const {
     if (mivex_get_play_status() == kMivexStopped) {
-        return std::nullopt;
+        // Played to its end, a clip (or the drive it ends) is marked at that end.
+        if (mivex_reached_end() != 1 || m_playedLength <= 0.0) {
+            return std::nullopt;
+        }
+        if (!m_marks.InDrive()) {
+            return m_playedLength;
+        }
+        const LoadedDrive& drive = *m_drives->ShownDrive();
+        const std::optional<size_t> clip = drive.ClipIndex(m_marks.ClipPath());
+        return clip ? std::optional<double>(DriveSecondOf(drive.drive, *clip, m_playedLength))
+                    : std::nullopt;
     }
     const double clipSecond = mivex_curr_play_time();
     if (!m_marks.InDrive()) {
@@ -71,6 +82,9 @@ void CExcerptLink::MarkEnd() {
 }
 
 void CExcerptLink::FollowClip() {
+    if (mivex_get_play_status() != kMivexStopped) {
+        m_playedLength = std::max(0.0, mivex_duration());
+    }
     m_marks.Follow(PathOf(m_video->ClipPath()), m_drives->ShownDrive());
     Show();
 }

@@ -32,4 +32,6 @@ private:
     CVideoViewDlg* m_video;
     const CDriveFollowerLink* m_drives;
     ExcerptMarks m_marks;
+    // The length of the clip last seen open, for a mark at its end once it played out.
+    double m_playedLength = 0.0;
 };

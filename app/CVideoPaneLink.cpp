@@ -20,6 +20,10 @@ CVideoPaneLink::CVideoPaneLink(CVideoViewDlg* pane) : m_pane(pane) {
             SeekTo(m_pane, *m_pendingSeek);
             m_pendingSeek.reset();
         }
+        if (m_pauseOnStart && mivex_get_play_status() == kMivexPlaying) {
+            m_pane->TogglePlayPause();
+        }
+        m_pauseOnStart = false;
     });
 }
 
@@ -33,6 +37,7 @@ bool CVideoPaneLink::WouldAcceptOpen() const {
 
 bool CVideoPaneLink::OpenClip(const QString& path) {
     m_pendingSeek.reset();
+    m_pauseOnStart = false;
     return m_pane->OpenClip(path);
 }
 
@@ -47,4 +52,16 @@ bool CVideoPaneLink::SeekClip(double second) {
     }
     m_pendingSeek = second;
     return true;
+}
+
+bool CVideoPaneLink::Paused() const {
+    return mivex_get_play_status() == kMivexPaused;
+}
+
+bool CVideoPaneLink::ClipOpen() const {
+    return mivex_get_play_status() != kMivexStopped;
+}
+
+void CVideoPaneLink::HoldPausedOnStart() {
+    m_pauseOnStart = true;
 }

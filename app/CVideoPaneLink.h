@@ -21,10 +21,14 @@ public:
     bool OpenClip(const QString& path) override;
     void StopClip() override;
     bool SeekClip(double second) override;
+    bool Paused() const override;
+    bool ClipOpen() const override;
+    void HoldPausedOnStart() override;
 
 private:
     CVideoViewDlg* m_pane;
     // A seek asked for before the clip's playback started, taken when it starts.
     std::optional<double> m_pendingSeek;
+    bool m_pauseOnStart = false;
     QMetaObject::Connection m_started;
 };

@@ -234,10 +234,16 @@ void CPlaylistDlg::SeekInDrive(double driveSecond) {
     }
     const DrivePlace place = PlaceInDrive(loaded->drive, driveSecond);
     const QString path = QFile::decodeName(loaded->drive.clips[place.clip].main.path.c_str());
-    if (path != m_currentFile || m_drive.drive != loaded) {
+    // A clip played to the drive's end is no longer open: a seek opens it again.
+    const bool open = m_video != nullptr && m_video->ClipOpen();
+    if (path != m_currentFile || m_drive.drive != loaded || !open) {
+        const bool paused = m_video != nullptr && m_video->Paused();
         PlayItem(m_list->find(path));
         if (m_currentFile != path || m_drive.drive != loaded) {
             return;
+        }
+        if (paused) {
+            m_video->HoldPausedOnStart();
         }
     }
     if (m_video != nullptr && m_video->SeekClip(place.second)) {

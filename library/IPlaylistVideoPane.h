@@ -1,6 +1,6 @@
 // What the playlist asks of the video pane: whether an open would be accepted now, the open
-// itself, a seek within the clip it opened and stopping. The wiring root hands in the real pane
-// (app/CVideoPaneLink); tests hand in their own.
+// itself, a seek within the clip it opened, pausing and stopping. The wiring root hands in the real
+// pane (app/CVideoPaneLink); tests hand in their own.
 #pragma once
 
 #include <QString>
@@ -20,4 +20,11 @@ public:
         static_cast<void>(second);
         return false;
     }
+    // Whether the clip shown is paused, and whether one is open at all (not after it played
+    // to its end or was stopped).
+    virtual bool Paused() const { return false; }
+    virtual bool ClipOpen() const { return true; }
+    // The clip just opened stops at its first frame (or at the seek asked for) once its
+    // playback starts: a review that was paused stays paused across clips.
+    virtual void HoldPausedOnStart() {}
 };

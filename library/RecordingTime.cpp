@@ -1,53 +1,23 @@
 #include "library/RecordingTime.h"
 
+#include "track/CameraFileName.h"
 #include "track/UtcTime.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
-namespace {
-
-struct NamePattern {
-    QRegularExpression expression;
-    // Two-digit years are of this century.
-    int yearBase;
-};
-
-const NamePattern& Pattern(int index) {
-    // Digits around a match would make it part of a longer number, not a time stamp.
-    static const NamePattern patterns[] = {
-        {QRegularExpression(
-             QStringLiteral(R"((?<!\d)(\d{4})_(\d\d)(\d\d)_(\d\d)(\d\d)(\d\d)(?!\d))")),
-         0},
-        {QRegularExpression(
-             QStringLiteral(R"((?<!\d)(\d{4})(\d\d)(\d\d)_(\d\d)(\d\d)(\d\d)(?!\d))")),
-         0},
-        {QRegularExpression(QStringLiteral(R"(^FILE(\d\d)(\d\d)(\d\d)-(\d\d)(\d\d)(\d\d)(?!\d))"),
-                            QRegularExpression::CaseInsensitiveOption),
-         2000},
-    };
-    return patterns[index];
-}
-
-constexpr int kPatternCount = 3;
-
-} // namespace
+#include <optional>
 
 QDateTime RecordingTime::FromFileName(const QString& fileName) {
-    for (int i = 0; i < kPatternCount; ++i) {
-        const NamePattern& pattern = Pattern(i);
-        const QRegularExpressionMatch match = pattern.expression.match(fileName);
-        if (!match.hasMatch()) {
-            continue;
-        }
-        auto field = [&match](int n) { return match.captured(n).toInt(); };
-        const QDate date(pattern.yearBase + field(1), field(2), field(3));
-        const QTime time(field(4), field(5), field(6));
-        if (date.isValid() && time.isValid()) {
-            return QDateTime(date, time);
-        }
+    const std::optional<CameraFileName> read =
+        ReadCameraFileName(QFile::encodeName(fileName).toStdString());
+    if (!read) {
+        return {};
     }
-    return {};
+    // The camera's clock counts local time as if it were UTC: its fields are the local
+    // date and time the name states.
+    const QDateTime fields = QDateTime::fromSecsSinceEpoch(read->cameraTime, Qt::UTC);
+    return QDateTime(fields.date(), fields.time());
 }
 
 QDateTime RecordingTime::Of(const QString& path, int64_t trackStartUtc) {

@@ -11,9 +11,10 @@
 
 class RecordingTime {
 public:
-    // The date and time in a camera's file name: 2024_1001_160000_F.MP4,
-    // 20241001_160000_NF.mp4 or FILE241001-160000F.MP4. Invalid when the name has none or
-    // names a day or time that does not exist.
+    // The date and time in a camera's file name, by every pattern track/CameraFileName
+    // reads (2024_1001_160000_F.MP4, 20241001_160000_NF.mp4, FILE241001-160000F.MP4,
+    // NO20241001-160000-000123F.MP4, REC_2024_10_01_16_00_00_F.MP4, ...). Invalid when the
+    // name has none or names a day or time that does not exist.
     static QDateTime FromFileName(const QString& fileName);
 
     // `trackStartUtc` is the UTC time of the clip's second 0 in seconds since 1970, or

@@ -4,26 +4,21 @@
 #include "playback/CMySliderCtrl.h"
 #include "playback/CNaviPlayWnd.h"
 #include "playback/CSoundOutputVolumeImpl.h"
+#include "playback/ClipCutNote.h"
 #include "playback/IVideoPaneHost.h"
-#include "playback/SnapshotFile.h"
 #include "playback/SnapshotFileDialog.h"
 #include "skin/SkinSE.h"
 #include "track/TrackDispatch.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSlider>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QToolTip>
 
@@ -169,6 +164,7 @@ bool CVideoViewDlg::OpenClip(const QString& path) {
         return false;
     }
     m_clipPath = path;
+    m_cutNote->ShowFor(path);
     m_videoWidth = mivex_video_width();
     m_videoHeight = mivex_video_height();
     if (m_pictures != nullptr) {
@@ -436,6 +432,7 @@ void CVideoViewDlg::LayoutVideoWindow() {
     m_videoWindow->setGeometry(
         VideoWindowRect(m_paneWidth, m_paneHeight, m_videoWidth, m_videoHeight,
                         timeline ? CDriveTimeline::kHeight + kTimelineGap : 0));
+    m_cutNote->PlaceOver(m_videoWindow->geometry());
 }
 
 void CVideoViewDlg::ShowDrive(std::shared_ptr<const LoadedDrive> drive) {
@@ -457,35 +454,6 @@ void CVideoViewDlg::resizeEvent(QResizeEvent* event) {
 
 // The frame is taken when it is asked for, before the dialog: the picture plays on while
 // the user chooses a name, and the frame saved must be the one asked for.
-void CVideoViewDlg::GrabSnapshot() {
-    if (mivex_get_play_status() == kMivexStopped) {
-        return;
-    }
-    const double offset = mivex_curr_play_time();
-    const QImage frame = mivex_grab_image();
-    if (frame.isNull()) {
-        qWarning("snapshot: no frame to take");
-        return;
-    }
-    if (m_snapshotFolder.isEmpty()) {
-        m_snapshotFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    }
-    const QString defaultName =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")) + QLatin1Char('_') +
-        QFileInfo(m_clipPath).completeBaseName() + QLatin1Char('_') +
-        TenthsTimeText(offset).replace(QLatin1Char(':'), QLatin1Char('-')) + QStringLiteral(".bmp");
-    const QString path = m_savePathPrompt(QDir(m_snapshotFolder).filePath(defaultName));
-    if (path.isEmpty()) {
-        return;
-    }
-    if (!SaveSnapshot(frame, path, QFileInfo(m_clipPath).fileName(), offset,
-                      m_snapshotFacts ? m_snapshotFacts(offset) : SnapshotFacts{})) {
-        qWarning("snapshot: cannot write %s", qUtf8Printable(path));
-        return;
-    }
-    m_snapshotFolder = QFileInfo(path).absolutePath();
-}
-
 void CVideoViewDlg::ApplyVolumeSlider() {
     if (m_volumeObject) {
         m_volumeObject->SetCurrentVolume(static_cast<unsigned long>(m_volume->value()));

@@ -23,6 +23,7 @@ class CMySliderCtrl;
 class CSoundOutputVolumeImpl;
 class QCheckBox;
 class QLabel;
+class ClipCutNote;
 class QPushButton;
 class QSlider;
 struct LoadedDrive;
@@ -186,5 +187,6 @@ private:
     QSlider* m_speed = nullptr;
     QLabel* m_speedScale = nullptr;
     QLabel* m_speedChosen = nullptr; // the speed the slider chose, beside the time
+    ClipCutNote* m_cutNote = nullptr;
     void ShowSpeedChosen();
 };

@@ -4,6 +4,7 @@
 
 #include "playback/CDriveTimeline.h"
 #include "playback/CMySliderCtrl.h"
+#include "playback/ClipCutNote.h"
 #include "playback/IVideoPaneHost.h"
 #include "playback/VideoPaneRules.h"
 #include "skin/SkinSE.h"
@@ -81,6 +82,7 @@ void CVideoViewDlg::CreateControls() {
     m_speedScale->setText(QStringLiteral("-8x -4x -2x  0x   2x  4x  8x"));
     // The scale's own labels do not say which speed is chosen; this label and the slider's
     // tool tip do.
+    m_cutNote = new ClipCutNote(this);
     m_speedChosen = new QLabel(this);
     m_speedChosen->setObjectName(QStringLiteral("speedChosen"));
     ShowSpeedChosen();

@@ -467,6 +467,70 @@ TEST_F(MainWindow, AClipOfADrivePlaysOnThroughItsDriveAndStopsAtItsEnd) {
     std::filesystem::remove_all(card);
 }
 
+// Paused review of a drive of two 3 s clips: a seek into the other clip (the timeline's,
+// as the map's route) opens it and keeps the pause; played to the drive's end, O marks
+// that end, and a seek opens the clip again there.
+TEST_F(MainWindow, PausedReviewOfADriveStaysPausedAndItsEndCanBeMarkedAndLeft) {
+    const std::filesystem::path card = TestFolder("window-review");
+    const std::string small = " --seconds 3 --size 64x48 --fps 5 --steady 36 --origin 59,18";
+    const QStringList clips{QString::fromStdString((card / "2024_0601_140000_F.MP4").string()),
+                            QString::fromStdString((card / "2024_0601_140003_F.MP4").string())};
+    const char* const starts[] = {"12:00:00", "12:00:03"};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(
+            MakeClip(clips[i].toStdString(), std::string("--start 2024-06-01T") + starts[i] + small)
+                .status,
+            0);
+    }
+    window->AddClips(clips);
+    CDriveTimeline* timeline = window->VideoView()->DriveTimeline();
+    ASSERT_TRUE(PumpUntil([&] { return timeline->isVisible(); }));
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    ASSERT_EQ(mivex_pause(), 1);
+    PumpFor(1100ms); // an open within a second of the last is refused
+
+    emit timeline->seekRequested(4.5); // 1.5 s into the second clip
+    ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
+    EXPECT_EQ(window->GetCurrentFile(), clips[1]);
+    EXPECT_TRUE(PumpUntil([] { return mivex_get_play_status() == kMivexPaused; }, 3s));
+    PumpFor(500ms);
+    EXPECT_EQ(mivex_get_play_status(), kMivexPaused);
+    EXPECT_NEAR(mivex_curr_play_time(), 1.5, 0.3);
+
+    ASSERT_EQ(mivex_resume(), 1);
+    ASSERT_TRUE(PumpUntil([] { return mivex_get_play_status() == kMivexStopped; }, 10s));
+    Key(Qt::Key_O);
+    ASSERT_TRUE(window->Excerpt().End().has_value());
+    EXPECT_NEAR(*window->Excerpt().End(), 6.0, 0.3); // the drive's end
+
+    emit timeline->seekRequested(1.0);
+    ASSERT_TRUE(PumpUntil([&] { return started == 3; }));
+    EXPECT_EQ(window->GetCurrentFile(), clips[0]);
+    EXPECT_TRUE(PumpUntil([] { return std::fabs(mivex_curr_play_time() - 1.0) < 0.5; }, 3s))
+        << mivex_curr_play_time();
+    std::filesystem::remove_all(card);
+}
+
+// A clip whose file was cut short (a power cut, a copy stopped) says so over its picture:
+// without a word its early stop passes for the end of the recording.
+TEST_F(MainWindow, AClipCutShortSaysWhereItsFileEnds) {
+    const std::filesystem::path folder = TestFolder("window-cut");
+    const std::string clip = (folder / "CUT.MP4").string();
+    ASSERT_EQ(MakeClip(clip, "--seconds 10 --size 64x48 --fps 10 --no-embedded").status, 0);
+    std::filesystem::resize_file(clip, std::filesystem::file_size(clip) / 2);
+    window->AddClips({QString::fromStdString(clip)});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    auto* note = window->VideoView()->findChild<QLabel*>(QStringLiteral("clipCutNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->text().contains(" of 00:00:10")) << note->text().toStdString();
+    PumpFor(1100ms); // an open within a second of the last is refused
+    window->AddClips({kData + "/drive.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
+    EXPECT_FALSE(note->isVisible());
+    std::filesystem::remove_all(folder);
+}
+
 // A card given as a folder (as `ostvik CARD/` does) lists its clips, Movie/ and Event/
 // together in the order the camera recorded them, and plays the first: never one entry
 // named after the folder and a black picture.

@@ -20,6 +20,10 @@ TEST(RecordingTime, CameraNamesGiveTheirDateAndTime) {
         {"20241001_160000_NF.mp4", october},
         {"FILE241001-160000F.MP4", october},
         {"file241001-160000f.mp4", october},
+        // The patterns the title band once missed: the same reader as drives and channels.
+        {"NO20241001-160000-000123F.MP4", october},
+        {"EMER241001-160000F.MP4", october},
+        {"REC_2024_10_01_16_00_00_F.MP4", october},
         // No 13th month, no 25th hour, a longer number, no time at all.
         {"2024_1301_160000_F.MP4", {}},
         {"20241001_250000_NF.mp4", {}},
