@@ -3,6 +3,7 @@
 // -ee reading the same clip; then the same clips damaged and cut short.
 #include "HandClip.h"
 #include "NmeaText.h"
+#include "TextTrackClipTools.h"
 #include "tests/support/ClipMaker.h"
 
 #include "track/CGSampleStore.h"
@@ -32,32 +33,8 @@ namespace {
 
 constexpr size_t kSeconds = 6;
 
-// exiftool's fields for one sample, split at '|'.
-std::vector<std::vector<std::string>> Exiftool(const std::string& clip, const std::string& fields) {
-    const ToolRun run = Shell("exiftool -q -q -ee -n -p '" + fields + "' " + Quoted(clip));
-    EXPECT_EQ(run.status, 0) << run.err;
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream lines(run.out);
-    for (std::string line; std::getline(lines, line);) {
-        std::vector<std::string> row;
-        std::istringstream cells(line);
-        for (std::string cell; std::getline(cells, cell, '|');) {
-            row.push_back(cell);
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 double Number(const std::string& text) {
     return std::stod(text);
-}
-
-int64_t EpochOf(const std::string& text) {
-    std::tm tm{};
-    std::istringstream in(text);
-    in >> std::get_time(&tm, "%Y:%m:%d %H:%M:%S");
-    return in.fail() ? -1 : static_cast<int64_t>(timegm(&tm));
 }
 
 std::vector<double> Numbers(const std::string& commaSeparated) {
@@ -67,25 +44,6 @@ std::vector<double> Numbers(const std::string& commaSeparated) {
         numbers.push_back(std::stod(cell));
     }
     return numbers;
-}
-
-// Where each of the text track's samples lies in the file, in time order.
-std::vector<uint64_t> SampleOffsets(const std::string& clip) {
-    ClipFile file;
-    EXPECT_TRUE(file.Open(clip));
-    std::vector<uint64_t> offsets;
-    ForEachMp4TextSample(file, [&](const TextSample& sample) {
-        if (sample.size > 2) {
-            offsets.push_back(sample.offset);
-        }
-    });
-    return offsets;
-}
-
-void Overwrite(const std::string& clip, uint64_t at, const std::string& bytes) {
-    std::fstream file(clip, std::ios::in | std::ios::out | std::ios::binary);
-    file.seekp(static_cast<std::streamoff>(at));
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 class TextTrackCamera : public ::testing::Test {

@@ -3,12 +3,9 @@
 // found through the clip's `gps ` index, or by the scan. Block k is second k.
 #include "track/readers/CameraReader.h"
 
-#include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
-#include "track/CSpeedDialModel.h"
 #include "track/EmbeddedTrack.h"
-#include "track/TrackLine.h"
-#include "track/Truncate.h"
+#include "track/readers/BlockSecond.h"
 
 namespace {
 
@@ -32,17 +29,8 @@ public:
             if (second > stores.map.LastSecond()) {
                 break;
             }
-            stores.map.PutEntry(second, block.latitude, block.longitude, block.status,
-                                block.utcTime);
+            PutBlockSecond(stores, second, block);
             outcome.fix = outcome.fix || block.status == 'A';
-            // A layout without accelerations leaves the chart empty rather than drawing zeros.
-            if (block.hasSensor) {
-                const std::string line =
-                    EmbeddedTrackLine(second * 1000, block.x, block.y, block.z);
-                stores.chart.AddTrackLine(line.c_str());
-            }
-            stores.dial.SetSpeedRecord(second, TruncateToInt(block.speed),
-                                       TruncateToInt(block.course));
             ++second;
         }
         if (!outcome.fix) {

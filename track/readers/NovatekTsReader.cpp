@@ -5,12 +5,9 @@
 // as for the blocks of an MP4 clip.
 #include "track/readers/CameraReader.h"
 
-#include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
-#include "track/CSpeedDialModel.h"
 #include "track/CameraBlockLayouts.h"
-#include "track/TrackLine.h"
-#include "track/Truncate.h"
+#include "track/readers/BlockSecond.h"
 
 #include <algorithm>
 #include <array>
@@ -92,15 +89,7 @@ public:
             const FreeGpsBlock record = DecodeCameraBlock(*block, at);
             outcome.found = true;
             outcome.fix = outcome.fix || record.status == 'A';
-            stores.map.PutEntry(second, record.latitude, record.longitude, record.status,
-                                record.utcTime);
-            if (record.hasSensor) {
-                const std::string line =
-                    EmbeddedTrackLine(second * 1000, record.x, record.y, record.z);
-                stores.chart.AddTrackLine(line.c_str());
-            }
-            stores.dial.SetSpeedRecord(second, TruncateToInt(record.speed),
-                                       TruncateToInt(record.course));
+            PutBlockSecond(stores, second, record);
             ++second;
         };
         ReadPackets(input.bytes, *shape, take, outcome);
