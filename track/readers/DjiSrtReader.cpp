@@ -6,7 +6,6 @@
 
 #include "track/CMapTrackStore.h"
 #include "track/ClipFolder.h"
-#include "track/RegularFileRead.h"
 
 #include <algorithm>
 #include <charconv>
@@ -195,14 +194,14 @@ public:
         return text.find("-->") != std::string_view::npos;
     }
     ReaderOutcome Read(const ReaderInput& input, const TrackStores& stores) const override {
-        RegularFileRefusal refusal;
-        const std::optional<std::string> bytes = ReadRegularFile(input.path, kMaxSrtBytes, refusal);
-        if (!bytes) {
-            return {.why = refusal.missing ? "missing" : refusal.why};
+        if (input.bytes.Length() > kMaxSrtBytes) {
+            return {.why = "larger than any subtitle file"};
         }
+        const std::span<const unsigned char> read =
+            input.bytes.Read(0, static_cast<size_t>(input.bytes.Length()));
         ReaderOutcome outcome;
         SrtTrack track(stores, outcome);
-        const std::string_view text(*bytes);
+        const std::string_view text(reinterpret_cast<const char*>(read.data()), read.size());
         for (size_t at = 0; at < text.size();) {
             const size_t end = std::min(text.find('\n', at), text.size());
             std::string_view line = text.substr(at, end - at);
