@@ -43,3 +43,7 @@ void CDriveFollowerLink::MarkEventsOf(size_t clip) {
     }
     m_video->ProgressSlider()->SetMarks(std::move(seconds));
 }
+
+void CDriveFollowerLink::ShowClipEvents(std::vector<int> seconds) {
+    m_video->ProgressSlider()->SetMarks(std::move(seconds));
+}

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 class CVideoViewDlg;
 
@@ -16,6 +17,7 @@ public:
 
     void ShowDrive(std::shared_ptr<const LoadedDrive> drive) override;
     void FollowDriveSecond(double driveSecond) override;
+    void ShowClipEvents(std::vector<int> seconds) override;
 
     // The drive shown now; null while the clip plays alone.
     const std::shared_ptr<const LoadedDrive>& ShownDrive() const { return m_drive; }

@@ -6,15 +6,12 @@
 #include "library/CUdisksMounter.h"
 #include "library/ClipFileDialog.h"
 #include "library/ClipFiles.h"
-#include "library/ClipWarming.h"
-#include "library/DriveHeader.h"
 #include "library/IDriveFollower.h"
 #include "library/IPlaylistMapView.h"
 #include "library/IPlaylistVideoPane.h"
 #include "library/LibraryLog.h"
 #include "library/MomentRows.h"
 #include "skin/SkinSE.h"
-#include "track/DriveAxis.h"
 #include "track/TrackDispatch.h"
 
 #include <QCheckBox>
@@ -185,113 +182,6 @@ void CPlaylistDlg::PlayItem(int index) {
 
 QString CPlaylistDlg::PathAt(int row) const {
     return m_list->text(row);
-}
-
-void CPlaylistDlg::EnterDrive() {
-    const DriveOfClip now = m_drives->DriveOf(QFile::encodeName(m_currentFile).toStdString());
-    const bool changed = now.drive != m_drive.drive;
-    m_drive = now;
-    if (changed && m_driveFollower != nullptr) {
-        m_driveFollower->ShowDrive(m_drive.drive);
-    }
-    if (m_drive.drive == nullptr) {
-        return;
-    }
-    const Drive& drive = m_drive.drive->drive;
-    if (m_drive.clip + 1 < drive.clips.size()) {
-        WarmClipPages(QFile::decodeName(drive.clips[m_drive.clip + 1].main.path.c_str()));
-    }
-    FollowClipSecond(m_clipSecond);
-}
-
-void CPlaylistDlg::FollowClipSecond(double clipSecond) {
-    m_clipSecond = clipSecond;
-    if (m_drive.drive == nullptr) {
-        return;
-    }
-    m_driveSecond = DriveSecondOf(m_drive.drive->drive, m_drive.clip, clipSecond);
-    if (m_driveFollower != nullptr) {
-        m_driveFollower->FollowDriveSecond(m_driveSecond);
-    }
-}
-
-void CPlaylistDlg::PlayAfterEnd() {
-    if (m_drive.drive == nullptr || m_currentFile.isEmpty()) {
-        PlayNext();
-        return;
-    }
-    const Drive& drive = m_drive.drive->drive;
-    if (m_drive.clip + 1 < drive.clips.size()) {
-        PlayItem(m_list->find(QFile::decodeName(drive.clips[m_drive.clip + 1].main.path.c_str())));
-    }
-}
-
-void CPlaylistDlg::SeekInDrive(double driveSecond) {
-    // Held here: opening another clip may move the current drive.
-    const std::shared_ptr<const LoadedDrive> loaded = m_drive.drive;
-    if (loaded == nullptr) {
-        return;
-    }
-    const DrivePlace place = PlaceInDrive(loaded->drive, driveSecond);
-    const QString path = QFile::decodeName(loaded->drive.clips[place.clip].main.path.c_str());
-    // A clip played to the drive's end is no longer open: a seek opens it again.
-    const bool open = m_video != nullptr && m_video->ClipOpen();
-    if (path != m_currentFile || m_drive.drive != loaded || !open) {
-        const bool paused = m_video != nullptr && m_video->Paused();
-        PlayItem(m_list->find(path));
-        if (m_currentFile != path || m_drive.drive != loaded) {
-            return;
-        }
-        if (paused) {
-            m_video->HoldPausedOnStart();
-        }
-    }
-    if (m_video != nullptr && m_video->SeekClip(place.second)) {
-        FollowClipSecond(place.second);
-    }
-}
-
-void CPlaylistDlg::JumpToDriveEvent(bool forward) {
-    if (m_drive.drive == nullptr) {
-        return;
-    }
-    if (const DriveEvent* event = NextDriveEvent(m_drive.drive->events, m_driveSecond, forward)) {
-        SeekInDrive(event->driveSecond);
-    }
-}
-
-void CPlaylistDlg::LoadDrives() {
-    std::vector<std::string> paths;
-    paths.reserve(static_cast<size_t>(m_list->count()));
-    for (int i = 0; i < m_list->count(); ++i) {
-        paths.push_back(QFile::encodeName(m_list->text(i)).toStdString());
-    }
-    m_drives->Load(std::move(paths));
-}
-
-void CPlaylistDlg::OnDrivesLoaded() {
-    // A drive's header stands above the first of its clips in the list's order, which is
-    // the order they were added in and not always the drive's.
-    QHash<QString, QString> headers;
-    for (const auto& loaded : m_drives->Drives()) {
-        if (loaded->drive.clips.size() < 2) {
-            continue;
-        }
-        int first = -1;
-        for (const DriveClip& clip : loaded->drive.clips) {
-            const int row = m_list->find(QFile::decodeName(clip.main.path.c_str()));
-            if (row != -1 && (first == -1 || row < first)) {
-                first = row;
-            }
-        }
-        if (first != -1) {
-            headers.insert(m_list->text(first), DriveHeaderText(loaded->drive));
-        }
-    }
-    m_list->setDriveHeaders(std::move(headers));
-    if (!m_currentFile.isEmpty()) {
-        EnterDrive();
-    }
 }
 
 int CPlaylistDlg::ReadSidecarLog() {

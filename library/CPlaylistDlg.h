@@ -142,6 +142,7 @@ private:
     void OnDrivesLoaded();
     // Finds the drive of the current clip and tells the follower when it changed.
     void EnterDrive();
+    void ShowLoneClipEvents();
 
     IPlaylistVideoPane* m_video;
     IPlaylistMapView* m_map;
@@ -151,6 +152,7 @@ private:
     // Gathers the list's changes of one event-loop turn into one load of the drives.
     QTimer m_drivesTimer;
     DriveOfClip m_drive;
+    std::shared_ptr<const LoadedDrive> m_loneDrive; // a clip alone, as a drive of one clip
     // The current clip's second last shown, and where it falls on its drive's axis.
     double m_clipSecond = 0.0;
     double m_driveSecond = 0.0;

@@ -69,3 +69,12 @@ DriveOfClip CPlaylistDrives::DriveOf(const std::string& path) const {
     }
     return {};
 }
+
+std::shared_ptr<const LoadedDrive> CPlaylistDrives::LoneClipDrive(const std::string& path) const {
+    for (const auto& drive : m_drives) {
+        if (drive->drive.clips.size() == 1 && drive->ClipIndex(path)) {
+            return drive;
+        }
+    }
+    return nullptr;
+}

@@ -31,6 +31,9 @@ public:
 
     const std::vector<std::shared_ptr<const LoadedDrive>>& Drives() const { return m_drives; }
     DriveOfClip DriveOf(const std::string& path) const;
+    // The drive of one clip that a clip in no longer drive makes on its own, for its events;
+    // null while the drives are not loaded.
+    std::shared_ptr<const LoadedDrive> LoneClipDrive(const std::string& path) const;
 
 signals:
     void loaded();

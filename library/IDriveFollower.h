@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 struct LoadedDrive;
 
@@ -14,4 +15,7 @@ public:
     virtual void ShowDrive(std::shared_ptr<const LoadedDrive> drive) = 0;
     // The second of that drive that plays now (called on every tick the clip moves).
     virtual void FollowDriveSecond(double driveSecond) = 0;
+    // The driving events of a clip that plays alone, by their clip seconds; none for a clip
+    // of a drive, whose events the drive shows.
+    virtual void ShowClipEvents(std::vector<int> seconds) { static_cast<void>(seconds); }
 };

@@ -34,6 +34,7 @@ public:
     // Small ticks across the groove at these seconds of the clip (its driving events), where
     // the handle stands when it plays them; the range counts milliseconds. None by default.
     void SetMarks(std::vector<int> clipSeconds);
+    const std::vector<int>& Marks() const { return m_marks; }
     // The excerpt marked for export, in the slider's units: a shaded span between a start and
     // an end bracket. Either may be missing or lie outside the range (an excerpt of a drive
     // that reaches into other clips). None by default.

@@ -47,6 +47,7 @@
 #include <gtest/gtest.h>
 #include <mpv/client.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <functional>
@@ -529,6 +530,29 @@ TEST_F(MainWindow, AClipCutShortSaysWhereItsFileEnds) {
     ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
     EXPECT_FALSE(note->isVisible());
     std::filesystem::remove_all(folder);
+}
+
+// A clip alone shows its driving events as marks on the progress slider, and N and
+// Shift+N jump to them, as in a drive: the clip maker stabbed the brakes at second 25.
+TEST_F(MainWindow, AClipAloneMarksItsEventsAndNJumpsToThem) {
+    window->AddClips({kData + "/events/EVENT/brake.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    const CMySliderCtrl* slider = window->VideoView()->ProgressSlider();
+    ASSERT_TRUE(PumpUntil([&] { return !slider->Marks().empty(); }, 20s));
+    const std::vector<int> marks = slider->Marks();
+    const auto brake = std::find_if(marks.begin(), marks.end(),
+                                    [](int second) { return second >= 24 && second <= 27; });
+    ASSERT_NE(brake, marks.end());
+    ASSERT_EQ(mivex_pause(), 1);
+    window->activateWindow();
+    Key(Qt::Key_N);
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            return marks.size() == 1 ? std::fabs(mivex_curr_play_time() - *brake) < 0.6
+                                     : mivex_curr_play_time() > 1.0;
+        },
+        5s))
+        << mivex_curr_play_time();
 }
 
 // A card given as a folder (as `ostvik CARD/` does) lists its clips, Movie/ and Event/

@@ -1,0 +1,145 @@
+// The playlist's drives: which drive the playing clip is in, its second on the drive's axis,
+// seeks and event jumps across the drive's clips, and the headers of the drives in the list.
+#include "library/CPlaylistDlg.h"
+
+#include "library/CClipListModel.h"
+#include "library/CPlaylistDrives.h"
+#include "library/ClipWarming.h"
+#include "library/DriveHeader.h"
+#include "library/IDriveFollower.h"
+#include "library/IPlaylistVideoPane.h"
+#include "track/DriveAxis.h"
+
+#include <QFile>
+#include <QHash>
+
+#include <string>
+#include <vector>
+
+void CPlaylistDlg::EnterDrive() {
+    const DriveOfClip now = m_drives->DriveOf(QFile::encodeName(m_currentFile).toStdString());
+    const bool changed = now.drive != m_drive.drive;
+    m_drive = now;
+    if (changed && m_driveFollower != nullptr) {
+        m_driveFollower->ShowDrive(m_drive.drive);
+    }
+    if (m_drive.drive == nullptr) {
+        ShowLoneClipEvents();
+        return;
+    }
+    const Drive& drive = m_drive.drive->drive;
+    if (m_drive.clip + 1 < drive.clips.size()) {
+        WarmClipPages(QFile::decodeName(drive.clips[m_drive.clip + 1].main.path.c_str()));
+    }
+    FollowClipSecond(m_clipSecond);
+}
+
+void CPlaylistDlg::ShowLoneClipEvents() {
+    m_loneDrive = m_drives->LoneClipDrive(QFile::encodeName(m_currentFile).toStdString());
+    std::vector<int> seconds;
+    if (m_loneDrive != nullptr) {
+        for (const DriveEvent& event : m_loneDrive->events) {
+            seconds.push_back(event.event.second);
+        }
+    }
+    if (m_driveFollower != nullptr) {
+        m_driveFollower->ShowClipEvents(std::move(seconds));
+    }
+}
+
+void CPlaylistDlg::FollowClipSecond(double clipSecond) {
+    m_clipSecond = clipSecond;
+    if (m_drive.drive == nullptr) {
+        return;
+    }
+    m_driveSecond = DriveSecondOf(m_drive.drive->drive, m_drive.clip, clipSecond);
+    if (m_driveFollower != nullptr) {
+        m_driveFollower->FollowDriveSecond(m_driveSecond);
+    }
+}
+
+void CPlaylistDlg::PlayAfterEnd() {
+    if (m_drive.drive == nullptr || m_currentFile.isEmpty()) {
+        PlayNext();
+        return;
+    }
+    const Drive& drive = m_drive.drive->drive;
+    if (m_drive.clip + 1 < drive.clips.size()) {
+        PlayItem(m_list->find(QFile::decodeName(drive.clips[m_drive.clip + 1].main.path.c_str())));
+    }
+}
+
+void CPlaylistDlg::SeekInDrive(double driveSecond) {
+    // Held here: opening another clip may move the current drive.
+    const std::shared_ptr<const LoadedDrive> loaded = m_drive.drive;
+    if (loaded == nullptr) {
+        return;
+    }
+    const DrivePlace place = PlaceInDrive(loaded->drive, driveSecond);
+    const QString path = QFile::decodeName(loaded->drive.clips[place.clip].main.path.c_str());
+    // A clip played to the drive's end is no longer open: a seek opens it again.
+    const bool open = m_video != nullptr && m_video->ClipOpen();
+    if (path != m_currentFile || m_drive.drive != loaded || !open) {
+        const bool paused = m_video != nullptr && m_video->Paused();
+        PlayItem(m_list->find(path));
+        if (m_currentFile != path || m_drive.drive != loaded) {
+            return;
+        }
+        if (paused) {
+            m_video->HoldPausedOnStart();
+        }
+    }
+    if (m_video != nullptr && m_video->SeekClip(place.second)) {
+        FollowClipSecond(place.second);
+    }
+}
+
+void CPlaylistDlg::JumpToDriveEvent(bool forward) {
+    if (m_drive.drive == nullptr) {
+        // A clip alone is a drive of one clip: its drive seconds are its own.
+        const DriveEvent* event = m_loneDrive != nullptr
+                                      ? NextDriveEvent(m_loneDrive->events, m_clipSecond, forward)
+                                      : nullptr;
+        if (event != nullptr && m_video != nullptr && m_video->SeekClip(event->driveSecond)) {
+            FollowClipSecond(event->driveSecond);
+        }
+        return;
+    }
+    if (const DriveEvent* event = NextDriveEvent(m_drive.drive->events, m_driveSecond, forward)) {
+        SeekInDrive(event->driveSecond);
+    }
+}
+
+void CPlaylistDlg::LoadDrives() {
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<size_t>(m_list->count()));
+    for (int i = 0; i < m_list->count(); ++i) {
+        paths.push_back(QFile::encodeName(m_list->text(i)).toStdString());
+    }
+    m_drives->Load(std::move(paths));
+}
+
+void CPlaylistDlg::OnDrivesLoaded() {
+    // A drive's header stands above the first of its clips in the list's order, which is
+    // the order they were added in and not always the drive's.
+    QHash<QString, QString> headers;
+    for (const auto& loaded : m_drives->Drives()) {
+        if (loaded->drive.clips.size() < 2) {
+            continue;
+        }
+        int first = -1;
+        for (const DriveClip& clip : loaded->drive.clips) {
+            const int row = m_list->find(QFile::decodeName(clip.main.path.c_str()));
+            if (row != -1 && (first == -1 || row < first)) {
+                first = row;
+            }
+        }
+        if (first != -1) {
+            headers.insert(m_list->text(first), DriveHeaderText(loaded->drive));
+        }
+    }
+    m_list->setDriveHeaders(std::move(headers));
+    if (!m_currentFile.isEmpty()) {
+        EnterDrive();
+    }
+}
