@@ -27,6 +27,7 @@ from mkclip_layouts import (LAYOUTS, block_length, decimal_degrees, gpgga, gprmc
 
 import mkclip_sources
 import mkclip_gpmf
+import mkclip_ligo
 import mkclip_ts
 from mkclip_texttrack import (TEXT_TRACK_LAYOUTS, check_text_track, fill_text_track, payloads,
                               placeholder_subtitles)
@@ -139,7 +140,7 @@ def box_header(kind, size, large=False):
     return struct.pack(">I4s", size, kind)
 
 
-OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box"] + TEXT_TRACK_LAYOUTS
+OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box", "ligo-ssmd"] + TEXT_TRACK_LAYOUTS
 
 
 class LayoutError(Exception):
@@ -467,7 +468,8 @@ def build_parser():
                         "G-sensor records), thinkware (g-sensor and RMC cues in a text track), "
                         "garmin (binary PNDM records in a text track), nextbase-322gw (binary samples "
                         "of clock, accelerations, RMC and GGA in a text track), gopro (GPMF in a gpmd "
-                        "track, 18 fixes a second), 70mai-box (a top-level 'GPS ' box); "
+                        "track, 18 fixes a second), 70mai-box (a top-level 'GPS ' box), "
+                        "ligo-ssmd (LIGOGPSINFO blocks in an ssmd track); "
                         "default plain")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",
                         help="what lies between the records: holes (sparse, the default) or "
@@ -560,6 +562,9 @@ def embed(args, records, planned_box):
         mkclip_gpmf.add_gpmd_track(args.output, records, top_level_boxes,
                                    args.block_spacing if args.sparse_size else None)
         return
+    if args.layout == "ligo-ssmd":
+        mkclip_ligo.add_ssmd_track(args.output, records, top_level_boxes)
+        return
     if args.layout in TEXT_TRACK_LAYOUTS:
         fill_text_track(args.output, payloads(args.layout, records))
         return
@@ -604,7 +609,7 @@ def main(argv=None):
         created = args.start if "70mai" in args.sidecar_kind else None
         write_video(args.output, container, video_seconds, args.size, args.fps,
                     records if args.burn else None, subtitles, args.colour, moov_room, created,
-                    args.frame_code, moov_last=args.layout in ("gopro", "70mai-box"))
+                    args.frame_code, moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd"))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:

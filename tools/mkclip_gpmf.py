@@ -57,16 +57,16 @@ def full_box(kind, version_flags, body):
     return box(kind, struct.pack(">I", version_flags) + body)
 
 
-def gpmd_trak(track_id, sizes, offsets):
+def gpmd_trak(track_id, sizes, offsets, fourcc=b"gpmd", handler=b"GoPro MET\0"):
     count = len(sizes)
     duration = count * TIMESCALE
     matrix = struct.pack(">9I", 0x10000, 0, 0, 0, 0x10000, 0, 0, 0, 0x40000000)
     tkhd = full_box(b"tkhd", 0, struct.pack(">IIIII", 0, 0, track_id, 0, duration)
                     + b"\0" * 8 + struct.pack(">hhhh", 0, 0, 0, 0) + matrix + b"\0" * 8)
     mdhd = full_box(b"mdhd", 0, struct.pack(">IIIIHH", 0, 0, TIMESCALE, duration, 0x55C4, 0))
-    hdlr = full_box(b"hdlr", 0, b"mhlr" + b"meta" + b"\0" * 12 + b"GoPro MET\0")
+    hdlr = full_box(b"hdlr", 0, b"mhlr" + b"meta" + b"\0" * 12 + handler)
     dinf = box(b"dinf", full_box(b"dref", 0, struct.pack(">I", 1) + full_box(b"url ", 1, b"")))
-    entry = box(b"gpmd", b"\0" * 6 + struct.pack(">H", 1) + b"\0" * 4)
+    entry = box(fourcc, b"\0" * 6 + struct.pack(">H", 1) + b"\0" * 4)
     stbl = box(b"stbl", b"".join([
         full_box(b"stsd", 0, struct.pack(">I", 1) + entry),
         full_box(b"stts", 0, struct.pack(">III", 1, count, TIMESCALE)),
@@ -78,10 +78,14 @@ def gpmd_trak(track_id, sizes, offsets):
     return box(b"trak", tkhd + box(b"mdia", mdhd + hdlr + minf))
 
 
-def add_gpmd_track(path, records, top_level_boxes, spacing=None):
-    """Puts a payload for each record after the video, `spacing` bytes apart when given
-    (the space between left as holes), and the track that names them into 'moov'."""
-    payloads = [payload(r, records[min(i + 1, len(records) - 1)]) for i, r in enumerate(records)]
+def add_gpmd_track(path, records, top_level_boxes, spacing=None, payloads=None, fourcc=b"gpmd",
+                   handler=b"GoPro MET\0"):
+    """Puts a payload for each record (GPMF unless `payloads` are given) after the video,
+    `spacing` bytes apart when given (the space between left as holes), and the track that
+    names them, its sample entry `fourcc`, into 'moov'."""
+    if payloads is None:
+        payloads = [payload(r, records[min(i + 1, len(records) - 1)])
+                    for i, r in enumerate(records)]
     with open(path, "r+b") as f:
         boxes = top_level_boxes(f)
         at, size, kind = boxes[-1]
@@ -105,6 +109,6 @@ def add_gpmd_track(path, records, top_level_boxes, spacing=None):
         mvhd_end = 8 + struct.unpack(">I", moov[8:12])[0]
         track_id = struct.unpack(">I", moov[mvhd_end - 4:mvhd_end])[0]
         moov = (moov[:mvhd_end - 4] + struct.pack(">I", track_id + 1) + moov[mvhd_end:]
-                + gpmd_trak(track_id, [len(p) for p in payloads], offsets))
+                + gpmd_trak(track_id, [len(p) for p in payloads], offsets, fourcc, handler))
         f.write(struct.pack(">I", len(moov)) + moov[4:])
     return os.path.getsize(path)
