@@ -314,7 +314,7 @@ void COstvikDlg::CreateKeys() {
         tr("Space: play or pause\nLeft / Right: 5 seconds back / on\nUp / Down: volume\n"
            "M: mute\n< / >: previous / next clip\nF: full-screen video\n"
            ", / .: one frame back / on while paused\nS: snapshot\nL: hide or show the playlist\n"
-           "N / Shift+N: next / previous driving event of the drive\n"
+           "N / Shift+N: next / previous driving event\n"
            "I / O: excerpt starts / ends here\n"
            "E: export the excerpt\n"
            "V: other cameras in a corner or side by side; click one to see it big, drag it "
