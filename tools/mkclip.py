@@ -28,6 +28,7 @@ from mkclip_layouts import (LAYOUTS, block_length, decimal_degrees, gpgga, gprmc
 import mkclip_sources
 import mkclip_gpmf
 import mkclip_ts
+from mkclip_navitel import navitel_boxes
 from mkclip_texttrack import (TEXT_TRACK_LAYOUTS, check_text_track, fill_text_track, payloads,
                               placeholder_subtitles)
 
@@ -139,7 +140,7 @@ def box_header(kind, size, large=False):
     return struct.pack(">I4s", size, kind)
 
 
-OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box"] + TEXT_TRACK_LAYOUTS
+OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box", "navitel"] + TEXT_TRACK_LAYOUTS
 
 
 class LayoutError(Exception):
@@ -467,7 +468,8 @@ def build_parser():
                         "G-sensor records), thinkware (g-sensor and RMC cues in a text track), "
                         "garmin (binary PNDM records in a text track), nextbase-322gw (binary samples "
                         "of clock, accelerations, RMC and GGA in a text track), gopro (GPMF in a gpmd "
-                        "track, 18 fixes a second), 70mai-box (a top-level 'GPS ' box); "
+                        "track, 18 fixes a second), 70mai-box (a top-level 'GPS ' box), navitel "
+                        "('gps0', 'gsen' and 'IDIT' boxes after the movie); "
                         "default plain")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",
                         help="what lies between the records: holes (sparse, the default) or "
@@ -551,10 +553,11 @@ def embed(args, records, planned_box):
     if args.layout == "blackvue":
         append_blackvue(args.output, records)
         return
-    if args.layout == "70mai-box":
+    if args.layout in ("70mai-box", "navitel"):
         drop_user_data(args.output)
         with open(args.output, "ab") as f:
-            f.write(seventymai_gps_box(records))
+            f.write(seventymai_gps_box(records) if args.layout == "70mai-box"
+                    else navitel_boxes(records))
         return
     if args.layout == "gopro":
         mkclip_gpmf.add_gpmd_track(args.output, records, top_level_boxes,
@@ -604,7 +607,7 @@ def main(argv=None):
         created = args.start if "70mai" in args.sidecar_kind else None
         write_video(args.output, container, video_seconds, args.size, args.fps,
                     records if args.burn else None, subtitles, args.colour, moov_room, created,
-                    args.frame_code, moov_last=args.layout in ("gopro", "70mai-box"))
+                    args.frame_code, moov_last=args.layout in ("gopro", "70mai-box", "navitel"))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:
