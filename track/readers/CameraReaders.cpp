@@ -9,6 +9,7 @@ const CameraReader& NovatekTsReader();
 const CameraReader& ThinkwareInClipReader();
 const CameraReader& GarminInClipReader();
 const CameraReader& NextbaseInClipReader();
+const CameraReader& NavitelInClipReader();
 const CameraReader& FreeGpsBlocksReader();
 const CameraReader& BlackVueInClipReader();
 const CameraReader& NmeaInClipReader();
@@ -26,6 +27,7 @@ std::span<const CameraReader* const> CameraReaders() {
         &ThinkwareInClipReader(),  // gsensori and RMC cues in a text track
         &GarminInClipReader(),     // PNDM records in a text track
         &NextbaseInClipReader(),   // 288-byte samples of clock, g, RMC and GGA in a text track
+        &NavitelInClipReader(),    // top-level gps0 and gsen boxes
         &FreeGpsBlocksReader(),    // the index, else the scan of the whole clip
         &BlackVueInClipReader(),   // gps and 3gf boxes
         &NmeaInClipReader(),       // RMC in a text track
