@@ -11,6 +11,7 @@ const CameraReader& GarminInClipReader();
 const CameraReader& NextbaseInClipReader();
 const CameraReader& NavitelInClipReader();
 const CameraReader& FreeGpsBlocksReader();
+const CameraReader& KenwoodInClipReader();
 const CameraReader& BlackVueInClipReader();
 const CameraReader& NmeaInClipReader();
 const CameraReader& BlackVueBesideReader();
@@ -29,6 +30,7 @@ std::span<const CameraReader* const> CameraReaders() {
         &NextbaseInClipReader(),   // 288-byte samples of clock, g, RMC and GGA in a text track
         &NavitelInClipReader(),    // top-level gps0 and gsen boxes
         &FreeGpsBlocksReader(),    // the index, else the scan of the whole clip
+        &KenwoodInClipReader(),    // udta text, after the richer freeGPS blocks of the same cameras
         &BlackVueInClipReader(),   // gps and 3gf boxes
         &NmeaInClipReader(),       // RMC in a text track
         // Beside the clip.
