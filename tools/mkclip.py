@@ -29,6 +29,8 @@ import mkclip_sources
 import mkclip_gpmf
 import mkclip_ligo
 import mkclip_ts
+from mkclip_navitel import navitel_boxes
+from mkclip_kenwood import kenwood_user_data
 from mkclip_texttrack import (TEXT_TRACK_LAYOUTS, check_text_track, fill_text_track, payloads,
                               placeholder_subtitles)
 
@@ -140,7 +142,8 @@ def box_header(kind, size, large=False):
     return struct.pack(">I4s", size, kind)
 
 
-OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box", "ligo-ssmd"] + TEXT_TRACK_LAYOUTS
+OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box", "ligo-ssmd", "navitel",
+                 "kenwood"] + TEXT_TRACK_LAYOUTS
 
 
 class LayoutError(Exception):
@@ -469,7 +472,9 @@ def build_parser():
                         "garmin (binary PNDM records in a text track), nextbase-322gw (binary samples "
                         "of clock, accelerations, RMC and GGA in a text track), gopro (GPMF in a gpmd "
                         "track, 18 fixes a second), 70mai-box (a top-level 'GPS ' box), "
-                        "ligo-ssmd (LIGOGPSINFO blocks in an ssmd track); "
+                        "ligo-ssmd (LIGOGPSINFO blocks in an ssmd track), navitel "
+                        "('gps0', 'gsen' and 'IDIT' boxes after the movie), "
+                        "kenwood (text records in a top-level 'udta' box); "
                         "default plain")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",
                         help="what lies between the records: holes (sparse, the default) or "
@@ -553,10 +558,12 @@ def embed(args, records, planned_box):
     if args.layout == "blackvue":
         append_blackvue(args.output, records)
         return
-    if args.layout == "70mai-box":
+    if args.layout in ("70mai-box", "navitel", "kenwood"):
         drop_user_data(args.output)
+        writers = {"70mai-box": seventymai_gps_box, "navitel": navitel_boxes,
+                   "kenwood": kenwood_user_data}
         with open(args.output, "ab") as f:
-            f.write(seventymai_gps_box(records))
+            f.write(writers[args.layout](records))
         return
     if args.layout == "gopro":
         mkclip_gpmf.add_gpmd_track(args.output, records, top_level_boxes,
@@ -609,7 +616,8 @@ def main(argv=None):
         created = args.start if "70mai" in args.sidecar_kind else None
         write_video(args.output, container, video_seconds, args.size, args.fps,
                     records if args.burn else None, subtitles, args.colour, moov_room, created,
-                    args.frame_code, moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd"))
+                    args.frame_code,
+                    moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel", "kenwood"))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:

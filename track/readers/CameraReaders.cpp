@@ -10,7 +10,9 @@ const CameraReader& ThinkwareInClipReader();
 const CameraReader& GarminInClipReader();
 const CameraReader& NextbaseInClipReader();
 const CameraReader& LigoGpsInClipReader();
+const CameraReader& NavitelInClipReader();
 const CameraReader& FreeGpsBlocksReader();
+const CameraReader& KenwoodInClipReader();
 const CameraReader& BlackVueInClipReader();
 const CameraReader& NmeaInClipReader();
 const CameraReader& BlackVueBesideReader();
@@ -28,7 +30,9 @@ std::span<const CameraReader* const> CameraReaders() {
         &GarminInClipReader(),     // PNDM records in a text track
         &NextbaseInClipReader(),   // 288-byte samples of clock, g, RMC and GGA in a text track
         &LigoGpsInClipReader(),    // LIGOGPSINFO blocks in an ssmd track
+        &NavitelInClipReader(),    // top-level gps0 and gsen boxes
         &FreeGpsBlocksReader(),    // the index, else the scan of the whole clip
+        &KenwoodInClipReader(),    // udta text, after the richer freeGPS blocks of the same cameras
         &BlackVueInClipReader(),   // gps and 3gf boxes
         &NmeaInClipReader(),       // RMC in a text track
         // Beside the clip.
