@@ -29,6 +29,7 @@ CVideoPaneLink::CVideoPaneLink(CVideoViewDlg* pane) : m_pane(pane) {
 
 CVideoPaneLink::~CVideoPaneLink() {
     QObject::disconnect(m_started);
+    QObject::disconnect(m_driveClip);
 }
 
 bool CVideoPaneLink::WouldAcceptOpen() const {
@@ -64,4 +65,25 @@ bool CVideoPaneLink::ClipOpen() const {
 
 void CVideoPaneLink::HoldPausedOnStart() {
     m_pauseOnStart = true;
+}
+
+bool CVideoPaneLink::OpenDrive(const QStringList& clips, int first) {
+    m_pendingSeek.reset();
+    m_pauseOnStart = false;
+    return m_pane->OpenDrive(clips, first);
+}
+
+double CVideoPaneLink::PlayTime() const {
+    return mivex_curr_play_time();
+}
+
+bool CVideoPaneLink::SeekDriveClip(int clip, double second) {
+    return m_pane->SeekInDrive(clip, second);
+}
+
+void CVideoPaneLink::SetDriveClipFollower(std::function<void(const QString&)> follower) {
+    QObject::disconnect(m_driveClip);
+    m_driveClip =
+        QObject::connect(m_pane, &CVideoViewDlg::driveClipEntered, m_pane,
+                         [follower = std::move(follower)](const QString& path) { follower(path); });
 }

@@ -24,6 +24,10 @@ public:
     bool Paused() const override;
     bool ClipOpen() const override;
     void HoldPausedOnStart() override;
+    bool OpenDrive(const QStringList& clips, int first) override;
+    double PlayTime() const override;
+    bool SeekDriveClip(int clip, double second) override;
+    void SetDriveClipFollower(std::function<void(const QString&)> follower) override;
 
 private:
     CVideoViewDlg* m_pane;
@@ -31,4 +35,5 @@ private:
     std::optional<double> m_pendingSeek;
     bool m_pauseOnStart = false;
     QMetaObject::Connection m_started;
+    QMetaObject::Connection m_driveClip;
 };

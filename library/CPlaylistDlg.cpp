@@ -50,6 +50,9 @@ CPlaylistDlg::CPlaylistDlg(QWidget* parent, Links links)
         m_mounter = std::make_unique<CUdisksMounter>();
     }
     CreateControls();
+    if (m_video != nullptr) {
+        m_video->SetDriveClipFollower([this](const QString& path) { FollowDriveClip(path); });
+    }
 
     m_drives = new CPlaylistDrives(this);
     connect(m_drives, &CPlaylistDrives::loaded, this, &CPlaylistDlg::OnDrivesLoaded);
@@ -163,13 +166,10 @@ void CPlaylistDlg::PlayItem(int index) {
     if (m_video == nullptr || !m_video->WouldAcceptOpen()) {
         return;
     }
-    m_trackLoader = std::make_unique<ClipTrackLoader>(QFile::encodeName(path).toStdString());
-    const bool embedded = m_map != nullptr && m_map->LoadEmbeddedTrack(*m_trackLoader);
     // The current clip moves even when the engine cannot open the file: Next and Previous
     // then step on from it.
-    m_currentFile = path;
-    m_sidecarPath = QFile::decodeName(QByteArray::fromStdString(m_trackLoader->SidecarPath()));
-    if (!m_video->OpenClip(path)) {
+    const bool embedded = LoadClipTrack(path);
+    if (!OpenInDrive(path) && !m_video->OpenClip(path)) {
         return;
     }
     if (!embedded && m_map != nullptr) {
@@ -178,6 +178,14 @@ void CPlaylistDlg::PlayItem(int index) {
     m_list->select(index);
     m_clipSecond = 0.0;
     EnterDrive();
+}
+
+bool CPlaylistDlg::LoadClipTrack(const QString& path) {
+    m_trackLoader = std::make_unique<ClipTrackLoader>(QFile::encodeName(path).toStdString());
+    const bool embedded = m_map != nullptr && m_map->LoadEmbeddedTrack(*m_trackLoader);
+    m_currentFile = path;
+    m_sidecarPath = QFile::decodeName(QByteArray::fromStdString(m_trackLoader->SidecarPath()));
+    return embedded;
 }
 
 QString CPlaylistDlg::PathAt(int row) const {

@@ -143,6 +143,16 @@ private:
     // Finds the drive of the current clip and tells the follower when it changed.
     void EnterDrive();
     void ShowLoneClipEvents();
+    // Makes `path` the current clip and loads its track; whether the clip holds its own.
+    bool LoadClipTrack(const QString& path);
+    // Opens the clip at `path` with the rest of its drive as one timeline; false when it
+    // is in no drive of two or more clips, or the pane cannot.
+    bool OpenInDrive(const QString& path);
+    // The clip playing alone turned out to be in a drive: played from its start or paused, it
+    // is opened again with its drive as one timeline, at the same place.
+    void JoinDriveTimeline();
+    // The open drive went on into the clip at `path` by itself.
+    void FollowDriveClip(const QString& path);
 
     IPlaylistVideoPane* m_video;
     IPlaylistMapView* m_map;
@@ -152,6 +162,8 @@ private:
     // Gathers the list's changes of one event-loop turn into one load of the drives.
     QTimer m_drivesTimer;
     DriveOfClip m_drive;
+    // The drive the pane plays as one timeline, while it does.
+    std::shared_ptr<const LoadedDrive> m_timeline;
     std::shared_ptr<const LoadedDrive> m_loneDrive; // a clip alone, as a drive of one clip
     // The current clip's second last shown, and where it falls on its drive's axis.
     double m_clipSecond = 0.0;

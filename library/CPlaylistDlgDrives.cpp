@@ -7,6 +7,7 @@
 #include "library/ClipWarming.h"
 #include "library/DriveHeader.h"
 #include "library/IDriveFollower.h"
+#include "library/IPlaylistMapView.h"
 #include "library/IPlaylistVideoPane.h"
 #include "track/DriveAxis.h"
 
@@ -58,6 +59,63 @@ void CPlaylistDlg::FollowClipSecond(double clipSecond) {
     }
 }
 
+bool CPlaylistDlg::OpenInDrive(const QString& path) {
+    m_timeline.reset();
+    const DriveOfClip place = m_drives->DriveOf(QFile::encodeName(path).toStdString());
+    if (place.drive == nullptr || place.drive->drive.clips.size() < 2) {
+        return false;
+    }
+    QStringList clips;
+    for (const DriveClip& clip : place.drive->drive.clips) {
+        clips.push_back(QFile::decodeName(clip.main.path.c_str()));
+    }
+    if (!m_video->OpenDrive(clips, static_cast<int>(place.clip))) {
+        return false;
+    }
+    m_timeline = place.drive;
+    return true;
+}
+
+void CPlaylistDlg::JoinDriveTimeline() {
+    // Later in a clip the reopen would hold the picture mid-drive; its end opens the next
+    // clip with the drive anyway.
+    constexpr double kJoinWithin = 2.0;
+    if (m_timeline != nullptr || m_drive.drive == nullptr ||
+        m_drive.drive->drive.clips.size() < 2 || m_video == nullptr || !m_video->ClipOpen()) {
+        return;
+    }
+    const bool paused = m_video->Paused();
+    const double second = m_video->PlayTime();
+    if (!paused && second > kJoinWithin) {
+        return;
+    }
+    if (!OpenInDrive(m_currentFile)) {
+        return;
+    }
+    if (paused) {
+        m_video->HoldPausedOnStart();
+    }
+    if (second > 0) {
+        m_video->SeekClip(second);
+    }
+}
+
+void CPlaylistDlg::FollowDriveClip(const QString& path) {
+    if (path == m_currentFile) {
+        return;
+    }
+    const bool embedded = LoadClipTrack(path);
+    if (!embedded && m_map != nullptr) {
+        m_map->LoadNmeaLog(*m_trackLoader);
+    }
+    const int row = m_list->find(path);
+    if (row != -1) {
+        m_list->select(row);
+    }
+    m_clipSecond = 0.0;
+    EnterDrive();
+}
+
 void CPlaylistDlg::PlayAfterEnd() {
     if (m_drive.drive == nullptr || m_currentFile.isEmpty()) {
         PlayNext();
@@ -79,6 +137,12 @@ void CPlaylistDlg::SeekInDrive(double driveSecond) {
     const QString path = QFile::decodeName(loaded->drive.clips[place.clip].main.path.c_str());
     // A clip played to the drive's end is no longer open: a seek opens it again.
     const bool open = m_video != nullptr && m_video->ClipOpen();
+    // Played as one, the drive moves in one step and stays paused or playing as it was.
+    if (open && m_timeline == loaded &&
+        m_video->SeekDriveClip(static_cast<int>(place.clip), place.second)) {
+        FollowClipSecond(place.second);
+        return;
+    }
     if (path != m_currentFile || m_drive.drive != loaded || !open) {
         const bool paused = m_video != nullptr && m_video->Paused();
         PlayItem(m_list->find(path));
@@ -141,5 +205,6 @@ void CPlaylistDlg::OnDrivesLoaded() {
     m_list->setDriveHeaders(std::move(headers));
     if (!m_currentFile.isEmpty()) {
         EnterDrive();
+        JoinDriveTimeline();
     }
 }

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class IPlaylistVideoPane {
 public:
@@ -27,4 +30,24 @@ public:
     // The clip just opened stops at its first frame (or at the seek asked for) once its
     // playback starts: a review that was paused stays paused across clips.
     virtual void HoldPausedOnStart() {}
+
+    // Plays a drive's clips as one from the start of clip `first`, nothing reopened from
+    // clip to clip; false, with nothing opened, when it cannot (the clip then opens alone).
+    virtual bool OpenDrive(const QStringList& clips, int first) {
+        static_cast<void>(clips);
+        static_cast<void>(first);
+        return false;
+    }
+    // Moves to `second` of the open drive's clip `clip` in one step; false with no drive.
+    virtual bool SeekDriveClip(int clip, double second) {
+        static_cast<void>(clip);
+        static_cast<void>(second);
+        return false;
+    }
+    // Where the clip shown is, in seconds of it.
+    virtual double PlayTime() const { return 0.0; }
+    // Who hears of it when the open drive goes on into another of its clips.
+    virtual void SetDriveClipFollower(std::function<void(const QString&)> follower) {
+        static_cast<void>(follower);
+    }
 };

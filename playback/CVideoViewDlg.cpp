@@ -113,6 +113,8 @@ CVideoViewDlg::CVideoViewDlg(QWidget* parent, const MivexOptions& engine)
 
     m_tick.setObjectName(QString::number(kPlaybackTimerId));
     m_tick.setInterval(kTickMs);
+    m_boundaryWatch.setSingleShot(true);
+    connect(&m_boundaryWatch, &QTimer::timeout, this, &CVideoViewDlg::OnTick);
     connect(&m_tick, &QTimer::timeout, this, &CVideoViewDlg::OnTick);
     m_stepWatch.setInterval(kStepWatchMs);
     connect(&m_stepWatch, &QTimer::timeout, this, &CVideoViewDlg::OnStepWatch);
@@ -160,6 +162,7 @@ bool CVideoViewDlg::OpenClip(const QString& path) {
     }
     const QByteArray bytes = QFile::encodeName(path);
     mivex_close_file();
+    m_driveClips.clear();
     if (mivex_open_file(bytes.constData(), AddressKind(path), 0) == 0) {
         return false;
     }
@@ -173,7 +176,11 @@ bool CVideoViewDlg::OpenClip(const QString& path) {
             m_pictures->Show(m_channelFinder(path));
         }
     }
+    StartPlaying();
+    return true;
+}
 
+void CVideoViewDlg::StartPlaying() {
     const int generation = ++m_generation;
     std::thread([link = m_link, generation] {
         mivex_play(0);
@@ -194,7 +201,6 @@ bool CVideoViewDlg::OpenClip(const QString& path) {
         SetSpeedFromSlider();
     }
     m_volumeObject->SetCurrentVolume(static_cast<unsigned long>(m_volume->value()));
-    return true;
 }
 
 bool CVideoViewDlg::event(QEvent* event) {
@@ -245,7 +251,12 @@ void CVideoViewDlg::OnClipStarted() {
 void CVideoViewDlg::OnTick() {
     const int status = mivex_get_play_status();
     if (status == kMivexPlaying || status == kMivexPaused) {
-        ShowPosition(mivex_curr_play_time(), status == kMivexPaused);
+        FollowDriveClip();
+        const double seconds = mivex_curr_play_time();
+        ShowPosition(seconds, status == kMivexPaused);
+        if (status == kMivexPlaying) {
+            WatchDriveBoundary(seconds);
+        }
     }
 }
 
@@ -277,6 +288,10 @@ void CVideoViewDlg::OnClipEnded() {
     // At 4x and 8x the last tick can show a second well before the end; only the engine
     // knows that the clip played out, rather than being stopped or failing.
     if (mivex_reached_end() == 1) {
+        // A drive played out has played its last clip, however briefly it was shown.
+        if (!m_driveClips.isEmpty()) {
+            EnterDriveClip(static_cast<int>(m_driveClips.size()) - 1);
+        }
         m_currentText.clear();
         if (host != nullptr) {
             host->PlayAfterEnd();
@@ -290,6 +305,7 @@ void CVideoViewDlg::StopClip() {
     if (mivex_stop() != 1) {
         return;
     }
+    m_driveClips.clear();
     ResetTransport();
     if (m_videoWindow != nullptr) {
         m_videoWindow->hide();

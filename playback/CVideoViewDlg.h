@@ -11,6 +11,7 @@
 #include "playback/mivex.h"
 #include "track/SnapshotFacts.h"
 
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
@@ -71,6 +72,13 @@ public:
     CChannelPictures* ChannelPictures() const { return m_pictures; }
 
     bool OpenClip(const QString& path);
+    // Plays a drive's clips as one, from the start of clip `first`: the picture goes on from
+    // clip to clip with nothing reopened, and driveClipEntered says when another clip is
+    // entered. False, with nothing opened, when the engine cannot join them or the drive's
+    // cameras do not line up from clip to clip; then open the clip alone.
+    bool OpenDrive(const QStringList& clips, int first);
+    // Moves to `second` of the open drive's clip `clip` in one step; false with no drive.
+    bool SeekInDrive(int clip, double second);
     // False while OpenClip would be refused for coming too soon after the last open.
     bool WouldAcceptOpen() const { return m_openGate.WouldAccept(m_clock()); }
     void StopClip();
@@ -125,6 +133,8 @@ public:
 signals:
     void clipStarted();
     void clipEnded();
+    // The open drive went on into another of its clips, played into or sought.
+    void driveClipEntered(const QString& path);
     // The export button was pressed; the excerpt and its dialog belong to the main window.
     void exportRequested();
 
@@ -135,6 +145,12 @@ protected:
 private:
     void CreateControls();
     void CreateVideoWindow();
+    void StartPlaying();
+    // Enters the drive's clip the engine plays now, when it is another than the last seen.
+    void FollowDriveClip();
+    void EnterDriveClip(int clip);
+    // Wakes just after the playing clip's end, so that the next clip is followed at once.
+    void WatchDriveBoundary(double clipSecond);
     void OnClipStarted();
     void OnClipEnded();
     void OnTick();
@@ -170,6 +186,9 @@ private:
     double m_timeBeforeStep = 0;
     int m_stepWatchLeft = 0;
     QString m_clipPath;
+    QStringList m_driveClips; // the open drive's clips; empty for a lone clip
+    int m_driveClip = 0;
+    QTimer m_boundaryWatch;
     QString m_snapshotFolder;
 
     QLabel* m_logo = nullptr;

@@ -191,6 +191,11 @@ void MivexEngine::CloseFile() {
 }
 
 bool MivexEngine::OpenFile(const char* path, int kind) {
+    m_segments.Clear();
+    return Load(path, kind, nullptr);
+}
+
+bool MivexEngine::Load(const char* path, int kind, const char* options) {
     if (!m_handle || path == nullptr || *path == '\0') {
         return false;
     }
@@ -201,7 +206,7 @@ bool MivexEngine::OpenFile(const char* path, int kind) {
     }
     mpv_handle* h = m_handle.get();
     SetFlag(h, mpvname::kPause, true);
-    const char* command[] = {mpvname::kLoadFile, path, mpvname::kReplace, nullptr};
+    const char* command[] = {mpvname::kLoadFile, path, mpvname::kReplace, options, nullptr};
     MpvNode result;
     if (mpv_command_ret(h, command, result.Fill()) < 0) {
         result.Discard();
@@ -341,10 +346,16 @@ double MivexEngine::CurrentTime() {
         return 0;
     }
     double time = 0;
-    return GetDouble(m_handle.get(), mpvname::kTimePos, &time) && time > 0 ? time : 0;
+    if (!GetDouble(m_handle.get(), mpvname::kTimePos, &time) || !(time > 0)) {
+        return 0;
+    }
+    return m_segments.Empty() ? time : std::max(0.0, time - m_segments.Start(ClipOfDrive(time)));
 }
 
 double MivexEngine::Duration() {
+    if (!m_segments.Empty()) {
+        return m_segments.Length(DriveClip());
+    }
     double duration = 0;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -366,6 +377,10 @@ bool MivexEngine::SeekTo(double fraction) {
         if (!ClipActive() || !m_state.restarted) {
             return false;
         }
+    }
+    if (!m_segments.Empty()) {
+        const int clip = DriveClip();
+        return SeekInDrive(clip, fraction * m_segments.Length(clip));
     }
     // to_chars writes the C locale's decimal point whatever the process locale says.
     char percent[32];

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "playback/ChannelFilterGraph.h"
+#include "playback/DriveSegments.h"
 #include "playback/MpvOwners.h"
 #include "playback/mivex.h"
 
@@ -53,7 +54,18 @@ public:
     bool ReachedEnd() const;
     double CurrentTime();
     double Duration();
+    // A fraction of the clip playing, also when it is one clip of a drive.
     bool SeekTo(double fraction);
+
+    // A drive's clips played as one timeline from the start of clip `first`: nothing is
+    // reopened where one clip ends and the next begins. Every time the engine gives (time,
+    // duration, seeks, the data stream's cues) stays the playing clip's own. UI thread.
+    bool OpenDrive(const std::vector<std::string>& paths, int first);
+    // The clip of the open drive playing now, and how many the drive has (0 for a lone clip).
+    int DriveClip();
+    int DriveClipCount() const { return m_segments.Count(); }
+    double DriveClipLength(int clip) const { return m_segments.Length(clip); }
+    bool SeekInDrive(int clip, double second);
     // A seek has been asked for and its frame is not shown yet. Until then time-pos already
     // reads the target, so this is the only way to tell that the frame has arrived.
     bool Seeking() const;
@@ -102,6 +114,9 @@ private:
 
     using Clock = std::chrono::steady_clock;
 
+    bool Load(const char* path, int kind, const char* options);
+    int ClipOfDrive(double driveTime) const { return m_segments.ClipAt(driveTime); }
+    bool SeekToDriveTime(double seconds);
     bool ClipActive() const;  // call with m_mutex held
     int StatusLocked() const; // call with m_mutex held
     bool OnOwnerThread() const;
@@ -143,6 +158,8 @@ private:
     bool m_haveCue = false;
     std::string m_lastCueText;
     double m_lastCueStart = 0;
+
+    DriveSegments m_segments; // the open drive's clips; empty for a lone clip (UI thread)
 
     // Channels of the open clip (UI thread); the first input is the clip itself.
     std::vector<ChannelInput> m_channelInputs;

@@ -72,7 +72,10 @@ void MivexEngine::CheckCue() {
     m_lastCueText = text;
     m_lastCueStart = start;
     const int64_t entry = m_eventEntry;
-    for (std::string& line : TrackLinesFromCue(text, start)) {
+    // In a drive a cue's start is on the drive's timeline; its lines carry the clip's time.
+    const double clipStart =
+        m_segments.Empty() ? start : start - m_segments.Start(ClipOfDrive(start));
+    for (std::string& line : TrackLinesFromCue(text, clipStart)) {
         // Queued, so that no receiver runs inside an engine call. A line of a clip that was
         // closed or replaced since is dropped; one of a clip that simply ended is not.
         QMetaObject::invokeMethod(

@@ -4,6 +4,9 @@
 
 #include <QImage>
 
+#include <string>
+#include <vector>
+
 // The function interface is a thin face on the engine object; the rules live there.
 
 void mivex_configure(const MivexOptions& options) {
@@ -112,4 +115,28 @@ ChannelView mivex_channel_view() {
 
 ChannelCanvas mivex_channel_canvas() {
     return MivexEngine::Instance().Canvas();
+}
+
+int mivex_open_drive(const char* const* paths, int count, int first) {
+    if (paths == nullptr || count < 0) {
+        return 0;
+    }
+    const std::vector<std::string> clips(paths, paths + count);
+    return MivexEngine::Instance().OpenDrive(clips, first);
+}
+
+int mivex_drive_clip() {
+    return MivexEngine::Instance().DriveClip();
+}
+
+int mivex_drive_clip_count() {
+    return MivexEngine::Instance().DriveClipCount();
+}
+
+double mivex_drive_clip_length(int clip) {
+    return MivexEngine::Instance().DriveClipLength(clip);
+}
+
+int mivex_seek_in_drive(int clip, double second) {
+    return MivexEngine::Instance().SeekInDrive(clip, second);
 }

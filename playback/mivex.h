@@ -48,7 +48,21 @@ int mivex_get_play_status();
 int mivex_reached_end();
 double mivex_curr_play_time();
 double mivex_duration();
+// A fraction of the playing clip, also when it is one clip of a drive.
 int mivex_seek_to(double fraction);
+
+// Opens a drive's clips (`count`, at least two) as one timeline, from the start of clip
+// `first`: the engine then goes from one clip into the next with nothing reopened. Time,
+// duration, seeks and cues stay those of the clip playing. 0 when it cannot (then open the
+// clip alone).
+int mivex_open_drive(const char* const* paths, int count, int first);
+// The clip of the open drive playing now (0 for a lone clip); the drive's clip count (0 for a
+// lone clip); the length of one of its clips.
+int mivex_drive_clip();
+int mivex_drive_clip_count();
+double mivex_drive_clip_length(int clip);
+// Moves to `second` of the drive's clip `clip`, in one step.
+int mivex_seek_in_drive(int clip, double second);
 int mivex_set_play_speed(float factor);
 // One frame on (forward non-zero) or back, while paused; 0 while playing or stopped.
 int mivex_frame_step(int forward);
