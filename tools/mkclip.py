@@ -582,7 +582,8 @@ def embed(args, records, planned_box):
         mkclip_ligo.add_ssmd_track(args.output, records, top_level_boxes)
         return
     if args.layout == "vantrue-n2s":
-        mkclip_vantrue.add_fmas_track(args.output, records, top_level_boxes)
+        mkclip_vantrue.add_fmas_track(args.output, records, top_level_boxes,
+                                      args.block_spacing if args.sparse_size else None)
         return
     if args.layout in TEXT_TRACK_LAYOUTS:
         fill_text_track(args.output, payloads(args.layout, records))

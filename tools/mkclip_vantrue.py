@@ -59,7 +59,8 @@ def fmas_record(record):
     return bytes(sample)
 
 
-def add_fmas_track(path, records, top_level_boxes):
-    """The records as FMAS samples of a gpmd track after the video, one a second."""
-    mkclip_gpmf.add_gpmd_track(path, records, top_level_boxes,
+def add_fmas_track(path, records, top_level_boxes, spacing=None):
+    """The records as FMAS samples of a gpmd track after the video, one a second,
+    `spacing` bytes apart when given."""
+    mkclip_gpmf.add_gpmd_track(path, records, top_level_boxes, spacing,
                                payloads=[fmas_record(r) for r in records])
