@@ -22,7 +22,7 @@ import subprocess
 import sys
 import tempfile
 from mkclip_drive import make_drive
-from mkclip_layouts import (LAYOUTS, block_length, decimal_degrees, gpgga, gprmc, gps_block,
+from mkclip_layouts import (LAYOUTS, LAYOUT_LENGTHS, block_length, decimal_degrees, gpgga, gprmc, gps_block,
                             seventymai_gps_box)
 
 import mkclip_sources
@@ -31,8 +31,15 @@ import mkclip_ligo
 import mkclip_ts
 from mkclip_navitel import navitel_boxes
 from mkclip_kenwood import kenwood_user_data
+import mkclip_transcend
+import mkclip_vantrue
 from mkclip_texttrack import (TEXT_TRACK_LAYOUTS, check_text_track, fill_text_track, payloads,
                               placeholder_subtitles)
+
+LAYOUTS.update({"vantrue-s1": mkclip_vantrue.s1_fields,
+                "transcend": mkclip_transcend.transcend_fields})
+LAYOUT_LENGTHS.update({"vantrue-s1": mkclip_vantrue.S1_LENGTH,
+                       "transcend": mkclip_transcend.TRANSCEND_LENGTH})
 
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 MIB = 1 << 20
@@ -143,7 +150,7 @@ def box_header(kind, size, large=False):
 
 
 OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box", "ligo-ssmd", "navitel",
-                 "kenwood"] + TEXT_TRACK_LAYOUTS
+                 "kenwood", "vantrue-n2s"] + TEXT_TRACK_LAYOUTS
 
 
 class LayoutError(Exception):
@@ -474,7 +481,9 @@ def build_parser():
                         "track, 18 fixes a second), 70mai-box (a top-level 'GPS ' box), "
                         "ligo-ssmd (LIGOGPSINFO blocks in an ssmd track), navitel "
                         "('gps0', 'gsen' and 'IDIT' boxes after the movie), "
-                        "kenwood (text records in a top-level 'udta' box); "
+                        "kenwood (text records in a top-level 'udta' box), vantrue-s1 "
+                        "(the S1's 'horsontech' block), vantrue-n2s (FMAS records in a gpmd "
+                        "track), transcend (novatek with doubles after it); "
                         "default plain")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",
                         help="what lies between the records: holes (sparse, the default) or "
@@ -572,6 +581,10 @@ def embed(args, records, planned_box):
     if args.layout == "ligo-ssmd":
         mkclip_ligo.add_ssmd_track(args.output, records, top_level_boxes)
         return
+    if args.layout == "vantrue-n2s":
+        mkclip_vantrue.add_fmas_track(args.output, records, top_level_boxes,
+                                      args.block_spacing if args.sparse_size else None)
+        return
     if args.layout in TEXT_TRACK_LAYOUTS:
         fill_text_track(args.output, payloads(args.layout, records))
         return
@@ -617,7 +630,8 @@ def main(argv=None):
         write_video(args.output, container, video_seconds, args.size, args.fps,
                     records if args.burn else None, subtitles, args.colour, moov_room, created,
                     args.frame_code,
-                    moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel", "kenwood"))
+                    moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel", "kenwood",
+                                              "vantrue-n2s"))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:

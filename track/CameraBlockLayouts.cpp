@@ -15,13 +15,17 @@
 
 namespace {
 
-// Reads a block by the offsets of its box, which starts 4 bytes before the marker.
+// Reads a block by the offsets of its box, which starts 4 bytes before the marker; past the
+// bytes at hand it reads zeros, as if the box ended there.
 class BoxBytes {
 public:
-    explicit BoxBytes(std::span<const unsigned char, kCameraBlockLength> fromMarker)
-        : m_marker(fromMarker) {}
+    explicit BoxBytes(std::span<const unsigned char> fromMarker) : m_marker(fromMarker) {}
 
-    unsigned char At(uint64_t boxOffset) const { return m_marker[boxOffset - 4]; }
+    unsigned char At(uint64_t boxOffset) const {
+        return boxOffset - 4 < m_marker.size() ? m_marker[boxOffset - 4] : 0;
+    }
+    // Whether the bytes at hand reach to `boxEnd`.
+    bool Holds(uint64_t boxEnd) const { return boxEnd - 4 <= m_marker.size(); }
     uint32_t U32(uint64_t boxOffset) const {
         uint32_t value = 0;
         for (int i = 3; i >= 0; --i) {
@@ -89,7 +93,7 @@ public:
     }
 
 private:
-    std::span<const unsigned char, kCameraBlockLength> m_marker;
+    std::span<const unsigned char> m_marker;
 };
 
 // A position stored as DDMM.mmmm with hemisphere letters; anything a receiver cannot have
@@ -138,11 +142,28 @@ FreeGpsBlock DecodeViofo(const BoxBytes& box, uint64_t offset, uint64_t shift) {
     return block;
 }
 
+// Where the Transcend DrivePro keeps the same latitude and longitude again as doubles.
+constexpr uint64_t kNovatekDoublesEnd = 0x88;
+// exiftool takes the doubles only when they agree with the floats this closely (DDMM).
+constexpr double kDoublesAgree = 0.001;
+
 FreeGpsBlock DecodeNovatek(const BoxBytes& box, uint64_t offset) {
     FreeGpsBlock block;
     block.offset = offset;
     block.utcTime = box.UtcTime(0x30, 0x3C);
-    SetPosition(block, static_cast<char>(box.At(0x48)), box.F32(0x4C), box.At(0x49), box.F32(0x50),
+    double latitude = box.F32(0x4C);
+    double longitude = box.F32(0x50);
+    if (box.Holds(kNovatekDoublesEnd)) {
+        // Other cameras leave these bytes to anything: only a close match is a double.
+        const double lat = box.F64(0x70);
+        const double lon = box.F64(0x80);
+        if (std::fabs(lat - latitude) < kDoublesAgree &&
+            std::fabs(lon - longitude) < kDoublesAgree) {
+            latitude = lat;
+            longitude = lon;
+        }
+    }
+    SetPosition(block, static_cast<char>(box.At(0x48)), latitude, box.At(0x49), longitude,
                 box.At(0x4A));
     block.speed = KnotsToKmh(box.F32(0x54));
     block.course = Degrees(box.F32(0x58));
@@ -159,6 +180,32 @@ FreeGpsBlock DecodeVantrue(const BoxBytes& box, uint64_t offset) {
     block.speed = KnotsToKmh(box.F64(0x40));
     block.course = Degrees(box.F64(0x48));
     block.hasSensor = false;
+    return block;
+}
+
+// The Vantrue S1's block as exiftool documents it: status and hemisphere letters at 0x40, the
+// date and time as six 32-bit words from 0x44, longitude before latitude as DDMM floats at
+// 0x5C, knots, course and altitude after them, and three 32-bit accelerations at 0x70 that
+// exiftool reads in thousandths of a g while calling that scale unsure.
+constexpr uint64_t kHorsontechEnd = 0x7C;
+
+bool HorsontechBlock(const BoxBytes& box) {
+    return box.Status(0x40) && box.At(0x43) == 0 && box.PlausibleDate(0x44) &&
+           box.PlausibleTime(0x50);
+}
+
+FreeGpsBlock DecodeHorsontech(const BoxBytes& box, uint64_t offset) {
+    FreeGpsBlock block;
+    block.offset = offset;
+    block.utcTime = box.UtcTime(0x50, 0x44);
+    SetPosition(block, static_cast<char>(box.At(0x40)), box.F32(0x60), box.At(0x41), box.F32(0x5C),
+                box.At(0x42));
+    block.speed = KnotsToKmh(box.F32(0x64));
+    block.course = Degrees(box.F32(0x68));
+    block.hasSensor = box.Holds(kHorsontechEnd);
+    block.x = box.I32(0x70) / 1000.0;
+    block.y = box.I32(0x74) / 1000.0;
+    block.z = box.I32(0x78) / 1000.0;
     return block;
 }
 
@@ -264,6 +311,9 @@ BlockLayout DetectBlockLayout(std::span<const unsigned char, kCameraBlockLength>
         box.PlausibleDate(0x4C)) {
         return BlockLayout::ViofoModelHeader;
     }
+    if (HorsontechBlock(box)) {
+        return BlockLayout::Horsontech;
+    }
     if (box.Status(0x48) && box.At(0x4B) == 0 && box.PlausibleTime(0x30) &&
         box.PlausibleDate(0x3C)) {
         return BlockLayout::Novatek;
@@ -286,6 +336,10 @@ uint64_t CameraBlockWindow(BlockLayout layout) {
     case BlockLayout::NmeaText:
     case BlockLayout::ShiftedRmc:
         return kTextBlockWindow;
+    case BlockLayout::Novatek:
+        return kNovatekDoublesEnd - 4;
+    case BlockLayout::Horsontech:
+        return kHorsontechEnd - 4;
     default:
         return kCameraBlockLength;
     }
@@ -297,10 +351,8 @@ FreeGpsBlock DecodeCameraBlock(std::span<const unsigned char> fromMarker, uint64
         std::copy(fromMarker.begin(), fromMarker.end(), padded.begin());
         return DecodeCameraBlock(padded, offset);
     }
-    const std::span<const unsigned char, kCameraBlockLength> first =
-        fromMarker.first<kCameraBlockLength>();
-    const BoxBytes box(first);
-    switch (DetectBlockLayout(first)) {
+    const BoxBytes box(fromMarker);
+    switch (DetectBlockLayout(fromMarker.first<kCameraBlockLength>())) {
     case BlockLayout::Azdome:
         return DecodeAzdomeBlock(fromMarker, offset);
     case BlockLayout::NmeaText:
@@ -319,6 +371,8 @@ FreeGpsBlock DecodeCameraBlock(std::span<const unsigned char> fromMarker, uint64
         return DecodeNovatek(box, offset);
     case BlockLayout::Vantrue:
         return DecodeVantrue(box, offset);
+    case BlockLayout::Horsontech:
+        return DecodeHorsontech(box, offset);
     case BlockLayout::Plain:
         break;
     }

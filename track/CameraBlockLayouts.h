@@ -1,7 +1,8 @@
 // The other layouts cameras write inside a "freeGPS " box besides the player's own: Viofo
 // A119 V3 / A129 / A139 and Kenwood (also with a 48-byte model header), the classic
-// Novatek layout of the Viofo A119S, Vantrue N4 / Rove, the binary records of the Nextbase
-// 512G, the 70mai A810's, and the text layouts of TextBlockLayouts.h. Each is told apart by where
+// Novatek layout of the Viofo A119S (with the Transcend DrivePro's doubles after it), Vantrue
+// N4 / Rove, the Vantrue S1's "horsontech" block, the binary records of the Nextbase 512G, the
+// 70mai A810's, and the text layouts of TextBlockLayouts.h. Each is told apart by where
 // its status and time fields lie or by its own signature; whatever matches none is read in the
 // player's layout.
 #pragma once
@@ -18,6 +19,7 @@ enum class BlockLayout {
     ViofoModelHeader,
     Novatek,
     Vantrue,
+    Horsontech,
     Azdome,
     NmeaText,
     ShiftedRmc,
@@ -34,7 +36,7 @@ constexpr uint64_t kCameraBlockLength = 108;
 BlockLayout DetectBlockLayout(std::span<const unsigned char, kCameraBlockLength> fromMarker);
 
 // How many bytes from the marker the layout's decoder reads: kCameraBlockLength, or more
-// for the text layouts.
+// for the text layouts and for the binary ones whose fields run on past it.
 uint64_t CameraBlockWindow(BlockLayout layout);
 
 // Decodes in the layout its first kCameraBlockLength bytes show (a shorter `fromMarker`

@@ -3,6 +3,7 @@
 #include <array>
 
 // Each family's reader file defines its own.
+const CameraReader& VantrueFmasInClipReader();
 const CameraReader& GoProGpmfReader();
 const CameraReader& SeventyMaiInClipReader();
 const CameraReader& NovatekTsReader();
@@ -23,18 +24,19 @@ const CameraReader& DjiSrtBesideReader();
 std::span<const CameraReader* const> CameraReaders() {
     static const std::array kReaders{
         // In the clip, by an exact look first.
-        &GoProGpmfReader(),        // the gpmd track
-        &SeventyMaiInClipReader(), // the top-level GPS box
-        &NovatekTsReader(),        // a transport stream's private stream
-        &ThinkwareInClipReader(),  // gsensori and RMC cues in a text track
-        &GarminInClipReader(),     // PNDM records in a text track
-        &NextbaseInClipReader(),   // 288-byte samples of clock, g, RMC and GGA in a text track
-        &LigoGpsInClipReader(),    // LIGOGPSINFO blocks in an ssmd track
-        &NavitelInClipReader(),    // top-level gps0 and gsen boxes
-        &FreeGpsBlocksReader(),    // the index, else the scan of the whole clip
-        &KenwoodInClipReader(),    // udta text, after the richer freeGPS blocks of the same cameras
-        &BlackVueInClipReader(),   // gps and 3gf boxes
-        &NmeaInClipReader(),       // RMC in a text track
+        &VantrueFmasInClipReader(), // FMAS records in a gpmd track, before GPMF takes it
+        &GoProGpmfReader(),         // the gpmd track
+        &SeventyMaiInClipReader(),  // the top-level GPS box
+        &NovatekTsReader(),         // a transport stream's private stream
+        &ThinkwareInClipReader(),   // gsensori and RMC cues in a text track
+        &GarminInClipReader(),      // PNDM records in a text track
+        &NextbaseInClipReader(),    // 288-byte samples of clock, g, RMC and GGA in a text track
+        &LigoGpsInClipReader(),     // LIGOGPSINFO blocks in an ssmd track
+        &NavitelInClipReader(),     // top-level gps0 and gsen boxes
+        &FreeGpsBlocksReader(),     // the index, else the scan of the whole clip
+        &KenwoodInClipReader(),  // udta text, after the richer freeGPS blocks of the same cameras
+        &BlackVueInClipReader(), // gps and 3gf boxes
+        &NmeaInClipReader(),     // RMC in a text track
         // Beside the clip.
         &BlackVueBesideReader(),   // NAME.gps, NAME.3gf
         &NmeaBesideReader(),       // NAME.NMEA
