@@ -29,6 +29,7 @@ import mkclip_sources
 import mkclip_gpmf
 import mkclip_ligo
 import mkclip_ts
+import mkclip_tesla
 from mkclip_navitel import navitel_boxes
 from mkclip_kenwood import kenwood_user_data
 from mkclip_texttrack import (TEXT_TRACK_LAYOUTS, check_text_track, fill_text_track, payloads,
@@ -143,7 +144,7 @@ def box_header(kind, size, large=False):
 
 
 OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box", "ligo-ssmd", "navitel",
-                 "kenwood"] + TEXT_TRACK_LAYOUTS
+                 "kenwood", "tesla"] + TEXT_TRACK_LAYOUTS
 
 
 class LayoutError(Exception):
@@ -474,7 +475,8 @@ def build_parser():
                         "track, 18 fixes a second), 70mai-box (a top-level 'GPS ' box), "
                         "ligo-ssmd (LIGOGPSINFO blocks in an ssmd track), navitel "
                         "('gps0', 'gsen' and 'IDIT' boxes after the movie), "
-                        "kenwood (text records in a top-level 'udta' box); "
+                        "kenwood (text records in a top-level 'udta' box), "
+                        "tesla (a SeiMetadata protobuf in an SEI unit of every frame); "
                         "default plain")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",
                         help="what lies between the records: holes (sparse, the default) or "
@@ -555,6 +557,8 @@ def embed(args, records, planned_box):
     if args.container == "mpegts":
         mkclip_ts.add_gps_stream(args.output, records)
         return
+    if args.layout == "tesla":
+        return
     if args.layout == "blackvue":
         append_blackvue(args.output, records)
         return
@@ -614,10 +618,15 @@ def main(argv=None):
         elif args.layout in TEXT_TRACK_LAYOUTS and not args.no_embedded:
             subtitles = placeholder_subtitles(payloads(args.layout, records[:video_seconds]))
         created = args.start if "70mai" in args.sidecar_kind else None
-        write_video(args.output, container, video_seconds, args.size, args.fps,
-                    records if args.burn else None, subtitles, args.colour, moov_room, created,
-                    args.frame_code,
-                    moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel", "kenwood"))
+        if args.layout == "tesla" and not args.no_embedded:
+            mkclip_tesla.write_clip(args.output, container, records, video_seconds, args.size,
+                                    args.fps)
+        else:
+            write_video(args.output, container, video_seconds, args.size, args.fps,
+                        records if args.burn else None, subtitles, args.colour, moov_room,
+                        created, args.frame_code,
+                        moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel",
+                                                  "kenwood"))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:
