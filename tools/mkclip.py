@@ -30,6 +30,7 @@ import mkclip_gpmf
 import mkclip_ligo
 import mkclip_ts
 import mkclip_tesla
+import mkclip_dji
 from mkclip_navitel import navitel_boxes
 from mkclip_kenwood import kenwood_user_data
 from mkclip_texttrack import (TEXT_TRACK_LAYOUTS, check_text_track, fill_text_track, payloads,
@@ -144,7 +145,7 @@ def box_header(kind, size, large=False):
 
 
 OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box", "ligo-ssmd", "navitel",
-                 "kenwood", "tesla"] + TEXT_TRACK_LAYOUTS
+                 "kenwood", "tesla", "dji-djmd"] + TEXT_TRACK_LAYOUTS
 
 
 class LayoutError(Exception):
@@ -476,7 +477,8 @@ def build_parser():
                         "ligo-ssmd (LIGOGPSINFO blocks in an ssmd track), navitel "
                         "('gps0', 'gsen' and 'IDIT' boxes after the movie), "
                         "kenwood (text records in a top-level 'udta' box), "
-                        "tesla (a SeiMetadata protobuf in an SEI unit of every frame); "
+                        "tesla (a SeiMetadata protobuf in an SEI unit of every frame), "
+                        "dji-djmd (Osmo Action 4 protobuf in a djmd track); "
                         "default plain")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",
                         help="what lies between the records: holes (sparse, the default) or "
@@ -576,6 +578,9 @@ def embed(args, records, planned_box):
     if args.layout == "ligo-ssmd":
         mkclip_ligo.add_ssmd_track(args.output, records, top_level_boxes)
         return
+    if args.layout == "dji-djmd":
+        mkclip_dji.add_djmd_track(args.output, records, top_level_boxes)
+        return
     if args.layout in TEXT_TRACK_LAYOUTS:
         fill_text_track(args.output, payloads(args.layout, records))
         return
@@ -626,7 +631,7 @@ def main(argv=None):
                         records if args.burn else None, subtitles, args.colour, moov_room,
                         created, args.frame_code,
                         moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel",
-                                                  "kenwood"))
+                                                  "kenwood", "dji-djmd"))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:

@@ -9,6 +9,7 @@
 #include "track/CMapTrackStore.h"
 #include "track/readers/AvcSei.h"
 #include "track/readers/BlockSecond.h"
+#include "track/readers/NearestSecond.h"
 #include "track/readers/ProtobufWire.h"
 
 #include <algorithm>
@@ -121,19 +122,11 @@ public:
             outcome.why = "no H.264 video track";
             return outcome;
         }
-        // Second s stands for the frames of [s - 0.5, s + 0.5) and takes the one nearest s,
-        // the earlier on a tie.
-        struct Nearest {
-            int second = -1;
-            double distance = 0.0;
-            FreeGpsBlock block;
-        } nearest;
-        const auto put = [&] {
-            if (nearest.second >= 0) {
-                PutBlockSecond(stores, nearest.second, nearest.block);
-                outcome.fix = outcome.fix || nearest.block.status == 'A';
-            }
-        };
+        NearestSecond<FreeGpsBlock> seconds(stores.map.LastSecond(),
+                                            [&](int second, const FreeGpsBlock& block) {
+                                                PutBlockSecond(stores, second, block);
+                                                outcome.fix = outcome.fix || block.status == 'A';
+                                            });
         const AvcWalk walk =
             ForEachAvcUserData(input.bytes, *avc, kMaxFrames, [&](const AvcUserData& data) {
                 const std::optional<std::span<const unsigned char>> message =
@@ -147,22 +140,9 @@ public:
                     outcome.damagedAt = outcome.damagedAt.value_or(data.offset);
                     return true;
                 }
-                const double rounded = std::floor(data.seconds + 0.5);
-                if (rounded > stores.map.LastSecond()) {
-                    return false;
-                }
-                const int second = static_cast<int>(rounded);
-                const double distance = std::fabs(data.seconds - rounded);
-                if (second != nearest.second) {
-                    put();
-                    nearest = {second, distance, *block};
-                } else if (distance < nearest.distance) {
-                    nearest.distance = distance;
-                    nearest.block = *block;
-                }
-                return true;
+                return seconds.Offer(data.seconds, *block);
             });
-        put();
+        seconds.Finish();
         if (walk.damagedAt && (!outcome.damagedAt || *walk.damagedAt < *outcome.damagedAt)) {
             outcome.damagedAt = walk.damagedAt;
         }
