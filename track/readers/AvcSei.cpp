@@ -117,15 +117,16 @@ std::optional<AvcTrack> FindAvcTrack(ByteSource& bytes) {
     return found;
 }
 
-AvcWalk ForEachAvcUserData(ByteSource& bytes, const AvcTrack& avc, uint64_t maxSamples,
-                           const std::function<bool(const AvcUserData&)>& take) {
-    AvcWalk walk;
+std::optional<uint64_t> ForEachAvcUserData(ByteSource& bytes, const AvcTrack& avc,
+                                           uint64_t maxSamples,
+                                           const std::function<bool(const AvcUserData&)>& take) {
+    std::optional<uint64_t> damagedAt;
     if (avc.track.timescale == 0) {
-        return walk;
+        return damagedAt;
     }
     const uint64_t length = bytes.Length();
     const uint64_t lengthBytes = static_cast<uint64_t>(avc.lengthBytes);
-    const auto damage = [&](uint64_t at) { walk.damagedAt = walk.damagedAt.value_or(at); };
+    const auto damage = [&](uint64_t at) { damagedAt = damagedAt.value_or(at); };
     std::vector<unsigned char> rbsp;
     bool more = true;
     ForEachMp4Sample(bytes, avc.track, maxSamples, [&](const Mp4Sample& sample) {
@@ -167,8 +168,7 @@ AvcWalk ForEachAvcUserData(ByteSource& bytes, const AvcTrack& avc, uint64_t maxS
             }
             at += lengthBytes + size;
         }
-        ++walk.samples;
         return more;
     });
-    return walk;
+    return damagedAt;
 }

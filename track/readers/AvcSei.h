@@ -28,13 +28,10 @@ struct AvcUserData {
     std::span<const unsigned char> payload; // after the type and size, UUID first
 };
 
-struct AvcWalk {
-    uint64_t samples = 0;              // read in full up to their first slice
-    std::optional<uint64_t> damagedAt; // the first sample or SEI unit that made no sense
-};
-
 // Calls `take` for each user-data SEI payload in the first `maxSamples` samples, in
 // decoding order, until it returns false; the payload is valid during the call only. Only
 // the NAL units in front of a sample's first slice are read, where SEI units must be.
-AvcWalk ForEachAvcUserData(ByteSource& bytes, const AvcTrack& avc, uint64_t maxSamples,
-                           const std::function<bool(const AvcUserData&)>& take);
+// Gives the offset of the first sample or SEI unit that made no sense.
+std::optional<uint64_t> ForEachAvcUserData(ByteSource& bytes, const AvcTrack& avc,
+                                           uint64_t maxSamples,
+                                           const std::function<bool(const AvcUserData&)>& take);

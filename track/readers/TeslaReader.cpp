@@ -127,7 +127,7 @@ public:
                                                 PutBlockSecond(stores, second, block);
                                                 outcome.fix = outcome.fix || block.status == 'A';
                                             });
-        const AvcWalk walk =
+        const std::optional<uint64_t> walkDamage =
             ForEachAvcUserData(input.bytes, *avc, kMaxFrames, [&](const AvcUserData& data) {
                 const std::optional<std::span<const unsigned char>> message =
                     TeslaMessage(data.payload);
@@ -143,8 +143,8 @@ public:
                 return seconds.Offer(data.seconds, *block);
             });
         seconds.Finish();
-        if (walk.damagedAt && (!outcome.damagedAt || *walk.damagedAt < *outcome.damagedAt)) {
-            outcome.damagedAt = walk.damagedAt;
+        if (walkDamage && (!outcome.damagedAt || *walkDamage < *outcome.damagedAt)) {
+            outcome.damagedAt = walkDamage;
         }
         if (!outcome.found) {
             outcome.why = "no Tesla SEI message";
