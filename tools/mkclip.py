@@ -29,6 +29,8 @@ import mkclip_sources
 import mkclip_gpmf
 import mkclip_ligo
 import mkclip_ts
+import mkclip_tesla
+import mkclip_dji
 from mkclip_navitel import navitel_boxes
 from mkclip_kenwood import kenwood_user_data
 import mkclip_transcend
@@ -150,7 +152,7 @@ def box_header(kind, size, large=False):
 
 
 OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box", "ligo-ssmd", "navitel",
-                 "kenwood", "vantrue-n2s"] + TEXT_TRACK_LAYOUTS
+                 "kenwood", "vantrue-n2s", "tesla", "dji-djmd"] + TEXT_TRACK_LAYOUTS
 
 
 class LayoutError(Exception):
@@ -483,7 +485,9 @@ def build_parser():
                         "('gps0', 'gsen' and 'IDIT' boxes after the movie), "
                         "kenwood (text records in a top-level 'udta' box), vantrue-s1 "
                         "(the S1's 'horsontech' block), vantrue-n2s (FMAS records in a gpmd "
-                        "track), transcend (novatek with doubles after it); "
+                        "track), transcend (novatek with doubles after it), "
+                        "tesla (a SeiMetadata protobuf in an SEI unit of every frame), "
+                        "dji-djmd (Osmo Action 4 protobuf in a djmd track); "
                         "default plain")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",
                         help="what lies between the records: holes (sparse, the default) or "
@@ -564,6 +568,8 @@ def embed(args, records, planned_box):
     if args.container == "mpegts":
         mkclip_ts.add_gps_stream(args.output, records)
         return
+    if args.layout == "tesla":
+        return
     if args.layout == "blackvue":
         append_blackvue(args.output, records)
         return
@@ -584,6 +590,9 @@ def embed(args, records, planned_box):
     if args.layout == "vantrue-n2s":
         mkclip_vantrue.add_fmas_track(args.output, records, top_level_boxes,
                                       args.block_spacing if args.sparse_size else None)
+        return
+    if args.layout == "dji-djmd":
+        mkclip_dji.add_djmd_track(args.output, records, top_level_boxes)
         return
     if args.layout in TEXT_TRACK_LAYOUTS:
         fill_text_track(args.output, payloads(args.layout, records))
@@ -627,11 +636,15 @@ def main(argv=None):
         elif args.layout in TEXT_TRACK_LAYOUTS and not args.no_embedded:
             subtitles = placeholder_subtitles(payloads(args.layout, records[:video_seconds]))
         created = args.start if "70mai" in args.sidecar_kind else None
-        write_video(args.output, container, video_seconds, args.size, args.fps,
-                    records if args.burn else None, subtitles, args.colour, moov_room, created,
-                    args.frame_code,
-                    moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel", "kenwood",
-                                              "vantrue-n2s"))
+        if args.layout == "tesla" and not args.no_embedded:
+            mkclip_tesla.write_clip(args.output, container, records, video_seconds, args.size,
+                                    args.fps)
+        else:
+            write_video(args.output, container, video_seconds, args.size, args.fps,
+                        records if args.burn else None, subtitles, args.colour, moov_room,
+                        created, args.frame_code,
+                        moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel",
+                                                  "kenwood", "vantrue-n2s", "dji-djmd"))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:

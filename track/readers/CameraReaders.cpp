@@ -12,6 +12,8 @@ const CameraReader& GarminInClipReader();
 const CameraReader& NextbaseInClipReader();
 const CameraReader& LigoGpsInClipReader();
 const CameraReader& NavitelInClipReader();
+const CameraReader& TeslaInClipReader();
+const CameraReader& DjiDjmdInClipReader();
 const CameraReader& FreeGpsBlocksReader();
 const CameraReader& KenwoodInClipReader();
 const CameraReader& BlackVueInClipReader();
@@ -33,6 +35,8 @@ std::span<const CameraReader* const> CameraReaders() {
         &NextbaseInClipReader(),    // 288-byte samples of clock, g, RMC and GGA in a text track
         &LigoGpsInClipReader(),     // LIGOGPSINFO blocks in an ssmd track
         &NavitelInClipReader(),     // top-level gps0 and gsen boxes
+        &TeslaInClipReader(),       // protobuf in the video's SEI units
+        &DjiDjmdInClipReader(),     // protobuf in a djmd track
         &FreeGpsBlocksReader(),     // the index, else the scan of the whole clip
         &KenwoodInClipReader(),  // udta text, after the richer freeGPS blocks of the same cameras
         &BlackVueInClipReader(), // gps and 3gf boxes
