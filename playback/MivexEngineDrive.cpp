@@ -45,8 +45,15 @@ bool MivexEngine::OpenDrive(const std::vector<std::string>& paths, int first) {
 }
 
 int MivexEngine::DriveClip() {
-    if (m_segments.Empty() || PlayStatus() == kMivexStopped) {
+    if (m_segments.Empty()) {
         return 0;
+    }
+    {
+        // Opened and not yet played is stopped to the panes, but its clip is known.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!ClipActive()) {
+            return 0;
+        }
     }
     double time = 0;
     GetDouble(m_handle.get(), mpvname::kTimePos, &time);
@@ -57,7 +64,7 @@ bool MivexEngine::SeekInDrive(int clip, double second) {
     if (clip < 0 || clip >= m_segments.Count() || !(second >= 0)) {
         return false;
     }
-    // The clip's last instant is the next one's first: a seek there stays in this clip.
+    // Past a clip's length is past its end: the last clip's would end the drive.
     const double length = m_segments.Length(clip);
     const double within = second < length ? second : std::max(0.0, length - 0.001);
     return SeekToDriveTime(m_segments.Start(clip) + within);
