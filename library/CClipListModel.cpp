@@ -2,6 +2,9 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <vector>
+
 QString CClipListModel::text(int index) const {
     return index >= 0 && index < count() ? m_paths.at(index) : QString();
 }
@@ -50,6 +53,41 @@ int CClipListModel::find(const QString& path) const {
         }
     }
     return -1;
+}
+
+void CClipListModel::gather(const QStringList& paths) {
+    std::vector<int> rows;
+    for (const QString& path : paths) {
+        const int row = static_cast<int>(m_paths.indexOf(path));
+        if (row != -1) {
+            rows.push_back(row);
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    QStringList order;
+    for (const int row : rows) {
+        order.append(m_paths.at(row));
+    }
+    const int selection = m_selection;
+    for (int k = 1; k < order.size(); ++k) {
+        const int from = static_cast<int>(m_paths.indexOf(order.at(k)));
+        const int to = rows.front() + k;
+        // Each clip not yet in place lies below the ones that are.
+        if (from == to) {
+            continue;
+        }
+        beginMoveRows({}, from, from, {}, to);
+        m_paths.move(from, to);
+        endMoveRows();
+        if (m_selection == from) {
+            m_selection = to;
+        } else if (m_selection >= to && m_selection < from) {
+            ++m_selection;
+        }
+    }
+    if (m_selection != selection) {
+        emit selectionChanged(m_selection);
+    }
 }
 
 void CClipListModel::setDriveHeaders(QHash<QString, QString> headers) {

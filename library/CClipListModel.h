@@ -34,6 +34,10 @@ public:
     int find(const QString& path) const;
     // The drive headers by the path of the clip they stand above.
     void setDriveHeaders(QHash<QString, QString> headers);
+    // Moves the listed ones of `paths` up to follow the first of them, keeping their order
+    // in the list, so that the clips of one drive stand together under its header; the
+    // selection follows its entry.
+    void gather(const QStringList& paths);
     // The channels of the moment `path` leads ("F R I"), shown after its name; empty for
     // a clip of no set.
     void setChannels(const QString& path, const QString& channels);

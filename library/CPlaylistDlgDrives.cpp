@@ -185,12 +185,18 @@ void CPlaylistDlg::LoadDrives() {
 
 void CPlaylistDlg::OnDrivesLoaded() {
     // A drive's header stands above the first of its clips in the list's order, which is
-    // the order they were added in and not always the drive's.
+    // the order they were added in and not always the drive's; a clip added after others
+    // (a locked clip from the Event folder) moves up to stand with the rest of its drive.
     QHash<QString, QString> headers;
     for (const auto& loaded : m_drives->Drives()) {
         if (loaded->drive.clips.size() < 2) {
             continue;
         }
+        QStringList paths;
+        for (const DriveClip& clip : loaded->drive.clips) {
+            paths.push_back(QFile::decodeName(clip.main.path.c_str()));
+        }
+        m_list->gather(paths);
         int first = -1;
         for (const DriveClip& clip : loaded->drive.clips) {
             const int row = m_list->find(QFile::decodeName(clip.main.path.c_str()));

@@ -478,8 +478,8 @@ TEST_F(MainWindow, AClipOfADrivePlaysOnThroughItsDriveAndStopsAtItsEnd) {
 }
 
 // Paused review of a drive of two 3 s clips: a seek into the other clip (the timeline's,
-// as the map's route) moves there in one step and keeps the pause; played to the drive's end, O marks
-// that end, and a seek opens the clip again there.
+// as the map's route) moves there in one step and keeps the pause; played to the drive's end, O
+// marks that end, and a seek opens the clip again there.
 TEST_F(MainWindow, PausedReviewOfADriveStaysPausedAndItsEndCanBeMarkedAndLeft) {
     const std::filesystem::path card = TestFolder("window-review");
     const std::string small = " --seconds 3 --size 64x48 --fps 5 --steady 36 --origin 59,18";
@@ -593,6 +593,42 @@ TEST_F(MainWindow, ACardGivenAsAFolderListsItsClipsAndPlaysTheFirst) {
     }
     EXPECT_EQ(listed, clips);
     EXPECT_EQ(window->GetCurrentFile(), clips[0]);
+    std::filesystem::remove_all(card);
+}
+
+// A locked clip (Event/) added after a clip of another drive stands with its own drive in
+// the list, under the header that counts it, not after the stranger.
+TEST_F(MainWindow, ALockedClipAddedLaterStandsWithItsDrive) {
+    const std::filesystem::path card = TestFolder("window-locked");
+    std::filesystem::create_directories(card / "Movie");
+    std::filesystem::create_directories(card / "Event");
+    const std::string small = " --seconds 3 --size 64x48 --fps 5 --steady 36 --origin 59,18";
+    const QStringList clips{
+        QString::fromStdString((card / "Movie" / "2024_0601_140000_F.MP4").string()),
+        QString::fromStdString((card / "Movie" / "2024_0601_140003_F.MP4").string()),
+        QString::fromStdString((card / "Movie" / "2024_0601_150000_F.MP4").string()),
+        QString::fromStdString((card / "Event" / "2024_0601_140006_F.MP4").string())};
+    const char* const starts[] = {"12:00:00", "12:00:03", "13:00:00", "12:00:06"};
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_EQ(
+            MakeClip(clips[i].toStdString(), std::string("--start 2024-06-01T") + starts[i] + small)
+                .status,
+            0);
+    }
+    window->AddClips(clips.mid(0, 3));
+    ASSERT_TRUE(PumpUntil([&] { return started >= 1; }));
+    window->AddClips({clips[3]});
+    const CClipListModel* list = window->Playlist()->List();
+    const QStringList expected{clips[0], clips[1], clips[3], clips[2]};
+    EXPECT_TRUE(PumpUntil([&] {
+        QStringList listed;
+        for (int i = 0; i < list->count(); ++i) {
+            listed.append(list->text(i));
+        }
+        return listed == expected;
+    }));
+    const QString header = list->data(list->index(0), CClipListModel::DriveHeaderRole).toString();
+    EXPECT_TRUE(header.contains("3 clips")) << header.toStdString();
     std::filesystem::remove_all(card);
 }
 
