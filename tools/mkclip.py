@@ -27,6 +27,7 @@ from mkclip_layouts import (LAYOUTS, block_length, decimal_degrees, gpgga, gprmc
 
 import mkclip_sources
 import mkclip_gpmf
+import mkclip_insta360
 import mkclip_ligo
 import mkclip_ts
 from mkclip_navitel import navitel_boxes
@@ -143,7 +144,7 @@ def box_header(kind, size, large=False):
 
 
 OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box", "ligo-ssmd", "navitel",
-                 "kenwood"] + TEXT_TRACK_LAYOUTS
+                 "kenwood", "insta360", "camm"] + TEXT_TRACK_LAYOUTS
 
 
 class LayoutError(Exception):
@@ -474,7 +475,9 @@ def build_parser():
                         "track, 18 fixes a second), 70mai-box (a top-level 'GPS ' box), "
                         "ligo-ssmd (LIGOGPSINFO blocks in an ssmd track), navitel "
                         "('gps0', 'gsen' and 'IDIT' boxes after the movie), "
-                        "kenwood (text records in a top-level 'udta' box); "
+                        "kenwood (text records in a top-level 'udta' box), insta360 (GPS "
+                        "records in the Insta360 trailer), camm (GPS and acceleration "
+                        "packets in a camm track); "
                         "default plain")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",
                         help="what lies between the records: holes (sparse, the default) or "
@@ -572,6 +575,12 @@ def embed(args, records, planned_box):
     if args.layout == "ligo-ssmd":
         mkclip_ligo.add_ssmd_track(args.output, records, top_level_boxes)
         return
+    if args.layout == "insta360":
+        mkclip_insta360.append_trailer(args.output, records)
+        return
+    if args.layout == "camm":
+        mkclip_insta360.add_camm_track(args.output, records, top_level_boxes)
+        return
     if args.layout in TEXT_TRACK_LAYOUTS:
         fill_text_track(args.output, payloads(args.layout, records))
         return
@@ -613,11 +622,12 @@ def main(argv=None):
                 records, video_seconds, lambda r: (gprmc(r), gpgga(r)), args.nmea_subtitles)
         elif args.layout in TEXT_TRACK_LAYOUTS and not args.no_embedded:
             subtitles = placeholder_subtitles(payloads(args.layout, records[:video_seconds]))
-        created = args.start if "70mai" in args.sidecar_kind else None
+        created = args.start if "70mai" in args.sidecar_kind or args.layout == "camm" else None
         write_video(args.output, container, video_seconds, args.size, args.fps,
                     records if args.burn else None, subtitles, args.colour, moov_room, created,
                     args.frame_code,
-                    moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel", "kenwood"))
+                    moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel", "kenwood",
+                                              "camm"))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:

@@ -57,9 +57,9 @@ def full_box(kind, version_flags, body):
     return box(kind, struct.pack(">I", version_flags) + body)
 
 
-def gpmd_trak(track_id, sizes, offsets, fourcc=b"gpmd", handler=b"GoPro MET\0"):
+def gpmd_trak(track_id, sizes, offsets, fourcc=b"gpmd", handler=b"GoPro MET\0", per_second=1):
     count = len(sizes)
-    duration = count * TIMESCALE
+    duration = count * TIMESCALE // per_second
     matrix = struct.pack(">9I", 0x10000, 0, 0, 0, 0x10000, 0, 0, 0, 0x40000000)
     tkhd = full_box(b"tkhd", 0, struct.pack(">IIIII", 0, 0, track_id, 0, duration)
                     + b"\0" * 8 + struct.pack(">hhhh", 0, 0, 0, 0) + matrix + b"\0" * 8)
@@ -69,7 +69,7 @@ def gpmd_trak(track_id, sizes, offsets, fourcc=b"gpmd", handler=b"GoPro MET\0"):
     entry = box(fourcc, b"\0" * 6 + struct.pack(">H", 1) + b"\0" * 4)
     stbl = box(b"stbl", b"".join([
         full_box(b"stsd", 0, struct.pack(">I", 1) + entry),
-        full_box(b"stts", 0, struct.pack(">III", 1, count, TIMESCALE)),
+        full_box(b"stts", 0, struct.pack(">III", 1, count, TIMESCALE // per_second)),
         full_box(b"stsc", 0, struct.pack(">IIII", 1, 1, 1, 1)),
         full_box(b"stsz", 0, struct.pack(">II", 0, count) + struct.pack(f">{count}I", *sizes)),
         full_box(b"co64", 0, struct.pack(">I", count) + struct.pack(f">{count}Q", *offsets)),
@@ -79,8 +79,9 @@ def gpmd_trak(track_id, sizes, offsets, fourcc=b"gpmd", handler=b"GoPro MET\0"):
 
 
 def add_gpmd_track(path, records, top_level_boxes, spacing=None, payloads=None, fourcc=b"gpmd",
-                   handler=b"GoPro MET\0"):
-    """Puts a payload for each record (GPMF unless `payloads` are given) after the video,
+                   handler=b"GoPro MET\0", per_second=1):
+    """Puts a payload for each record (GPMF unless `payloads` are given; `per_second` of them
+    a second) after the video,
     `spacing` bytes apart when given (the space between left as holes), and the track that
     names them, its sample entry `fourcc`, into 'moov'."""
     if payloads is None:
@@ -109,6 +110,7 @@ def add_gpmd_track(path, records, top_level_boxes, spacing=None, payloads=None, 
         mvhd_end = 8 + struct.unpack(">I", moov[8:12])[0]
         track_id = struct.unpack(">I", moov[mvhd_end - 4:mvhd_end])[0]
         moov = (moov[:mvhd_end - 4] + struct.pack(">I", track_id + 1) + moov[mvhd_end:]
-                + gpmd_trak(track_id, [len(p) for p in payloads], offsets, fourcc, handler))
+                + gpmd_trak(track_id, [len(p) for p in payloads], offsets, fourcc, handler,
+                          per_second))
         f.write(struct.pack(">I", len(moov)) + moov[4:])
     return os.path.getsize(path)

@@ -11,6 +11,8 @@ const CameraReader& GarminInClipReader();
 const CameraReader& NextbaseInClipReader();
 const CameraReader& LigoGpsInClipReader();
 const CameraReader& NavitelInClipReader();
+const CameraReader& Insta360TrailerReader();
+const CameraReader& CammTrackReader();
 const CameraReader& FreeGpsBlocksReader();
 const CameraReader& KenwoodInClipReader();
 const CameraReader& BlackVueInClipReader();
@@ -31,6 +33,8 @@ std::span<const CameraReader* const> CameraReaders() {
         &NextbaseInClipReader(),   // 288-byte samples of clock, g, RMC and GGA in a text track
         &LigoGpsInClipReader(),    // LIGOGPSINFO blocks in an ssmd track
         &NavitelInClipReader(),    // top-level gps0 and gsen boxes
+        &Insta360TrailerReader(),  // the trailer's magic at the file's end
+        &CammTrackReader(),        // GPS and acceleration packets in a camm track
         &FreeGpsBlocksReader(),    // the index, else the scan of the whole clip
         &KenwoodInClipReader(),    // udta text, after the richer freeGPS blocks of the same cameras
         &BlackVueInClipReader(),   // gps and 3gf boxes
