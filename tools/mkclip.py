@@ -29,6 +29,7 @@ import mkclip_sources
 import mkclip_gpmf
 import mkclip_insta360
 import mkclip_ligo
+import mkclip_sony
 import mkclip_ts
 from mkclip_navitel import navitel_boxes
 from mkclip_kenwood import kenwood_user_data
@@ -144,7 +145,7 @@ def box_header(kind, size, large=False):
 
 
 OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box", "ligo-ssmd", "navitel",
-                 "kenwood", "insta360", "camm"] + TEXT_TRACK_LAYOUTS
+                 "kenwood", "insta360", "camm", "sony-rtmd"] + TEXT_TRACK_LAYOUTS
 
 
 class LayoutError(Exception):
@@ -477,7 +478,7 @@ def build_parser():
                         "('gps0', 'gsen' and 'IDIT' boxes after the movie), "
                         "kenwood (text records in a top-level 'udta' box), insta360 (GPS "
                         "records in the Insta360 trailer), camm (GPS and acceleration "
-                        "packets in a camm track); "
+                        "packets in a camm track), sony-rtmd (GPS tags in an rtmd track); "
                         "default plain")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",
                         help="what lies between the records: holes (sparse, the default) or "
@@ -581,6 +582,9 @@ def embed(args, records, planned_box):
     if args.layout == "camm":
         mkclip_insta360.add_camm_track(args.output, records, top_level_boxes)
         return
+    if args.layout == "sony-rtmd":
+        mkclip_sony.add_rtmd_track(args.output, records, top_level_boxes)
+        return
     if args.layout in TEXT_TRACK_LAYOUTS:
         fill_text_track(args.output, payloads(args.layout, records))
         return
@@ -627,7 +631,7 @@ def main(argv=None):
                     records if args.burn else None, subtitles, args.colour, moov_room, created,
                     args.frame_code,
                     moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel", "kenwood",
-                                              "camm"))
+                                              "camm", "sony-rtmd"))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:

@@ -8,7 +8,6 @@
 #include "track/CSpeedDialModel.h"
 #include "track/ClipTrackLoader.h"
 #include "track/Mp4Boxes.h"
-#include "track/Mp4SampleTable.h"
 
 #include <gtest/gtest.h>
 
@@ -47,23 +46,6 @@ protected:
     uint64_t FixAt(int k) {
         return std::filesystem::file_size(clip) - kTailBytes - 2 * kSeconds * kFixBytes +
                k * kFixBytes;
-    }
-    // Where the camm track's k-th sample lies.
-    uint64_t SampleAt(int k) {
-        ClipFile file;
-        EXPECT_TRUE(file.Open(clip));
-        uint64_t offset = 0;
-        ForEachMp4Track(file, [&](const Mp4Track& track) {
-            if (track.IsFormat("camm")) {
-                int n = 0;
-                ForEachMp4Sample(file, track, k + 1, [&](const Mp4Sample& sample) {
-                    offset = n++ == k ? sample.offset : offset;
-                    return true;
-                });
-            }
-            return true;
-        });
-        return offset;
     }
     // A row of exiftool's GPSDateTime, latitude, longitude, speed (km/h) and course.
     void ExpectSecond(int s, const std::vector<std::string>& row) {
@@ -183,7 +165,7 @@ TEST_F(Insta360Clip, CammDamagedSampleIsSkippedAndTheNearestLeftTaken) {
     const auto fixes = CammFixes();
     const auto accelerations = Exiftool(clip, "$Acceleration");
     ASSERT_EQ(fixes.size(), static_cast<size_t>(2 * kSeconds));
-    const uint64_t sample = SampleAt(3 * kSamplesPerSecond);
+    const uint64_t sample = TrackSampleOffset(clip, "camm", 3 * kSamplesPerSecond);
     Overwrite(clip, sample + 2, std::string("\x09\x00", 2));
     const TrackSourceOutcome outcome = Load("camm track");
     EXPECT_EQ(outcome.damagedAt, sample);

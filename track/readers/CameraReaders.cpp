@@ -13,6 +13,7 @@ const CameraReader& LigoGpsInClipReader();
 const CameraReader& NavitelInClipReader();
 const CameraReader& Insta360TrailerReader();
 const CameraReader& CammTrackReader();
+const CameraReader& SonyRtmdTrackReader();
 const CameraReader& FreeGpsBlocksReader();
 const CameraReader& KenwoodInClipReader();
 const CameraReader& BlackVueInClipReader();
@@ -35,6 +36,7 @@ std::span<const CameraReader* const> CameraReaders() {
         &NavitelInClipReader(),    // top-level gps0 and gsen boxes
         &Insta360TrailerReader(),  // the trailer's magic at the file's end
         &CammTrackReader(),        // GPS and acceleration packets in a camm track
+        &SonyRtmdTrackReader(),    // GPS tags in an rtmd track
         &FreeGpsBlocksReader(),    // the index, else the scan of the whole clip
         &KenwoodInClipReader(),    // udta text, after the richer freeGPS blocks of the same cameras
         &BlackVueInClipReader(),   // gps and 3gf boxes
