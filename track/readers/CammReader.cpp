@@ -127,8 +127,9 @@ public:
             return true;
         });
         Place(slots, ReadClipTime(input.bytes), stores, outcome);
+        outcome.found = outcome.found || outcome.damagedAt.has_value();
         if (!outcome.found) {
-            outcome.why = "no readable camm packet";
+            outcome.why = "no camm GPS or acceleration packet";
         } else if (!outcome.fix) {
             outcome.why = "no camm GPS packet with a fix";
         }
@@ -151,7 +152,8 @@ private:
             }
             const std::span<const unsigned char> packet = bytes.subspan(at, kPacketBytes[type]);
             at += kPacketBytes[type];
-            outcome.found = true;
+            // Orientation, exposure and the like alone leave the clip to the other readers.
+            outcome.found = outcome.found || type == 3 || type == 5 || type == 6;
             if (type == 3 && distance < slot.accelDistance) {
                 slot.accelDistance = distance;
                 for (size_t axis = 0; axis < 3; ++axis) {

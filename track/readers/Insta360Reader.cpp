@@ -106,9 +106,9 @@ public:
             outcome.why = "the clip shrank";
             return outcome;
         }
-        outcome.found = true;
         const uint64_t trailerBytes = Little32(tail, kTrailerLengthAt);
         if (trailerBytes < kTailBytes || trailerBytes > length) {
+            outcome.found = true;
             outcome.damagedAt = tailAt;
             outcome.why = "a damaged Insta360 trailer";
             return outcome;
@@ -124,6 +124,7 @@ public:
             }
             const uint64_t dataAt = headerAt - bytes;
             if (id == kGpsId) {
+                outcome.found = true;
                 ReadFixes(input.bytes, dataAt, bytes, stores, outcome);
                 break;
             }
@@ -139,7 +140,12 @@ public:
             id = static_cast<uint16_t>(header[0] | header[1] << 8);
             bytes = Little32(header, 2);
         }
-        if (!outcome.fix) {
+        // A trailer without GPS (no receiver or phone was paired) leaves the clip to the
+        // other readers.
+        outcome.found = outcome.found || outcome.damagedAt.has_value();
+        if (!outcome.found) {
+            outcome.why = "an Insta360 trailer without GPS record";
+        } else if (!outcome.fix) {
             outcome.why = "no Insta360 GPS record with a fix";
         }
         return outcome;

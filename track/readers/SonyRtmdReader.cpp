@@ -230,11 +230,13 @@ public:
             Fix fix;
             SampleRead read = ReadTags(bytes, tags);
             read = read == SampleRead::Damaged ? read : FixOf(tags, fix);
-            outcome.found = true;
             if (read == SampleRead::Damaged) {
                 damage(sample.offset);
                 return true;
             }
+            // Cameras without a position write the track too, without GPS tags: such a
+            // clip is left to the other readers.
+            outcome.found = outcome.found || tags.latitude || tags.longitude || tags.status != 0;
             const double distance = std::fabs(time - nearest);
             if (read == SampleRead::Fix && nearest >= 0.0) {
                 auto [slot, added] = seconds.try_emplace(static_cast<int>(nearest), distance, fix);
@@ -244,13 +246,14 @@ public:
             }
             return true;
         });
+        outcome.found = outcome.found || outcome.damagedAt.has_value();
         for (const auto& [second, kept] : seconds) {
             const Fix& fix = kept.second;
             stores.map.PutEntry(second, fix.latitude, fix.longitude, 'A', fix.utc);
             outcome.fix = true;
         }
         if (!outcome.found) {
-            outcome.why = "no readable rtmd sample";
+            outcome.why = "an rtmd track without GPS tags";
         } else if (!outcome.fix) {
             outcome.why = "no rtmd sample with a GPS fix";
         }
