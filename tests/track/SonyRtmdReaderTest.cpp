@@ -95,4 +95,18 @@ TEST_F(SonyRtmdClip, VoidAndDamagedSamplesGiveWayToTheNearestLeft) {
     }
 }
 
+// Cameras without a position still write the track, without GPS tags: the clip's other
+// source, here an NMEA text track, gives its track.
+TEST_F(SonyRtmdClip, TrackWithoutGpsTagsLeavesTheClipToTheOtherReaders) {
+    ASSERT_EQ(MakeClip(clip, "--layout sony-rtmd --seconds 8 --nmea-subtitles").status, 0);
+    // A zero id where each sample's set of GPS tags opens ends the sample there: the set's
+    // id and length lie just before the first tag's, which lie just before its value.
+    for (int k = 0; k < kPerSecond * kSeconds; ++k) {
+        Overwrite(clip, TagValueAt(k, 0x8500, 4) - 8, std::string(2, '\0'));
+    }
+    TrackSourceOutcome outcome{.path = clip};
+    EXPECT_TRUE(LoadEmbeddedTrack(clip, {map, chart, dial}, outcome));
+    EXPECT_EQ(outcome.family, "NMEA text track");
+}
+
 } // namespace
