@@ -5,10 +5,11 @@ it. Records run backwards from the end: each record's bytes, then its 2-byte id 
 length. The file closes with 78 bytes: the last record's id and length, 32 unknown bytes
 (zeros), the trailer's length in bytes at offset 38, 4 unknown bytes and the 32-character
 magic. A 0x101 record holds protobuf-style serial and model strings, a 0x700 record the
-53-byte GPS fixes: UTC seconds, two fields exiftool calls a millisecond counter, the status,
-the latitude, its hemisphere, the longitude, its hemisphere, the speed in m/s, the course
+53-byte GPS fixes: the UTC second, an unknown counter (the clip's milliseconds here), the
+fix's millisecond (as exiftool 13.64 reads it; 12.57 took it for part of the counter), the
+status, the latitude, its hemisphere, the longitude, its hemisphere, the speed in m/s, the course
 and the altitude, numbers little-endian, degrees unsigned. Two fixes a second, the second
-one half way to the next second's, both stamped with the second's whole UTC time.
+one half way to the next second's, 500 ms into the second.
 
 camm: Google's camera motion metadata, a timed-metadata track whose sample entry is 'camm',
 four samples a second. A packet is a reserved 16-bit word, its 16-bit type and its values,
@@ -58,7 +59,7 @@ def gps_fix(record, following, part):
     lat, lon = position(record, following, part)
     course = (record.course + 3.0 * part) % 360.0
     return struct.pack("<IIHcdcdcddd", unix(record.when), round((record.second + part) * 1000),
-                       0, record.status.encode(), abs(lat), b"S" if lat < 0 else b"N",
+                       round(part * 1000), record.status.encode(), abs(lat), b"S" if lat < 0 else b"N",
                        abs(lon), b"W" if lon < 0 else b"E", record.speed_kmh / 3.6, course,
                        30.0 + part)
 

@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <numbers>
 #include <sstream>
 
@@ -106,11 +107,17 @@ TEST_F(Insta360Clip, TrailerSecondsAreExiftoolsFirstFixOfEach) {
     }
 }
 
+// Second 2's first fix has no hemisphere and both of second 5's are void; second 3's two
+// fixes swap places, and the one at the second's start (millisecond 0) is still taken.
 TEST_F(Insta360Clip, TrailerDamagedAndVoidFixesAreSkipped) {
     Make("insta360");
     const auto rows = Exiftool(clip, "$GPSDateTime|$GPSLatitude|$GPSLongitude|$GPSSpeed|$GPSTrack");
     ASSERT_EQ(rows.size(), static_cast<size_t>(2 * kSeconds));
-    // Second 2's first fix: no hemisphere. Both of second 5's: void.
+    std::string pair(2 * kFixBytes, '\0');
+    std::ifstream(clip, std::ios::binary)
+        .seekg(static_cast<std::streamoff>(FixAt(6)))
+        .read(pair.data(), static_cast<std::streamsize>(pair.size()));
+    Overwrite(clip, FixAt(6), pair.substr(kFixBytes) + pair.substr(0, kFixBytes));
     Overwrite(clip, FixAt(4) + 19, "X");
     Overwrite(clip, FixAt(10) + 10, "V");
     Overwrite(clip, FixAt(11) + 10, "V");
@@ -119,8 +126,9 @@ TEST_F(Insta360Clip, TrailerDamagedAndVoidFixesAreSkipped) {
     EXPECT_EQ(*outcome.damagedAt, FixAt(4));
     ASSERT_EQ(map.size(), static_cast<size_t>(kSeconds));
     ExpectSecond(2, rows[5]);
+    ExpectSecond(3, rows[6]);
     EXPECT_FALSE(map.HasPosition(5));
-    for (int s : {0, 1, 3, 4, 6, 7}) {
+    for (int s : {0, 1, 4, 6, 7}) {
         ExpectSecond(s, rows[2 * s]);
     }
 }

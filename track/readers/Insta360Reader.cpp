@@ -2,10 +2,11 @@
 // notes on INSV files describe it: records that run backwards from the file's end, each one's
 // bytes followed by its 16-bit id and 32-bit length, the last one's id and length opening the
 // 78 bytes that close the file (the trailer's length at offset 38, a 32-character magic at the
-// end). Record 0x700 holds 53-byte GPS fixes, up to ten a second, each stamped with whole UTC
-// seconds. The fields exiftool calls a millisecond counter do not say from when they count,
-// so a fix's second is its UTC second less the first fix's: a clip whose receiver found its
-// first fix late has its track moved to its start.
+// end). Record 0x700 holds 53-byte GPS fixes, up to ten a second, each stamped with its UTC
+// second and, at offset 8, its millisecond (so exiftool 13.64; 12.57 read those two bytes as
+// part of a counter). Nothing in a fix says when in the clip it was taken, so a fix's second
+// is its UTC second less the first fix's: a clip whose receiver found its first fix late has
+// its track moved to its start.
 #include "track/readers/CameraReader.h"
 
 #include "track/CMapTrackStore.h"
@@ -16,6 +17,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -44,6 +46,7 @@ double LittleDouble(std::span<const unsigned char> bytes, size_t at) {
 
 struct Fix {
     int64_t utc = 0;
+    unsigned millisecond = 0;
     double latitude = 0.0;
     double longitude = 0.0;
     double kmh = 0.0;
@@ -67,6 +70,7 @@ FixRead DecodeFix(std::span<const unsigned char> bytes, Fix& fix) {
     const double speed = LittleDouble(bytes, 29);
     const double course = LittleDouble(bytes, 37);
     fix.utc = Little32(bytes, 0);
+    fix.millisecond = bytes[8] | bytes[9] << 8;
     if (!(latitude <= 90.0) || !(longitude <= 180.0) || !std::isfinite(speed) ||
         !std::isfinite(course) || fix.utc == 0) {
         return FixRead::Damaged;
@@ -152,22 +156,33 @@ public:
     }
 
 private:
-    // The first fix of each UTC second, the one nearest its start, in file order.
+    // Of each UTC second, the fix nearest its start: the least millisecond, the first of
+    // them in file order. exiftool 13.64 has seen a record of the expected form whose length
+    // is no multiple of 53, so the whole fixes in it are read.
     static void ReadFixes(ByteSource& source, uint64_t at, uint64_t bytes,
                           const TrackStores& stores, ReaderOutcome& outcome) {
-        if (bytes % kFixBytes != 0) {
-            outcome.damagedAt = outcome.damagedAt.value_or(at);
-            return;
-        }
-        const uint64_t end = at + bytes;
-        int64_t first = 0;
+        const uint64_t end = at + bytes - bytes % kFixBytes;
+        std::optional<int64_t> first;
         int lastPut = -1;
-        while (at < end) {
+        std::optional<Fix> best;
+        const auto put = [&](const Fix& fix) {
+            first = first.value_or(fix.utc);
+            const int64_t second = fix.utc - *first;
+            if (second <= lastPut || second > stores.map.LastSecond()) {
+                return;
+            }
+            const int s = static_cast<int>(second);
+            stores.map.PutEntry(s, fix.latitude, fix.longitude, 'A', fix.utc);
+            stores.dial.SetSpeedRecord(s, TruncateToInt(fix.kmh), TruncateToInt(fix.course));
+            outcome.fix = true;
+            lastPut = s;
+        };
+        while (end - at >= kFixBytes) {
             const uint64_t count = std::min((end - at) / kFixBytes, kFixesPerRead);
             const std::span<const unsigned char> chunk =
                 source.Read(at, static_cast<size_t>(count * kFixBytes));
             if (chunk.size() < count * kFixBytes) {
-                return; // the clip shrank
+                break; // the clip shrank
             }
             for (uint64_t k = 0; k < count; ++k, at += kFixBytes) {
                 Fix fix;
@@ -178,17 +193,17 @@ private:
                 if (read != FixRead::Fix) {
                     continue;
                 }
-                first = lastPut < 0 ? fix.utc : first;
-                const int64_t second = fix.utc - first;
-                if (second <= lastPut || second > stores.map.LastSecond()) {
-                    continue;
+                if (best && best->utc != fix.utc) {
+                    put(*best);
+                    best.reset();
                 }
-                const int s = static_cast<int>(second);
-                stores.map.PutEntry(s, fix.latitude, fix.longitude, 'A', fix.utc);
-                stores.dial.SetSpeedRecord(s, TruncateToInt(fix.kmh), TruncateToInt(fix.course));
-                outcome.fix = true;
-                lastPut = s;
+                if (!best || fix.millisecond < best->millisecond) {
+                    best = fix;
+                }
             }
+        }
+        if (best) {
+            put(*best);
         }
     }
 };
