@@ -630,8 +630,8 @@ def main(argv=None):
         write_video(args.output, container, video_seconds, args.size, args.fps,
                     records if args.burn else None, subtitles, args.colour, moov_room, created,
                     args.frame_code,
-                    moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel", "kenwood",
-                                              "camm", "sony-rtmd"))
+                    moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel",
+                                              "kenwood", "camm", "sony-rtmd"))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:

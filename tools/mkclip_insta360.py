@@ -6,7 +6,7 @@ length. The file closes with 78 bytes: the last record's id and length, 32 unkno
 (zeros), the trailer's length in bytes at offset 38, 4 unknown bytes and the 32-character
 magic. A 0x101 record holds protobuf-style serial and model strings, a 0x700 record the
 53-byte GPS fixes: the UTC second, an unknown counter (the clip's milliseconds here), the
-fix's millisecond (as exiftool 13.64 reads it; 12.57 took it for part of the counter), the
+fix's millisecond (as exiftool 13.64 reads it; 12.57 read it with the counter), the
 status, the latitude, its hemisphere, the longitude, its hemisphere, the speed in m/s, the course
 and the altitude, numbers little-endian, degrees unsigned. Two fixes a second, the second
 one half way to the next second's, 500 ms into the second.
@@ -39,42 +39,43 @@ def unix(when):
     return calendar.timegm(when.timetuple())
 
 
-def position(record, following, part):
+def position(record, following, fraction):
     lat0 = decimal_degrees(record.lat, record.lat_hemi)
     lon0 = decimal_degrees(record.lon, record.lon_hemi)
     lat1 = decimal_degrees(following.lat, following.lat_hemi)
     lon1 = decimal_degrees(following.lon, following.lon_hemi)
-    return lat0 + (lat1 - lat0) * part, lon0 + (lon1 - lon0) * part
+    return lat0 + (lat1 - lat0) * fraction, lon0 + (lon1 - lon0) * fraction
 
 
 def halves(records):
-    """(record, part of the way to the next second, its index) for each fix written."""
+    """(record, the next one, the fraction of the way to it) for each fix written."""
     for k, r in enumerate(records):
         following = records[min(k + 1, len(records) - 1)]
-        for part in (0.0, 0.5):
-            yield r, following, part
+        for fraction in (0.0, 0.5):
+            yield r, following, fraction
 
 
-def gps_fix(record, following, part):
-    lat, lon = position(record, following, part)
-    course = (record.course + 3.0 * part) % 360.0
-    return struct.pack("<IIHcdcdcddd", unix(record.when), round((record.second + part) * 1000),
-                       round(part * 1000), record.status.encode(), abs(lat), b"S" if lat < 0 else b"N",
+def gps_fix(record, following, fraction):
+    lat, lon = position(record, following, fraction)
+    course = (record.course + 3.0 * fraction) % 360.0
+    return struct.pack("<IIHcdcdcddd", unix(record.when),
+                       round((record.second + fraction) * 1000), round(fraction * 1000),
+                       record.status.encode(), abs(lat), b"S" if lat < 0 else b"N",
                        abs(lon), b"W" if lon < 0 else b"E", record.speed_kmh / 3.6, course,
-                       30.0 + part)
+                       30.0 + fraction)
 
 
 def trailer(records):
     maker = b"\x0a\x08" + b"IXE12345" + b"\x12\x0b" + b"Insta360 X3"
     gps = b"".join(gps_fix(*half) for half in halves(records))
-    parts = [(MAKER_ID, maker), (GPS_ID, gps)]
+    entries = [(MAKER_ID, maker), (GPS_ID, gps)]
     body = b""
-    for i, (ident, data) in enumerate(parts):
+    for i, (ident, data) in enumerate(entries):
         body += data
-        if i + 1 < len(parts):
+        if i + 1 < len(entries):
             body += struct.pack("<HI", ident, len(data))
     length = len(body) + TAIL
-    ident, data = parts[-1]
+    ident, data = entries[-1]
     tail = (struct.pack("<HI", ident, len(data)) + bytes(32) + struct.pack("<I", length)
             + bytes(4) + MAGIC)
     assert len(tail) == TAIL
@@ -86,15 +87,15 @@ def append_trailer(path, records):
         f.write(trailer(records))
 
 
-def camm_fix(record, following, part):
-    lat, lon = position(record, following, part)
+def camm_fix(record, following, fraction):
+    lat, lon = position(record, following, fraction)
     speed = record.speed_kmh / 3.6
-    course = (record.course + 3.0 * part) % 360.0
+    course = (record.course + 3.0 * fraction) % 360.0
     east = speed * math.sin(math.radians(course))
     north = speed * math.cos(math.radians(course))
     fix_type = 3 if record.status == "A" else 0
-    return struct.pack("<HHdIddfffffff", 0, 6, unix(record.when) + part - GPS_EPOCH, fix_type,
-                       lat, lon, 30.0, 2.5, 4.0, east, north, 0.0, 0.3)
+    return struct.pack("<HHdIddfffffff", 0, 6, unix(record.when) + fraction - GPS_EPOCH,
+                       fix_type, lat, lon, 30.0, 2.5, 4.0, east, north, 0.0, 0.3)
 
 
 def camm_acceleration(record, quarter):

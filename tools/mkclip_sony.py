@@ -5,7 +5,7 @@ then tags of a 16-bit id and a 16-bit length before their value; a 0x060e tag is
 label, a 0x8300 tag a set whose tags follow it, and a zero id ends the sample. The GPS tags
 are the Exif GPS tags with 0x8500 added to their ids: version, latitude and longitude
 references and degree, minute and second rationals, time of day as rationals, status,
-measure mode, datum and date. Each sample's fix lies its part of the way to the next
+measure mode, datum and date. Each sample's fix lies its fraction of the way to the next
 second's, stamped with its own time.
 """
 import datetime
@@ -35,12 +35,12 @@ def dms(value):
     return rationals((degrees, 1), (minutes, 1), (seconds, 1000))
 
 
-def sample(record, following, part):
+def sample(record, following, fraction):
     lat0 = decimal_degrees(record.lat, record.lat_hemi)
     lon0 = decimal_degrees(record.lon, record.lon_hemi)
-    lat = lat0 + (decimal_degrees(following.lat, following.lat_hemi) - lat0) * part
-    lon = lon0 + (decimal_degrees(following.lon, following.lon_hemi) - lon0) * part
-    when = record.when + datetime.timedelta(seconds=part)
+    lat = lat0 + (decimal_degrees(following.lat, following.lat_hemi) - lat0) * fraction
+    lon = lon0 + (decimal_degrees(following.lon, following.lon_hemi) - lon0) * fraction
+    when = record.when + datetime.timedelta(seconds=fraction)
     gps = b"".join([
         tag(0x8500, bytes([2, 2, 0, 0])),
         tag(0x8501, (b"S" if lat < 0 else b"N") + b"\0"),

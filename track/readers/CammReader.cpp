@@ -31,7 +31,7 @@ constexpr uint64_t kMaxSampleBytes = 1u << 16;
 // Hundreds of packets a second for days.
 constexpr uint64_t kMaxSamples = 1u << 24;
 constexpr double kStandardGravity = 9.80665;
-// The specification counts fix times from the GPS epoch (1980-01-06); exiftool has seen
+// Google's description counts fix times from the GPS epoch (1980-01-06); exiftool has seen
 // cameras count from 1970 and tells them apart by the clip's creation time: a fix time more
 // than five years before it was counted from 1980. Leap seconds are not added, as exiftool
 // adds none.

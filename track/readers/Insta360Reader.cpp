@@ -3,8 +3,8 @@
 // bytes followed by its 16-bit id and 32-bit length, the last one's id and length opening the
 // 78 bytes that close the file (the trailer's length at offset 38, a 32-character magic at the
 // end). Record 0x700 holds 53-byte GPS fixes, up to ten a second, each stamped with its UTC
-// second and, at offset 8, its millisecond (so exiftool 13.64; 12.57 read those two bytes as
-// part of a counter). Nothing in a fix says when in the clip it was taken, so a fix's second
+// second and, at offset 8, its millisecond (so exiftool 13.64; 12.57 read those two bytes with
+// a counter). Nothing in a fix says when in the clip it was taken, so a fix's second
 // is its UTC second less the first fix's: a clip whose receiver found its first fix late has
 // its track moved to its start.
 #include "track/readers/CameraReader.h"

@@ -48,32 +48,32 @@ std::optional<std::array<double, 3>> Triple(std::span<const unsigned char> value
     if (value.size() != kTripleBytes) {
         return std::nullopt;
     }
-    std::array<double, 3> parts{};
+    std::array<double, 3> values{};
     for (size_t k = 0; k < 3; ++k) {
         const auto denominator = BigEndian(value, 8 * k + 4, 4);
         if (denominator == 0) {
             return std::nullopt;
         }
-        parts[k] =
+        values[k] =
             static_cast<double>(BigEndian(value, 8 * k, 4)) / static_cast<double>(denominator);
     }
-    return parts;
+    return values;
 }
 
 std::optional<double> Degrees(std::span<const unsigned char> value) {
-    const auto parts = Triple(value);
-    if (!parts) {
+    const auto values = Triple(value);
+    if (!values) {
         return std::nullopt;
     }
-    return (*parts)[0] + (*parts)[1] / 60.0 + (*parts)[2] / 3600.0;
+    return (*values)[0] + (*values)[1] / 60.0 + (*values)[2] / 3600.0;
 }
 
 std::optional<double> SecondsOfDay(std::span<const unsigned char> value) {
-    const auto parts = Triple(value);
-    if (!parts) {
+    const auto values = Triple(value);
+    if (!values) {
         return std::nullopt;
     }
-    return (*parts)[0] * 3600.0 + (*parts)[1] * 60.0 + (*parts)[2];
+    return (*values)[0] * 3600.0 + (*values)[1] * 60.0 + (*values)[2];
 }
 
 struct Tags {
