@@ -31,6 +31,9 @@ constexpr uint64_t kMaxSampleBytes = 1u << 16;
 // Hundreds of packets a second for days.
 constexpr uint64_t kMaxSamples = 1u << 24;
 constexpr double kStandardGravity = 9.80665;
+// Beyond any vehicle's: a reading past them is damage.
+constexpr double kMaxG = 64.0;
+constexpr double kMaxSpeed = 1000.0; // m/s
 // Google's description counts fix times from the GPS epoch (1980-01-06); exiftool has seen
 // cameras count from 1970 and tells them apart by the clip's creation time: a fix time more
 // than five years before it was counted from 1980. Leap seconds are not added, as exiftool
@@ -69,8 +72,11 @@ struct Slot {
     std::array<double, 3> accel{};
 };
 
-bool Plausible(double latitude, double longitude) {
-    return std::fabs(latitude) <= 90.0 && std::fabs(longitude) <= 180.0;
+// What no receiver sends: a position off the globe, a speed above any aircraft's.
+bool Plausible(const Fix& fix) {
+    const auto slow = [](double speed) { return std::fabs(speed) <= kMaxSpeed; };
+    return std::fabs(fix.latitude) <= 90.0 && std::fabs(fix.longitude) <= 180.0 &&
+           (!fix.velocity || (slow(fix.velocity->first) && slow(fix.velocity->second)));
 }
 
 std::optional<Mp4Track> CammTrack(ByteSource& bytes) {
@@ -154,14 +160,21 @@ private:
             at += kPacketBytes[type];
             // Orientation, exposure and the like alone leave the clip to the other readers.
             outcome.found = outcome.found || type == 3 || type == 5 || type == 6;
-            if (type == 3 && distance < slot.accelDistance) {
-                slot.accelDistance = distance;
+            if (type == 3) {
+                std::array<double, 3> g{};
                 for (size_t axis = 0; axis < 3; ++axis) {
-                    slot.accel[axis] = LittleFloat(packet, 4 + 4 * axis) / kStandardGravity;
+                    g[axis] = LittleFloat(packet, 4 + 4 * axis) / kStandardGravity;
+                    if (!(std::fabs(g[axis]) <= kMaxG)) {
+                        return at - packet.size();
+                    }
+                }
+                if (distance < slot.accelDistance) {
+                    slot.accelDistance = distance;
+                    slot.accel = g;
                 }
             } else if (type == 5 || type == 6) {
                 std::optional<Fix> fix = type == 5 ? Position(packet) : FullFix(packet);
-                if (fix && !Plausible(fix->latitude, fix->longitude)) {
+                if (fix && !Plausible(*fix)) {
                     return at - packet.size();
                 }
                 if (fix && distance < slot.fixDistance) {

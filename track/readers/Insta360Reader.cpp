@@ -28,6 +28,8 @@ constexpr uint64_t kHeaderBytes = 6;
 constexpr uint16_t kGpsId = 0x700;
 constexpr uint64_t kFixBytes = 53;
 constexpr uint64_t kFixesPerRead = 1024;
+// m/s, beyond any aircraft's: a faster fix is damage.
+constexpr double kMaxSpeed = 1000.0;
 // More records than any trailer holds; past them the walk is looping on damage.
 constexpr int kMaxRecords = 4096;
 
@@ -71,7 +73,7 @@ FixRead DecodeFix(std::span<const unsigned char> bytes, Fix& fix) {
     const double course = LittleDouble(bytes, 37);
     fix.utc = Little32(bytes, 0);
     fix.millisecond = bytes[8] | bytes[9] << 8;
-    if (!(latitude <= 90.0) || !(longitude <= 180.0) || !std::isfinite(speed) ||
+    if (!(latitude <= 90.0) || !(longitude <= 180.0) || !(std::fabs(speed) <= kMaxSpeed) ||
         !std::isfinite(course) || fix.utc == 0) {
         return FixRead::Damaged;
     }
