@@ -27,7 +27,9 @@ from mkclip_layouts import (LAYOUTS, LAYOUT_LENGTHS, block_length, decimal_degre
 
 import mkclip_sources
 import mkclip_gpmf
+import mkclip_insta360
 import mkclip_ligo
+import mkclip_sony
 import mkclip_ts
 import mkclip_tesla
 import mkclip_dji
@@ -152,7 +154,8 @@ def box_header(kind, size, large=False):
 
 
 OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box", "ligo-ssmd", "navitel",
-                 "kenwood", "vantrue-n2s", "tesla", "dji-djmd"] + TEXT_TRACK_LAYOUTS
+                 "kenwood", "vantrue-n2s", "tesla", "dji-djmd", "insta360", "camm",
+                 "sony-rtmd"] + TEXT_TRACK_LAYOUTS
 
 
 class LayoutError(Exception):
@@ -487,7 +490,9 @@ def build_parser():
                         "(the S1's 'horsontech' block), vantrue-n2s (FMAS records in a gpmd "
                         "track), transcend (novatek with doubles after it), "
                         "tesla (a SeiMetadata protobuf in an SEI unit of every frame), "
-                        "dji-djmd (Osmo Action 4 protobuf in a djmd track); "
+                        "dji-djmd (Osmo Action 4 protobuf in a djmd track), insta360 (GPS "
+                        "records in the Insta360 trailer), camm (GPS and acceleration "
+                        "packets in a camm track), sony-rtmd (GPS tags in an rtmd track); "
                         "default plain")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",
                         help="what lies between the records: holes (sparse, the default) or "
@@ -594,6 +599,15 @@ def embed(args, records, planned_box):
     if args.layout == "dji-djmd":
         mkclip_dji.add_djmd_track(args.output, records, top_level_boxes)
         return
+    if args.layout == "insta360":
+        mkclip_insta360.append_trailer(args.output, records)
+        return
+    if args.layout == "camm":
+        mkclip_insta360.add_camm_track(args.output, records, top_level_boxes)
+        return
+    if args.layout == "sony-rtmd":
+        mkclip_sony.add_rtmd_track(args.output, records, top_level_boxes)
+        return
     if args.layout in TEXT_TRACK_LAYOUTS:
         fill_text_track(args.output, payloads(args.layout, records))
         return
@@ -635,7 +649,7 @@ def main(argv=None):
                 records, video_seconds, lambda r: (gprmc(r), gpgga(r)), args.nmea_subtitles)
         elif args.layout in TEXT_TRACK_LAYOUTS and not args.no_embedded:
             subtitles = placeholder_subtitles(payloads(args.layout, records[:video_seconds]))
-        created = args.start if "70mai" in args.sidecar_kind else None
+        created = args.start if "70mai" in args.sidecar_kind or args.layout == "camm" else None
         if args.layout == "tesla" and not args.no_embedded:
             mkclip_tesla.write_clip(args.output, container, records, video_seconds, args.size,
                                     args.fps)
@@ -644,7 +658,8 @@ def main(argv=None):
                         records if args.burn else None, subtitles, args.colour, moov_room,
                         created, args.frame_code,
                         moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel",
-                                                  "kenwood", "vantrue-n2s", "dji-djmd"))
+                                                  "kenwood", "vantrue-n2s", "dji-djmd", "camm",
+                                                  "sony-rtmd"))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if container != "avi" and not args.no_embedded:

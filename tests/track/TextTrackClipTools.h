@@ -5,6 +5,7 @@
 
 #include "tests/support/Shell.h"
 #include "track/ClipFile.h"
+#include "track/Mp4SampleTable.h"
 #include "track/Mp4TextSamples.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,26 @@ inline std::vector<uint64_t> SampleOffsets(const std::string& clip) {
         }
     });
     return offsets;
+}
+
+// Where the k-th sample of the clip's track with sample entry `format` lies; 0 when there
+// is none.
+inline uint64_t TrackSampleOffset(const std::string& clip, std::string_view format, int k) {
+    ClipFile file;
+    EXPECT_TRUE(file.Open(clip));
+    uint64_t offset = 0;
+    ForEachMp4Track(file, [&](const Mp4Track& track) {
+        if (!track.IsFormat(format)) {
+            return true;
+        }
+        int n = 0;
+        ForEachMp4Sample(file, track, k + 1, [&](const Mp4Sample& sample) {
+            offset = n++ == k ? sample.offset : offset;
+            return true;
+        });
+        return false;
+    });
+    return offset;
 }
 
 inline void Overwrite(const std::string& clip, uint64_t at, const std::string& bytes) {

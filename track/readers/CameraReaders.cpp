@@ -14,6 +14,9 @@ const CameraReader& LigoGpsInClipReader();
 const CameraReader& NavitelInClipReader();
 const CameraReader& TeslaInClipReader();
 const CameraReader& DjiDjmdInClipReader();
+const CameraReader& Insta360TrailerReader();
+const CameraReader& CammTrackReader();
+const CameraReader& SonyRtmdTrackReader();
 const CameraReader& FreeGpsBlocksReader();
 const CameraReader& KenwoodInClipReader();
 const CameraReader& BlackVueInClipReader();
@@ -37,6 +40,9 @@ std::span<const CameraReader* const> CameraReaders() {
         &NavitelInClipReader(),     // top-level gps0 and gsen boxes
         &TeslaInClipReader(),       // protobuf in the video's SEI units
         &DjiDjmdInClipReader(),     // protobuf in a djmd track
+        &Insta360TrailerReader(),   // GPS records in the Insta360 trailer
+        &CammTrackReader(),         // GPS and acceleration packets in a camm track
+        &SonyRtmdTrackReader(),     // GPS tags in an rtmd track
         &FreeGpsBlocksReader(),     // the index, else the scan of the whole clip
         &KenwoodInClipReader(),  // udta text, after the richer freeGPS blocks of the same cameras
         &BlackVueInClipReader(), // gps and 3gf boxes
