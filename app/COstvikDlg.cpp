@@ -1,5 +1,7 @@
 #include "app/COstvikDlg.h"
 
+#include "app/ExcerptCameras.h"
+
 #include "app/CExportDlg.h"
 #include "app/CMapViewLink.h"
 #include "app/CVideoPaneLink.h"
@@ -638,11 +640,8 @@ void COstvikDlg::ShowExportDialog() {
         if (!excerpt.pieces.empty()) {
             const ExcerptPiece& first = excerpt.pieces.front();
             const QString clip = QFile::decodeName(first.clip.c_str());
-            for (const PaneChannel& other : MomentChannels(clip, nullptr, 0).others) {
-                if (!other.path.isEmpty()) {
-                    excerpt.beside.push_back(QFile::encodeName(other.path).toStdString());
-                }
-            }
+            excerpt.beside = ExcerptBeside(excerpt.pieces);
+            excerpt.corner = WindowSmallPicture();
             // The playing clip's track dates it; another clip of the drive goes by its name.
             int64_t startUtc = kUnknownUtc;
             if (clip == GetCurrentFile()) {

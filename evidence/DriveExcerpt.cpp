@@ -134,11 +134,7 @@ bool CutDrive(const Drive& drive, double from, double to, ExcerptRequest& reques
         if (pieceTo <= pieceFrom) {
             continue;
         }
-        if (request.pieces.empty()) {
-            for (const ClipSummary& other : clip.beside) {
-                request.beside.push_back(other.path);
-            }
-        }
+        request.beside.push_back(clip.beside.empty() ? std::string() : clip.beside.front().path);
         request.pieces.push_back({clip.main.path, pieceFrom - begin, pieceTo - begin});
     }
     if (request.pieces.empty()) {

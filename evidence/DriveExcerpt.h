@@ -1,6 +1,6 @@
 // Turns a stretch of a drive into the pieces of an excerpt: the stretch is given on the
 // drive's time axis, and each main clip it overlaps gives the part of itself it covers,
-// with the other cameras' clips of the first of them for the picture in the corner.
+// with another camera's clip of each for the picture in the corner.
 #pragma once
 
 #include <cstdint>

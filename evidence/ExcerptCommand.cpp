@@ -32,6 +32,19 @@ std::string ConcatQuoted(const std::string& path) {
     return out + "'";
 }
 
+// Scales the other camera's picture (the graph's next input) to its share of the main
+// picture's width and lays it over the main one (the input after it) where `corner` says.
+std::string SmallPictureFilters(const SmallPicture& corner, const std::string& n) {
+    const std::string share = Decimal(corner.width);
+    const std::string x =
+        corner.left < 0 ? std::string("W-w-16") : "trunc(W*" + Decimal(corner.left) + ")";
+    const std::string y =
+        corner.left < 0 ? std::string("16") : "trunc(H*" + Decimal(corner.top) + ")";
+    return "scale2ref=w=trunc(main_w*" + share + "/2)*2:h=trunc(ow/a/2)*2[small" + n + "][base" +
+           n + "];[base" + n + "][small" + n + "]overlay=x=" + x + ":y=" + y +
+           ":eof_action=pass[pic" + n + "];";
+}
+
 } // namespace
 
 std::string FilterGraphPath(const std::string& path) {
@@ -81,36 +94,64 @@ ExcerptCommand BuildExcerptCommand(const ExcerptRequest& request,
         }
         a.insert(a.end(), {"-f", "concat", "-safe", "0", "-i", files.concatList});
     }
-    const bool pip = request.overlay && !request.beside.empty();
-    if (pip) {
-        a.insert(a.end(), {"-ss", Decimal(spans[0].start), "-to", Decimal(spans[0].end), "-i",
-                           request.beside[0]});
+    // The other camera's clip of each piece, and silence for each piece without sound
+    // when another has some: the concat filter joins only streams every piece has.
+    std::vector<int> pipInput(pieces, -1);
+    std::vector<int> soundInput(pieces, -1);
+    int inputs = static_cast<int>(videoInputs);
+    bool sound = false;
+    if (request.overlay) {
+        for (size_t i = 0; i < pieces; ++i) {
+            if (i < request.beside.size() && !request.beside[i].empty()) {
+                a.insert(a.end(), {"-ss", Decimal(spans[i].start), "-to", Decimal(spans[i].end),
+                                   "-i", request.beside[i]});
+                pipInput[i] = inputs++;
+            }
+            sound = sound || spans[i].sound;
+        }
+        for (size_t i = 0; i < pieces && sound && pieces > 1; ++i) {
+            if (spans[i].sound) {
+                soundInput[i] = static_cast<int>(i);
+            } else {
+                a.insert(a.end(), {"-f", "lavfi", "-t", Decimal(spans[i].end - spans[i].start),
+                                   "-i", "anullsrc=r=48000:cl=stereo"});
+                soundInput[i] = inputs++;
+            }
+        }
     }
-    const std::string subtitleInput = std::to_string(videoInputs + (pip ? 1 : 0));
+    const std::string subtitleInput = std::to_string(inputs);
     if (!files.nmeaSrt.empty()) {
         a.insert(a.end(), {"-i", files.nmeaSrt});
     }
     if (request.overlay) {
         std::string graph;
-        std::string picture = "[0:v]";
-        if (pieces > 1) {
-            for (size_t i = 0; i < pieces; ++i) {
-                graph += "[" + std::to_string(i) + ":v]";
+        std::string joined;
+        for (size_t i = 0; i < pieces; ++i) {
+            const std::string n = std::to_string(i);
+            std::string picture = "[" + n + ":v]";
+            if (pipInput[i] != -1) {
+                graph += "[" + std::to_string(pipInput[i]) + ":v]" + picture +
+                         SmallPictureFilters(request.corner, n);
+                picture = "[pic" + n + "]";
             }
-            graph += "concat=n=" + std::to_string(pieces) + ":v=1:a=0[cat];";
-            picture = "[cat]";
+            joined += picture;
+            if (soundInput[i] != -1) {
+                joined += "[" + std::to_string(soundInput[i]) + ":a]";
+            }
         }
-        if (pip) {
-            graph += "[" + std::to_string(videoInputs) + ":v]scale=iw/4:-2[pip];" + picture +
-                     "[pip]overlay=W-w-16:16:eof_action=pass[pic];";
-            picture = "[pic]";
+        std::string picture = joined;
+        if (pieces > 1) {
+            graph += joined + "concat=n=" + std::to_string(pieces) +
+                     ":v=1:a=" + (soundInput[0] != -1 ? "1[cat][sound];" : "0[cat];");
+            picture = "[cat]";
         }
         graph += picture + "ass=filename=" + FilterGraphPath(files.captionsAss) + "[v]";
         a.insert(a.end(), {"-filter_complex", graph, "-map", "[v]", "-c:v", "libx264", "-preset",
                            "ultrafast", "-crf", "20", "-pix_fmt", "yuv420p"});
-        // The concat filter joins only streams every piece has; a clip may have no sound.
         if (pieces == 1) {
             a.insert(a.end(), {"-map", "0:a?", "-c:a", "aac"});
+        } else if (soundInput[0] != -1) {
+            a.insert(a.end(), {"-map", "[sound]", "-c:a", "aac"});
         }
     } else {
         a.insert(a.end(), {"-map", "0:v:0", "-map", "0:a?", "-c:v", "copy", "-c:a", "copy"});

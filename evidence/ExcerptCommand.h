@@ -3,9 +3,10 @@
 // at preset "ultrafast", CRF 20: the picture stays visually as the camera made it (number
 // plates stay legible) at the cost of a larger file, and needing half the CPU of
 // "superfast" it keeps 1080p30 above real time on two cores even while other work shares
-// them (2.4x measured so, where "superfast" managed 0.5-0.7x). The captions are burnt in by libass
-// and the other camera's picture goes in the top-right corner at a quarter of the width; the sound
-// of a re-encoded excerpt of several pieces is left out, as the pieces need not all have sound.
+// them (2.4x measured so, where "superfast" managed 0.5-0.7x). The captions are burnt in by
+// libass, and each piece's other camera goes where the window showed it (the top-right
+// corner at a quarter of the width by default). Across pieces the sound goes on, each
+// piece without sound giving silence of its length.
 // Both kinds carry the NMEA text track as mov_text.
 #pragma once
 

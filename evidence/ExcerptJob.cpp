@@ -6,6 +6,7 @@
 #include "evidence/ExcerptSeconds.h"
 #include "evidence/NmeaCues.h"
 #include "evidence/OverlayCaptions.h"
+#include "track/ClipSound.h"
 #include "track/ClipTrack.h"
 
 #include <QFile>
@@ -154,7 +155,7 @@ bool ExcerptJob::Start(const ExcerptRequest& request) {
         }
     }
     for (const std::string& clip : request.beside) {
-        if (!RegularFile(clip)) {
+        if (!clip.empty() && !RegularFile(clip)) {
             return Fail(QStringLiteral("not a clip file: %1").arg(QString::fromStdString(clip)));
         }
     }
@@ -186,7 +187,7 @@ bool ExcerptJob::Start(const ExcerptRequest& request) {
             }
             start = std::min(*keyframe, piece.from);
         }
-        spans.push_back({start, piece.to});
+        spans.push_back({start, piece.to, ClipHasSound(piece.clip)});
     }
     const std::vector<ExcerptSecond> seconds = ExcerptSeconds(trackOf, spans);
     m_length = ExcerptLength(spans);

@@ -27,6 +27,7 @@ struct ExcerptSecond {
 struct ExcerptSpan {
     double start = 0;
     double end = 0;
+    bool sound = true; // the piece's clip has sound
 };
 
 // One entry per whole second of each piece's clip that its track holds and the span

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -161,6 +162,48 @@ TEST(Excerpt, PiecesOfTwoClipsJoinInOrder) {
         EXPECT_LE(duration, row.most) << row.overlay;
         EXPECT_EQ(FirstFrameCode(request.output, kWidth, kHeight), row.overlay ? 250 : 240);
     }
+    std::filesystem::remove_all(folder);
+}
+
+// An overlay excerpt across two clips keeps each clip's own other camera (red behind the
+// first, blue behind the second) where the window showed it, and its sound runs on across
+// both, the second clip having none: silence stands in for it.
+TEST(Excerpt, EveryPieceKeepsItsOtherCameraWhereTheWindowPutItAndTheSoundRunsOn) {
+    const auto folder = TestFolder("excerpt");
+    const std::string coded = MakeCodedClip(folder);
+    const std::string first = (folder / "first.mp4").string();
+    ASSERT_EQ(Shell("ffmpeg -v error -nostdin -i " + Quoted(coded) +
+                    " -f lavfi -i sine=frequency=440:duration=30 -map 0:v -map 1:a -c:v copy"
+                    " -c:a aac -shortest " +
+                    Quoted(first))
+                  .status,
+              0);
+    const std::string red = (folder / "red.mp4").string();
+    const std::string blue = (folder / "blue.mp4").string();
+    ASSERT_EQ(MakeClip(red, "--seconds 30 --fps 10 --size 320x240 --colour red").status, 0);
+    ASSERT_EQ(MakeClip(blue, "--seconds 30 --fps 10 --size 320x240 --colour blue").status, 0);
+    ExcerptRequest request;
+    request.pieces = {{first, 25, 30}, {coded, 0, 5}};
+    request.overlay = true;
+    request.beside = {red, blue};
+    // Low on the left, a quarter wide: 80 x 60 at (16, 120), its middle at (56, 150).
+    request.corner = {0.05, 0.5, 0.25};
+    request.output = (folder / "joined.mp4").string();
+    const JobEnd end = RunExcerpt(request);
+    ASSERT_TRUE(end.ok) << end.why;
+    const std::array<int, 3> early = FirstFramePixel(request.output, kWidth, kHeight, 56, 150, 2);
+    EXPECT_GT(early[0], 200);
+    EXPECT_LT(early[2], 60);
+    const std::array<int, 3> late = FirstFramePixel(request.output, kWidth, kHeight, 56, 150, 7);
+    EXPECT_LT(late[0], 60);
+    EXPECT_GT(late[2], 200) << "the second clip keeps its own other camera";
+    // Nothing of the default corner is covered.
+    const std::array<int, 3> corner = FirstFramePixel(request.output, kWidth, kHeight, 264, 46, 7);
+    EXPECT_FALSE(corner[2] > 200 && corner[0] < 60);
+    const ToolRun sound = Shell("ffprobe -v error -select_streams a:0 -show_entries "
+                                "stream=duration -of csv=p=0 " +
+                                Quoted(request.output));
+    EXPECT_NEAR(std::atof(sound.out.c_str()), 10.0, 0.2) << sound.out;
     std::filesystem::remove_all(folder);
 }
 

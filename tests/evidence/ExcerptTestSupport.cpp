@@ -52,22 +52,23 @@ double ProbeDuration(const std::string& path) {
 namespace {
 
 // The first frame's bytes in `format` (gray, rgb24).
-std::string FirstFrame(const std::string& path, const std::string& format) {
-    return Shell("ffmpeg -v error -nostdin -i " + Quoted(path) +
+std::string FirstFrame(const std::string& path, const std::string& format, double at = 0) {
+    return Shell("ffmpeg -v error -nostdin -ss " + std::to_string(at) + " -i " + Quoted(path) +
                  " -frames:v 1 -f rawvideo -pix_fmt " + format + " -")
         .out;
 }
 
 } // namespace
 
-std::array<int, 3> FirstFramePixel(const std::string& path, int width, int height, int x, int y) {
-    const std::string frame = FirstFrame(path, "rgb24");
+std::array<int, 3> FirstFramePixel(const std::string& path, int width, int height, int x, int y,
+                                   double at) {
+    const std::string frame = FirstFrame(path, "rgb24", at);
     if (frame.size() != static_cast<size_t>(width) * height * 3) {
         return {-1, -1, -1};
     }
-    const size_t at = (static_cast<size_t>(y) * width + x) * 3;
-    return {static_cast<unsigned char>(frame[at]), static_cast<unsigned char>(frame[at + 1]),
-            static_cast<unsigned char>(frame[at + 2])};
+    const size_t pixel = (static_cast<size_t>(y) * width + x) * 3;
+    return {static_cast<unsigned char>(frame[pixel]), static_cast<unsigned char>(frame[pixel + 1]),
+            static_cast<unsigned char>(frame[pixel + 2])};
 }
 
 int FirstFrameCode(const std::string& path, int width, int height) {

@@ -28,8 +28,10 @@ double ProbeDuration(const std::string& path);
 // the top, lowest bit first, of side max(8, width / 24), white for 1.
 int FirstFrameCode(const std::string& path, int width, int height);
 
-// The red, green and blue of one pixel of the file's first frame; -1s when it cannot.
-std::array<int, 3> FirstFramePixel(const std::string& path, int width, int height, int x, int y);
+// The red, green and blue of one pixel of the file's first frame (at or after `at` seconds);
+// -1s when it cannot.
+std::array<int, 3> FirstFramePixel(const std::string& path, int width, int height, int x, int y,
+                                   double at = 0);
 
 // The names in a folder.
 std::vector<std::string> FolderNames(const std::filesystem::path& folder);
