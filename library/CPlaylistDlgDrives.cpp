@@ -12,10 +12,37 @@
 #include "track/DriveAxis.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+namespace {
+
+// Whether a clip of another drive, or one alone, is listed between the first and the last
+// of `paths`: an entry whose file is gone belongs to no drive and does not count.
+bool StrangerAmong(const CClipListModel& list, const QStringList& paths) {
+    int first = list.count();
+    int last = -1;
+    for (const QString& path : paths) {
+        const int row = list.find(path);
+        if (row != -1) {
+            first = std::min(first, row);
+            last = std::max(last, row);
+        }
+    }
+    for (int row = first + 1; row < last; ++row) {
+        const QString path = list.text(row);
+        if (!paths.contains(path) && QFileInfo::exists(path)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 void CPlaylistDlg::EnterDrive() {
     const DriveOfClip now = m_drives->DriveOf(QFile::encodeName(m_currentFile).toStdString());
@@ -196,7 +223,9 @@ void CPlaylistDlg::OnDrivesLoaded() {
         for (const DriveClip& clip : loaded->drive.clips) {
             paths.push_back(QFile::decodeName(clip.main.path.c_str()));
         }
-        m_list->gather(paths);
+        if (StrangerAmong(*m_list, paths)) {
+            m_list->gather(paths);
+        }
         int first = -1;
         for (const DriveClip& clip : loaded->drive.clips) {
             const int row = m_list->find(QFile::decodeName(clip.main.path.c_str()));
