@@ -5,7 +5,10 @@ makes the video as an Annex B stream, the SEI units go in front of each frame's 
 ffmpeg copies the stream into the MP4.
 
 Each second's first frame carries that second's record; the frames after it walk toward
-the next second's, so that a reader taking the wrong frame of a second is seen.
+the next second's, so that a reader taking the wrong frame of a second is seen. The car's
+state beside the track (gear, pedal, steering, brake, blinkers, autopilot) follows
+CAR_STATES, one row a second, over again after the last; its frames after the first of a
+second already carry the next second's gear, brake, blinkers and autopilot.
 """
 import os
 import struct
@@ -16,7 +19,20 @@ from mkclip_layouts import decimal_degrees
 
 UUID = b"\x42" * 15 + b"\x69"
 G_MS2 = 9.80665
-GEAR_PARK, GEAR_DRIVE = 0, 1
+GEAR_PARK, GEAR_DRIVE, GEAR_REVERSE, GEAR_NEUTRAL = 0, 1, 2, 3
+AP_NONE, AP_SELF_DRIVING, AP_AUTOSTEER, AP_TACC = 0, 1, 2, 3
+# gear, accelerator pedal, steering wheel angle, brake, left and right blinker, autopilot;
+# the floats exact in 32 bits, so the values read back are these.
+CAR_STATES = [
+    (GEAR_PARK, 0.0, 0.0, 1, 0, 0, AP_NONE),
+    (GEAR_DRIVE, 12.5, -30.5, 0, 1, 0, AP_NONE),
+    (GEAR_DRIVE, 37.25, 12.75, 0, 0, 1, AP_TACC),
+    (GEAR_DRIVE, 20.0, 1.5, 0, 0, 0, AP_AUTOSTEER),
+    (GEAR_DRIVE, 0.0, -2.25, 1, 0, 0, AP_SELF_DRIVING),
+    (GEAR_NEUTRAL, 0.0, 0.0, 1, 1, 1, AP_NONE),
+    (GEAR_REVERSE, 5.5, 90.0, 0, 0, 0, AP_NONE),
+    (GEAR_PARK, 0.0, 0.0, 1, 0, 0, AP_NONE),
+]
 SEI_UNIT = 6
 USER_DATA_UNREGISTERED = 5
 SLICE_UNITS = (1, 5)
@@ -41,7 +57,9 @@ def message(frame):
     parts = [field(1, 0, varint(1))]
     values = [(2, "varint", frame["gear"]), (3, "varint", frame["seq"]),
               (4, "float", frame["speed_mps"]), (5, "float", frame["pedal"]),
-              (6, "float", frame["steering"]), (11, "double", frame["lat"]),
+              (6, "float", frame["steering"]), (7, "varint", frame["blinker_left"]),
+              (8, "varint", frame["blinker_right"]), (9, "varint", frame["brake"]),
+              (10, "varint", frame["autopilot"]), (11, "double", frame["lat"]),
               (12, "double", frame["lon"]), (13, "double", frame["heading"]),
               (14, "double", frame["accel"][0]), (15, "double", frame["accel"][1]),
               (16, "double", frame["accel"][2])]
@@ -92,9 +110,14 @@ def frame_values(records, frame, fps):
     fix = now.status == "A"
     turn = (later.course - now.course + 180.0) % 360.0 - 180.0
     speed_mps = walk(now.speed_kmh, later.speed_kmh) / 3.6
+    car = CAR_STATES[second % len(CAR_STATES)]
+    next_car = CAR_STATES[(second + 1) % len(CAR_STATES)]
+    held = car if step == 0 else next_car
     return {
-        "gear": GEAR_DRIVE if speed_mps > 0 else GEAR_PARK, "seq": frame,
-        "speed_mps": speed_mps, "pedal": min(1.0, speed_mps / 40.0), "steering": turn * 4.0,
+        "gear": held[0], "seq": frame, "speed_mps": speed_mps,
+        "pedal": walk(car[1], next_car[1]), "steering": walk(car[2], next_car[2]),
+        "brake": held[3], "blinker_left": held[4], "blinker_right": held[5],
+        "autopilot": held[6],
         "lat": walk(decimal_degrees(now.lat, now.lat_hemi),
                     decimal_degrees(later.lat, later.lat_hemi)) if fix else 0.0,
         "lon": walk(decimal_degrees(now.lon, now.lon_hemi),

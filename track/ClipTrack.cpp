@@ -2,7 +2,7 @@
 
 #include "track/ClipTrackLoader.h"
 
-ClipTrack::ClipTrack() : m_stores{m_map, m_chart, m_dial} {
+ClipTrack::ClipTrack() : m_stores{m_map, m_chart, m_dial, &m_extras} {
     m_map.SetSpeedDial(&m_dial);
 }
 

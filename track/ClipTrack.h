@@ -1,4 +1,4 @@
-// One clip's track as a value: the three per-second stores the clip's loading steps fill,
+// One clip's track as a value: the per-second stores the clip's loading steps fill,
 // the sensor lines its sidecar gave, and what each source tried gave. Many can be held at
 // once (a drive holds one per clip, the track tool one per thread), each loaded without
 // touching the process-wide dispatch or any pane.
@@ -10,13 +10,14 @@
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
+#include "track/CameraExtras.h"
 #include "track/TrackSourceOutcome.h"
 #include "track/TrackStores.h"
 
 class ClipTrack {
 public:
     ClipTrack();
-    // The map store points at the dial beside it, so a track stays where it was made.
+    // The stores point at each other, so a track stays where it was made.
     ClipTrack(const ClipTrack&) = delete;
     ClipTrack& operator=(const ClipTrack&) = delete;
 
@@ -29,6 +30,7 @@ public:
     const CMapTrackStore& Map() const { return m_map; }
     const CGSampleStore& Chart() const { return m_chart; }
     const CSpeedDialModel& Dial() const { return m_dial; }
+    const CameraExtras& Extras() const { return m_extras; }
     const std::vector<std::string>& SidecarLines() const { return m_lines; }
     const std::vector<TrackSourceOutcome>& Outcomes() const { return m_outcomes; }
 
@@ -36,6 +38,7 @@ private:
     CMapTrackStore m_map;
     CGSampleStore m_chart;
     CSpeedDialModel m_dial;
+    CameraExtras m_extras;
     TrackStores m_stores;
     std::vector<std::string> m_lines;
     std::vector<TrackSourceOutcome> m_outcomes;

@@ -3,6 +3,7 @@
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
+#include "track/CameraExtras.h"
 #include "track/ClipFile.h"
 #include "track/Mp4ClipTime.h"
 #include "track/RegularFileRead.h"
@@ -41,6 +42,9 @@ bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores,
     stores.map.Clear();
     stores.chart.ResetTrack(0);
     stores.dial.ClearSpeedRecords();
+    if (stores.extras != nullptr) {
+        stores.extras->Clear();
+    }
 
     ClipFile file;
     const bool opened = file.Open(clipPath);
@@ -50,6 +54,9 @@ bool LoadEmbeddedTrack(const std::string& clipPath, const TrackStores& stores,
     stores.map.SetLastSecond(lastSecond);
     stores.chart.SetLastTrackSecond(lastSecond);
     stores.dial.SetLastSecond(lastSecond);
+    if (stores.extras != nullptr) {
+        stores.extras->SetLastSecond(lastSecond);
+    }
     if (!opened) {
         outcome.why = std::string("cannot open the clip: ") + std::strerror(file.LastError());
         return false;

@@ -48,7 +48,7 @@ private:
     std::vector<TrackSourceOutcome> m_outcomes;
 };
 
-// Empties the three stores and bounds each at the clip's last second (LastTrackSecond),
+// Empties the stores and bounds each at the clip's last second (LastTrackSecond),
 // which every later source of the clip's track keeps to; then reads the clip with the
 // first reader of its own bytes that finds its data. True when that gave a valid fix;
 // `why` says otherwise what the clip held, and `family` names the reader that found data.

@@ -3,6 +3,7 @@
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
+#include "track/CameraExtras.h"
 #include "track/FixedDecimal.h"
 #include "track/PrintableUtf8.h"
 #include "track/UtcTime.h"
@@ -19,7 +20,25 @@ int LastSecond(const TrackStores& stores) {
     if (!stores.dial.m_records.empty()) {
         last = std::max(last, static_cast<long long>(stores.dial.m_records.rbegin()->first));
     }
+    if (stores.extras != nullptr) {
+        last = std::max(last, static_cast<long long>(stores.extras->LastFilledSecond()));
+    }
     return static_cast<int>(last);
+}
+
+// Only a clip whose camera wrote extras gets their columns: every other CSV keeps its shape.
+const CameraExtras* FilledExtras(const TrackStores& stores) {
+    return stores.extras != nullptr && !stores.extras->Empty() ? stores.extras : nullptr;
+}
+
+void PutExtras(std::ostream& out, const CameraExtras& extras, int second) {
+    const std::vector<std::string>* values = extras.Find(second);
+    for (size_t column = 0; column < extras.Columns().size(); ++column) {
+        out << ',';
+        if (values != nullptr) {
+            out << (*values)[column];
+        }
+    }
 }
 
 // A status byte from a damaged block may be anything; keep the CSV one field.
@@ -84,7 +103,14 @@ std::vector<TrackPoint> PositionedSeconds(const TrackStores& stores) {
 } // namespace
 
 void WriteTrackCsv(std::ostream& out, const TrackStores& stores) {
-    out << "second,fix,latitude,longitude,speed,heading,x,y,z,g\n";
+    out << "second,fix,latitude,longitude,speed,heading,x,y,z,g";
+    const CameraExtras* extras = FilledExtras(stores);
+    if (extras != nullptr) {
+        for (const std::string& column : extras->Columns()) {
+            out << ',' << column;
+        }
+    }
+    out << '\n';
     const int last = LastSecond(stores);
     for (int s = 0; s <= last; ++s) {
         const auto at = static_cast<size_t>(s);
@@ -107,6 +133,9 @@ void WriteTrackCsv(std::ostream& out, const TrackStores& stores) {
                 << FixedText(sample.z, 5) << ',' << FixedText(sample.g, 5);
         } else {
             out << ",,,";
+        }
+        if (extras != nullptr) {
+            PutExtras(out, *extras, s);
         }
         out << '\n';
     }

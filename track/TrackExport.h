@@ -17,7 +17,8 @@ void WriteTrack(std::ostream& out, TrackFormat format, const TrackStores& stores
                 const std::string& name);
 
 // Header, then one row per second from 0 to the last second any store holds; a store with
-// nothing for a second leaves its fields empty.
+// nothing for a second leaves its fields empty. A camera's extras, when it wrote any, follow
+// as columns of their own.
 void WriteTrackCsv(std::ostream& out, const TrackStores& stores);
 
 // A GPX 1.1 track of the seconds with a position: each point's UTC time when its source

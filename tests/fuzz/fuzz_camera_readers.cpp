@@ -4,6 +4,7 @@
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
+#include "track/CameraExtras.h"
 #include "track/MemoryBytes.h"
 #include "track/readers/CameraReaders.h"
 
@@ -17,13 +18,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CMapTrackStore map;
         CGSampleStore chart;
         CSpeedDialModel dial;
+        CameraExtras extras;
         map.SetSpeedDial(&dial);
         map.SetLastSecond(3600);
         chart.SetLastTrackSecond(3600);
         dial.SetLastSecond(3600);
+        extras.SetLastSecond(3600);
         MemoryBytes bytes(data, size);
         if (reader->Claims(bytes)) {
-            reader->Read({bytes, path, nullptr}, {map, chart, dial});
+            reader->Read({bytes, path, nullptr}, {map, chart, dial, &extras});
         }
     }
     return 0;

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <numbers>
+#include <sstream>
 
 namespace {
 
@@ -118,6 +119,46 @@ TEST_F(TeslaClip, ADamagedMessageIsSkippedAndTheRestKept) {
         EXPECT_NEAR(chart.m_samples[s].x, row[5] / 64.0, 1e-5);
         EXPECT_NEAR(chart.m_samples[s].y, row[6] / 64.0, 1e-5);
         EXPECT_NEAR(chart.m_samples[s].z, row[7] / 64.0, 1e-5);
+    }
+}
+
+// The CSV's fields after the ten every camera has, line by line, the header's included.
+std::vector<std::string> ExtraFields(const std::string& csv) {
+    std::vector<std::string> extras;
+    std::istringstream lines(csv);
+    std::string line;
+    while (std::getline(lines, line)) {
+        size_t at = 0;
+        for (int comma = 0; comma < 10 && at != std::string::npos; ++comma) {
+            at = line.find(',', at);
+            at = at == std::string::npos ? at : at + 1;
+        }
+        extras.push_back(at == std::string::npos ? std::string() : line.substr(at));
+    }
+    return extras;
+}
+
+// The maker's CAR_STATES, a row a second, as the frame at each second's start carries them:
+// a reader taking a later frame of the second would show the next row's gear and blinkers.
+TEST_F(TeslaClip, TheCarsStateIsKeptInTheCsv) {
+    Make("--seconds 8");
+    const ToolRun run = Shell(Quoted(OSTVIK_TRACK_TOOL) + " --format csv " + Quoted(clip));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> extras = ExtraFields(run.out);
+    const std::vector<std::string> expected = {
+        "gear,accelerator_pedal,steering_angle,brake,blinker_left,blinker_right,autopilot",
+        "park,0,0,1,0,0,none",
+        "drive,12.5,-30.5,0,1,0,none",
+        "drive,37.25,12.75,0,0,1,tacc",
+        "drive,20,1.5,0,0,0,autosteer",
+        "drive,0,-2.25,1,0,0,self_driving",
+        "neutral,0,0,1,1,1,none",
+        "reverse,5.5,90,0,0,0,none",
+        "park,0,0,1,0,0,none",
+    };
+    ASSERT_GE(extras.size(), expected.size()) << run.out;
+    for (size_t row = 0; row < expected.size(); ++row) {
+        EXPECT_EQ(extras[row], expected[row]) << "row " << row;
     }
 }
 
