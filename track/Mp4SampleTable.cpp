@@ -62,6 +62,17 @@ uint32_t Timescale(ByteSource& source, const Mp4Box& mdia) {
 
 } // namespace
 
+std::optional<Mp4Track> FindMp4Track(ByteSource& source, std::string_view format) {
+    std::optional<Mp4Track> found;
+    ForEachMp4Track(source, [&](const Mp4Track& track) {
+        if (track.IsFormat(format)) {
+            found = track;
+        }
+        return !found;
+    });
+    return found;
+}
+
 void ForEachMp4Track(ByteSource& source, const std::function<bool(const Mp4Track&)>& visit) {
     const std::optional<Mp4Box> moov = FindMp4Box(source, "moov");
     if (!moov) {
@@ -139,4 +150,21 @@ void ForEachMp4Sample(ByteSource& source, const Mp4Track& track, uint64_t maxSam
             leftInTimeRun -= leftInTimeRun > 0 ? 1 : 0;
         }
     }
+}
+
+void ForEachMp4SampleBytes(
+    ByteSource& source, const Mp4Track& track, uint64_t maxSamples, uint64_t maxBytes,
+    const std::function<bool(const Mp4Sample&, std::span<const unsigned char>)>& take,
+    const std::function<void(uint64_t offset)>& damaged) {
+    const uint64_t length = source.Length();
+    ForEachMp4Sample(source, track, maxSamples, [&](const Mp4Sample& sample) {
+        if (sample.size > maxBytes || sample.offset >= length ||
+            sample.size > length - sample.offset) {
+            damaged(sample.offset);
+            return true;
+        }
+        const std::span<const unsigned char> bytes =
+            source.Read(sample.offset, static_cast<size_t>(sample.size));
+        return bytes.size() == sample.size && take(sample, bytes);
+    });
 }

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string_view>
 
 #include "track/ByteSource.h"
@@ -30,7 +32,18 @@ struct Mp4Sample {
 // until it returns false. Reads only `moov`.
 void ForEachMp4Track(ByteSource& source, const std::function<bool(const Mp4Track&)>& visit);
 
+// The first track of the clip whose first sample entry is `format`, e.g. "gpmd".
+std::optional<Mp4Track> FindMp4Track(ByteSource& source, std::string_view format);
+
 // Calls `take` for each sample of the track, in decoding order, at most `maxSamples`,
 // until it returns false. A sample may lie past the file's end: the caller checks.
 void ForEachMp4Sample(ByteSource& source, const Mp4Track& track, uint64_t maxSamples,
                       const std::function<bool(const Mp4Sample&)>& take);
+
+// The same with each sample's bytes. A sample over `maxBytes`, or one that lies past the
+// file's end, is damage: `damaged` hears its offset and the walk goes on. The walk ends
+// where the file has shrunk under it.
+void ForEachMp4SampleBytes(
+    ByteSource& source, const Mp4Track& track, uint64_t maxSamples, uint64_t maxBytes,
+    const std::function<bool(const Mp4Sample&, std::span<const unsigned char>)>& take,
+    const std::function<void(uint64_t offset)>& damaged);

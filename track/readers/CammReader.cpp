@@ -79,44 +79,27 @@ bool Plausible(const Fix& fix) {
            (!fix.velocity || (slow(fix.velocity->first) && slow(fix.velocity->second)));
 }
 
-std::optional<Mp4Track> CammTrack(ByteSource& bytes) {
-    std::optional<Mp4Track> found;
-    ForEachMp4Track(bytes, [&](const Mp4Track& track) {
-        if (track.IsFormat("camm")) {
-            found = track;
-        }
-        return !found;
-    });
-    return found;
-}
-
 class CammReader : public CameraReader {
 public:
     std::string_view Family() const override { return "camm track"; }
 
-    bool Claims(ByteSource& bytes) const override { return CammTrack(bytes).has_value(); }
+    bool Claims(ByteSource& bytes) const override {
+        return FindMp4Track(bytes, "camm").has_value();
+    }
 
     ReaderOutcome Read(const ReaderInput& input, const TrackStores& stores) const override {
         ReaderOutcome outcome;
-        const std::optional<Mp4Track> track = CammTrack(input.bytes);
+        const std::optional<Mp4Track> track = FindMp4Track(input.bytes, "camm");
         if (!track || track->timescale == 0) {
             outcome.why = track ? "a camm track without a time scale" : "no camm track";
             return outcome;
         }
-        const uint64_t length = input.bytes.Length();
         const int lastSecond = stores.map.LastSecond();
         std::map<int, Slot> slots;
-        ForEachMp4Sample(input.bytes, *track, kMaxSamples, [&](const Mp4Sample& sample) {
-            if (sample.size > kMaxSampleBytes || sample.offset >= length ||
-                sample.size > length - sample.offset) {
-                outcome.damagedAt = outcome.damagedAt.value_or(sample.offset);
-                return true;
-            }
-            const std::span<const unsigned char> bytes =
-                input.bytes.Read(sample.offset, static_cast<size_t>(sample.size));
-            if (bytes.size() < sample.size) {
-                return false; // the clip shrank
-            }
+        const auto damage = [&](uint64_t at) {
+            outcome.damagedAt = outcome.damagedAt.value_or(at);
+        };
+        const auto take = [&](const Mp4Sample& sample, std::span<const unsigned char> bytes) {
             const double time = static_cast<double>(sample.time) / track->timescale;
             const double nearest = std::floor(time + 0.5);
             if (nearest > lastSecond) {
@@ -131,7 +114,8 @@ public:
                 outcome.damagedAt = outcome.damagedAt.value_or(sample.offset + *bad);
             }
             return true;
-        });
+        };
+        ForEachMp4SampleBytes(input.bytes, *track, kMaxSamples, kMaxSampleBytes, take, damage);
         Place(slots, ReadClipTime(input.bytes), stores, outcome);
         outcome.found = outcome.found || outcome.damagedAt.has_value();
         if (!outcome.found) {

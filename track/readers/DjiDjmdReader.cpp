@@ -40,17 +40,6 @@ struct DjmdFix {
     int64_t utc = kUnknownUtc;
 };
 
-std::optional<Mp4Track> DjmdTrack(ByteSource& bytes) {
-    std::optional<Mp4Track> found;
-    ForEachMp4Track(bytes, [&](const Mp4Track& track) {
-        if (track.IsFormat("djmd")) {
-            found = track;
-        }
-        return !found;
-    });
-    return found;
-}
-
 // Whether the message names one of the Action cameras' proto files; nothing when it names none.
 std::optional<bool> KnownProtocol(std::span<const unsigned char> message) {
     bool damaged = false;
@@ -135,7 +124,7 @@ public:
     std::string_view Family() const override { return "DJI djmd"; }
 
     bool Claims(ByteSource& bytes) const override {
-        const std::optional<Mp4Track> track = DjmdTrack(bytes);
+        const std::optional<Mp4Track> track = FindMp4Track(bytes, "djmd");
         bool known = false;
         if (track) {
             ForEachMp4Sample(bytes, *track, 1, [&](const Mp4Sample& sample) {
@@ -152,12 +141,11 @@ public:
 
     ReaderOutcome Read(const ReaderInput& input, const TrackStores& stores) const override {
         ReaderOutcome outcome;
-        const std::optional<Mp4Track> track = DjmdTrack(input.bytes);
+        const std::optional<Mp4Track> track = FindMp4Track(input.bytes, "djmd");
         if (!track || track->timescale == 0) {
             outcome.why = track ? "a djmd track without a time scale" : "no djmd track";
             return outcome;
         }
-        const uint64_t length = input.bytes.Length();
         const double scale = track->timescale;
         std::optional<bool> known;
         NearestSecond<DjmdFix> seconds(
@@ -168,17 +156,7 @@ public:
         const auto damage = [&](uint64_t at) {
             outcome.damagedAt = outcome.damagedAt.value_or(at);
         };
-        ForEachMp4Sample(input.bytes, *track, kMaxSamples, [&](const Mp4Sample& sample) {
-            if (sample.size > kMaxSampleBytes || sample.offset >= length ||
-                sample.size > length - sample.offset) {
-                damage(sample.offset);
-                return true;
-            }
-            const std::span<const unsigned char> message =
-                input.bytes.Read(sample.offset, static_cast<size_t>(sample.size));
-            if (message.size() < sample.size) {
-                return false; // the clip shrank
-            }
+        const auto take = [&](const Mp4Sample& sample, std::span<const unsigned char> message) {
             if (!known) {
                 known = KnownProtocol(message);
                 if (known && !*known) {
@@ -195,7 +173,8 @@ public:
             }
             outcome.found = true;
             return seconds.Offer(static_cast<double>(sample.time) / scale, *fix);
-        });
+        };
+        ForEachMp4SampleBytes(input.bytes, *track, kMaxSamples, kMaxSampleBytes, take, damage);
         seconds.Finish();
         if (known && !*known) {
             outcome.why = "a djmd track of another DJI model";

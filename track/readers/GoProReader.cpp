@@ -30,17 +30,6 @@ constexpr uint64_t kMaxSamples = 1u << 20;
 constexpr double kMinCourseMetres = 1.0;
 constexpr double kEarthRadiusMetres = 6'371'000.0;
 
-std::optional<Mp4Track> GpmfTrack(ByteSource& bytes) {
-    std::optional<Mp4Track> found;
-    ForEachMp4Track(bytes, [&](const Mp4Track& track) {
-        if (track.IsFormat("gpmd")) {
-            found = track;
-        }
-        return !found;
-    });
-    return found;
-}
-
 // GPMF has no course over ground: it is the bearing from one second's fix to the next.
 class CourseFromFixes {
 public:
@@ -92,11 +81,13 @@ class GoProReader : public CameraReader {
 public:
     std::string_view Family() const override { return "GoPro GPMF"; }
 
-    bool Claims(ByteSource& bytes) const override { return GpmfTrack(bytes).has_value(); }
+    bool Claims(ByteSource& bytes) const override {
+        return FindMp4Track(bytes, "gpmd").has_value();
+    }
 
     ReaderOutcome Read(const ReaderInput& input, const TrackStores& stores) const override {
         ReaderOutcome outcome;
-        const std::optional<Mp4Track> track = GpmfTrack(input.bytes);
+        const std::optional<Mp4Track> track = FindMp4Track(input.bytes, "gpmd");
         if (!track || track->timescale == 0) {
             outcome.why = track ? "a gpmd track without a time scale" : "no gpmd track";
             return outcome;

@@ -19,17 +19,6 @@ constexpr uint64_t kMaxSampleBytes = kLigoHeaderBytes + 256 * kLigoSlotBytes;
 // A block a second for over a week.
 constexpr uint64_t kMaxSamples = 1u << 20;
 
-std::optional<Mp4Track> SsmdTrack(ByteSource& bytes) {
-    std::optional<Mp4Track> found;
-    ForEachMp4Track(bytes, [&](const Mp4Track& track) {
-        if (track.IsFormat("ssmd")) {
-            found = track;
-        }
-        return !found;
-    });
-    return found;
-}
-
 bool OpensWithMagic(std::span<const unsigned char> bytes) {
     return bytes.size() >= kLigoMagic.size() &&
            std::equal(kLigoMagic.begin(), kLigoMagic.end(), bytes.begin(),
@@ -68,13 +57,13 @@ public:
     std::string_view Family() const override { return "SigmaStar LigoGPS"; }
 
     bool Claims(ByteSource& bytes) const override {
-        const std::optional<Mp4Track> track = SsmdTrack(bytes);
+        const std::optional<Mp4Track> track = FindMp4Track(bytes, "ssmd");
         return track && FirstSampleIsLigo(bytes, *track);
     }
 
     ReaderOutcome Read(const ReaderInput& input, const TrackStores& stores) const override {
         ReaderOutcome outcome;
-        const std::optional<Mp4Track> track = SsmdTrack(input.bytes);
+        const std::optional<Mp4Track> track = FindMp4Track(input.bytes, "ssmd");
         if (!track || track->timescale == 0) {
             outcome.why = track ? "an ssmd track without a time scale" : "no ssmd track";
             return outcome;

@@ -180,47 +180,27 @@ SampleRead FixOf(const Tags& tags, Fix& fix) {
     return SampleRead::Fix;
 }
 
-std::optional<Mp4Track> RtmdTrack(ByteSource& bytes) {
-    std::optional<Mp4Track> found;
-    ForEachMp4Track(bytes, [&](const Mp4Track& track) {
-        if (track.IsFormat("rtmd")) {
-            found = track;
-        }
-        return !found;
-    });
-    return found;
-}
-
 class SonyRtmdReader : public CameraReader {
 public:
     std::string_view Family() const override { return "Sony rtmd"; }
 
-    bool Claims(ByteSource& bytes) const override { return RtmdTrack(bytes).has_value(); }
+    bool Claims(ByteSource& bytes) const override {
+        return FindMp4Track(bytes, "rtmd").has_value();
+    }
 
     ReaderOutcome Read(const ReaderInput& input, const TrackStores& stores) const override {
         ReaderOutcome outcome;
-        const std::optional<Mp4Track> track = RtmdTrack(input.bytes);
+        const std::optional<Mp4Track> track = FindMp4Track(input.bytes, "rtmd");
         if (!track || track->timescale == 0) {
             outcome.why = track ? "an rtmd track without a time scale" : "no rtmd track";
             return outcome;
         }
-        const uint64_t length = input.bytes.Length();
         const int lastSecond = stores.map.LastSecond();
         std::map<int, std::pair<double, Fix>> seconds;
         const auto damage = [&](uint64_t at) {
             outcome.damagedAt = outcome.damagedAt.value_or(at);
         };
-        ForEachMp4Sample(input.bytes, *track, kMaxSamples, [&](const Mp4Sample& sample) {
-            if (sample.size > kMaxSampleBytes || sample.offset >= length ||
-                sample.size > length - sample.offset) {
-                damage(sample.offset);
-                return true;
-            }
-            const std::span<const unsigned char> bytes =
-                input.bytes.Read(sample.offset, static_cast<size_t>(sample.size));
-            if (bytes.size() < sample.size) {
-                return false; // the clip shrank
-            }
+        const auto take = [&](const Mp4Sample& sample, std::span<const unsigned char> bytes) {
             const double time = static_cast<double>(sample.time) / track->timescale;
             const double nearest = std::floor(time + 0.5);
             if (nearest > lastSecond) {
@@ -245,7 +225,8 @@ public:
                 }
             }
             return true;
-        });
+        };
+        ForEachMp4SampleBytes(input.bytes, *track, kMaxSamples, kMaxSampleBytes, take, damage);
         outcome.found = outcome.found || outcome.damagedAt.has_value();
         for (const auto& [second, kept] : seconds) {
             const Fix& fix = kept.second;

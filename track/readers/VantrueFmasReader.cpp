@@ -34,17 +34,6 @@ constexpr uint64_t kMaxSamples = 1u << 20;
 constexpr double kKmhPerMph = 1.60934;
 constexpr double kFractionPerMinute = 6000.0;
 
-std::optional<Mp4Track> GpmdTrack(ByteSource& bytes) {
-    std::optional<Mp4Track> found;
-    ForEachMp4Track(bytes, [&](const Mp4Track& track) {
-        if (track.IsFormat("gpmd")) {
-            found = track;
-        }
-        return !found;
-    });
-    return found;
-}
-
 bool StartsFmas(std::span<const unsigned char> bytes) {
     return bytes.size() >= kMagic.size() &&
            std::memcmp(bytes.data(), kMagic.data(), kMagic.size()) == 0;
@@ -110,7 +99,7 @@ public:
     std::string_view Family() const override { return "Vantrue FMAS"; }
 
     bool Claims(ByteSource& bytes) const override {
-        const std::optional<Mp4Track> track = GpmdTrack(bytes);
+        const std::optional<Mp4Track> track = FindMp4Track(bytes, "gpmd");
         if (!track) {
             return false;
         }
@@ -125,7 +114,7 @@ public:
 
     ReaderOutcome Read(const ReaderInput& input, const TrackStores& stores) const override {
         ReaderOutcome outcome;
-        const std::optional<Mp4Track> track = GpmdTrack(input.bytes);
+        const std::optional<Mp4Track> track = FindMp4Track(input.bytes, "gpmd");
         if (!track || track->timescale == 0) {
             outcome.why = track ? "a gpmd track without a time scale" : "no gpmd track";
             return outcome;
