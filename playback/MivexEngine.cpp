@@ -4,15 +4,11 @@
 #include "playback/MpvNames.h"
 #include "playback/MpvProperties.h"
 
-#include <QFile>
-#include <QImage>
 #include <QObject>
 #include <QThread>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -24,7 +20,6 @@ enum Observed : uint64_t { kObsVolume = 1, kObsMute, kObsSubText, kObsSubStart }
 constexpr auto kFileLoadTimeout = std::chrono::seconds(10);
 constexpr auto kStreamLoadTimeout = std::chrono::seconds(30);
 constexpr auto kStartTimeout = std::chrono::seconds(10);
-constexpr auto kSeekTimeout = std::chrono::seconds(2);
 constexpr double kMinSpeed = 0.125;
 constexpr double kMaxSpeed = 8;
 
@@ -368,106 +363,11 @@ double MivexEngine::Duration() {
     return GetDouble(m_handle.get(), mpvname::kDuration, &live) ? live : duration;
 }
 
-bool MivexEngine::SeekTo(double fraction) {
-    if (!(fraction >= 0 && fraction <= 1)) {
-        return false;
-    }
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!ClipActive() || !m_state.restarted) {
-            return false;
-        }
-    }
-    if (!m_segments.Empty()) {
-        const int clip = DriveClip();
-        return SeekInDrive(clip, fraction * m_segments.Length(clip));
-    }
-    // to_chars writes the C locale's decimal point whatever the process locale says.
-    char percent[32];
-    const auto written = std::to_chars(percent, percent + sizeof percent - 1, fraction * 100,
-                                       std::chars_format::fixed, 6);
-    *written.ptr = '\0';
-    const char* command[] = {mpvname::kSeek, percent, mpvname::kAbsolutePercentExact, nullptr};
-    if (mpv_command(m_handle.get(), command) < 0) {
-        return false;
-    }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_state.seeking = true;
-    return true;
-}
-
-bool MivexEngine::StepFrame(bool forward) {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!ClipActive() || !m_state.restarted || StatusLocked() != kMivexPaused) {
-            return false;
-        }
-    }
-    // mpv shows the next frame and pauses again, or seeks exactly to the previous one; the
-    // clip stays paused either way.
-    const char* command[] = {forward ? mpvname::kFrameStep : mpvname::kFrameBackStep, nullptr};
-    return mpv_command(m_handle.get(), command) >= 0;
-}
-
-bool MivexEngine::Seeking() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_state.seeking;
-}
-
 bool MivexEngine::SetSpeed(double factor) {
     if (!m_handle || !(factor >= kMinSpeed && factor <= kMaxSpeed)) {
         return false;
     }
     return mpv_set_property(m_handle.get(), mpvname::kSpeed, MPV_FORMAT_DOUBLE, &factor) >= 0;
-}
-
-bool MivexEngine::GrabFrame(const char* path) {
-    if (path == nullptr || *path == '\0') {
-        return false;
-    }
-    const QImage image = GrabImage();
-    return !image.isNull() && image.save(QFile::decodeName(path), "BMP");
-}
-
-QImage MivexEngine::GrabImage() {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!ClipActive() || !m_state.restarted) {
-            return {};
-        }
-    }
-    // Right after a seek the user wants the frame sought, not the one still shown.
-    const Clock::time_point deadline = Clock::now() + kSeekTimeout;
-    WaitUntil([&] { return !m_state.seeking || !ClipActive(); }, &deadline);
-    const char* command[] = {mpvname::kScreenshotRaw, mpvname::kScreenshotVideo, nullptr};
-    MpvNode shot;
-    if (mpv_command_ret(m_handle.get(), command, shot.Fill()) < 0) {
-        shot.Discard();
-        return {};
-    }
-    const int64_t width = NodeInt(shot.Find(mpvname::kKeyW));
-    const int64_t height = NodeInt(shot.Find(mpvname::kKeyH));
-    const int64_t stride = NodeInt(shot.Find(mpvname::kKeyStride));
-    const mpv_node* format = shot.Find(mpvname::kKeyFormat);
-    const mpv_node* data = shot.Find(mpvname::kKeyData);
-    if (width <= 0 || height <= 0 || stride < width * 4 || format == nullptr ||
-        format->format != MPV_FORMAT_STRING ||
-        std::strcmp(format->u.string, mpvname::kFormatBgr0) != 0 || data == nullptr ||
-        data->format != MPV_FORMAT_BYTE_ARRAY ||
-        data->u.ba->size < static_cast<size_t>(stride * (height - 1) + width * 4)) {
-        return {};
-    }
-    QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
-    const auto* bytes = static_cast<const unsigned char*>(data->u.ba->data);
-    for (int y = 0; y < image.height(); ++y) {
-        // bgr0 is B, G, R, 0 in memory; RGB32 wants the same bytes with an opaque fourth.
-        const unsigned char* from = bytes + y * stride;
-        auto* to = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x, from += 4) {
-            to[x] = qRgb(from[2], from[1], from[0]);
-        }
-    }
-    return image;
 }
 
 bool MivexEngine::OnOwnerThread() const {
