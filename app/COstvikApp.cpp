@@ -1,9 +1,9 @@
 #include "app/COstvikApp.h"
 
-#include "app/SafeFileWrite.h"
 #include "skin/RegularFile.h"
 #include "skin/SkinSE.h"
 #include "skin/SkinScramble.h"
+#include "track/WholeFileWrite.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -125,9 +125,12 @@ bool COstvikApp::PrepareSkin(const QString& archive, const QString& plainPath) {
         return Fail(QStringLiteral("cannot read the skin archive %1: %2").arg(archive, reason));
     }
     Descramble(reinterpret_cast<std::uint8_t*>(bytes->data()), bytes->size());
-    QString error;
-    if (!WriteFileReplacing(plainPath, *bytes, &error)) {
-        return Fail(error);
+    std::string why;
+    if (!WriteWholeFile(QFile::encodeName(plainPath).toStdString(),
+                        std::string_view(bytes->constData(), static_cast<size_t>(bytes->size())),
+                        why)) {
+        return Fail(QStringLiteral("cannot write %1: %2")
+                        .arg(plainPath, QString::fromLocal8Bit(why.c_str())));
     }
     return true;
 }

@@ -237,12 +237,8 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     connect(m_video, &CVideoViewDlg::exportRequested, this, &COstvikDlg::ShowExportDialog);
 
     // A click on the map's route asks for the video at that second of the clip.
-    connect(m_mapHost->MapView(), &CMapView::SeekRequested, this, [this](int second) {
-        const double duration = mivex_duration();
-        if (duration > 0.0) {
-            m_video->SeekToFraction(std::min(1.0, second / duration));
-        }
-    });
+    connect(m_mapHost->MapView(), &CMapView::SeekRequested, this,
+            [this](int second) { m_video->SeekToSecond(second); });
     // The drive timeline and the map of a whole drive seek anywhere in it, across clips.
     connect(m_video->DriveTimeline(), &CDriveTimeline::seekRequested, m_playlist,
             &CPlaylistDlg::SeekInDrive);

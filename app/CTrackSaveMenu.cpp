@@ -1,11 +1,11 @@
 #include "app/CTrackSaveMenu.h"
 
-#include "app/SafeFileWrite.h"
 #include "app/TrackSaveDialog.h"
 #include "library/CPlaylistDlg.h"
 #include "library/CPlaylistDrives.h"
 #include "track/ClipTrack.h"
 #include "track/ExcerptTrack.h"
+#include "track/WholeFileWrite.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,8 +82,7 @@ bool CTrackSaveMenu::SaveExcerpt() {
         return false;
     }
     const QString first = QFile::decodeName(QByteArray::fromStdString(pieces.front().clip));
-    return Save(pieces, marks.Drive(),
-                ClipNameOf(pieces.front().clip) + QStringLiteral("_excerpt"),
+    return Save(pieces, marks.Drive(), ClipNameOf(pieces.front().clip) + QStringLiteral("_excerpt"),
                 QFileInfo(first).absolutePath());
 }
 
@@ -118,10 +117,9 @@ bool CTrackSaveMenu::Save(const std::vector<ExcerptPiece>& pieces,
     track.Build(pieces, trackOf);
     std::ostringstream text;
     WriteTrack(text, choice->format, track.Stores(), name.toStdString());
-    QString error;
-    if (!WriteFileReplacing(choice->path, QByteArray::fromStdString(text.str()), &error)) {
-        qWarning("track save: cannot write %s: %s", qUtf8Printable(choice->path),
-                 qUtf8Printable(error));
+    std::string why;
+    if (!WriteWholeFile(QFile::encodeName(choice->path).toStdString(), text.str(), why)) {
+        qWarning("track save: cannot write %s: %s", qUtf8Printable(choice->path), why.c_str());
         return false;
     }
     m_lastFolder = QFileInfo(choice->path).absolutePath();

@@ -3,21 +3,10 @@
 #include "playback/CVideoViewDlg.h"
 #include "playback/mivex.h"
 
-#include <algorithm>
-
-namespace {
-
-bool SeekTo(CVideoViewDlg* pane, double second) {
-    const double duration = mivex_duration();
-    return duration > 0.0 && pane->SeekToFraction(std::clamp(second / duration, 0.0, 1.0));
-}
-
-} // namespace
-
 CVideoPaneLink::CVideoPaneLink(CVideoViewDlg* pane) : m_pane(pane) {
     m_started = QObject::connect(pane, &CVideoViewDlg::clipStarted, pane, [this] {
         if (m_pendingSeek) {
-            SeekTo(m_pane, *m_pendingSeek);
+            m_pane->SeekToSecond(*m_pendingSeek);
             m_pendingSeek.reset();
         }
         if (m_pauseOnStart && mivex_get_play_status() == kMivexPlaying) {
@@ -47,7 +36,7 @@ void CVideoPaneLink::StopClip() {
 }
 
 bool CVideoPaneLink::SeekClip(double second) {
-    if (SeekTo(m_pane, second)) {
+    if (m_pane->SeekToSecond(second)) {
         m_pendingSeek.reset();
         return true;
     }

@@ -410,13 +410,13 @@ void CVideoViewDlg::OnStepWatch() {
     }
 }
 
-bool CVideoViewDlg::SeekBySeconds(double delta) {
+bool CVideoViewDlg::SeekToSecond(double second) {
     const double duration = mivex_duration();
-    if (!(duration > 0)) {
-        return false;
-    }
-    const double target = std::clamp(mivex_curr_play_time() + delta, 0.0, duration);
-    return SeekToFraction(target / duration);
+    return duration > 0 && SeekToFraction(std::clamp(second / duration, 0.0, 1.0));
+}
+
+bool CVideoViewDlg::SeekBySeconds(double delta) {
+    return SeekToSecond(mivex_curr_play_time() + delta);
 }
 
 void CVideoViewDlg::SetSpeed(float factor) {

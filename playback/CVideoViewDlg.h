@@ -84,6 +84,8 @@ public:
     void StopClip();
     void TogglePlayPause();
     bool SeekToFraction(double fraction);
+    // Moves to `second` of the clip, held within it.
+    bool SeekToSecond(double second);
     // Moves by `delta` seconds from the play time, within the clip; the arrow keys use it.
     bool SeekBySeconds(double delta);
     // One frame on or back from a paused picture; the display follows as soon as the engine

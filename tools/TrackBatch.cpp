@@ -3,7 +3,7 @@
 #include "ClipSearch.h"
 #include "ClipTrackExport.h"
 #include "EveryCore.h"
-#include "WholeFileWrite.h"
+#include "track/WholeFileWrite.h"
 
 #include "track/TrackExport.h"
 #include "track/UtcTime.h"

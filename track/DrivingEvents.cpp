@@ -18,7 +18,6 @@ constexpr double kImpactG = 1.5;
 // A 0.4 g manoeuvre changes the speed by 14 km/h in a second; half a second of it across a
 // two-second span still shows as more than this.
 constexpr double kConfirmKmhPerSecond = 2.0;
-constexpr int kMovingKmh = 5;
 // Cornering at 0.4 g turns the car by 8 degrees a second even at 100 km/h.
 constexpr double kConfirmTurnDegreesPerSecond = 2.5;
 constexpr int kMergeSeconds = 3;

@@ -12,8 +12,6 @@ namespace {
 // Gravity reads 1 g on the axis that carries it; half of that still tells it apart from
 // any tilt a windscreen mount gives the other axes.
 constexpr double kGravityRestG = 0.5;
-// Below this the GPS speed and its course are mostly noise.
-constexpr int kMovingKmh = 5;
 // A correlation weaker than this could as well come from the lateral axis in a turn.
 constexpr double kMinCorrelation = 0.5;
 // A change of speed within the dial's whole km/h and the receiver's jitter.

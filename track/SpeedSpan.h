@@ -9,6 +9,9 @@
 class CSpeedDialModel;
 struct SpeedRecord;
 
+// Below this the GPS speed and its course are mostly noise.
+inline constexpr int kMovingKmh = 5;
+
 struct SpeedSpan {
     const SpeedRecord* before = nullptr;
     const SpeedRecord* after = nullptr;

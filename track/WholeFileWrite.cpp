@@ -1,4 +1,4 @@
-#include "WholeFileWrite.h"
+#include "track/WholeFileWrite.h"
 
 #include <atomic>
 #include <cerrno>
@@ -43,7 +43,8 @@ bool WriteWholeFile(const std::filesystem::path& path, std::string_view text, st
         why = std::strerror(errno);
         return false;
     }
-    bool written = WriteAll(fd, text);
+    // On disk before the rename, so that a power cut leaves the old file or the new one.
+    bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
     int error = errno;
     if (::close(fd) != 0 && written) {
         written = false;
