@@ -1,0 +1,232 @@
+#include "recover/MdatWalk.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+
+#include "track/Mp4Boxes.h"
+
+namespace {
+
+// Box types cameras put between frames; their headers are told apart from NAL lengths by
+// the type, whose first letter read as a NAL header is never a valid one.
+constexpr std::array<std::string_view, 6> kCameraBoxes = {"free", "skip", "wide",
+                                                          "gps ", "GPS ", "udta"};
+
+// The look-ahead reads this much at a time, so skipping damage costs few reads.
+constexpr size_t kWindow = 1u << 20;
+constexpr size_t kHeaderBytes = 16;
+// Parameter sets longer than this are no real ones.
+constexpr size_t kMaxParameterSet = 1024;
+
+bool IsCameraBox(const unsigned char* type) {
+    const std::string_view name(reinterpret_cast<const char*>(type), 4);
+    return std::find(kCameraBoxes.begin(), kCameraBoxes.end(), name) != kCameraBoxes.end();
+}
+
+bool IsSlice(int type) {
+    return type == 1 || type == 5;
+}
+
+// The NAL unit types a camera's H.264 stream holds, with the reference flag each must have:
+// IDR slices and parameter sets are always referenced, SEI and delimiters never.
+bool AllowedHeader(uint8_t header) {
+    if ((header & 0x80) != 0) {
+        return false;
+    }
+    const int type = header & 0x1F;
+    const bool referenced = (header & 0x60) != 0;
+    switch (type) {
+    case 1:
+        return true;
+    case 5:
+    case 7:
+    case 8:
+        return referenced;
+    case 6:
+    case 9:
+    case 10:
+    case 11:
+    case 12:
+        return !referenced;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+MdatWalk::MdatWalk(ByteSource& source, uint64_t begin, uint64_t end)
+    : m_source(source), m_begin(begin), m_end(std::min(end, source.Length())) {}
+
+MdatWalk::Unit MdatWalk::Look(uint64_t at) {
+    Unit unit;
+    const uint64_t room = m_end - at;
+    std::array<unsigned char, kHeaderBytes> head = {};
+    const std::span<const unsigned char> read =
+        m_source.Read(at, static_cast<size_t>(std::min<uint64_t>(room, kHeaderBytes)));
+    std::copy(read.begin(), read.end(), head.begin());
+    if (read.size() < 6) {
+        unit.kind = Kind::PastEnd;
+        return unit;
+    }
+    if (IsCameraBox(head.data() + 4)) {
+        uint64_t size = BigEndian(head, 0, 4);
+        if (size == 1 && read.size() >= 16) {
+            size = BigEndian(head, 8, 8);
+        } else if (size == 0) {
+            size = room;
+        }
+        if (size >= 8) {
+            unit.kind = size > room ? Kind::PastEnd : Kind::Block;
+            unit.length = size;
+            return unit;
+        }
+    }
+    const uint64_t length = BigEndian(head, 0, 4);
+    unit.header = head[4];
+    if (length == 0 || length > kMaxNalLength || !AllowedHeader(unit.header)) {
+        return unit;
+    }
+    if (IsSlice(unit.header & 0x1F)) {
+        if (length < 2) {
+            return unit;
+        }
+        // first_mb_in_slice is 0 exactly when its Exp-Golomb code is the single bit 1.
+        unit.firstSlice = (head[5] & 0x80) != 0;
+    }
+    unit.length = 4 + length;
+    unit.kind = unit.length > room ? Kind::PastEnd : Kind::Nal;
+    return unit;
+}
+
+// A frame or a block may begin at `at` when a unit that can open a frame starts there
+// and is followed by another valid unit (or the end), which random bytes seldom manage.
+bool MdatWalk::PlausibleStart(uint64_t at) {
+    const Unit unit = Look(at);
+    if (unit.kind == Kind::Block) {
+        return true;
+    }
+    if (unit.kind != Kind::Nal) {
+        return false;
+    }
+    const int type = unit.header & 0x1F;
+    if (IsSlice(type) ? !unit.firstSlice : type < 6 || type > 9) {
+        return false;
+    }
+    const uint64_t next = at + unit.length;
+    if (next == m_end) {
+        return true;
+    }
+    const Kind after = Look(next).kind;
+    return after == Kind::Nal || after == Kind::Block || after == Kind::PastEnd;
+}
+
+uint64_t MdatWalk::Resynchronise(uint64_t from) {
+    while (m_end - from > 5) {
+        const std::span<const unsigned char> read = m_source.Read(from, kWindow);
+        if (read.size() < 6) {
+            return m_end;
+        }
+        m_window.assign(read.begin(), read.end());
+        // The last bytes of a window are looked at again at the start of the next, where
+        // a box type after them is whole.
+        const size_t usable = m_window.size() < kWindow ? m_window.size() - 5 : m_window.size() - 8;
+        for (size_t i = 0; i < usable; ++i) {
+            // A length below kMaxNalLength opens with a zero byte; a NAL header is never zero.
+            const bool nal = m_window[i] == 0 && m_window[i + 4] != 0;
+            const bool box = i + 8 <= m_window.size() && IsCameraBox(&m_window[i + 4]);
+            if ((nal || box) && PlausibleStart(from + i)) {
+                return from + i;
+            }
+        }
+        from += usable;
+    }
+    return m_end;
+}
+
+void MdatWalk::Finish() {
+    if (m_open && m_sawSlice && (m_key || !m_video.units.empty())) {
+        m_video.units.push_back({m_start, static_cast<uint32_t>(m_last - m_start), m_key});
+    }
+    m_open = false;
+    m_sawSlice = false;
+    m_key = false;
+}
+
+void MdatWalk::KeepParameterSet(uint64_t at, const Unit& unit) {
+    const int type = unit.header & 0x1F;
+    std::vector<unsigned char>& kept = type == 7 ? m_video.sps : m_video.pps;
+    if (!kept.empty() || unit.length - 4 > kMaxParameterSet) {
+        return;
+    }
+    const std::span<const unsigned char> bytes =
+        m_source.Read(at + 4, static_cast<size_t>(unit.length - 4));
+    kept.assign(bytes.begin(), bytes.end());
+}
+
+void MdatWalk::Take(uint64_t at, const Unit& unit) {
+    const int type = unit.header & 0x1F;
+    if (IsSlice(type)) {
+        if (unit.firstSlice && m_sawSlice) {
+            Finish();
+        }
+        if (!m_open) {
+            if (!unit.firstSlice) {
+                return; // the rest of a picture whose start was lost
+            }
+            m_open = true;
+            m_start = at;
+        }
+        m_sawSlice = true;
+        m_key = m_key || type == 5;
+    } else if (type >= 6 && type <= 9) {
+        if (m_sawSlice) {
+            Finish();
+        }
+        if (!m_open) {
+            m_open = true;
+            m_start = at;
+        }
+        if (type == 7 || type == 8) {
+            KeepParameterSet(at, unit);
+        }
+    } else if (!m_open) {
+        return;
+    }
+    m_last = at + unit.length;
+}
+
+WalkedVideo MdatWalk::Run() {
+    uint64_t at = m_begin;
+    while (at < m_end) {
+        const Unit unit = Look(at);
+        if (unit.kind == Kind::PastEnd) {
+            // A cut slice that continues a picture leaves that picture incomplete; any
+            // other cut unit follows a whole one.
+            if (IsSlice(unit.header & 0x1F) && !unit.firstSlice) {
+                m_open = false;
+            }
+            break;
+        }
+        if (unit.kind == Kind::Block) {
+            Finish();
+            at += unit.length;
+            continue;
+        }
+        if (unit.kind == Kind::Damage) {
+            m_open = false;
+            m_sawSlice = false;
+            m_key = false;
+            const uint64_t resumed = Resynchronise(at + 1);
+            m_video.skippedBytes += resumed - at;
+            at = resumed;
+            continue;
+        }
+        Take(at, unit);
+        at += unit.length;
+    }
+    Finish();
+    return std::move(m_video);
+}
