@@ -216,9 +216,8 @@ WalkedVideo MdatWalk::Run() {
             continue;
         }
         if (unit.kind == Kind::Damage) {
-            m_open = false;
-            m_sawSlice = false;
-            m_key = false;
+            // Cameras write a frame as one slice, so the frame before the damage is whole.
+            Finish();
             const uint64_t resumed = Resynchronise(at + 1);
             m_video.skippedBytes += resumed - at;
             at = resumed;
