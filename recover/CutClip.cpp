@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "recover/IndexReach.h"
 #include "track/Mp4Boxes.h"
 
 namespace {
@@ -17,6 +18,8 @@ std::optional<CutClip> FindCutClip(ByteSource& source, std::string& why) {
     const uint64_t length = source.Length();
     CutClip cut;
     bool movie = false;
+    uint64_t movieBegin = 0;
+    uint64_t movieEnd = 0;
     bool media = false;
     bool runsPast = false;
     uint64_t at = 0;
@@ -40,8 +43,10 @@ std::optional<CutClip> FindCutClip(ByteSource& source, std::string& why) {
         if (type == "ftyp" && at == 0 && size <= kMaxFileType && size <= length) {
             const std::span<const unsigned char> box = source.Read(0, size);
             cut.fileType.assign(box.begin(), box.end());
-        } else if (type == "moov") {
+        } else if (type == "moov" && !movie) {
             movie = true;
+            movieBegin = at + header;
+            movieEnd = at + std::min(size, length - at);
         } else if (type == "mdat" && !media) {
             media = true;
             cut.mediaBegin = at + header;
@@ -56,7 +61,7 @@ std::optional<CutClip> FindCutClip(ByteSource& source, std::string& why) {
         why = "no media data (mdat) found: not an MP4/MOV clip";
         return std::nullopt;
     }
-    if (movie && !runsPast) {
+    if (movie && !runsPast && IndexReach(source, movieBegin, movieEnd) <= length) {
         why = "the clip has its index (moov) and is whole: nothing to recover";
         return std::nullopt;
     }
