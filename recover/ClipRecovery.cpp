@@ -30,16 +30,21 @@ bool Opened(ClipFile& file, const std::string& path, const std::string& role,
     return false;
 }
 
-std::optional<VideoSetup> Setup(const std::string& templateClip, const WalkedVideo& video,
-                                RecoveryOutcome& outcome) {
-    if (templateClip.empty()) {
-        return SetupFromParameterSets(video.sps, video.pps, outcome.timingAssumed, outcome.why);
-    }
+std::optional<VideoSetup> TemplateSetup(const std::string& templateClip, RecoveryOutcome& outcome) {
     ClipFile file;
     if (!Opened(file, templateClip, "template ", outcome)) {
         return std::nullopt;
     }
-    std::optional<VideoSetup> setup = ReadTemplateSetup(file, outcome.why);
+    return ReadTemplateSetup(file, outcome.why);
+}
+
+// The setup for the frames walked: the template's, when it shows pictures of their size, or
+// the one their own parameter sets give.
+std::optional<VideoSetup> Setup(std::optional<VideoSetup> setup, bool fromTemplate,
+                                const WalkedVideo& video, RecoveryOutcome& outcome) {
+    if (!fromTemplate) {
+        return SetupFromParameterSets(video.sps, video.pps, outcome.timingAssumed, outcome.why);
+    }
     const std::optional<SpsFacts> own = ReadSpsFacts(video.sps);
     if (setup && own && (own->width != setup->width || own->height != setup->height)) {
         outcome.why = "the template's video is " + std::to_string(setup->width) + "x" +
@@ -76,8 +81,18 @@ RecoveryOutcome RecoverClip(const std::string& cutClip, const std::string& templ
     if (!cut) {
         return outcome;
     }
-    const WalkedVideo video = MdatWalk(file, cut->mediaBegin, cut->mediaEnd).Run();
-    const std::optional<VideoSetup> setup = Setup(templateClip, video, outcome);
+    const bool fromTemplate = !templateClip.empty();
+    std::optional<VideoSetup> known;
+    if (fromTemplate) {
+        known = TemplateSetup(templateClip, outcome);
+        if (!known) {
+            return outcome;
+        }
+    }
+    const WalkedVideo video = MdatWalk(file, cut->mediaBegin, cut->mediaEnd,
+                                       known ? known->sps : std::vector<unsigned char>())
+                                  .Run();
+    const std::optional<VideoSetup> setup = Setup(std::move(known), fromTemplate, video, outcome);
     if (!setup) {
         return outcome;
     }

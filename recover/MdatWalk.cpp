@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "recover/SliceStart.h"
 #include "track/Mp4Boxes.h"
 
 namespace {
@@ -57,8 +58,42 @@ bool AllowedHeader(uint8_t header) {
 
 } // namespace
 
-MdatWalk::MdatWalk(ByteSource& source, uint64_t begin, uint64_t end)
-    : m_source(source), m_begin(begin), m_end(std::min(end, source.Length())) {}
+MdatWalk::MdatWalk(ByteSource& source, uint64_t begin, uint64_t end,
+                   std::span<const unsigned char> sps)
+    : m_source(source), m_begin(begin), m_end(std::min(end, source.Length())) {
+    if (!sps.empty()) {
+        m_sps = ReadSpsFacts(sps);
+    }
+}
+
+std::optional<uint32_t> MdatWalk::FrameNum(uint64_t at, const Unit& unit) {
+    if (!m_sps) {
+        return std::nullopt;
+    }
+    const std::span<const unsigned char> read =
+        m_source.Read(at + 4, static_cast<size_t>(std::min<uint64_t>(unit.length - 4, 64)));
+    const std::vector<unsigned char> start(read.begin(), read.end());
+    const std::optional<SliceStart> slice = ReadSliceStart(start, *m_sps);
+    if (!slice) {
+        return std::nullopt;
+    }
+    // An IDR picture is intra-coded and numbered 0.
+    if ((unit.header & 0x1F) == 5 && (slice->sliceType != 2 || slice->frameNum != 0)) {
+        return std::nullopt;
+    }
+    return slice->frameNum;
+}
+
+// A picture's frame_num is one more than the last reference picture's, or 0 at an IDR: bytes
+// of another kind seldom match it, and a picture after a lost reference would not decode.
+bool MdatWalk::ContinuesStream(uint64_t at, const Unit& unit) {
+    if (!m_lastReference || !IsSlice(unit.header & 0x1F) || !unit.firstSlice) {
+        return false;
+    }
+    const std::optional<uint32_t> frameNum = FrameNum(at, unit);
+    const uint32_t expected = (*m_lastReference + 1) % (1u << m_sps->frameNumBits);
+    return frameNum && (*frameNum == expected || (unit.header & 0x1F) == 5);
+}
 
 MdatWalk::Unit MdatWalk::Look(uint64_t at) {
     Unit unit;
@@ -120,7 +155,8 @@ bool MdatWalk::PlausibleStart(uint64_t at) {
         return true;
     }
     const Kind after = Look(next).kind;
-    return after == Kind::Nal || after == Kind::Block || after == Kind::PastEnd;
+    return after == Kind::Nal || after == Kind::Block || after == Kind::PastEnd ||
+           ContinuesStream(at, unit);
 }
 
 uint64_t MdatWalk::Resynchronise(uint64_t from) {
@@ -164,6 +200,10 @@ void MdatWalk::KeepParameterSet(uint64_t at, const Unit& unit) {
     const std::span<const unsigned char> bytes =
         m_source.Read(at + 4, static_cast<size_t>(unit.length - 4));
     kept.assign(bytes.begin(), bytes.end());
+    // The stream's own SPS is the truth, whatever a template says.
+    if (type == 7) {
+        m_sps = ReadSpsFacts(kept);
+    }
 }
 
 void MdatWalk::Take(uint64_t at, const Unit& unit) {
@@ -178,6 +218,9 @@ void MdatWalk::Take(uint64_t at, const Unit& unit) {
             }
             m_open = true;
             m_start = at;
+        }
+        if (unit.firstSlice && (unit.header & 0x60) != 0) {
+            m_lastReference = FrameNum(at, unit);
         }
         m_sawSlice = true;
         m_key = m_key || type == 5;
@@ -208,7 +251,16 @@ WalkedVideo MdatWalk::Run() {
             if (IsSlice(unit.header & 0x1F) && !unit.firstSlice) {
                 m_open = false;
             }
-            break;
+            Finish();
+            // Sound between frames may look like a NAL unit too long for what is left, so
+            // the rest is still searched for frames; a cut block of the camera's is the end.
+            if (unit.header == 0) {
+                break;
+            }
+            const uint64_t resumed = Resynchronise(at + 1);
+            m_video.skippedBytes += resumed - at;
+            at = resumed;
+            continue;
         }
         if (unit.kind == Kind::Block) {
             Finish();

@@ -1,15 +1,19 @@
 // The walk through a cut clip's media data for its H.264 frames, written as runs of NAL
 // units each after a 4-byte length. The camera's own blocks between frames (freeGPS and
 // other boxes) are stepped over by their box headers; bytes that are neither are skipped
-// by looking ahead for the next place where a plausible run of NAL units begins. The walk
+// by looking ahead for the next place where a plausible run of NAL units begins, or where a
+// slice continues the stream's frame numbers (so sound between frames is stepped over). The walk
 // ends at the end of the data or where the last unit or block runs past it, and the frame
 // it cut is left out.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "recover/AccessUnit.h"
+#include "recover/SpsFacts.h"
 #include "track/ByteSource.h"
 
 struct WalkedVideo {
@@ -24,7 +28,10 @@ constexpr uint32_t kMaxNalLength = 16u << 20;
 
 class MdatWalk {
 public:
-    MdatWalk(ByteSource& source, uint64_t begin, uint64_t end);
+    // `sps` (NAL header first) is the stream's SPS when known beforehand, from a template;
+    // otherwise the first one in the data is read when the walk meets it.
+    MdatWalk(ByteSource& source, uint64_t begin, uint64_t end,
+             std::span<const unsigned char> sps = {});
 
     WalkedVideo Run();
 
@@ -39,6 +46,8 @@ private:
 
     Unit Look(uint64_t at);
     bool PlausibleStart(uint64_t at);
+    bool ContinuesStream(uint64_t at, const Unit& unit);
+    std::optional<uint32_t> FrameNum(uint64_t at, const Unit& unit);
     uint64_t Resynchronise(uint64_t from);
     void Take(uint64_t at, const Unit& unit);
     void Finish();
@@ -53,5 +62,8 @@ private:
     bool m_key = false;
     uint64_t m_start = 0;
     uint64_t m_last = 0;
+    std::optional<SpsFacts> m_sps;
+    // frame_num of the last reference picture, once a frame has been taken.
+    std::optional<uint32_t> m_lastReference;
     std::vector<unsigned char> m_window;
 };

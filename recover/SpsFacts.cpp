@@ -27,11 +27,12 @@ bool HasChromaFields(uint8_t profile) {
 }
 
 void SkipScalingList(BitReader& bits, int size) {
-    int32_t last = 8;
-    int32_t next = 8;
+    int64_t last = 8;
+    int64_t next = 8;
     for (int j = 0; j < size; ++j) {
         if (next != 0) {
-            next = (last + bits.Se() + 256) % 256;
+            // A damaged delta may be far outside -128..127; the sum stays exact in 64 bits.
+            next = ((last + bits.Se()) % 256 + 256) % 256;
         }
         last = next == 0 ? last : next;
     }
@@ -74,11 +75,10 @@ std::optional<SpsFacts> ReadSpsFacts(std::span<const unsigned char> nal) {
     facts.compatibility = static_cast<uint8_t>(bits.Bits(8));
     facts.level = static_cast<uint8_t>(bits.Bits(8));
     bits.Ue(); // seq_parameter_set_id
-    bool separatePlanes = false;
     if (HasChromaFields(facts.profile)) {
         facts.chromaFormat = bits.Ue();
         if (facts.chromaFormat == 3) {
-            separatePlanes = bits.Bits(1) == 1;
+            facts.separatePlanes = bits.Bits(1) == 1;
         }
         facts.lumaDepthMinus8 = bits.Ue();
         facts.chromaDepthMinus8 = bits.Ue();
@@ -91,11 +91,11 @@ std::optional<SpsFacts> ReadSpsFacts(std::span<const unsigned char> nal) {
             }
         }
     }
-    bits.Ue(); // log2_max_frame_num_minus4
-    const uint32_t pocType = bits.Ue();
-    if (pocType == 0) {
-        bits.Ue();
-    } else if (pocType == 1) {
+    facts.frameNumBits = bits.Ue() + 4;
+    facts.pocType = bits.Ue();
+    if (facts.pocType == 0) {
+        facts.pocLsbBits = bits.Ue() + 4;
+    } else if (facts.pocType == 1) {
         bits.Bits(1);
         bits.Se();
         bits.Se();
@@ -112,6 +112,7 @@ std::optional<SpsFacts> ReadSpsFacts(std::span<const unsigned char> nal) {
     const uint32_t widthMbs = bits.Ue() + 1;
     const uint32_t heightUnits = bits.Ue() + 1;
     const uint32_t frameMbsOnly = bits.Bits(1);
+    facts.frameMbsOnly = frameMbsOnly == 1;
     if (frameMbsOnly == 0) {
         bits.Bits(1);
     }
@@ -125,11 +126,12 @@ std::optional<SpsFacts> ReadSpsFacts(std::span<const unsigned char> nal) {
     if (bits.Bits(1) == 1) {
         ReadTiming(bits, facts);
     }
-    if (bits.Overrun() || facts.chromaFormat > 3 || widthMbs > 1024 || heightUnits > 1024) {
+    if (bits.Overrun() || facts.chromaFormat > 3 || widthMbs > 1024 || heightUnits > 1024 ||
+        facts.frameNumBits > 16 || facts.pocLsbBits > 16) {
         return std::nullopt;
     }
     // The crop is counted in chroma samples, and in field pairs for interlaced video.
-    const uint32_t chroma = separatePlanes ? 0 : facts.chromaFormat;
+    const uint32_t chroma = facts.separatePlanes ? 0 : facts.chromaFormat;
     const uint32_t cropX = chroma == 1 || chroma == 2 ? 2 : 1;
     const uint32_t cropY = (chroma == 1 ? 2 : 1) * (2 - frameMbsOnly);
     const uint64_t fullWidth = uint64_t{widthMbs} * 16;

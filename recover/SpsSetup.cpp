@@ -69,5 +69,6 @@ std::optional<VideoSetup> SetupFromParameterSets(std::span<const unsigned char> 
     entry.Close();
     entry.Close();
     setup.sampleEntry = entry.Result();
+    setup.sps.assign(sps.begin(), sps.end());
     return setup;
 }

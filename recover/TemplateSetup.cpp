@@ -99,6 +99,13 @@ std::optional<VideoSetup> ReadTemplateSetup(ByteSource& source, std::string& why
         why = "the template's H.264 setup (avcC) is missing or not of 4-byte NAL lengths";
         return std::nullopt;
     }
+    const size_t spsLength = config + 12 <= entry.size() && (entry[config + 9] & 0x1F) > 0
+                                 ? static_cast<size_t>(BigEndian(setup.sampleEntry, config + 10, 2))
+                                 : 0;
+    if (config + 12 + spsLength <= entry.size()) {
+        setup.sps.assign(setup.sampleEntry.begin() + config + 12,
+                         setup.sampleEntry.begin() + config + 12 + spsLength);
+    }
     setup.width = static_cast<uint32_t>(BigEndian(setup.sampleEntry, 32, 2));
     setup.height = static_cast<uint32_t>(BigEndian(setup.sampleEntry, 34, 2));
     return setup;

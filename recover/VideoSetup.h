@@ -8,6 +8,7 @@
 
 struct VideoSetup {
     std::vector<unsigned char> sampleEntry; // the whole box, header included
+    std::vector<unsigned char> sps;         // its first SPS, NAL header first
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t timescale = 0;   // ticks per second

@@ -73,8 +73,9 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(outcome.keyFrames), outcome.frameRate,
                 outcome.timingAssumed ? " (assumed: the stream gives no rate)" : "");
     if (outcome.skippedBytes > 0) {
-        std::printf("%s: %llu damaged bytes skipped\n", output.c_str(),
-                    static_cast<unsigned long long>(outcome.skippedBytes));
+        std::printf("%s: %llu bytes of neither frames nor camera blocks (sound or damage) "
+                    "skipped\n",
+                    output.c_str(), static_cast<unsigned long long>(outcome.skippedBytes));
     }
     return 0;
 }

@@ -11,24 +11,6 @@
 
 namespace {
 
-struct Packet {
-    uint64_t offset = 0;
-    uint64_t size = 0;
-};
-
-std::vector<Packet> VideoPackets(const std::string& clip) {
-    const ToolRun run = Shell("ffprobe -v error -select_streams v:0 -show_entries "
-                              "packet=pos,size -of csv=p=0 " +
-                              Quoted(clip));
-    std::vector<Packet> packets;
-    for (const std::vector<double>& row : NumberRows(run.out)) {
-        if (row.size() == 2) {
-            packets.push_back({static_cast<uint64_t>(row[1]), static_cast<uint64_t>(row[0])});
-        }
-    }
-    return packets;
-}
-
 void ExpectWholeFramesBack(const std::string& clip, const std::string& healthy,
                            const std::string& out, int whole) {
     const ToolRun run =

@@ -71,3 +71,21 @@ std::vector<double> FrameTimes(const std::string& clip) {
     }
     return times;
 }
+
+std::vector<Packet> VideoPackets(const std::string& clip) {
+    const ToolRun run = Shell("ffprobe -v error -select_streams v:0 -show_entries "
+                              "packet=pos,size -of csv=p=0 " +
+                              Quoted(clip));
+    std::vector<Packet> packets;
+    for (const std::vector<double>& row : NumberRows(run.out)) {
+        if (row.size() == 2) {
+            packets.push_back({static_cast<uint64_t>(row[1]), static_cast<uint64_t>(row[0])});
+        }
+    }
+    return packets;
+}
+
+int WholeBefore(const std::vector<Packet>& packets, uint64_t cut) {
+    return static_cast<int>(std::count_if(
+        packets.begin(), packets.end(), [&](const Packet& p) { return p.offset + p.size <= cut; }));
+}

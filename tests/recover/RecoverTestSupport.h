@@ -37,5 +37,16 @@ ToolRun Recover(const std::string& arguments);
 // `errors` gets what ffmpeg said on standard error.
 std::vector<int> FrameCodes(const std::string& clip, std::string& errors);
 
+struct Packet {
+    uint64_t offset = 0;
+    uint64_t size = 0;
+};
+
+// Where ffprobe finds each video packet of a whole clip, in the order they are decoded.
+std::vector<Packet> VideoPackets(const std::string& clip);
+
+// How many of `packets` lie whole before `cut`.
+int WholeBefore(const std::vector<Packet>& packets, uint64_t cut);
+
 // The presentation times of the clip's video frames, in seconds.
 std::vector<double> FrameTimes(const std::string& clip);
