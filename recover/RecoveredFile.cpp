@@ -30,7 +30,10 @@ bool WriteRecoveredFile(ByteSource& cut, uint64_t mediaBegin, uint64_t mediaEnd,
                         std::span<const unsigned char> head, const std::string& path,
                         std::string& why) {
     const std::string part = path + ".part";
-    const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A stale NAME.part of a run that was killed goes; a link under that name is removed,
+    // never followed, so nothing outside it is overwritten.
+    ::unlink(part.c_str());
+    const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         why = part + ": " + std::strerror(errno);
         return false;

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -74,14 +75,16 @@ TEST_F(RecoverTool, EveryWholeFrameComesBackInOrderWhereverTheClipIsCut) {
         Row(true, 26).offset,                          // right after a whole frame
         std::filesystem::file_size(m_full),            // nothing lost
     };
-    const std::string times = "frame spacing";
     for (const uint64_t cut : cuts) {
         const std::string clip = Path("CUT.MP4");
         const std::string out = Path("OUT.MP4");
         CopyCut(m_full, clip, cut);
+        const std::string before = FileBytes(clip);
         const ToolRun run =
             Recover("--template " + Quoted(m_template) + " " + Quoted(clip) + " -o " + Quoted(out));
         ASSERT_EQ(run.status, 0) << cut << ": " << run.err;
+        EXPECT_EQ(FileBytes(clip), before) << "the cut clip was changed";
+        EXPECT_FALSE(std::filesystem::exists(out + ".part"));
         std::string errors;
         const std::vector<int> codes = FrameCodes(out, errors);
         EXPECT_EQ(errors, "") << cut;
@@ -93,11 +96,31 @@ TEST_F(RecoverTool, EveryWholeFrameComesBackInOrderWhereverTheClipIsCut) {
         const std::vector<double> at = FrameTimes(out);
         ASSERT_EQ(static_cast<int>(at.size()), whole) << cut;
         for (size_t i = 0; i < at.size(); ++i) {
-            EXPECT_NEAR(at[i], 0.1 * static_cast<double>(i), 1e-3) << times << " at " << cut;
+            EXPECT_NEAR(at[i], 0.1 * static_cast<double>(i), 1e-3) << "frame spacing at " << cut;
         }
         std::filesystem::remove(clip);
         std::filesystem::remove(out);
     }
+}
+
+TEST_F(RecoverTool, AMediaBoxWithATooSmall64BitSizeRunsToTheEndAllTheSame) {
+    // Cameras that write the 64-bit header leave its size at the header's own 16 bytes.
+    std::string bytes = FileBytes(m_full);
+    const size_t media = bytes.find(std::string("\0\0\0\0mdat", 8));
+    ASSERT_NE(media, std::string::npos);
+    bytes.replace(media, 8, std::string("\0\0\0\1mdat\0\0\0\0\0\0\0\x10", 16));
+    const uint64_t cut = Row(true, 18).offset + 8 + Row(true, 18).size / 2;
+    const std::string clip = Path("LARGE.MP4");
+    std::ofstream(clip, std::ios::binary) << bytes.substr(0, cut);
+    const std::string out = Path("OUT.MP4");
+    const ToolRun run =
+        Recover("--template " + Quoted(m_template) + " " + Quoted(clip) + " -o " + Quoted(out));
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string errors;
+    const std::vector<int> codes = FrameCodes(out, errors);
+    EXPECT_EQ(errors, "");
+    ASSERT_EQ(codes.size(), 18u);
+    EXPECT_EQ(codes.back(), 17);
 }
 
 TEST_F(RecoverTool, TheGpsTrackUpToTheCutEqualsTheDrive) {
