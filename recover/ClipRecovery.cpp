@@ -5,6 +5,7 @@
 #include <optional>
 #include <sys/stat.h>
 
+#include "recover/Composition.h"
 #include "recover/CutClip.h"
 #include "recover/MdatWalk.h"
 #include "recover/MovieIndex.h"
@@ -101,18 +102,23 @@ RecoveryOutcome RecoverClip(const std::string& cutClip, const std::string& templ
         return outcome;
     }
     const std::vector<unsigned char>& fileType = cut->fileType.empty() ? kFileType : cut->fileType;
+    const std::optional<SpsFacts> stream = ReadSpsFacts(video.sps.empty() ? setup->sps : video.sps);
+    const Composition composition =
+        stream ? ComposeUnits(video.units, stream->pocLsbBits) : Composition();
     // The index's size does not depend on the offsets it holds, only on their width.
     bool wide = false;
     int64_t shift = 0;
     for (int pass = 0; pass < 2; ++pass) {
-        const uint64_t indexSize = BuildMovieIndex(*setup, video.units, 0, wide).size();
+        const uint64_t indexSize =
+            BuildMovieIndex(*setup, video.units, composition, 0, wide).size();
         shift = static_cast<int64_t>(fileType.size() + indexSize + kMediaHeaderLength) -
                 static_cast<int64_t>(cut->mediaBegin);
         const AccessUnit& last = video.units.back();
         wide = wide || static_cast<int64_t>(last.offset) + shift > int64_t{0xFFFFFFFF};
     }
     std::vector<unsigned char> head = fileType;
-    const std::vector<unsigned char> index = BuildMovieIndex(*setup, video.units, shift, wide);
+    const std::vector<unsigned char> index =
+        BuildMovieIndex(*setup, video.units, composition, shift, wide);
     head.insert(head.end(), index.begin(), index.end());
     if (!WriteRecoveredFile(file, cut->mediaBegin, cut->mediaEnd, head, output, outcome.why)) {
         return outcome;

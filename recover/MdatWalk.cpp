@@ -66,7 +66,7 @@ MdatWalk::MdatWalk(ByteSource& source, uint64_t begin, uint64_t end,
     }
 }
 
-std::optional<uint32_t> MdatWalk::FrameNum(uint64_t at, const Unit& unit) {
+std::optional<SliceStart> MdatWalk::StartOf(uint64_t at, const Unit& unit) {
     if (!m_sps) {
         return std::nullopt;
     }
@@ -81,7 +81,7 @@ std::optional<uint32_t> MdatWalk::FrameNum(uint64_t at, const Unit& unit) {
     if ((unit.header & 0x1F) == 5 && (slice->sliceType != 2 || slice->frameNum != 0)) {
         return std::nullopt;
     }
-    return slice->frameNum;
+    return slice;
 }
 
 // A picture's frame_num is one more than the last reference picture's, or 0 at an IDR: bytes
@@ -90,9 +90,9 @@ bool MdatWalk::ContinuesStream(uint64_t at, const Unit& unit) {
     if (!m_lastReference || !IsSlice(unit.header & 0x1F) || !unit.firstSlice) {
         return false;
     }
-    const std::optional<uint32_t> frameNum = FrameNum(at, unit);
+    const std::optional<SliceStart> slice = StartOf(at, unit);
     const uint32_t expected = (*m_lastReference + 1) % (1u << m_sps->frameNumBits);
-    return frameNum && (*frameNum == expected || (unit.header & 0x1F) == 5);
+    return slice && (slice->frameNum == expected || (unit.header & 0x1F) == 5);
 }
 
 MdatWalk::Unit MdatWalk::Look(uint64_t at) {
@@ -184,11 +184,15 @@ uint64_t MdatWalk::Resynchronise(uint64_t from) {
 
 void MdatWalk::Finish() {
     if (m_open && m_sawSlice && (m_key || !m_video.units.empty())) {
-        m_video.units.push_back({m_start, static_cast<uint32_t>(m_last - m_start), m_key});
+        m_picture.offset = m_start;
+        m_picture.size = static_cast<uint32_t>(m_last - m_start);
+        m_picture.key = m_key;
+        m_video.units.push_back(m_picture);
     }
     m_open = false;
     m_sawSlice = false;
     m_key = false;
+    m_picture = {};
 }
 
 void MdatWalk::KeepParameterSet(uint64_t at, const Unit& unit) {
@@ -219,8 +223,14 @@ void MdatWalk::Take(uint64_t at, const Unit& unit) {
             m_open = true;
             m_start = at;
         }
-        if (unit.firstSlice && (unit.header & 0x60) != 0) {
-            m_lastReference = FrameNum(at, unit);
+        if (unit.firstSlice) {
+            const std::optional<SliceStart> slice = StartOf(at, unit);
+            m_picture.reference = (unit.header & 0x60) != 0;
+            m_picture.hasPocLsb = slice && slice->hasPocLsb;
+            m_picture.pocLsb = slice ? slice->pocLsb : 0;
+            if (m_picture.reference) {
+                m_lastReference = slice ? std::optional<uint32_t>(slice->frameNum) : std::nullopt;
+            }
         }
         m_sawSlice = true;
         m_key = m_key || type == 5;

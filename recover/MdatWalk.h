@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "recover/AccessUnit.h"
+#include "recover/SliceStart.h"
 #include "recover/SpsFacts.h"
 #include "track/ByteSource.h"
 
@@ -47,7 +48,7 @@ private:
     Unit Look(uint64_t at);
     bool PlausibleStart(uint64_t at);
     bool ContinuesStream(uint64_t at, const Unit& unit);
-    std::optional<uint32_t> FrameNum(uint64_t at, const Unit& unit);
+    std::optional<SliceStart> StartOf(uint64_t at, const Unit& unit);
     uint64_t Resynchronise(uint64_t from);
     void Take(uint64_t at, const Unit& unit);
     void Finish();
@@ -60,6 +61,7 @@ private:
     bool m_open = false;
     bool m_sawSlice = false;
     bool m_key = false;
+    AccessUnit m_picture; // what the first slice of the open frame says of it
     uint64_t m_start = 0;
     uint64_t m_last = 0;
     std::optional<SpsFacts> m_sps;

@@ -1,5 +1,7 @@
 #include "recover/MovieIndex.h"
 
+#include <utility>
+
 #include "recover/BoxWriter.h"
 
 namespace {
@@ -14,8 +16,26 @@ void Matrix(BoxWriter& box) {
     }
 }
 
+// Runs of equal offsets, as the box stores them.
+void CompositionOffsets(BoxWriter& box, const VideoSetup& setup, const Composition& composition) {
+    std::vector<std::pair<uint32_t, uint32_t>> runs;
+    for (uint32_t offset : composition.offsets) {
+        if (runs.empty() || runs.back().second != offset) {
+            runs.push_back({0, offset});
+        }
+        ++runs.back().first;
+    }
+    box.OpenFull("ctts", 0, 0);
+    box.U32(static_cast<uint32_t>(runs.size()));
+    for (const auto& [count, offset] : runs) {
+        box.U32(count);
+        box.U32(offset * setup.sampleDelta);
+    }
+    box.Close();
+}
+
 void SampleTable(BoxWriter& box, const VideoSetup& setup, std::span<const AccessUnit> units,
-                 int64_t shift, bool wide) {
+                 const Composition& composition, int64_t shift, bool wide) {
     box.Open("stbl");
     box.OpenFull("stsd", 0, 0);
     box.U32(1);
@@ -26,6 +46,9 @@ void SampleTable(BoxWriter& box, const VideoSetup& setup, std::span<const Access
     box.U32(static_cast<uint32_t>(units.size()));
     box.U32(setup.sampleDelta);
     box.Close();
+    if (!composition.offsets.empty()) {
+        CompositionOffsets(box, setup, composition);
+    }
     box.OpenFull("stss", 0, 0);
     uint32_t keys = 0;
     for (const AccessUnit& unit : units) {
@@ -68,7 +91,8 @@ void SampleTable(BoxWriter& box, const VideoSetup& setup, std::span<const Access
 } // namespace
 
 std::vector<unsigned char> BuildMovieIndex(const VideoSetup& setup,
-                                           std::span<const AccessUnit> units, int64_t shift,
+                                           std::span<const AccessUnit> units,
+                                           const Composition& composition, int64_t shift,
                                            bool wide) {
     const uint64_t duration = uint64_t{setup.sampleDelta} * units.size();
     const uint64_t movieDuration = duration * kMovieTimescale / setup.timescale;
@@ -97,6 +121,17 @@ std::vector<unsigned char> BuildMovieIndex(const VideoSetup& setup,
     box.U32(setup.width << 16);
     box.U32(setup.height << 16);
     box.Close();
+    if (composition.delay > 0) {
+        // The first picture is shown once the delay the reordering needs has passed.
+        box.Open("edts");
+        box.OpenFull("elst", 1, 0);
+        box.U32(1);
+        box.U64(movieDuration);
+        box.U64(uint64_t{composition.delay} * setup.sampleDelta);
+        box.U32(0x00010000); // normal rate
+        box.Close();
+        box.Close();
+    }
 
     box.Open("mdia");
     box.OpenFull("mdhd", 1, 0);
@@ -123,7 +158,7 @@ std::vector<unsigned char> BuildMovieIndex(const VideoSetup& setup,
     box.Close();
     box.Close();
     box.Close();
-    SampleTable(box, setup, units, shift, wide);
+    SampleTable(box, setup, units, composition, shift, wide);
     box.Close();
     box.Close();
     box.Close();

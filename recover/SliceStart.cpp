@@ -16,6 +16,16 @@ std::optional<SliceStart> ReadSliceStart(std::span<const unsigned char> nal, con
         bits.Bits(2);
     }
     start.frameNum = bits.Bits(static_cast<int>(sps.frameNumBits));
+    if (!sps.frameMbsOnly && bits.Bits(1) == 1) {
+        bits.Bits(1); // a field picture, and which field
+    }
+    if ((nal[0] & 0x1F) == 5) {
+        bits.Ue(); // idr_pic_id
+    }
+    if (sps.pocType == 0) {
+        start.hasPocLsb = true;
+        start.pocLsb = bits.Bits(static_cast<int>(sps.pocLsbBits));
+    }
     if (bits.Overrun() || start.sliceType > 9 || parameterSet > 255) {
         return std::nullopt;
     }

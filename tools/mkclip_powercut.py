@@ -16,7 +16,8 @@ def add_arguments(parser):
     parser.add_argument("--power-cut", metavar="LAYOUT",
                         help="write the clip as a camera leaves it when power is cut (no "
                         "moov, frames and freeGPS blocks interleaved in one open-ended mdat) "
-                        "and the offset and size of each frame and block as CSV to LAYOUT")
+                        "and the offset and size of each frame and block as CSV to LAYOUT, "
+                        "with the number each frame is shown as")
     parser.add_argument("--no-b-frames", action="store_true",
                         help="encode the video without B-frames, as dash cameras do")
 
@@ -31,13 +32,14 @@ def check(parser, args):
         parser.error("--power-cut takes the plain layout in an MP4/MOV clip, no --sparse-size")
 
 
-def video_packets(path):
-    """(offset, size, key) of each video packet, in the order they are decoded."""
+def video_packets(path, fps):
+    """(offset, size, key, shown) of each video packet, in the order they are decoded;
+    shown is the number of the picture it holds in the order pictures are shown."""
     out = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
-                          "packet=pos,size,flags", "-of", "json", path],
+                          "packet=pos,size,flags,pts_time", "-of", "json", path],
                          check=True, capture_output=True, text=True).stdout
-    return [(int(p["pos"]), int(p["size"]), "K" in p["flags"])
-            for p in json.loads(out)["packets"]]
+    return [(int(p["pos"]), int(p["size"]), "K" in p["flags"],
+             round(float(p["pts_time"]) * fps)) for p in json.loads(out)["packets"]]
 
 
 def parameter_sets(data):
@@ -57,8 +59,8 @@ def parameter_sets(data):
 
 
 def rewrite(path, records, fps, spacing, gps_block, filler):
-    """Replaces the clip at `path` with its power-cut form and writes the layout beside."""
-    packets = video_packets(path)
+    """Replaces the clip at `path` with its power-cut form; the layout's rows."""
+    packets = video_packets(path, fps)
     with open(path, "rb") as f:
         data = f.read(packets[-1][0] + packets[-1][1])
     file_type = data[:struct.unpack(">I", data[:4])[0]] if data[4:8] == b"ftyp" else b""
@@ -74,14 +76,14 @@ def rewrite(path, records, fps, spacing, gps_block, filler):
         for second, record in enumerate(records):
             block = f.tell()
             f.write(gps_block(record, spacing))
-            rows.append(("block", second, block, spacing))
+            rows.append(("block", second, block, spacing, ""))
             if filler:
                 filler.write(f, block + spacing)
             f.seek(block + spacing)
             for index in range(second * fps, min((second + 1) * fps, len(packets))):
-                offset, size, key = packets[index]
+                offset, size, key, shown = packets[index]
                 frame = (sets if key else b"") + data[offset:offset + size]
-                rows.append(("frame", index, f.tell(), len(frame)))
+                rows.append(("frame", index, f.tell(), len(frame), shown))
                 f.write(frame)
         f.truncate(f.tell())
     os.replace(part, path)
@@ -90,6 +92,6 @@ def rewrite(path, records, fps, spacing, gps_block, filler):
 
 def write_layout(path, rows):
     with open(path, "w") as f:
-        f.write("kind,index,offset,size\n")
+        f.write("kind,index,offset,size,shown\n")
         for row in rows:
             f.write(",".join(str(v) for v in row) + "\n")

@@ -17,11 +17,14 @@ std::vector<LayoutRow> ReadLayout(const std::string& path) {
         std::string index;
         std::string offset;
         std::string size;
+        std::string shown;
         std::getline(fields, kind, ',');
         std::getline(fields, index, ',');
         std::getline(fields, offset, ',');
         std::getline(fields, size, ',');
-        rows.push_back({kind == "frame", std::stoi(index), std::stoull(offset), std::stoull(size)});
+        std::getline(fields, shown, ',');
+        rows.push_back({kind == "frame", std::stoi(index), std::stoull(offset), std::stoull(size),
+                        shown.empty() ? -1 : std::stoi(shown)});
     }
     return rows;
 }

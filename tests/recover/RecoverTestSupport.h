@@ -20,6 +20,7 @@ struct LayoutRow {
     int index = 0;
     uint64_t offset = 0;
     uint64_t size = 0;
+    int shown = -1; // a frame's number in the order frames are shown
 };
 
 // The rows of the clip maker's --power-cut layout file.
