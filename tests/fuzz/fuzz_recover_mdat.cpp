@@ -1,6 +1,7 @@
-// Walks arbitrary bytes as a cut clip's media data, then reads the SPS it kept and the whole
-// input as an SPS; every frame the walk finds must lie inside the data, in order, and no two
-// may overlap.
+// Walks arbitrary bytes as a cut clip's media data, orders the frames it finds for showing,
+// then reads the SPS it kept and the whole input as an SPS; every frame the walk finds must
+// lie inside the data, in order, and no two may overlap.
+#include "recover/Composition.h"
 #include "recover/MdatWalk.h"
 #include "recover/SpsFacts.h"
 #include "track/MemoryBytes.h"
@@ -21,6 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         after = unit.offset + unit.size;
     }
     if (!video.units.empty() && !video.units.front().key) {
+        std::abort();
+    }
+    const Composition shown = ComposeUnits(video.units, 4 + size % 13);
+    if (!shown.offsets.empty() && shown.offsets.size() != video.units.size()) {
         std::abort();
     }
     ReadSpsFacts(video.sps);
