@@ -5,7 +5,7 @@
 
 namespace {
 
-// The full picture order count from its low bits: the high part carries on from the last
+// The full picture order count from its low bits: the high bits carry on from the last
 // reference picture's, stepping up or down when the low bits wrap round.
 std::vector<int64_t> OrderCounts(std::span<const AccessUnit> units, uint32_t pocLsbBits) {
     const int64_t range = int64_t{1} << pocLsbBits;

@@ -29,13 +29,14 @@ bool WriteAll(int fd, std::span<const unsigned char> bytes) {
 bool WriteRecoveredFile(ByteSource& cut, uint64_t mediaBegin, uint64_t mediaEnd,
                         std::span<const unsigned char> head, const std::string& path,
                         std::string& why) {
-    const std::string part = path + ".part";
+    const std::string partial = path + ".part";
     // A stale NAME.part of a run that was killed goes; a link under that name is removed,
     // never followed, so nothing outside it is overwritten.
-    ::unlink(part.c_str());
-    const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    ::unlink(partial.c_str());
+    const int fd =
+        ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
-        why = part + ": " + std::strerror(errno);
+        why = partial + ": " + std::strerror(errno);
         return false;
     }
     const uint64_t mediaSize = kMediaHeaderLength + (mediaEnd - mediaBegin);
@@ -59,18 +60,18 @@ bool WriteRecoveredFile(ByteSource& cut, uint64_t mediaBegin, uint64_t mediaEnd,
         ok = false;
     }
     if (!ok && why.empty()) {
-        why = part + ": " + std::strerror(errno);
+        why = partial + ": " + std::strerror(errno);
     }
     if (::close(fd) != 0 && ok) {
-        why = part + ": " + std::strerror(errno);
+        why = partial + ": " + std::strerror(errno);
         ok = false;
     }
-    if (ok && ::rename(part.c_str(), path.c_str()) != 0) {
+    if (ok && ::rename(partial.c_str(), path.c_str()) != 0) {
         why = path + ": " + std::strerror(errno);
         ok = false;
     }
     if (!ok) {
-        ::unlink(part.c_str());
+        ::unlink(partial.c_str());
     }
     return ok;
 }

@@ -66,8 +66,8 @@ def rewrite(path, records, fps, spacing, gps_block, filler):
     file_type = data[:struct.unpack(">I", data[:4])[0]] if data[4:8] == b"ftyp" else b""
     sets = parameter_sets(data)
     rows = []
-    part = path + ".part"
-    with open(part, "wb") as f:
+    partial = path + ".part"
+    with open(partial, "wb") as f:
         f.write(file_type)
         f.write(struct.pack(">I4s", 0, b"mdat"))
         # Cameras reserve room at the start; the track reader searches from 1 MiB on.
@@ -86,7 +86,7 @@ def rewrite(path, records, fps, spacing, gps_block, filler):
                 rows.append(("frame", index, f.tell(), len(frame), shown))
                 f.write(frame)
         f.truncate(f.tell())
-    os.replace(part, path)
+    os.replace(partial, path)
     return rows
 
 

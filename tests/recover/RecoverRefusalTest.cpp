@@ -22,7 +22,7 @@ protected:
         std::ofstream(path, std::ios::binary) << bytes;
     }
 
-    // Runs the tool on `clip` and checks every mark of a clean refusal; `said` is part of
+    // Runs the tool on `clip` and checks every mark of a clean refusal; `said` appears in
     // the line it must give.
     void ExpectRefused(const std::string& clip, const std::string& templateClip,
                        const std::string& said) {
