@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "recover/BitReader.h"
 #include "recover/SliceStart.h"
 #include "track/Mp4Boxes.h"
 
@@ -20,6 +21,15 @@ constexpr size_t kWindow = 1u << 20;
 constexpr size_t kHeaderBytes = 16;
 // Parameter sets longer than this are no real ones.
 constexpr size_t kMaxParameterSet = 1024;
+// SEI units up to this long are checked for their messages when the walk looks for a start;
+// longer ones are not taken as one.
+constexpr size_t kMaxSei = 65536;
+// Sound between two frames is at most this long; beyond it a slice is only taken for a new
+// start when a valid unit follows it.
+constexpr uint64_t kMaxSoundGap = 4u << 20;
+// A new start may be this much bigger than twice the biggest frame so far (a key frame after
+// a run of small ones).
+constexpr uint64_t kFrameSizeMargin = 256u << 10;
 
 bool IsCameraBox(const unsigned char* type) {
     const std::string_view name(reinterpret_cast<const char*>(type), 4);
@@ -28,6 +38,34 @@ bool IsCameraBox(const unsigned char* type) {
 
 bool IsSlice(int type) {
     return type == 1 || type == 5;
+}
+
+// SEI messages fill their unit exactly: each a type and a size (in runs of 255 and a last
+// byte) and that many bytes, then the stop bit; random bytes rarely come out even.
+bool SeiWhole(std::span<const unsigned char> rbsp) {
+    size_t at = 0;
+    for (int message = 0; message < 64 && at < rbsp.size(); ++message) {
+        if (rbsp[at] == 0x80 && at + 1 == rbsp.size()) {
+            return true;
+        }
+        uint64_t size = 0;
+        for (int field = 0; field < 2; ++field) {
+            uint64_t value = 0;
+            while (at < rbsp.size() && rbsp[at] == 0xFF) {
+                value += 255;
+                ++at;
+            }
+            if (at == rbsp.size()) {
+                return false;
+            }
+            size = value + rbsp[at++];
+        }
+        if (size > rbsp.size() - at) {
+            return false;
+        }
+        at += size;
+    }
+    return false;
 }
 
 // The NAL unit types a camera's H.264 stream holds, with the reference flag each must have:
@@ -87,7 +125,8 @@ std::optional<SliceStart> MdatWalk::StartOf(uint64_t at, const Unit& unit) {
 // A picture's frame_num is one more than the last reference picture's, or 0 at an IDR: bytes
 // of another kind seldom match it, and a picture after a lost reference would not decode.
 bool MdatWalk::ContinuesStream(uint64_t at, const Unit& unit) {
-    if (!m_lastReference || !IsSlice(unit.header & 0x1F) || !unit.firstSlice) {
+    if (!m_lastReference || !IsSlice(unit.header & 0x1F) || !unit.firstSlice ||
+        at - m_lastFrameEnd > kMaxSoundGap) {
         return false;
     }
     const std::optional<SliceStart> slice = StartOf(at, unit);
@@ -147,7 +186,7 @@ bool MdatWalk::PlausibleStart(uint64_t at) {
         return false;
     }
     const int type = unit.header & 0x1F;
-    if (IsSlice(type) ? !unit.firstSlice : type < 6 || type > 9) {
+    if ((IsSlice(type) ? !unit.firstSlice : type < 6 || type > 9) || !WellFormed(at, unit)) {
         return false;
     }
     const uint64_t next = at + unit.length;
@@ -157,6 +196,34 @@ bool MdatWalk::PlausibleStart(uint64_t at) {
     const Kind after = Look(next).kind;
     return after == Kind::Nal || after == Kind::Block || after == Kind::PastEnd ||
            ContinuesStream(at, unit);
+}
+
+// What a unit of each kind that may open a frame must look like inside, checked only where
+// the walk looks for a new start, so that damage seldom passes for one.
+bool MdatWalk::WellFormed(uint64_t at, const Unit& unit) {
+    const int type = unit.header & 0x1F;
+    const uint64_t payload = unit.length - 4;
+    if (IsSlice(type)) {
+        // Frames keep to their size: a slice far bigger than any frame before is damage.
+        const bool sized = m_biggestFrame == 0 || payload <= 2 * m_biggestFrame + kFrameSizeMargin;
+        return sized && (!m_sps || StartOf(at, unit).has_value());
+    }
+    if (type == 9) {
+        return payload == 2; // the header and primary_pic_type with its stop bit
+    }
+    const uint64_t cap = type == 6 ? kMaxSei : kMaxParameterSet;
+    if (payload > cap) {
+        return false;
+    }
+    const std::span<const unsigned char> read = m_source.Read(at + 4, static_cast<size_t>(payload));
+    const std::vector<unsigned char> bytes(read.begin(), read.end());
+    if (bytes.size() != payload || bytes.back() == 0) {
+        return false;
+    }
+    if (type == 7) {
+        return ReadSpsFacts(bytes).has_value();
+    }
+    return type != 6 || SeiWhole(UnescapedPayload(std::span(bytes).subspan(1)));
 }
 
 uint64_t MdatWalk::Resynchronise(uint64_t from) {
@@ -188,6 +255,8 @@ void MdatWalk::Finish() {
         m_picture.size = static_cast<uint32_t>(m_last - m_start);
         m_picture.key = m_key;
         m_video.units.push_back(m_picture);
+        m_biggestFrame = std::max<uint64_t>(m_biggestFrame, m_picture.size);
+        m_lastFrameEnd = m_last;
     }
     m_open = false;
     m_sawSlice = false;

@@ -47,6 +47,7 @@ private:
 
     Unit Look(uint64_t at);
     bool PlausibleStart(uint64_t at);
+    bool WellFormed(uint64_t at, const Unit& unit);
     bool ContinuesStream(uint64_t at, const Unit& unit);
     std::optional<SliceStart> StartOf(uint64_t at, const Unit& unit);
     uint64_t Resynchronise(uint64_t from);
@@ -67,5 +68,7 @@ private:
     std::optional<SpsFacts> m_sps;
     // frame_num of the last reference picture, once a frame has been taken.
     std::optional<uint32_t> m_lastReference;
+    uint64_t m_biggestFrame = 0;
+    uint64_t m_lastFrameEnd = 0;
     std::vector<unsigned char> m_window;
 };
