@@ -74,6 +74,11 @@ RecoveryOutcome RecoverClip(const std::string& cutClip, const std::string& templ
         outcome.why = output + " exists already: not overwritten";
         return outcome;
     }
+    // The partial file's name is cleared before writing: it must not be the cut clip's.
+    if (SameFile(cutClip, output + ".part")) {
+        outcome.why = "the output's partial file " + output + ".part would be the clip itself";
+        return outcome;
+    }
     ClipFile file;
     if (!Opened(file, cutClip, "", outcome)) {
         return outcome;

@@ -19,7 +19,8 @@ constexpr const char* kUsage =
     "or in the current folder when that folder cannot be written). HEALTHY.MP4, a whole clip\n"
     "of the same camera and settings, gives the video's setup and frame rate; without it\n"
     "they come from the parameter sets inside the cut clip. H.264 video is recovered; sound\n"
-    "is not. The cut clip is only read, and an existing OUT.MP4 is never overwritten.\n";
+    "is stepped over, not recovered. The cut clip is only read, and an existing OUT.MP4 is\n"
+    "never overwritten.\n";
 
 constexpr CommandLine kTool{"ostvik-recover", kUsage};
 

@@ -122,4 +122,14 @@ TEST_F(RecoverRefusal, AnExistingOutputIsNotOverwritten) {
     EXPECT_EQ(FileBytes(Path("OUT.MP4")), "mine");
 }
 
+TEST_F(RecoverRefusal, TheCutClipIsNeverTakenForTheOutputsPartialFile) {
+    const std::string clip = Path("CLIP.part");
+    std::filesystem::rename(CutClip(), clip);
+    const std::string before = FileBytes(clip);
+    const ToolRun run = Recover(Quoted(clip) + " -o " + Quoted(Path("CLIP")));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(FileBytes(clip), before);
+    EXPECT_FALSE(std::filesystem::exists(Path("CLIP")));
+}
+
 } // namespace
