@@ -130,8 +130,11 @@ bool MdatWalk::ContinuesStream(uint64_t at, const Unit& unit) {
         return false;
     }
     const std::optional<SliceStart> slice = StartOf(at, unit);
+    if (!slice) {
+        return false;
+    }
     const uint32_t expected = (*m_lastReference + 1) % (1u << m_sps->frameNumBits);
-    return slice && (slice->frameNum == expected || (unit.header & 0x1F) == 5);
+    return slice->frameNum == expected || (unit.header & 0x1F) == 5;
 }
 
 MdatWalk::Unit MdatWalk::Look(uint64_t at) {
@@ -273,9 +276,11 @@ void MdatWalk::KeepParameterSet(uint64_t at, const Unit& unit) {
     const std::span<const unsigned char> bytes =
         m_source.Read(at + 4, static_cast<size_t>(unit.length - 4));
     kept.assign(bytes.begin(), bytes.end());
-    // The stream's own SPS is the truth, whatever a template says.
+    // The stream's own SPS is the truth, whatever a template says, when it can be read.
     if (type == 7) {
-        m_sps = ReadSpsFacts(kept);
+        if (const std::optional<SpsFacts> facts = ReadSpsFacts(kept)) {
+            m_sps = facts;
+        }
     }
 }
 
