@@ -29,6 +29,7 @@ import mkclip_sources
 import mkclip_gpmf
 import mkclip_insta360
 import mkclip_ligo
+import mkclip_powercut
 import mkclip_sony
 import mkclip_ts
 import mkclip_tesla
@@ -110,7 +111,8 @@ def data_subtitles(records, seconds):
 
 
 def write_video(path, container, seconds, size, fps, burn_records, subtitles, colour=None,
-                moov_room=0, created=None, frame_code=False, moov_last=False):
+                moov_room=0, created=None, frame_code=False, moov_last=False,
+                encoder_options=()):
     if colour:
         source = f"color=c={colour}:size={size}:rate={fps}:duration={seconds}"
     else:
@@ -133,7 +135,7 @@ def write_video(path, container, seconds, size, fps, burn_records, subtitles, co
             script.flush()
             cmd += ["-filter_script:v", script.name]
         cmd += ["-c:v", "libx264", "-pix_fmt", "yuv420p", "-fflags", "+bitexact",
-                "-flags:v", "+bitexact", "-map_metadata", "-1"]
+                "-flags:v", "+bitexact", "-map_metadata", "-1", *encoder_options]
         if created:
             cmd += ["-metadata", f"creation_time={created:%Y-%m-%dT%H:%M:%S}Z"]
         if moov_room:
@@ -519,6 +521,7 @@ def build_parser():
                         "from second FROM (default 0), holding that second's GPRMC and GPGGA")
     parser.add_argument("--truth", metavar="PATH",
                         help="also write the drive as CSV with the stored values")
+    mkclip_powercut.add_arguments(parser)
     return parser
 
 
@@ -629,6 +632,7 @@ def main(argv=None):
     base, ext = os.path.splitext(args.output)
     container = CONTAINERS.get(ext.lower())
     check_args(parser, args, container)
+    mkclip_powercut.check(parser, args)
     try:
         seconds, video_seconds, planned_box = plan(args)
     except LayoutError as error:
@@ -659,10 +663,16 @@ def main(argv=None):
                         created, args.frame_code,
                         moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel",
                                                   "kenwood", "vantrue-n2s", "dji-djmd", "camm",
-                                                  "sony-rtmd"))
+                                                  "sony-rtmd"),
+                        encoder_options=mkclip_powercut.encoder_options(args))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
-    if container != "avi" and not args.no_embedded:
+    if args.power_cut:
+        mkclip_powercut.write_layout(args.power_cut, mkclip_powercut.rewrite(
+            args.output, records, args.fps, args.block_spacing,
+            lambda record, size: gps_block(record, size, args.layout),
+            Filler() if args.filler == "random" else None))
+    elif container != "avi" and not args.no_embedded:
         try:
             embed(args, records, planned_box)
             if args.sparse_size is not None:

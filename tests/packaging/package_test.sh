@@ -28,10 +28,10 @@ lintian --no-cfg --fail-on error "$deb" || fail "lintian reports errors"
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 missing=0
-for file in usr/bin/ostvik usr/bin/ostvik-track usr/bin/ostvik-export usr/share/ostvik/Skin.dat \
+for file in usr/bin/ostvik usr/bin/ostvik-track usr/bin/ostvik-export usr/bin/ostvik-recover usr/share/ostvik/Skin.dat \
     usr/share/applications/ostvik.desktop usr/share/icons/hicolor/scalable/apps/ostvik.svg \
     usr/share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/ostvik.png \
-    usr/share/man/man1/{ostvik,ostvik-track,ostvik-export}.1.gz \
+    usr/share/man/man1/{ostvik,ostvik-track,ostvik-export,ostvik-recover}.1.gz \
     usr/share/metainfo/org.ostvik.Ostvik.metainfo.xml \
     usr/share/doc/ostvik/copyright usr/share/doc/ostvik/changelog.gz; do
     [[ -s "$root/$file" ]] || { echo "package: missing $file" >&2; missing=1; }
@@ -59,7 +59,7 @@ zgrep -q "\"Ostvik $version\"" "$root/usr/share/man/man1/ostvik-track.1.gz" ||
 
 bin="$root/usr/bin"
 export QT_QPA_PLATFORM=offscreen
-for program in ostvik ostvik-track ostvik-export; do
+for program in ostvik ostvik-track ostvik-export ostvik-recover; do
     help="$("$bin/$program" --help)" || fail "$program --help fails"
     grep -qi usage <<<"$help" || fail "$program --help prints no usage"
     [[ "$("$bin/$program" --version)" == [oO]"${program:1} $version" ]] ||

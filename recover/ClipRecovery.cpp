@@ -1,0 +1,139 @@
+#include "recover/ClipRecovery.h"
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <sys/stat.h>
+
+#include "recover/Composition.h"
+#include "recover/CutClip.h"
+#include "recover/MdatWalk.h"
+#include "recover/MovieIndex.h"
+#include "recover/RecoveredFile.h"
+#include "recover/SpsFacts.h"
+#include "recover/SpsSetup.h"
+#include "recover/TemplateSetup.h"
+#include "track/ClipFile.h"
+
+namespace {
+
+// For a cut clip whose own file type box was lost with the rest.
+const std::vector<unsigned char> kFileType = {0,   0,   0,   28,  'f', 't', 'y', 'p', 'i', 's',
+                                              'o', 'm', 0,   0,   2,   0,   'i', 's', 'o', 'm',
+                                              'a', 'v', 'c', '1', 'm', 'p', '4', '1'};
+
+bool Opened(ClipFile& file, const std::string& path, const std::string& role,
+            RecoveryOutcome& outcome) {
+    if (file.Open(path)) {
+        return true;
+    }
+    outcome.why = role + path + ": " + std::strerror(file.LastError());
+    return false;
+}
+
+std::optional<VideoSetup> TemplateSetup(const std::string& templateClip, RecoveryOutcome& outcome) {
+    ClipFile file;
+    if (!Opened(file, templateClip, "template ", outcome)) {
+        return std::nullopt;
+    }
+    return ReadTemplateSetup(file, outcome.why);
+}
+
+// The setup for the frames walked: the template's, when it shows pictures of their size, or
+// the one their own parameter sets give.
+std::optional<VideoSetup> Setup(std::optional<VideoSetup> setup, bool fromTemplate,
+                                const WalkedVideo& video, RecoveryOutcome& outcome) {
+    if (!fromTemplate) {
+        return SetupFromParameterSets(video.sps, video.pps, outcome.timingAssumed, outcome.why);
+    }
+    const std::optional<SpsFacts> own = ReadSpsFacts(video.sps);
+    if (setup && own && (own->width != setup->width || own->height != setup->height)) {
+        outcome.why = "the template's video is " + std::to_string(setup->width) + "x" +
+                      std::to_string(setup->height) + ", the clip's " + std::to_string(own->width) +
+                      "x" + std::to_string(own->height) +
+                      ": give a clip of the same camera and settings";
+        return std::nullopt;
+    }
+    return setup;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first = {};
+    struct stat second = {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+} // namespace
+
+RecoveryOutcome RecoverClip(const std::string& cutClip, const std::string& templateClip,
+                            const std::string& output) {
+    RecoveryOutcome outcome;
+    struct stat existing = {};
+    if (::lstat(output.c_str(), &existing) == 0 || SameFile(cutClip, output)) {
+        outcome.why = output + " exists already: not overwritten";
+        return outcome;
+    }
+    // The partial file's name is cleared before writing: it must not be the cut clip's.
+    if (SameFile(cutClip, output + ".part")) {
+        outcome.why = "the output's partial file " + output + ".part would be the clip itself";
+        return outcome;
+    }
+    ClipFile file;
+    if (!Opened(file, cutClip, "", outcome)) {
+        return outcome;
+    }
+    const std::optional<CutClip> cut = FindCutClip(file, outcome.why);
+    if (!cut) {
+        return outcome;
+    }
+    const bool fromTemplate = !templateClip.empty();
+    std::optional<VideoSetup> known;
+    if (fromTemplate) {
+        known = TemplateSetup(templateClip, outcome);
+        if (!known) {
+            return outcome;
+        }
+    }
+    const WalkedVideo video = MdatWalk(file, cut->mediaBegin, cut->mediaEnd,
+                                       known ? known->sps : std::vector<unsigned char>())
+                                  .Run();
+    const std::optional<VideoSetup> setup = Setup(std::move(known), fromTemplate, video, outcome);
+    if (!setup) {
+        return outcome;
+    }
+    if (video.units.empty()) {
+        outcome.why = "no whole H.264 frame from a key frame on in the media data";
+        return outcome;
+    }
+    const std::vector<unsigned char>& fileType = cut->fileType.empty() ? kFileType : cut->fileType;
+    const std::optional<SpsFacts> stream = ReadSpsFacts(video.sps.empty() ? setup->sps : video.sps);
+    const Composition composition =
+        stream ? ComposeUnits(video.units, stream->pocLsbBits) : Composition();
+    // The index's size does not depend on the offsets it holds, only on their width.
+    bool wide = false;
+    int64_t shift = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        const uint64_t indexSize =
+            BuildMovieIndex(*setup, video.units, composition, 0, wide).size();
+        shift = static_cast<int64_t>(fileType.size() + indexSize + kMediaHeaderLength) -
+                static_cast<int64_t>(cut->mediaBegin);
+        const AccessUnit& last = video.units.back();
+        wide = wide || static_cast<int64_t>(last.offset) + shift > int64_t{0xFFFFFFFF};
+    }
+    std::vector<unsigned char> head = fileType;
+    const std::vector<unsigned char> index =
+        BuildMovieIndex(*setup, video.units, composition, shift, wide);
+    head.insert(head.end(), index.begin(), index.end());
+    if (!WriteRecoveredFile(file, cut->mediaBegin, cut->mediaEnd, head, output, outcome.why)) {
+        return outcome;
+    }
+    outcome.ok = true;
+    outcome.frames = video.units.size();
+    for (const AccessUnit& unit : video.units) {
+        outcome.keyFrames += unit.key ? 1 : 0;
+    }
+    outcome.skippedBytes = video.skippedBytes;
+    outcome.frameRate = double(setup->timescale) / setup->sampleDelta;
+    return outcome;
+}

@@ -1,0 +1,74 @@
+// The walk through a cut clip's media data for its H.264 frames, written as runs of NAL
+// units each after a 4-byte length. The camera's own blocks between frames (freeGPS and
+// other boxes) are stepped over by their box headers; bytes that are neither are skipped
+// by looking ahead for the next place where a plausible run of NAL units begins, or where a
+// slice continues the stream's frame numbers (so sound between frames is stepped over). The walk
+// ends at the end of the data or where the last unit or block runs past it, and the frame
+// it cut is left out.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "recover/AccessUnit.h"
+#include "recover/SliceStart.h"
+#include "recover/SpsFacts.h"
+#include "track/ByteSource.h"
+
+struct WalkedVideo {
+    std::vector<AccessUnit> units;  // from the first key frame on
+    std::vector<unsigned char> sps; // the first of each found in the data, NAL header first
+    std::vector<unsigned char> pps;
+    uint64_t skippedBytes = 0; // neither frames nor camera blocks
+};
+
+// NAL units longer than this are taken for damage: no frame of a dash camera comes near.
+constexpr uint32_t kMaxNalLength = 16u << 20;
+
+class MdatWalk {
+public:
+    // `sps` (NAL header first) is the stream's SPS when known beforehand, from a template;
+    // otherwise the first one in the data is read when the walk meets it.
+    MdatWalk(ByteSource& source, uint64_t begin, uint64_t end,
+             std::span<const unsigned char> sps = {});
+
+    WalkedVideo Run();
+
+private:
+    enum class Kind { Nal, Block, Damage, PastEnd };
+    struct Unit {
+        Kind kind = Kind::Damage;
+        uint64_t length = 0; // the whole unit: length field and NAL, or the block's box
+        uint8_t header = 0;
+        bool firstSlice = false;
+    };
+
+    Unit Look(uint64_t at);
+    bool PlausibleStart(uint64_t at);
+    bool WellFormed(uint64_t at, const Unit& unit);
+    bool ContinuesStream(uint64_t at, const Unit& unit);
+    std::optional<SliceStart> StartOf(uint64_t at, const Unit& unit);
+    uint64_t Resynchronise(uint64_t from);
+    void Take(uint64_t at, const Unit& unit);
+    void Finish();
+    void KeepParameterSet(uint64_t at, const Unit& unit);
+
+    ByteSource& m_source;
+    uint64_t m_begin;
+    uint64_t m_end;
+    WalkedVideo m_video;
+    bool m_open = false;
+    bool m_sawSlice = false;
+    bool m_key = false;
+    AccessUnit m_picture; // what the first slice of the open frame says of it
+    uint64_t m_start = 0;
+    uint64_t m_last = 0;
+    std::optional<SpsFacts> m_sps;
+    // frame_num of the last reference picture, once a frame has been taken.
+    std::optional<uint32_t> m_lastReference;
+    uint64_t m_biggestFrame = 0;
+    uint64_t m_lastFrameEnd = 0;
+    std::vector<unsigned char> m_window;
+};

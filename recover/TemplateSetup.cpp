@@ -1,0 +1,112 @@
+#include "recover/TemplateSetup.h"
+
+#include <vector>
+
+#include "track/Mp4Boxes.h"
+
+namespace {
+
+// A sample entry with its avcC is a few hundred bytes; a bigger one is damage.
+constexpr uint64_t kMaxEntry = 65536;
+
+std::optional<Mp4Box> Child(ByteSource& source, const Mp4Box& parent, std::string_view type) {
+    std::optional<Mp4Box> found;
+    ForEachMp4Box(source, parent.payload, parent.end, [&](const Mp4Box& box) {
+        if (box.Is(type)) {
+            found = box;
+        }
+        return !found;
+    });
+    return found;
+}
+
+std::optional<Mp4Box> Path(ByteSource& source, Mp4Box box, std::string_view path) {
+    for (size_t at = 0; at + 4 <= path.size(); at += 5) {
+        const std::optional<Mp4Box> next = Child(source, box, path.substr(at, 4));
+        if (!next) {
+            return std::nullopt;
+        }
+        box = *next;
+    }
+    return box;
+}
+
+std::vector<unsigned char> Bytes(ByteSource& source, uint64_t at, uint64_t count) {
+    const std::span<const unsigned char> read = source.Read(at, static_cast<size_t>(count));
+    return {read.begin(), read.end()};
+}
+
+std::optional<Mp4Box> VideoTrack(ByteSource& source, const Mp4Box& movie) {
+    std::optional<Mp4Box> video;
+    ForEachMp4Box(source, movie.payload, movie.end, [&](const Mp4Box& box) {
+        if (box.Is("trak")) {
+            const std::optional<Mp4Box> handler = Path(source, box, "mdia/hdlr");
+            if (handler && handler->end - handler->payload >= 12 &&
+                Bytes(source, handler->payload + 8, 4) ==
+                    std::vector<unsigned char>{'v', 'i', 'd', 'e'}) {
+                video = box;
+            }
+        }
+        return !video;
+    });
+    return video;
+}
+
+} // namespace
+
+std::optional<VideoSetup> ReadTemplateSetup(ByteSource& source, std::string& why) {
+    const std::optional<Mp4Box> movie = FindMp4Box(source, "moov");
+    if (!movie) {
+        why = "the template has no index (moov): it must be a whole clip";
+        return std::nullopt;
+    }
+    const std::optional<Mp4Box> track = VideoTrack(source, *movie);
+    const std::optional<Mp4Box> header = track ? Path(source, *track, "mdia/mdhd") : std::nullopt;
+    const std::optional<Mp4Box> table =
+        track ? Path(source, *track, "mdia/minf/stbl") : std::nullopt;
+    const std::optional<Mp4Box> entries = table ? Child(source, *table, "stsd") : std::nullopt;
+    const std::optional<Mp4Box> times = table ? Child(source, *table, "stts") : std::nullopt;
+    if (!header || !entries || !times) {
+        why = "the template has no complete video track";
+        return std::nullopt;
+    }
+    const std::vector<unsigned char> mdhd = Bytes(source, header->payload, 32);
+    const std::vector<unsigned char> stts = Bytes(source, times->payload, 16);
+    const std::vector<unsigned char> stsd = Bytes(source, entries->payload, 16);
+    VideoSetup setup;
+    if (mdhd.size() >= 32 && stts.size() >= 16 && stsd.size() >= 16) {
+        setup.timescale = static_cast<uint32_t>(BigEndian(mdhd, mdhd[0] == 1 ? 20 : 12, 4));
+        setup.sampleDelta = static_cast<uint32_t>(BigEndian(stts, 12, 4));
+    }
+    const uint64_t entrySize = stsd.size() >= 16 ? BigEndian(stsd, 8, 4) : 0;
+    if (setup.timescale == 0 || setup.sampleDelta == 0 || entrySize < 86 || entrySize > kMaxEntry ||
+        entries->payload + 8 + entrySize > entries->end) {
+        why = "the template's video track has no usable timing or sample entry";
+        return std::nullopt;
+    }
+    setup.sampleEntry = Bytes(source, entries->payload + 8, entrySize);
+    const std::string codec(setup.sampleEntry.begin() + 4, setup.sampleEntry.begin() + 8);
+    if (codec != "avc1" && codec != "avc3") {
+        why = "the template's video is '" + codec + "', not H.264 (avc1)";
+        return std::nullopt;
+    }
+    // The walk reads 4-byte NAL lengths; the avcC says how long the camera writes them.
+    const std::string_view entry(reinterpret_cast<const char*>(setup.sampleEntry.data()),
+                                 setup.sampleEntry.size());
+    const size_t config = entry.find("avcC", 86);
+    if (config == std::string_view::npos || config + 9 > entry.size() ||
+        (setup.sampleEntry[config + 8] & 3) != 3) {
+        why = "the template's H.264 setup (avcC) is missing or not of 4-byte NAL lengths";
+        return std::nullopt;
+    }
+    const size_t spsLength = config + 12 <= entry.size() && (entry[config + 9] & 0x1F) > 0
+                                 ? static_cast<size_t>(BigEndian(setup.sampleEntry, config + 10, 2))
+                                 : 0;
+    if (config + 12 + spsLength <= entry.size()) {
+        setup.sps.assign(setup.sampleEntry.begin() + config + 12,
+                         setup.sampleEntry.begin() + config + 12 + spsLength);
+    }
+    setup.width = static_cast<uint32_t>(BigEndian(setup.sampleEntry, 32, 2));
+    setup.height = static_cast<uint32_t>(BigEndian(setup.sampleEntry, 34, 2));
+    return setup;
+}

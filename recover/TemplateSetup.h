@@ -1,0 +1,12 @@
+// The video setup of a healthy clip of the same camera: its first video track's sample
+// entry, picture size, timescale and frame spacing, read from its index.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "recover/VideoSetup.h"
+#include "track/ByteSource.h"
+
+// The setup, or nothing with `why` saying what the template lacks or holds instead.
+std::optional<VideoSetup> ReadTemplateSetup(ByteSource& source, std::string& why);
