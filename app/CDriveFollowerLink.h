@@ -1,9 +1,12 @@
 // The window's panes as the playlist's drive follower: the drive timeline under the video,
 // the map of the whole drive, and the marks of the playing clip's events on the progress
-// slider.
+// slider (for a clip alone, with the list of them on its right click).
 #pragma once
 
 #include "library/IDriveFollower.h"
+
+#include <QMetaObject>
+#include <QPoint>
 
 #include <cstddef>
 #include <memory>
@@ -13,19 +16,24 @@ class CVideoViewDlg;
 
 class CDriveFollowerLink : public IDriveFollower {
 public:
-    explicit CDriveFollowerLink(CVideoViewDlg* video) : m_video(video) {}
+    explicit CDriveFollowerLink(CVideoViewDlg* video);
+    ~CDriveFollowerLink() override;
 
     void ShowDrive(std::shared_ptr<const LoadedDrive> drive) override;
     void FollowDriveSecond(double driveSecond) override;
-    void ShowClipEvents(std::vector<int> seconds) override;
+    void ShowClipEvents(std::shared_ptr<const LoadedDrive> lone) override;
 
     // The drive shown now; null while the clip plays alone.
     const std::shared_ptr<const LoadedDrive>& ShownDrive() const { return m_drive; }
 
 private:
     void MarkEventsOf(size_t clip);
+    // A right click on the progress slider of a clip alone lists its events to jump to.
+    void ListLoneEvents(const QPoint& at);
 
     CVideoViewDlg* m_video;
     std::shared_ptr<const LoadedDrive> m_drive;
+    std::shared_ptr<const LoadedDrive> m_lone;
+    QMetaObject::Connection m_menu;
     size_t m_markedClip = SIZE_MAX;
 };

@@ -64,14 +64,8 @@ void CPlaylistDlg::EnterDrive() {
 
 void CPlaylistDlg::ShowLoneClipEvents() {
     m_loneDrive = m_drives->LoneClipDrive(QFile::encodeName(m_currentFile).toStdString());
-    std::vector<int> seconds;
-    if (m_loneDrive != nullptr) {
-        for (const DriveEvent& event : m_loneDrive->events) {
-            seconds.push_back(event.event.second);
-        }
-    }
     if (m_driveFollower != nullptr) {
-        m_driveFollower->ShowClipEvents(std::move(seconds));
+        m_driveFollower->ShowClipEvents(m_loneDrive);
     }
 }
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <memory>
-#include <vector>
 
 struct LoadedDrive;
 
@@ -15,7 +14,9 @@ public:
     virtual void ShowDrive(std::shared_ptr<const LoadedDrive> drive) = 0;
     // The second of that drive that plays now (called on every tick the clip moves).
     virtual void FollowDriveSecond(double driveSecond) = 0;
-    // The driving events of a clip that plays alone, by their clip seconds; none for a clip
-    // of a drive, whose events the drive shows.
-    virtual void ShowClipEvents(std::vector<int> seconds) { static_cast<void>(seconds); }
+    // The driving events of a clip that plays alone, as a drive of that one clip (its seconds
+    // are the clip's); null for a clip of a drive, whose events the drive shows.
+    virtual void ShowClipEvents(std::shared_ptr<const LoadedDrive> lone) {
+        static_cast<void>(lone);
+    }
 };

@@ -2,7 +2,8 @@
 
 #include "playback/DriveTimeText.h"
 
-CDriveEventMenu::CDriveEventMenu(const LoadedDrive& drive, QWidget* parent) : QMenu(parent) {
+CDriveEventMenu::CDriveEventMenu(const LoadedDrive& drive, QWidget* parent, bool excerptEntries)
+    : QMenu(parent) {
     for (const DriveEvent& event : drive.events) {
         const double second = event.driveSecond;
         connect(addAction(DriveEventText(drive.drive, event)), &QAction::triggered, this,
@@ -10,6 +11,9 @@ CDriveEventMenu::CDriveEventMenu(const LoadedDrive& drive, QWidget* parent) : QM
     }
     if (drive.events.empty()) {
         addAction(tr("No driving events"))->setEnabled(false);
+    }
+    if (!excerptEntries) {
+        return;
     }
     addSeparator();
     connect(addAction(tr("Excerpt starts here (I)")), &QAction::triggered, this,

@@ -13,7 +13,9 @@ class CDriveEventMenu : public QMenu {
     Q_OBJECT
 
 public:
-    CDriveEventMenu(const LoadedDrive& drive, QWidget* parent = nullptr);
+    // Without `excerptEntries` the list alone, for a pane that marks no excerpt itself.
+    CDriveEventMenu(const LoadedDrive& drive, QWidget* parent = nullptr,
+                    bool excerptEntries = true);
 
 signals:
     void eventChosen(double driveSecond);

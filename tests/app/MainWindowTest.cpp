@@ -9,6 +9,7 @@
 #include "library/CPlaylistDlg.h"
 #include "map/CHtmlViewDlg.h"
 #include "map/CMapView.h"
+#include "playback/CDriveEventMenu.h"
 #include "playback/CDriveTimeline.h"
 #include "playback/CMySliderCtrl.h"
 #include "playback/CSoundOutputVolumeImpl.h"
@@ -545,8 +546,9 @@ TEST_F(MainWindow, AClipCutShortSaysWhereItsFileEnds) {
     std::filesystem::remove_all(folder);
 }
 
-// A clip alone shows its driving events as marks on the progress slider, and N and
-// Shift+N jump to them, as in a drive: the clip maker stabbed the brakes at second 25.
+// A clip alone shows its driving events as marks on the progress slider, N and Shift+N
+// jump to them, and the slider's right click lists them, as in a drive: the clip maker
+// stabbed the brakes at second 25.
 TEST_F(MainWindow, AClipAloneMarksItsEventsAndNJumpsToThem) {
     window->AddClips({kData + "/events/EVENT/brake.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
@@ -566,6 +568,20 @@ TEST_F(MainWindow, AClipAloneMarksItsEventsAndNJumpsToThem) {
         },
         5s))
         << mivex_curr_play_time();
+
+    // A right click on the slider lists the events, each line one to jump to.
+    ASSERT_TRUE(PumpUntil([] { return !MivexEngine::Instance().Seeking(); }));
+    const double before = mivex_curr_play_time();
+    CMySliderCtrl* clicked = window->VideoView()->ProgressSlider();
+    emit clicked->customContextMenuRequested(QPoint(5, 5));
+    auto* list = clicked->findChild<CDriveEventMenu*>();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->actions().size(), static_cast<qsizetype>(marks.size()));
+    const size_t last = marks.size() - 1;
+    list->actions().at(static_cast<qsizetype>(last))->trigger();
+    EXPECT_TRUE(
+        PumpUntil([&] { return std::fabs(mivex_curr_play_time() - marks[last]) < 0.6; }, 5s))
+        << before << " -> " << mivex_curr_play_time();
 }
 
 // A card given as a folder (as `ostvik CARD/` does) lists its clips, Movie/ and Event/
