@@ -4,6 +4,7 @@
 #include "playback/VideoPaneRules.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -12,10 +13,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QThreadPool>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -135,7 +138,33 @@ void CExportDlg::SetExcerpt(const ExcerptRequest& excerpt, const QString& defaul
     m_cameras->setChecked(!excerpt.beside.empty());
     m_progress->setValue(0);
     m_status->clear();
+    FindKeyframeSnap();
     UpdateChoices();
+}
+
+// ffprobe lists every packet of the clip, which takes long for a big one: off the UI
+// thread, once per excerpt, and a result for an excerpt since replaced is dropped.
+void CExportDlg::FindKeyframeSnap() {
+    m_snapSeconds.reset();
+    const int probe = ++m_snapProbe;
+    if (m_excerpt.pieces.empty()) {
+        m_snapSeconds = 0;
+        return;
+    }
+    ExcerptRequest copy = m_excerpt;
+    copy.overlay = false;
+    QThreadPool::globalInstance()->start([copy, probe, dialog = QPointer<CExportDlg>(this)] {
+        const double snap = KeyframeSnapSeconds(copy);
+        QMetaObject::invokeMethod(
+            qApp,
+            [dialog, probe, snap] {
+                if (dialog != nullptr && dialog->m_snapProbe == probe) {
+                    dialog->m_snapSeconds = snap;
+                    dialog->UpdateChoices();
+                }
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 ExcerptRequest CExportDlg::Request() const {
@@ -158,13 +187,12 @@ void CExportDlg::UpdateChoices() {
     const bool overlay = m_overlay->isChecked();
     m_text->setEnabled(overlay);
     m_cameras->setEnabled(overlay);
-    ExcerptRequest copy = m_excerpt;
-    copy.overlay = false;
-    const double snap = m_excerpt.pieces.empty() ? 0 : KeyframeSnapSeconds(copy);
     // The copy can only begin on a key frame: the user must know how much earlier it starts.
-    m_snap->setText(snap > 0 ? tr("Its start moves back %1 s, to the key frame before the mark.")
-                                   .arg(snap, 0, 'f', 1)
-                             : tr("Its start falls on a key frame."));
+    const double snap = m_snapSeconds.value_or(0);
+    m_snap->setText(!m_snapSeconds ? tr("Finding the key frame at or before the mark…")
+                    : snap > 0 ? tr("Its start moves back %1 s, to the key frame before the mark.")
+                                     .arg(snap, 0, 'f', 1)
+                               : tr("Its start falls on a key frame."));
     m_snap->setEnabled(!overlay);
     const bool running = Running();
     m_export->setEnabled(!running && !m_excerpt.pieces.empty());

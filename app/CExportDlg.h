@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 
 class ExcerptJob;
 class QCheckBox;
@@ -47,6 +48,7 @@ public:
     QPushButton* CancelButton() const { return m_cancel; }
     QProgressBar* Progress() const { return m_progress; }
     QLabel* Status() const { return m_status; }
+    QLabel* SnapNote() const { return m_snap; }
 
     void StartExport();
     void CancelExport();
@@ -58,10 +60,14 @@ private:
     void ShowStatus(const QString& text);
     void Browse();
     void UpdateChoices();
+    void FindKeyframeSnap();
     void OnProgress(double fraction, double secondsLeft);
     void OnFinished(bool ok, const QString& why);
 
     ExcerptRequest m_excerpt;
+    // How far back a copy starts, once found; which search is the latest.
+    std::optional<double> m_snapSeconds;
+    int m_snapProbe = 0;
     ExcerptJob* m_job = nullptr;
     std::function<QString(const QString&)> m_savePathPrompt;
     QLabel* m_summary = nullptr;

@@ -29,6 +29,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -41,6 +42,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolTip>
 #include <QUrl>
@@ -403,8 +405,28 @@ TEST_F(MainWindow, IAndOMarkTheExcerptWherePlaybackIsAndItsTrackAndVideoSave) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
     dialog->hide();
+    // The key frame a copy starts at is looked for off the UI thread: an ffprobe slow on a
+    // big clip does not hold the window.
+    const QString ffprobe = QStandardPaths::findExecutable("ffprobe");
+    ASSERT_FALSE(ffprobe.isEmpty());
+    QTemporaryDir slow;
+    QFile script(slow.filePath("ffprobe"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(("#!/bin/sh\nsleep 2\nexec '" + ffprobe + "' \"$@\"\n").toUtf8());
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(slow.path()) + ":" + path);
+    QElapsedTimer shown;
+    shown.start();
     Key(Qt::Key_E);
+    EXPECT_LT(shown.elapsed(), 1000);
     EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->SnapNote()->text().startsWith("Finding"))
+        << dialog->SnapNote()->text().toStdString();
+    EXPECT_TRUE(PumpUntil([&] { return dialog->SnapNote()->text().startsWith("Its start"); }, 15s))
+        << dialog->SnapNote()->text().toStdString();
+    qputenv("PATH", path);
     EXPECT_TRUE(dialog->CopyChoice()->isChecked());
     // Into folders not made yet, as the Videos folder of a new account is not: they are
     // made, and the message naming the long path wraps inside the dialog.
