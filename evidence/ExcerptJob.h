@@ -31,6 +31,8 @@ public:
     void Cancel();                             // kills, removes every partial file
     bool Running() const;
     QString Error() const;
+    // After a start: how far a copy's start moved back to the key frame before its mark.
+    double SnapSeconds() const { return m_snap; }
 
 signals:
     void progress(double fraction, double secondsLeft); // secondsLeft -1 until it can be told
@@ -55,5 +57,6 @@ private:
     QByteArray m_progressBuffer;
     QByteArray m_errorBuffer;
     double m_length = 0;
+    double m_snap = 0;
     std::chrono::steady_clock::time_point m_started;
 };

@@ -197,12 +197,10 @@ int main(int argc, char** argv) {
     if (!job.Start(request)) {
         return Failure(job.Error().toStdString());
     }
-    if (!request.overlay) {
-        const double snap = KeyframeSnapSeconds(request);
-        if (snap > 0) {
-            std::cerr << "ostvik-export: the excerpt starts " << snap
-                      << " s early, at the key frame before the start\n";
-        }
+    // The job found the key frame as it planned the copy: no second look at the clip.
+    if (const double snap = job.SnapSeconds(); snap > 0) {
+        std::cerr << "ostvik-export: the excerpt starts " << snap
+                  << " s early, at the key frame before the start\n";
     }
     app.exec();
     return status;

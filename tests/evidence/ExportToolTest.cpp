@@ -10,6 +10,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sys/wait.h>
@@ -114,6 +115,37 @@ TEST(ExportTool, TimesOfDayAreReadInTheClockTheOverlayShows) {
         EXPECT_EQ(FirstFrameCode(out, kWidth, kHeight), 100) << row.zone;
         EXPECT_EQ(FirstGpxTime((folder / "out.gpx").string()), "2024-06-01T12:00:10Z") << row.zone;
     }
+    std::filesystem::remove_all(folder);
+}
+
+// A copy says how far back its start moved to a key frame, and looks at its clip once for
+// it: ffprobe, which lists every packet of the clip, is slow on a big one.
+TEST(ExportTool, ACopySaysHowEarlyItStartsAndProbesItsClipOnce) {
+    const auto folder = TestFolder("export");
+    const std::string coded = (folder / "coded.mp4").string();
+    ASSERT_EQ(MakeClip(coded, "--seconds 30 --fps 10 --frame-code --size 320x240").status, 0);
+    // Key frames every 40 frames, at 0, 4, 8, 12 s: a copy from 10 s starts at 8 s.
+    const std::string clip = (folder / "gop.mp4").string();
+    ASSERT_EQ(Shell("ffmpeg -v error -nostdin -i " + Quoted(coded) +
+                    " -map 0:v -c:v libx264 -g 40 -keyint_min 40 -sc_threshold 0 " + Quoted(clip))
+                  .status,
+              0);
+    const std::filesystem::path bin = folder / "bin";
+    std::filesystem::create_directories(bin);
+    const std::string calls = (folder / "calls").string();
+    const ToolRun real = Shell("command -v ffprobe");
+    ASSERT_EQ(real.status, 0);
+    std::ofstream(bin / "ffprobe") << "#!/bin/sh\necho call >> " << Quoted(calls) << "\nexec "
+                                   << real.out.substr(0, real.out.find('\n')) << " \"$@\"\n";
+    std::filesystem::permissions(bin / "ffprobe", std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    const std::string out = (folder / "out.mp4").string();
+    const ToolRun run =
+        Shell("PATH=" + Quoted(bin.string()) + ":\"$PATH\" " + Quoted(OSTVIK_EXPORT_TOOL) +
+              " --from 10 --to 14 -o " + Quoted(out) + " " + Quoted(clip));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("starts 2 s early"), std::string::npos) << run.err;
+    EXPECT_EQ(Lines(ReadAll(calls)), 1u);
     std::filesystem::remove_all(folder);
 }
 
