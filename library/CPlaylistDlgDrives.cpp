@@ -42,6 +42,12 @@ bool StrangerAmong(const CClipListModel& list, const QStringList& paths) {
     return false;
 }
 
+bool SameClips(const Drive& a, const Drive& b) {
+    return std::equal(
+        a.clips.begin(), a.clips.end(), b.clips.begin(), b.clips.end(),
+        [](const DriveClip& x, const DriveClip& y) { return x.main.path == y.main.path; });
+}
+
 } // namespace
 
 void CPlaylistDlg::EnterDrive() {
@@ -234,6 +240,12 @@ void CPlaylistDlg::OnDrivesLoaded() {
     m_list->setDriveHeaders(std::move(headers));
     if (!m_currentFile.isEmpty()) {
         EnterDrive();
+        // The list's drives are made anew on every change; the one playing as one timeline
+        // is still it while its clips are the same.
+        if (m_timeline != nullptr && m_drive.drive != nullptr &&
+            SameClips(m_timeline->drive, m_drive.drive->drive)) {
+            m_timeline = m_drive.drive;
+        }
         JoinDriveTimeline();
     }
 }

@@ -7,6 +7,7 @@
 #include "instruments/CSpeedStatic.h"
 #include "library/CClipListModel.h"
 #include "library/CPlaylistDlg.h"
+#include "library/CPlaylistDrives.h"
 #include "map/CHtmlViewDlg.h"
 #include "map/CMapView.h"
 #include "playback/CDriveEventMenu.h"
@@ -525,12 +526,20 @@ TEST_F(MainWindow, PausedReviewOfADriveStaysPausedAndItsEndCanBeMarkedAndLeft) {
     ASSERT_EQ(mivex_pause(), 1);
     PumpFor(1100ms); // an open within a second of the last is refused
 
+    // A clip listed meanwhile (as a camera's are) makes the list's drives anew; the drive
+    // playing is still the one the engine holds.
+    const QString later = QString::fromStdString((card / "2024_0601_141000_F.MP4").string());
+    ASSERT_EQ(MakeClip(later.toStdString(), "--start 2024-06-01T12:10:00" + small).status, 0);
+    int loads = 0;
+    QObject::connect(window->Playlist()->Drives(), &CPlaylistDrives::loaded, [&] { ++loads; });
+    window->Playlist()->List()->append(later);
+    ASSERT_TRUE(PumpUntil([&] { return loads > 0; }));
     const int opens = started;
     emit timeline->seekRequested(4.5); // 1.5 s into the second clip, in one step
     EXPECT_EQ(window->GetCurrentFile(), clips[1]);
-    EXPECT_EQ(started, opens);
     EXPECT_TRUE(PumpUntil([] { return mivex_get_play_status() == kMivexPaused; }, 3s));
     PumpFor(500ms);
+    EXPECT_EQ(started, opens) << "the seek opened a clip again";
     EXPECT_EQ(mivex_get_play_status(), kMivexPaused);
     EXPECT_NEAR(mivex_curr_play_time(), 1.5, 0.3);
 
