@@ -9,7 +9,8 @@
 
 #include <vector>
 
-CDriveFollowerLink::CDriveFollowerLink(CVideoViewDlg* video) : m_video(video) {
+CDriveFollowerLink::CDriveFollowerLink(CVideoViewDlg* video, CMapView* map)
+    : m_video(video), m_map(map) {
     CMySliderCtrl* slider = m_video->ProgressSlider();
     slider->setContextMenuPolicy(Qt::CustomContextMenu);
     m_menu = QObject::connect(slider, &QWidget::customContextMenuRequested, slider,
@@ -25,9 +26,7 @@ void CDriveFollowerLink::ShowDrive(std::shared_ptr<const LoadedDrive> drive) {
     m_markedClip = SIZE_MAX;
     m_video->ProgressSlider()->SetMarks({});
     m_video->ShowDrive(drive);
-    if (CMapView* map = CMapView::Instance()) {
-        map->ShowDrive(std::move(drive));
-    }
+    m_map->ShowDrive(std::move(drive));
 }
 
 void CDriveFollowerLink::FollowDriveSecond(double driveSecond) {
@@ -35,9 +34,7 @@ void CDriveFollowerLink::FollowDriveSecond(double driveSecond) {
         return;
     }
     m_video->DriveTimeline()->SetDriveSecond(driveSecond);
-    if (CMapView* map = CMapView::Instance()) {
-        map->ShowDriveSecond(driveSecond);
-    }
+    m_map->ShowDriveSecond(driveSecond);
     const size_t clip = PlaceInDrive(m_drive->drive, driveSecond).clip;
     if (clip != m_markedClip) {
         MarkEventsOf(clip);

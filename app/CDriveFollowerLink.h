@@ -12,11 +12,12 @@
 #include <memory>
 #include <vector>
 
+class CMapView;
 class CVideoViewDlg;
 
 class CDriveFollowerLink : public IDriveFollower {
 public:
-    explicit CDriveFollowerLink(CVideoViewDlg* video);
+    CDriveFollowerLink(CVideoViewDlg* video, CMapView* map);
     ~CDriveFollowerLink() override;
 
     void ShowDrive(std::shared_ptr<const LoadedDrive> drive) override;
@@ -32,6 +33,7 @@ private:
     void ListLoneEvents(const QPoint& at);
 
     CVideoViewDlg* m_video;
+    CMapView* m_map;
     std::shared_ptr<const LoadedDrive> m_drive;
     std::shared_ptr<const LoadedDrive> m_lone;
     QMetaObject::Connection m_menu;

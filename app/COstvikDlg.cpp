@@ -1,38 +1,21 @@
 #include "app/COstvikDlg.h"
 
-#include "app/ExcerptCameras.h"
-
-#include "app/CExportDlg.h"
-#include "app/CMapViewLink.h"
-#include "app/CVideoPaneLink.h"
 #include "app/EmptyPaneHint.h"
-#include "app/MomentChannels.h"
 #include "app/WindowBorder.h"
-#include "app/WindowTrackStores.h"
-#include "instruments/CGSensesDlg.h"
-#include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
 #include "library/CPlaylistDlg.h"
-#include "library/RecordingTime.h"
-#include "map/CHtmlViewDlg.h"
 #include "map/CMapView.h"
-#include "playback/CDriveTimeline.h"
 #include "playback/CMySliderCtrl.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/CVideoViewDlg.h"
 #include "playback/VideoPaneRules.h"
 #include "playback/mivex.h"
 #include "skin/SkinSE.h"
-#include "track/TrackDispatch.h"
-#include "track/TrackExport.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -56,9 +39,6 @@ constexpr int kDialWidth = 272;
 constexpr int kDialHeight = 110;
 constexpr int kDialRight = 280;
 constexpr int kDialBottom = 118;
-constexpr double kSeekStepSeconds = 5.0;
-// One step of the volume keys: a twentieth of the range, 5 %.
-constexpr long kVolumeStep = 65535 / 20;
 
 const QString kVideoFullVariant = QStringLiteral("video-full");
 const QString kListCollapsedVariant = QStringLiteral("playlist-collapsed");
@@ -116,7 +96,6 @@ COstvikDlg::~COstvikDlg() {
         m_volume->Finalize();
         m_volume.reset();
     }
-    SetTrackLineConsumers({}, {});
     if (IVideoPaneHost::Instance() == this) {
         IVideoPaneHost::SetInstance(nullptr);
     }
@@ -197,33 +176,11 @@ void COstvikDlg::CreateHiddenControls() {
 }
 
 void COstvikDlg::CreatePanes(const MivexOptions& engine) {
-    m_video = new CVideoViewDlg(this, engine);
-    m_video->SetFollower(&m_follower);
-    m_video->SetChannelFinder([this](const QString& clip) {
-        const DriveOfClip drive =
-            m_playlist != nullptr
-                ? m_playlist->Drives()->DriveOf(QFile::encodeName(clip).toStdString())
-                : DriveOfClip{};
-        return MomentChannels(clip, drive.drive != nullptr ? &drive.drive->drive : nullptr,
-                              drive.clip);
-    });
-    m_video->SetSnapshotFacts(WindowSnapshotFacts);
-    m_videoLink = std::make_unique<CVideoPaneLink>(m_video);
-    m_mapLink = std::make_unique<CMapViewLink>();
-    CPlaylistDlg::Links links;
-    links.video = m_videoLink.get();
-    links.map = m_mapLink.get();
-    links.speedUnits = &m_speedUnitsLink;
-    m_driveLink = std::make_unique<CDriveFollowerLink>(m_video);
-    links.drives = m_driveLink.get();
-    m_excerpt = std::make_unique<CExcerptLink>(m_video, m_driveLink.get());
-    m_playlist = new CPlaylistDlg(this, links);
-    m_trackSave = std::make_unique<CTrackSaveMenu>(
-        m_playlist, [this]() -> const ExcerptMarks& { return m_excerpt->Marks(); }, this);
-    m_gsenses = new CGSensesDlg(this);
-    m_mapHost = new CHtmlViewDlg(this);
-    m_mapHost->MapView()->SetInstruments(&m_instrumentsLink);
-    m_dial = MakeControl<CSpeedStatic>(this, kDial);
+    m_wiring = std::make_unique<CWindowWiring>(this, engine);
+    m_video = m_wiring->Video();
+    m_playlist = m_wiring->Playlist();
+    m_dial = m_wiring->Dial();
+    m_dial->setObjectName(QString::number(kDial));
     PlaceDial();
     PlaceTitle();
     connect(m_video, &CVideoViewDlg::clipStarted, this, [this] {
@@ -234,25 +191,6 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
         ShowClipTitle(false);
         ShowHintIfEmpty();
     });
-    connect(m_video, &CVideoViewDlg::exportRequested, this, &COstvikDlg::ShowExportDialog);
-
-    // A click on the map's route asks for the video at that second of the clip.
-    connect(m_mapHost->MapView(), &CMapView::SeekRequested, this,
-            [this](int second) { m_video->SeekToSecond(second); });
-    // The drive timeline and the map of a whole drive seek anywhere in it, across clips.
-    connect(m_video->DriveTimeline(), &CDriveTimeline::seekRequested, m_playlist,
-            &CPlaylistDlg::SeekInDrive);
-    connect(m_mapHost->MapView(), &CMapView::driveSeekRequested, m_playlist,
-            &CPlaylistDlg::SeekInDrive);
-    SetTrackLineConsumers(
-        [](const char* line) {
-            CMyStatic* chart = CMyStatic::Instance();
-            return chart != nullptr ? chart->AddTrackLine(line) : 0;
-        },
-        [](const char* line) {
-            CMapView* map = CMapView::Instance();
-            return map != nullptr ? map->StoreTrackLine(line) : 0;
-        });
 }
 
 void COstvikDlg::ConnectCommands() {
@@ -280,67 +218,6 @@ void COstvikDlg::ConnectCommands() {
     connect(m_speed, &QSlider::sliderReleased, this, &COstvikDlg::SetSpeedFromSlider);
 }
 
-// These keys act anywhere in the window; the arrows are in keyPressEvent, so that a focused
-// slider or list keeps them.
-void COstvikDlg::CreateKeys() {
-    auto key = [this](const QKeySequence& keys, auto action) {
-        auto* shortcut = new QShortcut(keys, this);
-        shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, action);
-    };
-    key(QKeySequence(Qt::Key_Space), [this] { m_video->TogglePlayPause(); });
-    key(QKeySequence(Qt::Key_M), [this] {
-        const bool mute = !m_volume->IsMute();
-        m_volume->Mute(mute);
-        OnMuteChange(mute);
-    });
-    key(QKeySequence(Qt::Key_Less), [this] { PlayPrev(); });
-    key(QKeySequence(Qt::Key_Greater), [this] { PlayNext(); });
-    key(QKeySequence(Qt::Key_F), [this] { ToggleVideoFullScreen(); });
-    key(QKeySequence(Qt::Key_Comma), [this] { StepFrame(false); });
-    key(QKeySequence(Qt::Key_Period), [this] { StepFrame(true); });
-    key(QKeySequence(Qt::Key_S), [this] { m_video->GrabSnapshot(); });
-    key(QKeySequence(Qt::Key_L), [this] { TogglePlaylist(); });
-    key(QKeySequence(Qt::Key_N), [this] { m_playlist->JumpToDriveEvent(true); });
-    key(QKeySequence(Qt::SHIFT | Qt::Key_N), [this] { m_playlist->JumpToDriveEvent(false); });
-    key(QKeySequence(Qt::Key_V), [this] { m_video->ChannelPictures()->ToggleArrangement(); });
-    key(QKeySequence(Qt::Key_I), [this] { m_excerpt->MarkStart(); });
-    key(QKeySequence(Qt::Key_O), [this] { m_excerpt->MarkEnd(); });
-    key(QKeySequence(Qt::Key_E), [this] { ShowExportDialog(); });
-
-    const QString keyList =
-        tr("Space: play or pause\nLeft / Right: 5 seconds back / on\nUp / Down: volume\n"
-           "M: mute\n< / >: previous / next clip\nF: full-screen video\n"
-           ", / .: one frame back / on while paused\nS: snapshot\nL: hide or show the playlist\n"
-           "N / Shift+N: next / previous driving event\n"
-           "I / O: excerpt starts / ends here\n"
-           "E: export the excerpt\n"
-           "V: other cameras in a corner or side by side; click one to see it big, drag it "
-           "to move it, wheel to size it");
-    m_video->setToolTip(keyList);
-    m_hint = new EmptyPaneHint(keyList, m_video);
-    m_video->PlayButton()->setToolTip(tr("Play or pause (Space)"));
-    m_video->ProgressSlider()->setToolTip(
-        tr("Position (Left / Right: 5 seconds; , / .: one frame while paused; I / O: excerpt "
-           "starts / ends here)"));
-    m_video->VolumeSlider()->setToolTip(tr("Volume (Up / Down)"));
-    m_video->MuteBox()->setToolTip(tr("Mute (M)"));
-}
-
-void COstvikDlg::ChangeVolumeBy(long delta) {
-    const long level = std::clamp(static_cast<long>(m_volume->GetCurrentVolume()) + delta,
-                                  static_cast<long>(m_volume->GetMinVolume()),
-                                  static_cast<long>(m_volume->GetMaxVolume()));
-    m_volume->SetCurrentVolume(static_cast<unsigned long>(level));
-    // A volume object tells every sink but its own.
-    OnVolumeChange(static_cast<unsigned long>(level));
-}
-
-// A frame step only means something on a still picture; while playing the keys do nothing.
-void COstvikDlg::StepFrame(bool forward) {
-    m_video->StepFrame(forward);
-}
-
 void COstvikDlg::AddClips(const QStringList& paths) {
     m_playlist->OpenAndPlay(paths);
     ShowHintIfEmpty();
@@ -352,10 +229,6 @@ void COstvikDlg::ShowHintIfEmpty() {
 
 QString COstvikDlg::GetCurrentFile() const {
     return m_playlist->GetCurrentFile();
-}
-
-int COstvikDlg::ReadSidecarLog() {
-    return m_playlist->ReadSidecarLog();
 }
 
 void COstvikDlg::PlayNext() {
@@ -450,7 +323,7 @@ QWidget* COstvikDlg::Control(int id) const {
 }
 
 CMapView* COstvikDlg::MapView() const {
-    return m_mapHost->MapView();
+    return m_wiring->Map();
 }
 
 void COstvikDlg::PlaceDial() {
@@ -468,14 +341,7 @@ void COstvikDlg::PlaceTitle() {
 }
 
 void COstvikDlg::ShowClipTitle(bool playing) {
-    m_titleText.clear();
-    if (playing) {
-        CMyStatic* chart = CMyStatic::Instance();
-        CGSampleStore spareChart;
-        const TrackStores stores{MapView()->m_store, chart != nullptr ? chart->m_store : spareChart,
-                                 m_dial->m_model};
-        m_titleText = RecordingTime::TitleText(GetCurrentFile(), ClipStartUtc(stores));
-    }
+    m_titleText = playing ? m_wiring->ClipTitle() : QString();
     ElideTitle();
 }
 
@@ -563,37 +429,6 @@ void COstvikDlg::mouseDoubleClickEvent(QMouseEvent* event) {
     QWidget::mouseDoubleClickEvent(event);
 }
 
-// Enter and Escape never close the window; Escape leaves full-screen video. The arrows come
-// here when no control that uses them has the focus.
-void COstvikDlg::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        if (m_videoFullScreen) {
-            ToggleVideoFullScreen();
-        }
-        event->accept();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    case Qt::Key_Left:
-        m_video->SeekBySeconds(-kSeekStepSeconds);
-        return;
-    case Qt::Key_Right:
-        m_video->SeekBySeconds(kSeekStepSeconds);
-        return;
-    case Qt::Key_Up:
-        ChangeVolumeBy(kVolumeStep);
-        return;
-    case Qt::Key_Down:
-        ChangeVolumeBy(-kVolumeStep);
-        return;
-    default:
-        QWidget::keyPressEvent(event);
-    }
-}
-
 // A minimised window that is still drawn (a task switcher's preview) shows the icon.
 void COstvikDlg::paintEvent(QPaintEvent* event) {
     if (isMinimized()) {
@@ -626,36 +461,5 @@ void COstvikDlg::dropEvent(QDropEvent* event) {
 }
 
 void COstvikDlg::ShowExportDialog() {
-    if (m_exportDlg == nullptr) {
-        m_exportDlg = new CExportDlg(this);
-    }
-    if (!m_exportDlg->Running()) {
-        ExcerptRequest excerpt;
-        excerpt.pieces = m_excerpt->Marks().Pieces();
-        QString name;
-        if (!excerpt.pieces.empty()) {
-            const ExcerptPiece& first = excerpt.pieces.front();
-            const QString clip = QFile::decodeName(first.clip.c_str());
-            excerpt.beside = ExcerptBeside(excerpt.pieces);
-            excerpt.corner = WindowSmallPicture();
-            // The playing clip's track dates it; another clip of the drive goes by its name.
-            int64_t startUtc = kUnknownUtc;
-            if (clip == GetCurrentFile()) {
-                CMyStatic* chart = CMyStatic::Instance();
-                CGSampleStore spareChart;
-                startUtc =
-                    ClipStartUtc({MapView()->m_store,
-                                  chart != nullptr ? chart->m_store : spareChart, m_dial->m_model});
-            }
-            const QDateTime start =
-                RecordingTime::Of(clip, startUtc).addMSecs(static_cast<qint64>(first.from * 1000));
-            name = (start.isValid() ? start.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"))
-                                    : QFileInfo(clip).completeBaseName()) +
-                   QStringLiteral("_excerpt.mp4");
-        }
-        m_exportDlg->SetSpeedUnit(m_speedUnitsLink.IsKmh());
-        m_exportDlg->SetExcerpt(excerpt, name);
-    }
-    m_exportDlg->show();
-    m_exportDlg->raise();
+    m_wiring->ShowExportDialog();
 }

@@ -1,17 +1,12 @@
 // The player's one top-level window: borderless and skinned, it holds the video pane, the
 // playlist, the G-sensor pane, the map host and the speed dial, and its own minimise,
-// maximise and close buttons. It is where the panes are created and wired to each other. It
-// keeps a hidden set of transport controls that the video pane keeps in step with its own,
-// routes the transport commands and keys to the video pane and the playlist, and moves and
-// resizes itself from its rim since it has no frame.
+// maximise and close buttons. The panes and what connects them are made by its wiring root
+// (CWindowWiring); the window keeps a hidden set of transport controls that the video pane
+// keeps in step with its own, routes the transport commands, keys and drops to the video
+// pane and the playlist, and moves and resizes itself from its rim since it has no frame.
 #pragma once
 
-#include "app/CDriveFollowerLink.h"
-#include "app/CExcerptLink.h"
-#include "app/CMapInstrumentsLink.h"
-#include "app/CPaneFollower.h"
-#include "app/CSpeedUnitsLink.h"
-#include "app/CTrackSaveMenu.h"
+#include "app/CWindowWiring.h"
 #include "playback/ISoundOutputVolumeNotify.h"
 #include "playback/IVideoPaneHost.h"
 
@@ -25,12 +20,10 @@ class CExportDlg;
 class CGSensesDlg;
 class CHtmlViewDlg;
 class CMapView;
-class CMapViewLink;
 class CMySliderCtrl;
 class CPlaylistDlg;
 class CSoundOutputVolumeImpl;
 class CSpeedStatic;
-class CVideoPaneLink;
 class CVideoViewDlg;
 class QCheckBox;
 class QLabel;
@@ -90,7 +83,6 @@ public:
     void SetProgressPosition(int position) override;
     void SetTimeText(const QString& text) override;
     QString GetCurrentFile() const override;
-    int ReadSidecarLog() override;
     void PlayNext() override;
     void PlayPrev() override;
     void PlayCurrent() override;
@@ -106,22 +98,24 @@ public:
     // The export dialog for the marked excerpt (E); made at first use, then kept, so a job
     // runs on while it is hidden.
     void ShowExportDialog();
-    CExportDlg* ExportDialog() const { return m_exportDlg; }
+    CExportDlg* ExportDialog() const { return m_wiring->ExportDialog(); }
     bool IsPlaylistCollapsed() const { return !m_layoutVariant.isEmpty(); }
     void TogglePlaylist();
 
     CVideoViewDlg* VideoView() const { return m_video; }
     // The excerpt marked with I and O.
-    const ExcerptMarks& Excerpt() const { return m_excerpt->Marks(); }
-    CTrackSaveMenu* TrackSave() const { return m_trackSave.get(); }
-    CGSensesDlg* GSenses() const { return m_gsenses; }
+    const ExcerptMarks& Excerpt() const { return m_wiring->Excerpt().Marks(); }
+    CTrackSaveMenu* TrackSave() const { return m_wiring->TrackSave(); }
+    CGSensesDlg* GSenses() const { return m_wiring->GSenses(); }
+    // The playing clip's track, which the map, the chart and the dial show.
+    CClipSession& Session() const { return m_wiring->Session(); }
     CPlaylistDlg* Playlist() const { return m_playlist; }
     CSpeedStatic* SpeedDial() const { return m_dial; }
     // The title band's text: the playing clip's name and when it was recorded.
     QLabel* TitleBand() const { return m_title; }
     // Over the video pane while no clip is open.
     QLabel* EmptyHint() const { return m_hint; }
-    CHtmlViewDlg* MapHost() const { return m_mapHost; }
+    CHtmlViewDlg* MapHost() const { return m_wiring->MapHost(); }
     CMapView* MapView() const;
     CSoundOutputVolumeImpl* Volume() const { return m_volume.get(); }
     // One of the window's own controls by id.
@@ -174,21 +168,12 @@ private:
     QString m_titleText;
     QLabel* m_hint = nullptr;
 
+    std::unique_ptr<CWindowWiring> m_wiring;
+    // The panes the window routes its commands, keys and drops to, made by the wiring.
     CVideoViewDlg* m_video = nullptr;
     CPlaylistDlg* m_playlist = nullptr;
-    CGSensesDlg* m_gsenses = nullptr;
-    CHtmlViewDlg* m_mapHost = nullptr;
     CSpeedStatic* m_dial = nullptr;
     std::unique_ptr<CSoundOutputVolumeImpl> m_volume;
-    std::unique_ptr<CVideoPaneLink> m_videoLink;
-    CPaneFollower m_follower;
-    CMapInstrumentsLink m_instrumentsLink;
-    CSpeedUnitsLink m_speedUnitsLink;
-    std::unique_ptr<CDriveFollowerLink> m_driveLink;
-    std::unique_ptr<CMapViewLink> m_mapLink;
-    std::unique_ptr<CExcerptLink> m_excerpt;
-    CExportDlg* m_exportDlg = nullptr;
-    std::unique_ptr<CTrackSaveMenu> m_trackSave;
 
     bool m_maximised = false;
     QRect m_restoreRect;

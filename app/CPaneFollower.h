@@ -1,11 +1,24 @@
-// The window's panes as the video pane's follower: the chart and the map at the second
-// shown, the dial a second behind them. Each pane is the one of the process, when there is
-// one.
+// The window's panes as the video pane's follower: the chart, the map and the dial at the
+// second shown, and the playlist told of it for the drive it plays.
 #pragma once
 
 #include "playback/IPlayFollower.h"
 
+class CMapView;
+class CMyStatic;
+class CPlaylistDlg;
+class CSpeedStatic;
+
 class CPaneFollower : public IPlayFollower {
 public:
+    CPaneFollower(CMyStatic* chart, CMapView* map, CPlaylistDlg* playlist, CSpeedStatic* dial)
+        : m_chart(chart), m_map(map), m_playlist(playlist), m_dial(dial) {}
+
     void FollowSecond(unsigned second) override;
+
+private:
+    CMyStatic* m_chart;
+    CMapView* m_map;
+    CPlaylistDlg* m_playlist;
+    CSpeedStatic* m_dial;
 };

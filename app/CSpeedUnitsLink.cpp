@@ -2,14 +2,10 @@
 
 #include "instruments/CSpeedStatic.h"
 
-// Without a dial, miles per hour: the units every run starts in.
 bool CSpeedUnitsLink::IsKmh() const {
-    const CSpeedStatic* dial = CSpeedStatic::Instance();
-    return dial != nullptr && dial->IsKmh();
+    return m_dial->IsKmh();
 }
 
 void CSpeedUnitsLink::SetKmh(bool kmh) {
-    if (CSpeedStatic* dial = CSpeedStatic::Instance()) {
-        dial->SetKmh(kmh);
-    }
+    m_dial->SetKmh(kmh);
 }

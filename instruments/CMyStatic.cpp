@@ -76,53 +76,70 @@ QColor CMyStatic::AxisColour(GAxis axis) {
     return {255, 255, 255};
 }
 
-int CMyStatic::AddTrackLine(const char* line) {
-    const std::optional<int> second = line != nullptr ? TrackLineSecond(line) : std::nullopt;
-    const int stored = m_store.AddTrackLine(line);
-    if (stored == 0) {
-        return 0;
-    }
-    // A line that cuts the store behind the drawn seconds leaves the drawn segments as they
-    // are; only a cut into them takes segments off the screen.
-    if (m_store.TakeRepaintRequest() && static_cast<unsigned>(*second) <= m_nLayersSecond) {
-        Invalidate();
-    }
-    // A load stores many lines in a row: the repaint waits for the event loop, once. A line
-    // for a second not shown yet changes nothing on screen unless it rescales the curves.
-    if (LayersStale() || static_cast<unsigned>(*second) <= m_store.m_nLastSecond) {
-        update();
-    }
-    return stored;
-}
-
-void CMyStatic::ResetTrack(int seconds) {
-    m_store.ResetTrack(seconds);
-    // The value labels go back to their start too: a clip without samples never writes
-    // them, and would show the last clip's values.
-    if (CGSensesDlg* pane = CGSensesDlg::Instance()) {
-        for (GAxis axis : kDrawnAxes) {
-            pane->SetValueLabel(axis, 0.0);
-        }
-    }
-    m_store.TakeRepaintRequest();
+void CMyStatic::ShowTrack(CGSampleStore& store) {
+    m_store = &store;
     Invalidate();
     update();
 }
 
-void CMyStatic::AdvanceTo(unsigned second) {
-    if (m_store.TakeRepaintRequest()) {
+int CMyStatic::AddTrackLine(const char* line) {
+    const std::optional<int> second = line != nullptr ? TrackLineSecond(line) : std::nullopt;
+    const int stored = m_store->AddTrackLine(line);
+    if (stored != 0 && second) {
+        TrackChanged(TrackChange{TrackChange::Kind::ChartLine, *second});
+    }
+    return stored;
+}
+
+void CMyStatic::TrackChanged(const TrackChange& change) {
+    if (change.kind == TrackChange::Kind::MapLine) {
+        return;
+    }
+    if (change.kind == TrackChange::Kind::Reloaded) {
+        // The value labels go back to their start too: a clip without samples never writes
+        // them, and would show the last clip's values.
+        if (CGSensesDlg* pane = CGSensesDlg::Instance()) {
+            for (GAxis axis : kDrawnAxes) {
+                pane->SetValueLabel(axis, 0.0);
+            }
+        }
+        m_store->TakeRepaintRequest();
+        Invalidate();
+        update();
+        return;
+    }
+    const auto second = static_cast<unsigned>(change.second);
+    // A line that cuts the store behind the drawn seconds leaves the drawn segments as they
+    // are; only a cut into them takes segments off the screen.
+    if (m_store->TakeRepaintRequest() && second <= m_nLayersSecond) {
         Invalidate();
     }
-    const size_t count = m_store.m_samples.size();
+    // A load stores many lines in a row: the repaint waits for the event loop, once. A line
+    // for a second not shown yet changes nothing on screen unless it rescales the curves.
+    if (LayersStale() || second <= m_store->m_nLastSecond) {
+        update();
+    }
+}
+
+void CMyStatic::ResetTrack(int seconds) {
+    m_store->ResetTrack(seconds);
+    TrackChanged(TrackChange{TrackChange::Kind::Reloaded});
+}
+
+void CMyStatic::AdvanceTo(unsigned second) {
+    if (m_store->TakeRepaintRequest()) {
+        Invalidate();
+    }
+    const size_t count = m_store->m_samples.size();
     if (second > 0 && second < count) {
         if (CGSensesDlg* pane = CGSensesDlg::Instance()) {
-            const GSample& sample = m_store.m_samples[second];
+            const GSample& sample = m_store->m_samples[second];
             for (GAxis axis : kDrawnAxes) {
                 pane->SetValueLabel(axis, AxisValue(sample, axis));
             }
         }
     }
-    m_store.m_nLastSecond = second;
+    m_store->m_nLastSecond = second;
 
     // Going back leaves segments of seconds not played yet on the layers: they are drawn
     // afresh. Going forward, by one second or many, only adds segments.
@@ -153,7 +170,7 @@ void CMyStatic::paint(QPainter& painter, const QRect& rect) {
 }
 
 void CMyStatic::paintEvent(QPaintEvent* event) {
-    if (m_store.TakeRepaintRequest()) {
+    if (m_store->TakeRepaintRequest()) {
         Invalidate();
     }
     if (LayersStale()) {
@@ -182,9 +199,9 @@ QRect CMyStatic::DrawSegments(QPainter& painter, const ChartRect& rect, GAxis ax
         return {};
     }
     QVarLengthArray<QLine, 64> lines;
-    const unsigned scale = m_store.m_nScale;
+    const unsigned scale = m_store->m_nScale;
     auto pointOf = [&](unsigned s) {
-        return ToPoint(PointAt(rect, scale, s, AxisValue(m_store.m_samples[s], axis)));
+        return ToPoint(PointAt(rect, scale, s, AxisValue(m_store->m_samples[s], axis)));
     };
     QPoint previous = pointOf(from - 1);
     int top = previous.y();
@@ -222,14 +239,14 @@ QRect CMyStatic::DrawSegments(QPainter& painter, const ChartRect& rect, GAxis ax
 }
 
 unsigned CMyStatic::LastDrawableSecond() const {
-    const size_t count = m_store.m_samples.size();
+    const size_t count = m_store->m_samples.size();
     return count == 0 ? 0
-                      : static_cast<unsigned>(std::min<size_t>(count - 1, m_store.m_nLastSecond));
+                      : static_cast<unsigned>(std::min<size_t>(count - 1, m_store->m_nLastSecond));
 }
 
 bool CMyStatic::LayersStale() const {
     return !m_bLayersValid || m_back.isNull() || m_back.size() != size() * devicePixelRatio() ||
-           m_nLayersScale != m_store.m_nScale;
+           m_nLayersScale != m_store->m_nScale;
 }
 
 void CMyStatic::RebuildLayers() {
@@ -261,7 +278,7 @@ void CMyStatic::RebuildLayers() {
         DrawSegments(painter, chart, axis, 1, last);
     }
     m_bLayersValid = true;
-    m_nLayersScale = m_store.m_nScale;
+    m_nLayersScale = m_store->m_nScale;
     m_nLayersSecond = last;
 }
 

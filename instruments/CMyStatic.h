@@ -1,7 +1,7 @@
 // The G-sensor chart: the X, Y and Z acceleration of the clip as three curves on a fixed
 // scale of +/-2 g, from the clip's start up to the second being played, the whole clip
-// stretched over the width. It owns the per-second sample store that the track feeders fill
-// and that the playback tick advances.
+// stretched over the width. It shows a per-second sample store that the track feeders fill
+// and that the playback tick advances: its own until it is handed the player's.
 //
 // The curves are kept in one transparent layer per axis over a background layer, so that a
 // tick adds only the segments of the seconds it passed and repaints only their rectangle,
@@ -11,6 +11,7 @@
 #pragma once
 
 #include "track/CGSampleStore.h"
+#include "track/TrackChange.h"
 
 #include <QColor>
 #include <QImage>
@@ -28,9 +29,16 @@ public:
     // The one chart of the process, or null while there is none.
     static CMyStatic* Instance();
 
-    // Forwarded to the store; the chart repaints later, when the event loop runs, and only
-    // when the line changes what is drawn.
+    // Shows `store` from now on, in place of the chart's own; it must outlive the chart.
+    void ShowTrack(CGSampleStore& store);
+    CGSampleStore& Store() { return *m_store; }
+
+    // Forwarded to the store shown, then TrackChanged.
     int AddTrackLine(const char* line);
+    // What the store's owner changed in it: the chart repaints later, when the event loop
+    // runs, and only when the change alters what is drawn. A track filled anew also sets the
+    // pane's value labels back to zero.
+    void TrackChanged(const TrackChange& change);
     // Also sets the pane's value labels back to zero.
     void ResetTrack(int seconds);
 
@@ -44,8 +52,6 @@ public:
 
     // The colour each axis is drawn in.
     static QColor AxisColour(GAxis axis);
-
-    CGSampleStore m_store;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -69,6 +75,8 @@ private:
 
     static constexpr std::array<GAxis, 3> kDrawnAxes{GAxis::X, GAxis::Y, GAxis::Z};
 
+    CGSampleStore m_ownStore;
+    CGSampleStore* m_store = &m_ownStore;
     QImage m_back;
     std::array<QImage, 3> m_layers;
     bool m_bLayersValid = false;

@@ -52,24 +52,36 @@ CSpeedStatic* CSpeedStatic::Instance() {
 }
 
 void CSpeedStatic::SetSpeedRecord(int second, int speed, int heading) {
-    m_model.SetSpeedRecord(second, speed, heading);
+    m_model->SetSpeedRecord(second, speed, heading);
 }
 
-void CSpeedStatic::ClearSpeedRecords() {
-    m_model.ClearSpeedRecords();
-    m_bHasReading = false;
+void CSpeedStatic::ShowTrack(CSpeedDialModel& model) {
+    model.m_bKmh = m_model->m_bKmh;
+    m_model = &model;
     update();
 }
 
+void CSpeedStatic::TrackChanged(const TrackChange& change) {
+    if (change.kind == TrackChange::Kind::Reloaded) {
+        m_bHasReading = false;
+        update();
+    }
+}
+
+void CSpeedStatic::ClearSpeedRecords() {
+    m_model->ClearSpeedRecords();
+    TrackChanged(TrackChange{TrackChange::Kind::Reloaded});
+}
+
 void CSpeedStatic::ShowSpeedAt(int second) {
-    if (m_model.ShowSpeedAt(second)) {
+    if (m_model->ShowSpeedAt(second)) {
         m_bHasReading = true;
         update();
     }
 }
 
 void CSpeedStatic::SetKmh(bool kmh) {
-    m_model.m_bKmh = kmh ? 1 : 0;
+    m_model->m_bKmh = kmh ? 1 : 0;
     update();
 }
 
@@ -77,7 +89,7 @@ QString CSpeedStatic::Text() const {
     if (!m_bHasReading) {
         return {};
     }
-    return QString::fromStdString(m_model.SpeedText());
+    return QString::fromStdString(m_model->SpeedText());
 }
 
 // The scale and the compass rose are round: an area of another shape than the dial's own
@@ -118,13 +130,13 @@ void CSpeedStatic::mousePressEvent(QMouseEvent* event) {
 }
 
 void CSpeedStatic::DrawSpeedNeedle(QPainter& painter, int cx, int cy, int length, int width) const {
-    const DialPoint tip = SpeedNeedleTip(cx, cy, length, m_model.ShownSpeed());
+    const DialPoint tip = SpeedNeedleTip(cx, cy, length, m_model->ShownSpeed());
     painter.setPen(QPen(QColor(255, 0, 0), width));
     painter.drawLine(QPoint(cx, cy), ToPoint(tip));
 }
 
 void CSpeedStatic::DrawCompass(QPainter& painter, int cx, int cy, int length, int halfWidth) const {
-    const CompassPoints points = CompassAt(cx, cy, length, halfWidth, m_model.m_nHeading);
+    const CompassPoints points = CompassAt(cx, cy, length, halfWidth, m_model->m_nHeading);
     const DialPoint centre{cx, cy};
     painter.setPen(Qt::NoPen);
     FillTriangle(painter, points.right, centre, points.tip, QColor(163, 163, 163));

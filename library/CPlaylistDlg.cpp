@@ -6,13 +6,12 @@
 #include "library/CUdisksMounter.h"
 #include "library/ClipFileDialog.h"
 #include "library/ClipFiles.h"
+#include "library/IClipTrackSession.h"
 #include "library/IDriveFollower.h"
-#include "library/IPlaylistMapView.h"
 #include "library/IPlaylistVideoPane.h"
 #include "library/LibraryLog.h"
 #include "library/MomentRows.h"
 #include "skin/SkinSE.h"
-#include "track/TrackDispatch.h"
 
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -41,7 +40,7 @@ QRect FromDialogUnits(int x, int y, int width, int height) {
 } // namespace
 
 CPlaylistDlg::CPlaylistDlg(QWidget* parent, Links links)
-    : QWidget(parent), m_video(links.video), m_map(links.map), m_speedUnits(links.speedUnits),
+    : QWidget(parent), m_video(links.video), m_track(links.track), m_speedUnits(links.speedUnits),
       m_driveFollower(links.drives), m_locator(std::move(links.mounts)) {
     g_instance = this;
     setObjectName(QStringLiteral("133"));
@@ -172,8 +171,8 @@ void CPlaylistDlg::PlayItem(int index) {
     if (!OpenInDrive(path) && !m_video->OpenClip(path)) {
         return;
     }
-    if (!embedded && m_map != nullptr) {
-        m_map->LoadNmeaLog(*m_trackLoader);
+    if (!embedded && m_track != nullptr) {
+        m_track->LoadLogs();
     }
     m_list->select(index);
     m_clipSecond = 0.0;
@@ -181,32 +180,14 @@ void CPlaylistDlg::PlayItem(int index) {
 }
 
 bool CPlaylistDlg::LoadClipTrack(const QString& path) {
-    m_trackLoader = std::make_unique<ClipTrackLoader>(QFile::encodeName(path).toStdString());
-    const bool embedded = m_map != nullptr && m_map->LoadEmbeddedTrack(*m_trackLoader);
+    const bool embedded = m_track != nullptr && m_track->LoadClip(path);
     m_currentFile = path;
-    m_sidecarPath = QFile::decodeName(QByteArray::fromStdString(m_trackLoader->SidecarPath()));
+    m_sidecarPath = m_track != nullptr ? m_track->SidecarPath() : QString();
     return embedded;
 }
 
 QString CPlaylistDlg::PathAt(int row) const {
     return m_list->text(row);
-}
-
-int CPlaylistDlg::ReadSidecarLog() {
-    if (m_trackLoader == nullptr) {
-        return 0;
-    }
-    const int lines = m_trackLoader->ReadSidecarLines([](const std::string& line) {
-        DispatchTrackLine(line.c_str(), static_cast<int>(line.size()), nullptr);
-    });
-    for (const TrackSourceOutcome& outcome : m_trackLoader->Outcomes()) {
-        qCInfo(lcLibrary).noquote()
-            << "track of" << QFile::decodeName(m_trackLoader->Folder().ClipPath().c_str()) << "from"
-            << QString::fromStdString(outcome.source)
-            << (outcome.gave ? QStringLiteral("given")
-                             : QStringLiteral("nothing: ") + QString::fromStdString(outcome.why));
-    }
-    return lines;
 }
 
 void CPlaylistDlg::PlayNext() {

@@ -12,8 +12,6 @@
 #include "library/CPlaylistDrives.h"
 #include "library/ISpeedUnits.h"
 
-#include "track/ClipTrackLoader.h"
-
 #include <QTimer>
 #include <QWidget>
 
@@ -24,7 +22,7 @@ class CClipListModel;
 struct MomentRow;
 class CUdisksMounter;
 class IDriveFollower;
-class IPlaylistMapView;
+class IClipTrackSession;
 class IPlaylistVideoPane;
 class QCheckBox;
 class QListView;
@@ -48,7 +46,8 @@ public:
     // What the pane works with; the wiring root fills it, tests hand in their own.
     struct Links {
         IPlaylistVideoPane* video = nullptr;
-        IPlaylistMapView* map = nullptr;
+        // The owner of the playing clip's track.
+        IClipTrackSession* track = nullptr;
         // The dial whose units the setup dialog sets.
         ISpeedUnits* speedUnits = nullptr;
         // What shows the drive of the clip playing; none by default.
@@ -79,9 +78,8 @@ public:
     // the drive's second.
     void FollowClipSecond(double clipSecond);
     const QString& GetCurrentFile() const { return m_currentFile; }
+    // The sidecar .TXT beside the current clip; empty without one.
     const QString& SidecarPath() const { return m_sidecarPath; }
-    // The current clip's sidecar lines through the dispatch, as the clip starts; the count.
-    int ReadSidecarLog();
     void RemoveMissingFiles() { RemoveMissingFiles(QString()); }
 
     // Adds the paths not yet listed, in their order, and plays the first of them (listed
@@ -155,7 +153,7 @@ private:
     void FollowDriveClip(const QString& path);
 
     IPlaylistVideoPane* m_video;
-    IPlaylistMapView* m_map;
+    IClipTrackSession* m_track;
     ISpeedUnits* m_speedUnits;
     IDriveFollower* m_driveFollower;
     CPlaylistDrives* m_drives = nullptr;
@@ -170,8 +168,6 @@ private:
     double m_driveSecond = 0.0;
     QString m_currentFile;
     QString m_sidecarPath;
-    // The current clip's loading, kept from its choice to its start.
-    std::unique_ptr<ClipTrackLoader> m_trackLoader;
     int m_wrapAround = 0;
     int m_cameraCountdown = 0;
     CDeviceNotify m_deviceNotify;

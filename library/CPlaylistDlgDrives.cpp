@@ -6,8 +6,8 @@
 #include "library/CPlaylistDrives.h"
 #include "library/ClipWarming.h"
 #include "library/DriveHeader.h"
+#include "library/IClipTrackSession.h"
 #include "library/IDriveFollower.h"
-#include "library/IPlaylistMapView.h"
 #include "library/IPlaylistVideoPane.h"
 #include "track/DriveAxis.h"
 
@@ -132,8 +132,8 @@ void CPlaylistDlg::FollowDriveClip(const QString& path) {
         return;
     }
     const bool embedded = LoadClipTrack(path);
-    if (!embedded && m_map != nullptr) {
-        m_map->LoadNmeaLog(*m_trackLoader);
+    if (!embedded && m_track != nullptr) {
+        m_track->LoadLogs();
     }
     const int row = m_list->find(path);
     if (row != -1) {

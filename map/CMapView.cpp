@@ -6,6 +6,7 @@
 #include "map/MapRoute.h"
 #include "track/CGSampleStore.h"
 #include "track/CSpeedDialModel.h"
+#include "track/ClipTrackLoader.h"
 #include "track/LoadedDrive.h"
 #include "track/TrackLine.h"
 
@@ -175,8 +176,8 @@ void CMapView::OnLoadFinished(bool ok) {
     DrawRoute();
     // A page loaded again (a renderer lost, a clip chosen while it loaded) gets the
     // marker back where it was, and the road up to there.
-    if (m_store.m_nLastShown >= 0) {
-        ShowSecond(m_store.m_nLastShown);
+    if (m_store->m_nLastShown >= 0) {
+        ShowSecond(m_store->m_nLastShown);
     }
     if (m_drive != nullptr) {
         DrawDrive();
@@ -203,36 +204,39 @@ void CMapView::ReloadLater() {
     m_reloadWaitMs = std::min(2 * m_reloadWaitMs, kLastReloadMs);
 }
 
+void CMapView::ShowTrack(CMapTrackStore& store, CSpeedDialModel* dial) {
+    m_store = &store;
+    m_dial = dial;
+}
+
+void CMapView::TrackChanged(const TrackChange& change) {
+    if (change.kind == TrackChange::Kind::Reloaded) {
+        ForgetDrawing();
+        m_clipLoaded = true;
+        DrawRoute();
+        return;
+    }
+    // A line only ever replaces the entry of its own second; the road is drawn again when
+    // that entry lies under it and the line moved it.
+    if (change.kind == TrackChange::Kind::MapLine && change.moved && change.second <= m_roadEnd) {
+        const int end = m_roadEnd;
+        PostScript(QStringLiteral("ClearRoad"), {});
+        m_roadEnd = -1;
+        DrawRoadTo(end);
+    }
+}
+
 bool CMapView::LoadEmbeddedTrack(const QString& clipPath) {
     ClipTrackLoader loader(QFile::encodeName(clipPath).toStdString());
-    return LoadEmbeddedTrack(loader);
+    return LoadInto([&](const TrackStores& stores) { return loader.LoadEmbedded(stores); });
 }
 
-bool CMapView::LoadEmbeddedTrack(ClipTrackLoader& loader) {
-    m_store.Clear();
-    if (m_instruments != nullptr) {
-        m_instruments->ClearTrack();
-    }
-    ForgetDrawing();
-    m_store.m_nLastShown = -1;
-    m_clipLoaded = true;
-    const bool fix =
-        LoadInto([&](const TrackStores& stores) { return loader.LoadEmbedded(stores); });
-    DrawRoute();
-    return fix;
-}
-
-// A pane that is not there gets a store of its own that nobody reads.
+// The view fills no chart; a track's owner loads all three stores itself.
 bool CMapView::LoadInto(const std::function<bool(const TrackStores&)>& load) {
     CGSampleStore spareChart;
     CSpeedDialModel spareDial;
-    CGSampleStore* chart = m_instruments != nullptr ? m_instruments->ChartStore() : nullptr;
-    CSpeedDialModel* dial = m_instruments != nullptr ? m_instruments->DialModel() : nullptr;
-    const bool fix = load(
-        {m_store, chart != nullptr ? *chart : spareChart, dial != nullptr ? *dial : spareDial});
-    if (m_instruments != nullptr) {
-        m_instruments->Repaint();
-    }
+    const bool fix = load({*m_store, spareChart, m_dial != nullptr ? *m_dial : spareDial});
+    TrackChanged(TrackChange{TrackChange::Kind::Reloaded});
     return fix;
 }
 
@@ -240,36 +244,20 @@ bool CMapView::LoadInto(const std::function<bool(const TrackStores&)>& load) {
 // them too.
 bool CMapView::LoadNmeaLog(const QString& logPath) {
     ClipTrackLoader loader(QFile::encodeName(logPath).toStdString());
-    return LoadNmeaLog(loader);
-}
-
-bool CMapView::LoadNmeaLog(ClipTrackLoader& loader) {
-    ForgetDrawing();
-    m_clipLoaded = true;
-    const bool fix = LoadInto([&](const TrackStores& stores) { return loader.LoadLogs(stores); });
-    DrawRoute();
-    return fix;
+    return LoadInto([&](const TrackStores& stores) { return loader.LoadLogs(stores); });
 }
 
 int CMapView::StoreTrackLine(const char* line) {
-    UseDialOfPlayer();
-    // A line only ever replaces the entry of its own second; the road is drawn again when
-    // that entry lies under it and the line moved it.
-    const std::optional<int> second = line != nullptr ? TrackLineSecond(line) : std::nullopt;
-    const bool underRoad = second && *second <= m_roadEnd;
-    const std::string before = underRoad ? RouteJson(m_store, *second, *second) : std::string();
-    const int stored = m_store.StoreTrackLine(line);
-    if (stored == 1 && underRoad && RouteJson(m_store, *second, *second) != before) {
-        const int end = m_roadEnd;
-        PostScript(QStringLiteral("ClearRoad"), {});
-        m_roadEnd = -1;
-        DrawRoadTo(end);
+    int stored = 0;
+    const TrackChange change = StoreMapTrackLine(*m_store, line, stored);
+    if (stored == 1) {
+        TrackChanged(change);
     }
     return stored;
 }
 
 int CMapView::ShowSecond(int second) {
-    const std::optional<MarkerTexts> texts = m_store.ShowSecond(second);
+    const std::optional<MarkerTexts> texts = m_store->ShowSecond(second);
     if (!texts) {
         return 0;
     }
@@ -279,8 +267,7 @@ int CMapView::ShowSecond(int second) {
         }
         return 1;
     }
-    const double heading =
-        HeadingAt(m_store, m_instruments != nullptr ? m_instruments->DialModel() : nullptr, second);
+    const double heading = HeadingAt(*m_store, m_dial, second);
     PostScript(QStringLiteral("SetHeading"), {QString::number(heading, 'f', 1)});
     QStringList arguments;
     for (const std::string& text : *texts) {
@@ -363,7 +350,7 @@ void CMapView::DrawRoute() {
     if (!m_pageReady) {
         return;
     }
-    const std::string route = RouteJson(m_store);
+    const std::string route = RouteJson(*m_store);
     PostScript(QStringLiteral("SetRoute"), {QString::fromStdString(route)});
     // The drive's whole route keeps the view it was fitted to as its clips come and go.
     if (m_drive == nullptr) {
@@ -387,7 +374,7 @@ void CMapView::DrawRoadTo(int second) {
     }
     if (second > m_roadEnd) {
         PostScript(QStringLiteral("AddRoad"),
-                   {QString::fromStdString(RouteJson(m_store, m_roadEnd + 1, second))});
+                   {QString::fromStdString(RouteJson(*m_store, m_roadEnd + 1, second))});
         m_roadEnd = second;
     }
 }
@@ -417,8 +404,8 @@ void CMapView::ShowDrive(std::shared_ptr<const LoadedDrive> drive) {
     // drawn again as a page load draws them.
     ForgetDrawing();
     DrawRoute();
-    if (m_store.m_nLastShown >= 0) {
-        ShowSecond(m_store.m_nLastShown);
+    if (m_store->m_nLastShown >= 0) {
+        ShowSecond(m_store->m_nLastShown);
     }
 }
 
@@ -486,8 +473,4 @@ bool CMapView::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QWebEngineView::eventFilter(watched, event);
-}
-
-void CMapView::UseDialOfPlayer() {
-    m_store.SetSpeedDial(m_instruments != nullptr ? m_instruments->DialModel() : nullptr);
 }

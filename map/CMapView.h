@@ -8,9 +8,9 @@
 #pragma once
 
 #include "map/DriveRoute.h"
-#include "map/IMapInstruments.h"
 #include "track/CMapTrackStore.h"
-#include "track/ClipTrackLoader.h"
+#include "track/TrackChange.h"
+#include "track/TrackStores.h"
 
 #include <QStringList>
 #include <QWebEngineView>
@@ -42,22 +42,26 @@ public:
     // The one map view of the process, or null while there is none.
     static CMapView* Instance();
 
-    // The chart and dial that load and show a clip's track with the map; none by default.
-    void SetInstruments(IMapInstruments* instruments) { m_instruments = instruments; }
+    // Shows `store` from now on, in place of the view's own, with the headings of `dial`
+    // where its positions give none; both must outlive the view. For the wiring, before
+    // any track is drawn.
+    void ShowTrack(CMapTrackStore& store, CSpeedDialModel* dial);
+    CMapTrackStore& Store() { return *m_store; }
+    // What the store's owner changed in it: a track filled anew is drawn afresh, and a line
+    // that moved a second the red road already covers has the road drawn again.
+    void TrackChanged(const TrackChange& change);
 
     // Navigates to one of the page resources; false for an unknown resource.
     bool LoadPageFromResource(int resource);
 
-    // Wipes the road, the store and both instruments' stores, then fills all three from
-    // the clip's embedded blocks and draws the route. True when a block had a valid fix.
+    // Wipes the road, the store shown and the dial's records, then fills them from the
+    // clip's embedded blocks and draws the route. True when a block had a valid fix.
     bool LoadEmbeddedTrack(const QString& clipPath);
-    bool LoadEmbeddedTrack(ClipTrackLoader& loader);
-    // Refills the store from an NMEA log, else the logs other makers' cameras write beside
-    // the clip, and draws the route. True on a valid fix.
+    // Refills the store shown from an NMEA log, else the logs other makers' cameras write
+    // beside the clip, and draws the route. True on a valid fix.
     bool LoadNmeaLog(const QString& logPath);
-    bool LoadNmeaLog(ClipTrackLoader& loader);
-    // One track line from the dispatch: the position goes to the store at the line's
-    // second, speed and course to the dial.
+    // One track line into the store shown: the position at the line's second, speed and
+    // course to the dial the store feeds.
     int StoreTrackLine(const char* line);
     // Puts the marker at the second's position; 1 when the store has one, else 0. While a
     // drive is shown the page is left to ShowDriveSecond.
@@ -85,8 +89,6 @@ public:
     // True between a page finishing loading and the next navigation or renderer loss.
     bool PageReady() const { return m_pageReady; }
     CMapPage* Page() const { return m_page; }
-
-    CMapTrackStore m_store;
 
     static constexpr int kScriptWaitMs = 5000;
     // A page that failed to load is loaded again after this wait, doubled after each
@@ -127,12 +129,13 @@ private:
     void ShowNoTrackNote(bool show);
     // Sends the drive's route to the page, which fits the map to it.
     void DrawDrive();
-    void UseDialOfPlayer();
-    // Runs a loading step into the map's store and the instruments' (or spare) stores.
+    // Runs a loading step into the store shown, then draws what it gave.
     bool LoadInto(const std::function<bool(const TrackStores&)>& load);
 
     CMapPage* m_page = nullptr;
-    IMapInstruments* m_instruments = nullptr;
+    CMapTrackStore m_ownStore;
+    CMapTrackStore* m_store = &m_ownStore;
+    CSpeedDialModel* m_dial = nullptr;
     QWebChannel* m_channel = nullptr;
     CMapPageBridge* m_bridge = nullptr;
     int m_resource = kLeafletPage;

@@ -240,9 +240,7 @@ void CVideoViewDlg::OnClipStarted() {
     }
     m_progress->setRange(0, range);
     m_totalText = TimeText(static_cast<unsigned>(duration));
-    if (host != nullptr) {
-        host->ReadSidecarLog();
-    }
+    emit clipTrackStarts();
     LayoutVideoWindow();
     emit clipStarted();
 }

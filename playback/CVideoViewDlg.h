@@ -135,6 +135,9 @@ public:
 signals:
     void clipStarted();
     void clipEnded();
+    // The clip's picture starts, a drive's next clip included: its sidecar's lines are due
+    // now, before the first tick shows a second of them.
+    void clipTrackStarts();
     // The open drive went on into another of its clips, played into or sought.
     void driveClipEntered(const QString& path);
     // The export button was pressed; the excerpt and its dialog belong to the main window.

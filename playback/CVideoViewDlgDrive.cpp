@@ -95,9 +95,7 @@ void CVideoViewDlg::EnterDriveClip(int clip) {
     m_totalText = TimeText(static_cast<unsigned>(duration));
     emit driveClipEntered(m_clipPath);
     // The new clip's own log beside it, as when a clip is opened.
-    if (host != nullptr) {
-        host->ReadSidecarLog();
-    }
+    emit clipTrackStarts();
 }
 
 void CVideoViewDlg::WatchDriveBoundary(double clipSecond) {

@@ -22,8 +22,6 @@ public:
 
     // Playlist.
     virtual QString GetCurrentFile() const = 0;
-    // The current clip's sidecar lines through the dispatch, as the clip starts.
-    virtual int ReadSidecarLog() = 0;
     virtual void PlayNext() = 0;
     // The clip played to its end: a playlist that knows drives goes on within the drive.
     virtual void PlayAfterEnd() { PlayNext(); }

@@ -31,6 +31,12 @@ public:
     const CGSampleStore& Chart() const { return m_chart; }
     const CSpeedDialModel& Dial() const { return m_dial; }
     const CameraExtras& Extras() const { return m_extras; }
+    // The stores themselves, for the player's session, which fills them step by step as the
+    // clip is picked, opened and started; the panes showing them keep what they last showed
+    // in them.
+    CMapTrackStore& Map() { return m_map; }
+    CGSampleStore& Chart() { return m_chart; }
+    CSpeedDialModel& Dial() { return m_dial; }
     const std::vector<std::string>& SidecarLines() const { return m_lines; }
     const std::vector<TrackSourceOutcome>& Outcomes() const { return m_outcomes; }
 

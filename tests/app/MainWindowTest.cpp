@@ -139,9 +139,9 @@ TEST_F(MainWindow, ChosenClipFillsTheChartAndTheDialFromItsBlocks) {
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
     EXPECT_FALSE(hint->isVisible());
     EXPECT_EQ(window->GetCurrentFile(), kData + "/drive.MP4");
-    EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 12u);
-    EXPECT_EQ(window->SpeedDial()->m_model.m_records.size(), 12u);
-    EXPECT_EQ(window->MapView()->m_store.size(), 12u);
+    EXPECT_EQ(CMyStatic::Instance()->Store().m_samples.size(), 12u);
+    EXPECT_EQ(window->SpeedDial()->Model().m_records.size(), 12u);
+    EXPECT_EQ(window->MapView()->Store().size(), 12u);
     const QDateTime recorded(QDate(2024, 6, 1), QTime(12, 0), Qt::UTC);
     EXPECT_EQ(window->TitleBand()->text(),
               "drive.MP4  " + recorded.toLocalTime().toString("yyyy-MM-dd HH:mm:ss"));
@@ -151,7 +151,7 @@ TEST_F(MainWindow, ChosenClipFillsTheChartAndTheDialFromItsBlocks) {
 TEST_F(MainWindow, AClipThatCannotBeReadLeavesNoTrackOfTheLastOne) {
     window->AddClips({kData + "/drive.MP4", kData + "/gone.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
-    ASSERT_EQ(window->SpeedDial()->m_model.m_records.size(), 12u);
+    ASSERT_EQ(window->SpeedDial()->Model().m_records.size(), 12u);
     QLabel* valueX = window->GSenses()->Label(1041);
     // The first tick shows a second of the track.
     ASSERT_TRUE(PumpUntil([&] { return valueX->text() != "X:0.000000"; }));
@@ -159,9 +159,9 @@ TEST_F(MainWindow, AClipThatCannotBeReadLeavesNoTrackOfTheLastOne) {
     PumpFor(1s); // past the one-second gate between opens
     window->PlayNext();
     EXPECT_EQ(window->GetCurrentFile(), kData + "/gone.MP4");
-    EXPECT_TRUE(window->SpeedDial()->m_model.m_records.empty());
-    EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 1u);
-    EXPECT_EQ(window->MapView()->m_store.size(), 0u);
+    EXPECT_TRUE(window->SpeedDial()->Model().m_records.empty());
+    EXPECT_EQ(CMyStatic::Instance()->Store().m_samples.size(), 1u);
+    EXPECT_EQ(window->MapView()->Store().size(), 0u);
     EXPECT_EQ(window->SpeedDial()->Text(), "");
     EXPECT_EQ(valueX->text(), "X:0.000000");
 }
@@ -170,10 +170,10 @@ TEST_F(MainWindow, SidecarClipGetsItsTrackWhenPlaybackStarts) {
     window->AddClips({kData + "/sidecar.MOV"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
     // No blocks in the clip: the sidecar was read as NMEA, then its lines were dispatched.
-    EXPECT_EQ(window->MapView()->m_store.size(), 8u);
-    EXPECT_EQ(window->MapView()->m_store.m_fixStatus[7], 'A');
-    EXPECT_EQ(CMyStatic::Instance()->m_store.m_samples.size(), 8u);
-    EXPECT_EQ(window->SpeedDial()->m_model.m_records.size(), 8u);
+    EXPECT_EQ(window->MapView()->Store().size(), 8u);
+    EXPECT_EQ(window->MapView()->Store().m_fixStatus[7], 'A');
+    EXPECT_EQ(CMyStatic::Instance()->Store().m_samples.size(), 8u);
+    EXPECT_EQ(window->SpeedDial()->Model().m_records.size(), 8u);
 }
 
 // Paused on a frame, the dial reads the speed of that frame's second, as the chart and the
@@ -187,7 +187,7 @@ TEST_F(MainWindow, PausedOnASecondTheDialShowsThatSecondsSpeed) {
     ASSERT_EQ(static_cast<int>(truth[4][3]), 19);
     window->AddClips({kData + "/drive.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
-    window->SpeedDial()->m_model.m_bKmh = 1;
+    window->SpeedDial()->Model().m_bKmh = 1;
     for (const int second : {4, 3, 9}) {
         SCOPED_TRACE("second " + std::to_string(second));
         DragTo(Hidden<QSlider>(1004), second * 1000 + 500);
@@ -196,12 +196,12 @@ TEST_F(MainWindow, PausedOnASecondTheDialShowsThatSecondsSpeed) {
             [&] { return std::fabs(mivex_curr_play_time() - (second + 0.5)) < 0.3; }, 5s));
         EXPECT_TRUE(PumpUntil(
             [&] {
-                return window->SpeedDial()->m_model.ShownSpeed() ==
+                return window->SpeedDial()->Model().ShownSpeed() ==
                        static_cast<int>(truth[static_cast<size_t>(second)][3]);
             },
             3s))
-            << window->SpeedDial()->m_model.ShownSpeed();
-        EXPECT_EQ(window->MapView()->m_store.m_nLastShown, second);
+            << window->SpeedDial()->Model().ShownSpeed();
+        EXPECT_EQ(window->MapView()->Store().m_nLastShown, second);
         ASSERT_EQ(mivex_resume(), 1);
     }
 }
@@ -291,13 +291,13 @@ TEST_F(MainWindow, TickMovesTheMapMarkerAlongTheClipsTrack) {
     ASSERT_TRUE(PumpUntil([&] { return map->PageReady(); }, 30s));
     window->AddClips({kData + "/drive.MP4"});
     ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
-    ASSERT_TRUE(PumpUntil([&] { return map->m_store.m_nLastShown >= 3; }, 20s));
+    ASSERT_TRUE(PumpUntil([&] { return map->Store().m_nLastShown >= 3; }, 20s));
     // Paused, the marker must stand at the paused frame's second, which the next tick shows.
     ASSERT_EQ(mivex_pause(), 1);
     PumpFor(700ms);
-    const int shown = map->m_store.m_nLastShown;
-    const double latitude = map->m_store.m_latitudes[static_cast<size_t>(shown)];
-    const double longitude = map->m_store.m_longitudes[static_cast<size_t>(shown)];
+    const int shown = map->Store().m_nLastShown;
+    const double latitude = map->Store().m_latitudes[static_cast<size_t>(shown)];
+    const double longitude = map->Store().m_longitudes[static_cast<size_t>(shown)];
     QString onPage;
     EXPECT_TRUE(PumpUntil(
         [&] {

@@ -81,7 +81,7 @@ TEST_F(Chart, NewChartShowsTheBackgroundAndTheThreeGridRowsOnly) {
 
 TEST_F(Chart, CurvesRunFromSecondZeroToTheLastSecondInTheAxisColours) {
     AddSeconds(chart, 0, 5, 1.5, -1.5, 0.5); // scale 4: a second is 50 px
-    chart.m_store.m_nLastSecond = 2;
+    chart.Store().m_nLastSecond = 2;
     const QImage image = Render(chart);
     // 1.5 g falls on row 18, -1.5 g on row 131, 0.5 g on row 56.
     for (int x : {0, 50, 100}) {
@@ -98,7 +98,7 @@ TEST_F(Chart, CurvesRunFromSecondZeroToTheLastSecondInTheAxisColours) {
 
 TEST_F(Chart, OneGAndMinusOneGFallOnTheRowsOfTheHeightRule) {
     AddSeconds(chart, 0, 3, 1.0, -1.0, 0.0);
-    chart.m_store.m_nLastSecond = 2;
+    chart.Store().m_nLastSecond = 2;
     const QImage image = Render(chart);
     EXPECT_EQ(PixelAt(image, 100, 37), kBlue);
     EXPECT_EQ(PixelAt(image, 100, 112), kRed);
@@ -108,7 +108,7 @@ TEST_F(Chart, OneGAndMinusOneGFallOnTheRowsOfTheHeightRule) {
 
 TEST_F(Chart, TheLaterAxisCoversTheEarlierWhereTheyMeet) {
     AddSeconds(chart, 0, 3, 1.5, 1.5, 1.5);
-    chart.m_store.m_nLastSecond = 2;
+    chart.Store().m_nLastSecond = 2;
     const QImage image = Render(chart);
     EXPECT_EQ(PixelAt(image, 100, 18), kGreen);
     EXPECT_EQ(CountPixels(image, [](QColor c) { return c == kBlue || c == kRed; }), 0);
@@ -118,7 +118,7 @@ TEST_F(Chart, ValuesBeyondTwoGAreClippedAtTheEdges) {
     chart.AddTrackLine(Line(0, 2.0, -2.0, 0.0).c_str());
     chart.AddTrackLine(Line(1000, 2.5, -2.5, 0.0).c_str());
     chart.AddTrackLine(Line(2000, 2.5, -2.5, 0.0).c_str());
-    chart.m_store.m_nLastSecond = 2;
+    chart.Store().m_nLastSecond = 2;
     const QImage image = Render(chart);
     // +2 g is the top row and -2 g row 150, both inside; the flat part beyond lies outside.
     EXPECT_EQ(PixelAt(image, 0, 0), kBlue);
@@ -138,13 +138,13 @@ TEST(ChartBetweenTicks, TheScreenFollowsEveryChange) {
     using Change = std::function<void(CMyStatic&)>;
     const Change earlierLine = [](CMyStatic& c) {
         c.AddTrackLine(Line(1000, -1.5, 0.0, 0.0).c_str());
-        ASSERT_EQ(c.m_store.m_samples.size(), 2u);
+        ASSERT_EQ(c.Store().m_samples.size(), 2u);
     };
     // Selecting the next clip resets and refills the store directly: same length, other values.
     const Change nextClip = [](CMyStatic& c) {
-        c.m_store.ResetTrack(0);
+        c.Store().ResetTrack(0);
         for (int s = 0; s < 5; ++s) {
-            c.m_store.AddTrackLine(Line(s * 1000, -0.5, 0.5, -1.0).c_str());
+            c.Store().AddTrackLine(Line(s * 1000, -0.5, 0.5, -1.0).c_str());
         }
         EXPECT_EQ(CountPixels(Grab(c), IsCurve), 0);
         c.AdvanceTo(1);
@@ -155,7 +155,7 @@ TEST(ChartBetweenTicks, TheScreenFollowsEveryChange) {
         AddSeconds(c, 3, 6, 1.5, -1.5, 0.5);
         c.AdvanceTo(3);
     };
-    const Change storeReset = [](CMyStatic& c) { c.m_store.ResetTrack(0); };
+    const Change storeReset = [](CMyStatic& c) { c.Store().ResetTrack(0); };
     enum Then { kAsFullPaint, kCurvesGone };
     struct Row {
         const char* what;
@@ -341,17 +341,17 @@ TEST_F(ChartInPane, ATickWritesTheValuesOfItsSecondWithSixDecimals) {
     EXPECT_EQ(LabelText(1041), "X:0.250000");
     EXPECT_EQ(LabelText(1042), "Y:-1.500000");
     EXPECT_EQ(LabelText(1043), "Z:0.125000");
-    EXPECT_EQ(chart().m_store.m_nLastSecond, 1u);
+    EXPECT_EQ(chart().Store().m_nLastSecond, 1u);
 }
 
 TEST_F(ChartInPane, TicksAtSecondZeroOrPastTheStoreDrawAndWriteNothing) {
     AddSeconds(chart(), 0, 3, 0.5, 0.5, 0.5);
     Grab(chart());
     chart().AdvanceTo(0);
-    EXPECT_EQ(chart().m_store.m_nLastSecond, 0u);
+    EXPECT_EQ(chart().Store().m_nLastSecond, 0u);
     EXPECT_EQ(CountPixels(Grab(chart()), IsCurve), 0);
     chart().AdvanceTo(7);
-    EXPECT_EQ(chart().m_store.m_nLastSecond, 7u);
+    EXPECT_EQ(chart().Store().m_nLastSecond, 7u);
     EXPECT_EQ(LabelText(1041), "X:0.000000");
     EXPECT_EQ(LabelText(1042), "Y:0.000000");
     EXPECT_EQ(LabelText(1043), "Z:0.000000");
@@ -407,7 +407,7 @@ TEST_F(ChartInPane, TheChartFollowsThePaneSizeWithinItsMargins) {
     chart().AdvanceTo(1);
     chart().AdvanceTo(2);
     QApplication::processEvents();
-    EXPECT_EQ(chart().m_store.m_nLastSecond, 2u);
+    EXPECT_EQ(chart().Store().m_nLastSecond, 2u);
     EXPECT_EQ(LabelText(1041), "X:0.500000");
 }
 

@@ -15,7 +15,7 @@ namespace {
 
 // Runs the setup button's action while a scripted user works the dialog: chooses the entries
 // in turn, then presses the button with the id given (1 OK, 2 Cancel).
-int RunWithUser(const std::vector<int>& choices, const char* button) {
+int RunWithUser(CSpeedStatic* dial, const std::vector<int>& choices, const char* button) {
     QTimer::singleShot(0, [choices, button] {
         auto* dialog = qobject_cast<CDlgSetup*>(QApplication::activeModalWidget());
         if (dialog == nullptr) {
@@ -27,8 +27,8 @@ int RunWithUser(const std::vector<int>& choices, const char* button) {
         }
         dialog->findChild<QPushButton*>(QLatin1String(button))->click();
     });
-    CSpeedUnitsLink dial;
-    return RunSetupDialog(nullptr, &dial);
+    CSpeedUnitsLink units(dial);
+    return RunSetupDialog(nullptr, &units);
 }
 
 // Without a dial: on miles per hour, the units every run starts in.
@@ -62,7 +62,7 @@ TEST(SetupDialog, OkTakesTheLastChoiceAndCancelKeepsTheUnits) {
         SCOPED_TRACE(testing::Message() << c.kmh << " " << c.choices.size() << " " << c.button);
         CSpeedStatic dial;
         dial.SetKmh(c.kmh);
-        EXPECT_EQ(RunWithUser(c.choices, c.button), c.result);
+        EXPECT_EQ(RunWithUser(&dial, c.choices, c.button), c.result);
         EXPECT_EQ(dial.IsKmh(), c.kmhAfter);
         EXPECT_EQ(dial.Text(), c.kmhAfter ? "0Km/h" : "0mile/h");
     }
@@ -70,7 +70,7 @@ TEST(SetupDialog, OkTakesTheLastChoiceAndCancelKeepsTheUnits) {
 
 TEST(SetupDialog, AnUnknownIndexOrNoDialChangesNothing) {
     CSpeedStatic dial;
-    CSpeedUnitsLink link;
+    CSpeedUnitsLink link(&dial);
     ApplySetupChoice(QDialog::Accepted, 2, &link);
     EXPECT_FALSE(dial.IsKmh());
     ApplySetupChoice(QDialog::Accepted, 0, nullptr);

@@ -180,8 +180,8 @@ TEST_F(Dial, ASecondWithoutARecordChangesNothing) {
     dial.ShowSpeedAt(7);
     QApplication::processEvents();
     EXPECT_TRUE(paints.regions.empty());
-    EXPECT_EQ(dial.m_model.m_nSpeed, 120);
-    EXPECT_EQ(dial.m_model.m_nHeading, 45);
+    EXPECT_EQ(dial.Model().m_nSpeed, 120);
+    EXPECT_EQ(dial.Model().m_nHeading, 45);
     EXPECT_EQ(Grab(dial), before);
 
     paints.regions.clear();

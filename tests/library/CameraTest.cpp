@@ -123,7 +123,7 @@ protected:
     void StartPane() {
         CPlaylistDlg::Links links;
         links.video = &video;
-        links.map = &map;
+        links.track = &map;
         links.mounts = [this] { return mounts; };
         links.mountThroughUdisks = false;
         pane = std::make_unique<CPlaylistDlg>(nullptr, links);
@@ -152,7 +152,7 @@ protected:
     std::string mounts = "22 1 0:21 / /proc rw - proc proc rw\n";
     QStringList calls;
     FakeVideoPane video{&calls};
-    FakeMapView map{&calls};
+    FakeClipTrack map{&calls};
     std::unique_ptr<CPlaylistDlg> pane;
 };
 
@@ -328,7 +328,7 @@ TEST_F(Camera, UnmountedCameraWithoutUdisksIsToleratedAndNamed) {
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/ostvik-test-bus");
     CPlaylistDlg::Links links;
     links.video = &video;
-    links.map = &map;
+    links.track = &map;
     links.mounts = [this] { return mounts; };
     pane = std::make_unique<CPlaylistDlg>(nullptr, links);
     PumpFor(200ms);

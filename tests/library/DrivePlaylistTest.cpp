@@ -57,7 +57,7 @@ protected:
     void SetUp() override {
         CPlaylistDlg::Links links;
         links.video = &video;
-        links.map = &map;
+        links.track = &map;
         links.drives = &follower;
         links.mounts = [] { return std::string(); };
         links.mountThroughUdisks = false;
@@ -79,7 +79,7 @@ protected:
     static inline QStringList clips;
     QStringList calls;
     FakeVideoPane video{&calls};
-    FakeMapView map{&calls};
+    FakeClipTrack map{&calls};
     RecordingFollower follower;
     std::unique_ptr<CPlaylistDlg> pane;
 };

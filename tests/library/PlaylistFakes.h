@@ -3,7 +3,7 @@
 // both record what they were asked, in order.
 #pragma once
 
-#include "library/IPlaylistMapView.h"
+#include "library/IClipTrackSession.h"
 #include "library/IPlaylistVideoPane.h"
 #include "track/ClipTrackLoader.h"
 
@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 
 class FakeVideoPane : public IPlaylistVideoPane {
 public:
@@ -53,18 +54,21 @@ private:
     uint32_t m_lastOpen = 0;
 };
 
-class FakeMapView : public IPlaylistMapView {
+// Records what the playlist asks of the track's owner; the sidecar's path comes from the
+// real loader, which finds it whatever its letter case.
+class FakeClipTrack : public IClipTrackSession {
 public:
-    explicit FakeMapView(QStringList* calls) : m_calls(calls) {}
+    explicit FakeClipTrack(QStringList* calls) : m_calls(calls) {}
 
-    bool LoadEmbeddedTrack(ClipTrackLoader& loader) override {
-        const QString clipPath = QFile::decodeName(loader.Folder().ClipPath().c_str());
-        m_calls->append("track " + clipPath);
-        track = clipPath;
-        return withFix.contains(clipPath);
+    bool LoadClip(const QString& path) override {
+        m_calls->append("track " + path);
+        track = path;
+        m_loader = std::make_unique<ClipTrackLoader>(QFile::encodeName(path).toStdString());
+        return withFix.contains(path);
     }
-    void LoadNmeaLog(ClipTrackLoader& loader) override {
-        m_calls->append("nmea " + QFile::decodeName(loader.SidecarPath().c_str()));
+    void LoadLogs() override { m_calls->append("nmea " + SidecarPath()); }
+    QString SidecarPath() const override {
+        return m_loader != nullptr ? QFile::decodeName(m_loader->SidecarPath().c_str()) : QString();
     }
 
     QString track;
@@ -72,4 +76,5 @@ public:
 
 private:
     QStringList* m_calls;
+    std::unique_ptr<ClipTrackLoader> m_loader;
 };

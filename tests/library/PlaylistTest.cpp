@@ -28,7 +28,7 @@ protected:
     void SetUp() override {
         CPlaylistDlg::Links links;
         links.video = &video;
-        links.map = &map;
+        links.track = &map;
         links.mounts = [] { return std::string(); };
         links.mountThroughUdisks = false;
         pane = std::make_unique<CPlaylistDlg>(nullptr, links);
@@ -50,7 +50,7 @@ protected:
 
     QStringList calls;
     FakeVideoPane video{&calls};
-    FakeMapView map{&calls};
+    FakeClipTrack map{&calls};
     std::unique_ptr<CPlaylistDlg> pane;
 };
 

@@ -34,7 +34,6 @@ bool LoadPage(CMapView& view, int resource) {
 
 void OnLeafletPage::SetUp() {
     view = std::make_unique<CMapView>(nullptr, false);
-    view->SetInstruments(&instruments);
     view->resize(640, 480);
     view->show();
     ASSERT_TRUE(LoadPage(*view, CMapView::kLeafletPage));

@@ -2,8 +2,6 @@
 // waiting for it, a view with the player's page loaded; and what the page hands to the desktop.
 #pragma once
 
-#include "app/CMapInstrumentsLink.h"
-
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -25,8 +23,7 @@ QVariant Js(CMapView& view, const QString& script);
 // Loads one of the page resources and waits until it has finished; true when it loaded.
 bool LoadPage(CMapView& view, int resource);
 
-// A shown view of 640 x 480 that has loaded the player's page, with the window's link to the
-// chart and dial of the process, and the lengths of the page's road (driven so far) and route
+// A shown view of 640 x 480 that has loaded the player's page, and the lengths of the page's road (driven so far) and route
 // (the whole track).
 class OnLeafletPage : public ::testing::Test {
 protected:
@@ -36,7 +33,6 @@ protected:
     // Waits up to ten seconds for `script` to give `expected` as text, then checks it.
     void ExpectSoon(const QString& script, const QString& expected);
 
-    CMapInstrumentsLink instruments;
     std::unique_ptr<CMapView> view;
 };
 

@@ -3,8 +3,6 @@
 // window's input passing the map by.
 #include "MapTestSupport.h"
 
-#include "instruments/CMyStatic.h"
-#include "instruments/CSpeedStatic.h"
 #include "map/CHtmlViewDlg.h"
 #include "map/CMapView.h"
 #include "map/MapProfile.h"
@@ -12,6 +10,7 @@
 #include "tests/support/ClipMaker.h"
 #include "tests/support/Pump.h"
 #include "tests/track/NmeaText.h"
+#include "track/ClipTrack.h"
 
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -63,19 +62,19 @@ TEST_F(MapViewOnPage, ShowSecondPlacesTheMarkerOnlyAtAValidPosition) {
     EXPECT_EQ(view->ShowSecond(0), 0) << "empty store";
     EXPECT_TRUE(NoMarker());
 
-    view->m_store.PutEntry(0, 12.25, -3.5, 'V');
-    view->m_store.PutEntry(1, 0.0, 20.0, 'A');
-    view->m_store.PutEntry(2, std::numeric_limits<double>::quiet_NaN(), 20.0, 'A');
-    view->m_store.PutEntry(3, 95.0, 20.0, 'A');
-    view->m_store.PutEntry(4, 12.25, -3.5, 'A');
+    view->Store().PutEntry(0, 12.25, -3.5, 'V');
+    view->Store().PutEntry(1, 0.0, 20.0, 'A');
+    view->Store().PutEntry(2, std::numeric_limits<double>::quiet_NaN(), 20.0, 'A');
+    view->Store().PutEntry(3, 95.0, 20.0, 'A');
+    view->Store().PutEntry(4, 12.25, -3.5, 'A');
     for (int second : {-1, 0, 1, 2, 3, 5}) {
         EXPECT_EQ(view->ShowSecond(second), 0) << second;
     }
     EXPECT_TRUE(NoMarker());
-    EXPECT_EQ(view->m_store.m_nLastShown, -1);
+    EXPECT_EQ(view->Store().m_nLastShown, -1);
 
     EXPECT_EQ(view->ShowSecond(4), 1);
-    EXPECT_EQ(view->m_store.m_nLastShown, 4);
+    EXPECT_EQ(view->Store().m_nLastShown, 4);
     ExpectSoon(kMarker, "12.25 -3.5");
     EXPECT_EQ(RoadPoints(), 1);
 }
@@ -84,7 +83,7 @@ TEST_F(MapViewOnPage, RoadIsTheRouteUpToTheSecondShown) {
     // Seconds 0 to 5 a hundredth of a degree apart, so a road point's latitude names its
     // second; second 2 has no fix.
     for (int second = 0; second < 6; ++second) {
-        view->m_store.PutEntry(second, 10.0 + second / 100.0, 20.0, second == 2 ? 'V' : 'A');
+        view->Store().PutEntry(second, 10.0 + second / 100.0, 20.0, second == 2 ? 'V' : 'A');
     }
     // 10 01.2' N is 10.02 degrees: second 2's place.
     const std::string fillsTheGap =
@@ -116,8 +115,8 @@ TEST_F(MapViewOnPage, RoadIsTheRouteUpToTheSecondShown) {
 // The reload takes the same way as any page load: the marker and the route come back
 // without a tick.
 TEST_F(MapViewOnPage, LostRendererReloadsThePageAndTheMarkerAndRouteComeBack) {
-    view->m_store.PutEntry(0, -33.5, 151.0, 'A');
-    view->m_store.PutEntry(1, -33.5, 151.25, 'A');
+    view->Store().PutEntry(0, -33.5, 151.0, 'A');
+    view->Store().PutEntry(1, -33.5, 151.25, 'A');
     ASSERT_EQ(view->ShowSecond(1), 1);
     ExpectSoon(kMarker, "-33.5 151.25");
     const qint64 renderer = view->page()->renderProcessPid();
@@ -133,27 +132,26 @@ TEST_F(MapViewOnPage, LostRendererReloadsThePageAndTheMarkerAndRouteComeBack) {
 }
 
 TEST_F(MapViewOnPage, EmbeddedTrackWipesEverythingThenFillsTheStoresAndTheRoute) {
-    CMyStatic chart;
-    CSpeedStatic dial;
-    dial.SetSpeedRecord(500, 10, 10);
-    view->m_store.PutEntry(0, 1.0, 1.0, 'A');
+    ClipTrack track;
+    view->ShowTrack(track.Map(), &track.Dial());
+    track.Dial().SetSpeedRecord(500, 10, 10);
+    view->Store().PutEntry(0, 1.0, 1.0, 'A');
     ASSERT_EQ(view->ShowSecond(0), 1);
     ASSERT_TRUE(view->CallScript("SetRoad", {"2", "2"}, nullptr));
     ASSERT_EQ(RoadPoints(), 2);
 
     EXPECT_TRUE(view->LoadEmbeddedTrack(kData + "/drive.MP4"));
-    EXPECT_EQ(view->m_store.m_nLastShown, -1);
+    EXPECT_EQ(view->Store().m_nLastShown, -1);
     const auto truth = ReadTruth(OSTVIK_TESTDATA "/drive.truth.csv");
     ASSERT_EQ(truth.size(), 12u);
-    ASSERT_EQ(view->m_store.size(), truth.size());
+    ASSERT_EQ(view->Store().size(), truth.size());
     for (const auto& row : truth) {
         const auto at = static_cast<size_t>(row[0]);
-        EXPECT_NEAR(view->m_store.m_latitudes[at], row[kLatitude], 1e-4) << at;
-        EXPECT_NEAR(view->m_store.m_longitudes[at], row[kLongitude], 1e-4) << at;
+        EXPECT_NEAR(view->Store().m_latitudes[at], row[kLatitude], 1e-4) << at;
+        EXPECT_NEAR(view->Store().m_longitudes[at], row[kLongitude], 1e-4) << at;
     }
-    EXPECT_EQ(dial.m_model.m_records.size(), 12u);
-    EXPECT_EQ(dial.m_model.Find(500), nullptr);
-    EXPECT_EQ(chart.m_store.m_samples.size(), 12u);
+    EXPECT_EQ(track.Dial().m_records.size(), 12u);
+    EXPECT_EQ(track.Dial().Find(500), nullptr);
 
     EXPECT_TRUE(PumpUntil([&] { return RoutePoints() == 12; }));
     EXPECT_EQ(RoadPoints(), 0) << "ClearRoad reached the page";
@@ -198,33 +196,34 @@ TEST_F(MapViewOnPage, NmeaLogFillsTheStoreAndTheRoute) {
     const auto truth = ReadTruth(OSTVIK_TESTDATA "/nofix-log.truth.csv");
     ASSERT_EQ(truth.size(), 5u);
     EXPECT_TRUE(view->LoadNmeaLog(kData + "/nofix.TXT"));
-    ASSERT_EQ(view->m_store.size(), 5u);
-    EXPECT_NEAR(view->m_store.m_latitudes[4], truth[4][kLatitude], 1e-4);
+    ASSERT_EQ(view->Store().size(), 5u);
+    EXPECT_NEAR(view->Store().m_latitudes[4], truth[4][kLatitude], 1e-4);
     EXPECT_TRUE(PumpUntil([&] { return RoutePoints() == 5; }));
 
     EXPECT_FALSE(view->LoadNmeaLog(kData + "/no-such-log.TXT"));
-    EXPECT_EQ(view->m_store.size(), 0u);
+    EXPECT_EQ(view->Store().size(), 0u);
     EXPECT_TRUE(PumpUntil([&] { return RoutePoints() == 0; }));
 }
 
 TEST_F(MapViewOnPage, TrackLinesLandAtTheirSecondAndFeedTheDial) {
-    CSpeedStatic dial;
+    ClipTrack track;
+    view->ShowTrack(track.Map(), &track.Dial());
     EXPECT_EQ(view->StoreTrackLine(("T:3000 X:0.1 Y:0.2 Z:0.3 G:0.0 " + kRmc).c_str()), 1);
     EXPECT_EQ(view->StoreTrackLine("T:4000 X:0.1 Y:0.2 Z:0.3 G:0.0"), 0);
     EXPECT_EQ(view->StoreTrackLine(nullptr), 0);
-    ASSERT_EQ(view->m_store.size(), 4u);
-    EXPECT_NEAR(view->m_store.m_latitudes[3], 48 + 7.038 / 60, 1e-9);
-    ASSERT_NE(dial.m_model.Find(3), nullptr);
+    ASSERT_EQ(view->Store().size(), 4u);
+    EXPECT_NEAR(view->Store().m_latitudes[3], 48 + 7.038 / 60, 1e-9);
+    ASSERT_NE(track.Dial().Find(3), nullptr);
     // 22.4 knots at 1.852 km/h each is 41.48 km/h, truncated.
-    EXPECT_EQ(dial.m_model.Find(3)->speed, 41);
-    EXPECT_EQ(dial.m_model.Find(3)->heading, 84);
+    EXPECT_EQ(track.Dial().Find(3)->speed, 41);
+    EXPECT_EQ(track.Dial().Find(3)->heading, 84);
 }
 
 // Two clips a minute apart on the drive, the second starting 111 m after the first ends;
 // each fix a thousandth of a degree north of the one before, so a point's latitude names it.
 TEST_F(MapViewOnPage, DriveIsColouredBySpeedFollowsItsSecondSeeksOnAClickAndNullGoesBack) {
     for (int second = 0; second < 3; ++second) {
-        view->m_store.PutEntry(second, 30.0 + second / 100.0, 20.0, 'A');
+        view->Store().PutEntry(second, 30.0 + second / 100.0, 20.0, 'A');
     }
     ASSERT_EQ(view->ShowSecond(1), 1);
     ASSERT_TRUE(PumpUntil([&] { return RoadPoints() == 2; }));
@@ -319,7 +318,7 @@ TEST(MapViewLoading, PageThatFailsToLoadIsSilentAndLoadedAgainAfterGrowingWaits)
     EXPECT_GE(failures[2] - failures[1], 950);
     EXPECT_FALSE(view.PageReady());
     EXPECT_FALSE(view.CallScript("ShowRoad", {}, nullptr));
-    view.m_store.PutEntry(0, 45.5, 9.25, 'A');
+    view.Store().PutEntry(0, 45.5, 9.25, 'A');
     EXPECT_EQ(view.ShowSecond(0), 1) << "the store decides; the page is only told";
 
     ASSERT_TRUE(PumpUntil([&] { return loaded.count() == 4; }, 30s));

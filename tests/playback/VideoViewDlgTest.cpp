@@ -2,7 +2,6 @@
 // window and the playlist.
 #include "PlaybackTestSupport.h"
 
-#include "app/CPaneFollower.h"
 #include "tests/support/Pump.h"
 
 #include "instruments/CMyStatic.h"
@@ -10,11 +9,11 @@
 #include "playback/CMySliderCtrl.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/CVideoViewDlg.h"
+#include "playback/IPlayFollower.h"
 #include "playback/IVideoPaneHost.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
-#include "track/SidecarLog.h"
 #include "track/SnapshotFacts.h"
 
 #include <QApplication>
@@ -58,12 +57,21 @@ struct RecordingHost : IVideoPaneHost {
     void SetProgressPosition(int position) override { progressPosition = position; }
     void SetTimeText(const QString& text) override { timeText = text; }
     QString GetCurrentFile() const override { return currentFile; }
-    int ReadSidecarLog() override {
-        return ::ReadSidecarLog(QFile::encodeName(currentFile).toStdString());
-    }
     void PlayNext() override { ++next; }
     void PlayPrev() override { ++prev; }
     void PlayCurrent() override { ++current; }
+};
+
+// The chart and the dial a test made follow the pane, as the window's do.
+struct InstrumentsFollower : IPlayFollower {
+    void FollowSecond(unsigned second) override {
+        if (CMyStatic* chart = CMyStatic::Instance()) {
+            chart->AdvanceTo(second);
+        }
+        if (CSpeedStatic* dial = CSpeedStatic::Instance()) {
+            dial->ShowSpeedAt(static_cast<int>(second));
+        }
+    }
 };
 
 class VideoPane : public ::testing::Test {
@@ -96,7 +104,7 @@ protected:
     }
 
     RecordingHost host;
-    CPaneFollower follower;
+    InstrumentsFollower follower;
     std::unique_ptr<CVideoViewDlg> pane;
     uint32_t now = 100000;
     int started = 0;
@@ -146,11 +154,11 @@ TEST_F(VideoPane, TickHandsTheSameSecondToTheChartAndTheDial) {
     FillFourSeconds(chart, dial);
     ASSERT_TRUE(OpenAndStart());
     ASSERT_TRUE(PumpUntil([&] { return pane->CurrentText() == "00:00:01"; }));
-    EXPECT_EQ(dial.m_model.m_nSpeed, 20); // second 1's record
-    EXPECT_EQ(chart.m_store.m_nLastSecond, 1u);
+    EXPECT_EQ(dial.Model().m_nSpeed, 20); // second 1's record
+    EXPECT_EQ(chart.Store().m_nLastSecond, 1u);
     ASSERT_TRUE(PumpUntil([&] { return pane->CurrentText() == "00:00:02"; }));
-    EXPECT_EQ(dial.m_model.m_nSpeed, 30);
-    EXPECT_EQ(chart.m_store.m_nLastSecond, 2u);
+    EXPECT_EQ(dial.Model().m_nSpeed, 30);
+    EXPECT_EQ(chart.Store().m_nLastSecond, 2u);
     EXPECT_EQ(host.timeText, "00:00:02/00:00:04");
     EXPECT_EQ(pane->TimeLabel()->text(), "00:00:02/00:00:04");
 }
@@ -267,14 +275,14 @@ TEST_F(ProgressSlider, PausedAClickSeeksAndEverythingFollowsAtOnce) {
     Mouse(QEvent::MouseButtonRelease, at);
     EXPECT_EQ(pane->TimeLabel()->text(), "00:00:02.4/00:00:04");
     EXPECT_EQ(host.timeText, "00:00:02.4/00:00:04");
-    EXPECT_EQ(chart.m_store.m_nLastSecond, 2u);
-    EXPECT_EQ(dial.m_model.m_nSpeed, 30); // second 2's record, as the chart's
+    EXPECT_EQ(chart.Store().m_nLastSecond, 2u);
+    EXPECT_EQ(dial.Model().m_nSpeed, 30); // second 2's record, as the chart's
     EXPECT_TRUE(PumpUntil([] { return std::abs(mivex_curr_play_time() - 2.49) < 0.1; }));
     EXPECT_EQ(mivex_get_play_status(), kMivexPaused);
 
     ASSERT_TRUE(pane->SeekBySeconds(-2.0));
     EXPECT_EQ(pane->TimeLabel()->text(), "00:00:00.4/00:00:04");
-    EXPECT_EQ(chart.m_store.m_nLastSecond, 0u);
+    EXPECT_EQ(chart.Store().m_nLastSecond, 0u);
 }
 
 // The handle follows the mouse to 5/8 of the channel, about 2.5 s of the 4 s clip (the

@@ -1,0 +1,3 @@
+#include "app/AppLog.h"
+
+Q_LOGGING_CATEGORY(lcApp, "ostvik.app", QtWarningMsg)

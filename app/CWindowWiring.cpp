@@ -1,0 +1,134 @@
+#include "app/CWindowWiring.h"
+
+#include "app/CExportDlg.h"
+#include "app/ExcerptCameras.h"
+#include "app/MomentChannels.h"
+#include "instruments/CGSensesDlg.h"
+#include "instruments/CMyStatic.h"
+#include "instruments/CSpeedStatic.h"
+#include "library/CPlaylistDlg.h"
+#include "library/RecordingTime.h"
+#include "map/CHtmlViewDlg.h"
+#include "map/CMapView.h"
+#include "playback/CDriveTimeline.h"
+#include "playback/CVideoViewDlg.h"
+#include "track/UtcTime.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+CWindowWiring::CWindowWiring(QWidget* window, const MivexOptions& engine) : m_window(window) {
+    CreatePanes(engine);
+    ShowTrackInPanes();
+    ConnectPanes();
+}
+
+CWindowWiring::~CWindowWiring() = default;
+
+CMyStatic* CWindowWiring::Chart() const {
+    return m_gsenses->Chart();
+}
+
+CMapView* CWindowWiring::Map() const {
+    return m_mapHost->MapView();
+}
+
+void CWindowWiring::CreatePanes(const MivexOptions& engine) {
+    m_video = new CVideoViewDlg(m_window, engine);
+    m_video->SetChannelFinder([this](const QString& clip) {
+        const DriveOfClip drive =
+            m_playlist != nullptr
+                ? m_playlist->Drives()->DriveOf(QFile::encodeName(clip).toStdString())
+                : DriveOfClip{};
+        return MomentChannels(clip, drive.drive != nullptr ? &drive.drive->drive : nullptr,
+                              drive.clip);
+    });
+    // A snapshot's time and place come from the very track the map and the dial show.
+    m_video->SetSnapshotFacts([this](double offset) { return m_session.FactsAt(offset); });
+    m_gsenses = new CGSensesDlg(m_window);
+    m_mapHost = new CHtmlViewDlg(m_window);
+    m_dial = new CSpeedStatic(m_window);
+
+    m_videoLink = std::make_unique<CVideoPaneLink>(m_video);
+    m_speedUnitsLink = std::make_unique<CSpeedUnitsLink>(m_dial);
+    m_driveLink = std::make_unique<CDriveFollowerLink>(m_video, Map());
+    m_excerpt = std::make_unique<CExcerptLink>(m_video, m_driveLink.get());
+    CPlaylistDlg::Links links;
+    links.video = m_videoLink.get();
+    links.track = &m_session;
+    links.speedUnits = m_speedUnitsLink.get();
+    links.drives = m_driveLink.get();
+    m_playlist = new CPlaylistDlg(m_window, links);
+    m_trackSave = std::make_unique<CTrackSaveMenu>(
+        m_playlist, [this]() -> const ExcerptMarks& { return m_excerpt->Marks(); }, m_window);
+    // The dial is drawn over the panes' corner.
+    m_dial->raise();
+    m_follower = std::make_unique<CPaneFollower>(Chart(), Map(), m_playlist, m_dial);
+    m_video->SetFollower(m_follower.get());
+}
+
+// The session is the only consumer of track lines and the only loader; every pane shows its
+// stores and hears of their changes.
+void CWindowWiring::ShowTrackInPanes() {
+    ClipTrack& track = m_session.Track();
+    Chart()->ShowTrack(track.Chart());
+    m_dial->ShowTrack(track.Dial());
+    Map()->ShowTrack(track.Map(), &track.Dial());
+    QObject::connect(&m_session, &CClipSession::changed, m_dial, [this](const TrackChange& change) {
+        Chart()->TrackChanged(change);
+        m_dial->TrackChanged(change);
+        Map()->TrackChanged(change);
+    });
+    QObject::connect(m_video, &CVideoViewDlg::clipTrackStarts, &m_session,
+                     &CClipSession::ReadSidecar);
+}
+
+void CWindowWiring::ConnectPanes() {
+    QObject::connect(m_video, &CVideoViewDlg::exportRequested, m_window,
+                     [this] { ShowExportDialog(); });
+    // A click on the map's route asks for the video at that second of the clip.
+    QObject::connect(Map(), &CMapView::SeekRequested, m_video,
+                     [this](int second) { m_video->SeekToSecond(second); });
+    // The drive timeline and the map of a whole drive seek anywhere in it, across clips.
+    QObject::connect(m_video->DriveTimeline(), &CDriveTimeline::seekRequested, m_playlist,
+                     &CPlaylistDlg::SeekInDrive);
+    QObject::connect(Map(), &CMapView::driveSeekRequested, m_playlist, &CPlaylistDlg::SeekInDrive);
+}
+
+QString CWindowWiring::ClipTitle() const {
+    return RecordingTime::TitleText(m_playlist->GetCurrentFile(), m_session.StartUtc());
+}
+
+void CWindowWiring::ShowExportDialog() {
+    if (m_exportDlg == nullptr) {
+        m_exportDlg = new CExportDlg(m_window);
+    }
+    if (!m_exportDlg->Running()) {
+        ExcerptRequest excerpt;
+        excerpt.pieces = m_excerpt->Marks().Pieces();
+        QString name;
+        if (!excerpt.pieces.empty()) {
+            excerpt.beside = ExcerptBeside(excerpt.pieces);
+            excerpt.corner = WindowSmallPicture();
+            name = ExcerptName(excerpt.pieces.front());
+        }
+        m_exportDlg->SetSpeedUnit(m_speedUnitsLink->IsKmh());
+        m_exportDlg->SetExcerpt(excerpt, name);
+    }
+    m_exportDlg->show();
+    m_exportDlg->raise();
+}
+
+// Named by when the excerpt starts: the playing clip's track dates it; another clip of the
+// drive goes by its name.
+QString CWindowWiring::ExcerptName(const ExcerptPiece& first) const {
+    const QString clip = QFile::decodeName(first.clip.c_str());
+    const int64_t startUtc =
+        clip == m_playlist->GetCurrentFile() ? m_session.StartUtc() : kUnknownUtc;
+    const QDateTime start =
+        RecordingTime::Of(clip, startUtc).addMSecs(static_cast<qint64>(first.from * 1000));
+    return (start.isValid() ? start.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"))
+                            : QFileInfo(clip).completeBaseName()) +
+           QStringLiteral("_excerpt.mp4");
+}
