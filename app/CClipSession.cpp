@@ -17,6 +17,7 @@ CClipSession::~CClipSession() {
 }
 
 bool CClipSession::LoadClip(const QString& path) {
+    m_clipPath = path;
     m_loader = std::make_unique<ClipTrackLoader>(QFile::encodeName(path).toStdString());
     const bool fix = m_loader->LoadEmbedded(m_track.Stores());
     emit changed(TrackChange{TrackChange::Kind::Reloaded});

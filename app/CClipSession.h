@@ -27,6 +27,8 @@ public:
     bool LoadClip(const QString& path) override;
     void LoadLogs() override;
     QString SidecarPath() const override;
+    // The clip last loaded; empty before any.
+    const QString& ClipPath() const { return m_clipPath; }
     // The clip's sidecar lines through the dispatch, as the clip starts; how many.
     int ReadSidecar();
 
@@ -49,4 +51,5 @@ private:
     ClipTrack m_track;
     // The current clip's loading, kept from its choice to its start.
     std::unique_ptr<ClipTrackLoader> m_loader;
+    QString m_clipPath;
 };

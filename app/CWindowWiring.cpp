@@ -1,5 +1,6 @@
 #include "app/CWindowWiring.h"
 
+#include "app/CClipRecoveryNote.h"
 #include "app/CExportDlg.h"
 #include "app/ExcerptCameras.h"
 #include "app/MomentChannels.h"
@@ -85,6 +86,17 @@ void CWindowWiring::ShowTrackInPanes() {
 }
 
 void CWindowWiring::ConnectPanes() {
+    // A clip a power cut left without its index is offered for recovery as it is chosen, and
+    // its copy plays in its place.
+    m_recoveryNote = new CClipRecoveryNote(m_video, m_video->VideoWindow());
+    QObject::connect(&m_session, &CClipSession::changed, m_recoveryNote,
+                     [this](const TrackChange& change) {
+                         if (change.kind == TrackChange::Kind::Reloaded) {
+                             m_recoveryNote->ShowFor(m_session.ClipPath());
+                         }
+                     });
+    QObject::connect(m_recoveryNote, &CClipRecoveryNote::recovered, m_playlist,
+                     &CPlaylistDlg::PlayInPlaceOf);
     QObject::connect(m_video, &CVideoViewDlg::exportRequested, m_window,
                      [this] { ShowExportDialog(); });
     // A click on the map's route asks for the video at that second of the clip.

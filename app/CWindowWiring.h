@@ -16,6 +16,7 @@
 
 #include <memory>
 
+class CClipRecoveryNote;
 class CExportDlg;
 class CGSensesDlg;
 class CHtmlViewDlg;
@@ -46,6 +47,7 @@ public:
     CExcerptLink& Excerpt() { return *m_excerpt; }
     CTrackSaveMenu* TrackSave() const { return m_trackSave.get(); }
     CExportDlg* ExportDialog() const { return m_exportDlg; }
+    CClipRecoveryNote* RecoveryNote() const { return m_recoveryNote; }
 
     // The export dialog for the marked excerpt; made at first use, then kept, so a job runs
     // on while it is hidden.
@@ -73,4 +75,5 @@ private:
     std::unique_ptr<CExcerptLink> m_excerpt;
     std::unique_ptr<CTrackSaveMenu> m_trackSave;
     CExportDlg* m_exportDlg = nullptr;
+    CClipRecoveryNote* m_recoveryNote = nullptr;
 };

@@ -36,6 +36,15 @@ void CClipListModel::remove(int index) {
     emit selectionChanged(m_selection);
 }
 
+void CClipListModel::replace(int index, const QString& path) {
+    if (index < 0 || index >= count()) {
+        return;
+    }
+    m_paths[index] = path;
+    const QModelIndex row = this->index(index);
+    emit dataChanged(row, row);
+}
+
 void CClipListModel::select(int index) {
     const int selection = index >= 0 && index < count() ? index : -1;
     if (selection != m_selection) {

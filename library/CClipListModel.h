@@ -25,6 +25,8 @@ public:
     // Later entries move up; a later selection follows its entry, and removing the selected
     // entry leaves none selected.
     void remove(int index);
+    // Puts `path` in the entry's place, which keeps its selection.
+    void replace(int index, const QString& path);
     int selection() const { return m_selection; }
     // Any index out of range, -1 included, clears the selection.
     void select(int index);

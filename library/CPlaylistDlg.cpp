@@ -186,6 +186,17 @@ bool CPlaylistDlg::LoadClipTrack(const QString& path) {
     return embedded;
 }
 
+void CPlaylistDlg::PlayInPlaceOf(const QString& clip, const QString& copy) {
+    const int row = m_list->find(clip);
+    if (row == -1) {
+        AddAndPlay({copy});
+        return;
+    }
+    m_list->replace(row, copy);
+    m_drivesTimer.start();
+    PlayItem(row);
+}
+
 QString CPlaylistDlg::PathAt(int row) const {
     return m_list->text(row);
 }

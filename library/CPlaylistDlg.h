@@ -81,6 +81,9 @@ public:
     // The sidecar .TXT beside the current clip; empty without one.
     const QString& SidecarPath() const { return m_sidecarPath; }
     void RemoveMissingFiles() { RemoveMissingFiles(QString()); }
+    // The recovered copy of a clip takes its entry, in its drive, and plays; listed and
+    // played at the end when the clip is no longer listed.
+    void PlayInPlaceOf(const QString& clip, const QString& copy);
 
     // Adds the paths not yet listed, in their order, and plays the first of them (listed
     // before or not): what the file dialog, the command line and a drop do. A clip of a

@@ -1,5 +1,6 @@
 #include "recover/ClipRecovery.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -57,6 +58,46 @@ std::optional<VideoSetup> Setup(std::optional<VideoSetup> setup, bool fromTempla
     return setup;
 }
 
+// The cut clip as the walk and the copy read it, each read telling how far the work has come:
+// the walk is the first half, the copy the second. Once the listener asks to stop, every
+// read comes back empty, which both take as the end of the clip.
+class WatchedSource : public ByteSource {
+public:
+    WatchedSource(ByteSource& source, const RecoveryProgress& progress, uint64_t end)
+        : m_source(source), m_progress(progress), m_end(std::max<uint64_t>(end, 1)) {}
+
+    uint64_t Length() const override { return m_source.Length(); }
+    std::span<const unsigned char> Read(uint64_t offset, size_t count) override {
+        if (m_stopped) {
+            return {};
+        }
+        if (m_progress) {
+            // A walk steps back a little to look again, never the work as a whole.
+            m_reached = std::max(m_reached, std::min(1.0, double(offset + count) / double(m_end)));
+            m_stopped = !m_progress(m_half * 0.5 + m_reached * 0.5);
+            if (m_stopped) {
+                return {};
+            }
+        }
+        return m_source.Read(offset, count);
+    }
+    void StartCopy() {
+        m_half = 1;
+        m_reached = 0.0;
+    }
+    bool Stopped() const { return m_stopped; }
+
+private:
+    ByteSource& m_source;
+    const RecoveryProgress& m_progress;
+    uint64_t m_end;
+    int m_half = 0;
+    double m_reached = 0.0;
+    bool m_stopped = false;
+};
+
+constexpr const char* kStopped = "stopped before it was done";
+
 bool SameFile(const std::string& a, const std::string& b) {
     struct stat first = {};
     struct stat second = {};
@@ -67,7 +108,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 } // namespace
 
 RecoveryOutcome RecoverClip(const std::string& cutClip, const std::string& templateClip,
-                            const std::string& output) {
+                            const std::string& output, const RecoveryProgress& progress) {
     RecoveryOutcome outcome;
     struct stat existing = {};
     if (::lstat(output.c_str(), &existing) == 0 || SameFile(cutClip, output)) {
@@ -95,9 +136,14 @@ RecoveryOutcome RecoverClip(const std::string& cutClip, const std::string& templ
             return outcome;
         }
     }
-    const WalkedVideo video = MdatWalk(file, cut->mediaBegin, cut->mediaEnd,
+    WatchedSource watched(file, progress, cut->mediaEnd);
+    const WalkedVideo video = MdatWalk(watched, cut->mediaBegin, cut->mediaEnd,
                                        known ? known->sps : std::vector<unsigned char>())
                                   .Run();
+    if (watched.Stopped()) {
+        outcome.why = kStopped;
+        return outcome;
+    }
     const std::optional<VideoSetup> setup = Setup(std::move(known), fromTemplate, video, outcome);
     if (!setup) {
         return outcome;
@@ -125,7 +171,11 @@ RecoveryOutcome RecoverClip(const std::string& cutClip, const std::string& templ
     const std::vector<unsigned char> index =
         BuildMovieIndex(*setup, video.units, composition, shift, wide);
     head.insert(head.end(), index.begin(), index.end());
-    if (!WriteRecoveredFile(file, cut->mediaBegin, cut->mediaEnd, head, output, outcome.why)) {
+    watched.StartCopy();
+    if (!WriteRecoveredFile(watched, cut->mediaBegin, cut->mediaEnd, head, output, outcome.why)) {
+        if (watched.Stopped()) {
+            outcome.why = kStopped;
+        }
         return outcome;
     }
     outcome.ok = true;
@@ -136,4 +186,10 @@ RecoveryOutcome RecoverClip(const std::string& cutClip, const std::string& templ
     outcome.skippedBytes = video.skippedBytes;
     outcome.frameRate = double(setup->timescale) / setup->sampleDelta;
     return outcome;
+}
+
+bool IsCutClip(const std::string& path) {
+    ClipFile file;
+    std::string why;
+    return file.Open(path) && FindCutClip(file, why).has_value();
 }

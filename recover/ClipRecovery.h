@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct RecoveryOutcome {
@@ -15,7 +16,14 @@ struct RecoveryOutcome {
     double frameRate = 0.0;
 };
 
+// Hears now and then how much of the work is done, from 0 to 1; answering false stops the
+// recovery, which then leaves no output file.
+using RecoveryProgress = std::function<bool(double done)>;
+
 // Writes the recovered clip at `output`, which must not exist yet; an empty `templateClip`
 // means none. The cut clip is only read.
 RecoveryOutcome RecoverClip(const std::string& cutClip, const std::string& templateClip,
-                            const std::string& output);
+                            const std::string& output, const RecoveryProgress& progress = {});
+
+// Whether the clip is one a power cut left without a whole index, from its boxes alone.
+bool IsCutClip(const std::string& path);

@@ -3,6 +3,7 @@
 
 #include "CommandLine.h"
 #include "recover/ClipRecovery.h"
+#include "recover/RecoveryPlace.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -23,16 +24,6 @@ constexpr const char* kUsage =
     "never overwritten.\n";
 
 constexpr CommandLine kTool{"ostvik-recover", kUsage};
-
-std::string DefaultOutput(const std::string& cut) {
-    const std::filesystem::path path(cut);
-    const std::string name =
-        path.stem().string() + ".recovered" +
-        (path.has_extension() ? path.extension().string() : std::string(".MP4"));
-    const std::filesystem::path folder = path.parent_path();
-    const bool writable = ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
-    return writable ? (folder / name).string() : name;
-}
 
 } // namespace
 
@@ -62,7 +53,7 @@ int main(int argc, char** argv) {
         return UsageError(kTool, "no cut clip given");
     }
     if (output.empty()) {
-        output = DefaultOutput(cut);
+        output = RecoveredClipPath(cut, ".");
     }
     const RecoveryOutcome outcome = RecoverClip(cut, templateClip, output);
     if (!outcome.ok) {
