@@ -1,0 +1,69 @@
+#include "evidence/ManifestCheck.h"
+
+#include "evidence/FileDigest.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// A manifest is a page of text; anything far larger is not one.
+constexpr std::uintmax_t kMaxManifestBytes = 16u << 20;
+
+} // namespace
+
+const char* FileStateName(FileState state) {
+    switch (state) {
+    case FileState::Unchanged:
+        return "unchanged";
+    case FileState::Changed:
+        return "changed";
+    case FileState::Missing:
+        return "missing";
+    case FileState::Unreadable:
+        return "unreadable";
+    }
+    return "";
+}
+
+bool CheckManifest(const std::string& manifestPath, std::vector<FileCheck>& checks,
+                   std::string& why) {
+    checks.clear();
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(manifestPath, error);
+    std::ifstream in(manifestPath, std::ios::binary);
+    if (error || !in) {
+        why = "cannot read " + manifestPath;
+        return false;
+    }
+    if (size > kMaxManifestBytes) {
+        why = manifestPath + " is not a manifest: too large";
+        return false;
+    }
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<ManifestFile> files;
+    if (!ReadManifestFiles(text, files, why)) {
+        why = manifestPath + ": " + why;
+        return false;
+    }
+    const std::filesystem::path folder = std::filesystem::path(manifestPath).parent_path();
+    for (const ManifestFile& file : files) {
+        FileCheck check{file, file.path, FileState::Missing};
+        if (file.path.front() != '/') {
+            check.path = (folder / file.path).string();
+        }
+        if (!std::filesystem::is_regular_file(check.path, error)) {
+            checks.push_back(check);
+            continue;
+        }
+        std::string unread;
+        const std::optional<FileDigest> digest = DigestOfFile(check.path, unread);
+        check.state = !digest ? FileState::Unreadable
+                      : digest->sha256 == file.sha256 && digest->bytes == file.bytes
+                          ? FileState::Unchanged
+                          : FileState::Changed;
+        checks.push_back(check);
+    }
+    return true;
+}
