@@ -7,6 +7,7 @@
 #include "app/CVideoPaneLink.h"
 #include "app/EmptyPaneHint.h"
 #include "app/MomentChannels.h"
+#include "app/SnapshotReportWriter.h"
 #include "app/WindowBorder.h"
 #include "app/WindowTrackStores.h"
 #include "instruments/CGSensesDlg.h"
@@ -208,6 +209,7 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
                               drive.clip);
     });
     m_video->SetSnapshotFacts(WindowSnapshotFacts);
+    m_video->SetSnapshotReport(MakeSnapshotReportWriter());
     m_videoLink = std::make_unique<CVideoPaneLink>(m_video);
     m_mapLink = std::make_unique<CMapViewLink>();
     CPlaylistDlg::Links links;
