@@ -301,7 +301,8 @@ void CExportDlg::WriteReport(const ExcerptRequest& request) {
         m_job->Spans(),
         {(QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion())
              .toStdString(),
-         Choices(request).toStdString(), request.text, QDateTime::currentSecsSinceEpoch()}};
+         Choices(request).toStdString(), request.text, QDateTime::currentSecsSinceEpoch()},
+        {}};
     QThreadPool::globalInstance()->start([job, dialog = QPointer<CExportDlg>(this)] {
         std::string why;
         const bool ok = WriteEvidenceReport(job, why);

@@ -27,7 +27,7 @@ const char* FileStateName(FileState state) {
     return "";
 }
 
-bool CheckManifest(const std::string& manifestPath, std::vector<FileCheck>& checks,
+bool CheckManifest(const std::string& manifestPath, int threads, std::vector<FileCheck>& checks,
                    std::string& why) {
     checks.clear();
     std::error_code error;
@@ -48,22 +48,29 @@ bool CheckManifest(const std::string& manifestPath, std::vector<FileCheck>& chec
         return false;
     }
     const std::filesystem::path folder = std::filesystem::path(manifestPath).parent_path();
+    std::vector<std::string> present;
     for (const ManifestFile& file : files) {
         FileCheck check{file, file.path, FileState::Missing};
         if (file.path.front() != '/') {
             check.path = (folder / file.path).string();
         }
-        if (!std::filesystem::is_regular_file(check.path, error)) {
-            checks.push_back(check);
+        if (std::filesystem::is_regular_file(check.path, error)) {
+            present.push_back(check.path);
+        }
+        checks.push_back(check);
+    }
+    const std::vector<DigestResult> digests = DigestFiles(present, threads);
+    size_t next = 0;
+    for (FileCheck& check : checks) {
+        if (next == present.size() || present[next] != check.path) {
             continue;
         }
-        std::string unread;
-        const std::optional<FileDigest> digest = DigestOfFile(check.path, unread);
-        check.state = !digest ? FileState::Unreadable
-                      : digest->sha256 == file.sha256 && digest->bytes == file.bytes
+        const DigestResult& result = digests[next++];
+        check.state = !result.digest ? FileState::Unreadable
+                      : result.digest->sha256 == check.listed.sha256 &&
+                              result.digest->bytes == check.listed.bytes
                           ? FileState::Unchanged
                           : FileState::Changed;
-        checks.push_back(check);
     }
     return true;
 }

@@ -18,6 +18,7 @@ struct FileCheck {
     FileState state = FileState::Missing;
 };
 
-// False, with `why`, when the manifest itself cannot be read or lists no file.
-bool CheckManifest(const std::string& manifestPath, std::vector<FileCheck>& checks,
+// False, with `why`, when the manifest itself cannot be read or lists no file. Files are
+// hashed `threads` at a time.
+bool CheckManifest(const std::string& manifestPath, int threads, std::vector<FileCheck>& checks,
                    std::string& why);

@@ -7,6 +7,7 @@
 #include "StopSignals.h"
 #include "evidence/DriveExcerpt.h"
 #include "evidence/ExcerptJob.h"
+#include "evidence/FileDigest.h"
 #include "evidence/ManifestCheck.h"
 #include "evidence/ReportPaths.h"
 #include "evidence/report/EvidenceReport.h"
@@ -15,13 +16,16 @@
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -115,7 +119,7 @@ std::string CommandText(const std::vector<std::string>& args) {
 int Verify(const std::string& manifest) {
     std::vector<FileCheck> checks;
     std::string why;
-    if (!CheckManifest(manifest, checks, why)) {
+    if (!CheckManifest(manifest, std::max(QThread::idealThreadCount(), 1), checks, why)) {
         return Failure(why);
     }
     bool all = true;
@@ -240,6 +244,19 @@ int main(int argc, char** argv) {
 
     ExcerptJob job;
     int status = 1;
+    // The clips are hashed for the report while ffmpeg cuts them, which mostly waits on the
+    // disk: most of the report's cost is paid before the excerpt is done.
+    std::vector<std::string> sources;
+    for (const ExcerptPiece& piece : request.pieces) {
+        sources.push_back(piece.clip);
+    }
+    for (const std::string& clip : request.beside) {
+        if (!clip.empty()) {
+            sources.push_back(clip);
+        }
+    }
+    std::atomic<bool> stopHashing{false};
+    std::future<std::vector<DigestResult>> ahead;
     QObject::connect(&job, &ExcerptJob::finished, &app, [&](bool ok, const QString& reason) {
         // A job ended by a stop signal (or by ffmpeg's own share of a terminal's Ctrl-C) is
         // reported by the stop, once.
@@ -250,14 +267,23 @@ int main(int argc, char** argv) {
             std::cerr << "ostvik-export: " << reason.toStdString() << "\n";
         }
         status = ok ? 0 : 1;
+        if (!ok || !report) {
+            app.quit();
+            return;
+        }
+        ReportJob reportJob{request,
+                            job.Spans(),
+                            {std::string(kTool.program) + " " + OSTVIK_VERSION, CommandText(args),
+                             request.text, QDateTime::currentSecsSinceEpoch()},
+                            {}};
+        const std::vector<DigestResult> hashed = ahead.get();
+        for (size_t i = 0; i < hashed.size(); ++i) {
+            if (hashed[i].digest) {
+                reportJob.known[sources[i]] = *hashed[i].digest;
+            }
+        }
         std::string failed;
-        if (ok && report &&
-            !WriteEvidenceReport(
-                {request,
-                 job.Spans(),
-                 {std::string(kTool.program) + " " + OSTVIK_VERSION, CommandText(args),
-                  request.text, QDateTime::currentSecsSinceEpoch()}},
-                failed)) {
+        if (!WriteEvidenceReport(reportJob, failed)) {
             std::cerr << "ostvik-export: the excerpt is made, but not its report: " << failed
                       << "\n";
             status = 1;
@@ -267,6 +293,7 @@ int main(int argc, char** argv) {
     // Only from here on is there a child and partial files to clean up; before, the signals'
     // default handling ends the tool at once and leaves nothing.
     const StopSignals stop([&](int signal) {
+        stopHashing = true;
         job.Cancel();
         std::cerr << "ostvik-export: stopped by " << (signal == SIGINT ? "SIGINT" : "SIGTERM")
                   << "; nothing written\n";
@@ -275,6 +302,10 @@ int main(int argc, char** argv) {
     });
     if (!job.Start(request)) {
         return Failure(job.Error().toStdString());
+    }
+    if (report) {
+        ahead = std::async(std::launch::async, DigestFiles, sources,
+                           std::max(QThread::idealThreadCount(), 1), &stopHashing);
     }
     // The job found the key frame as it planned the copy: no second look at the clip.
     if (const double snap = job.SnapSeconds(); snap > 0) {

@@ -10,6 +10,7 @@
 #include "track/WholeFileWrite.h"
 
 #include <QFileInfo>
+#include <QThread>
 
 #include <algorithm>
 #include <filesystem>
@@ -72,24 +73,60 @@ bool WriteEvidenceReport(const ReportJob& job, std::string& why) {
         trackOf.push_back(tracks.back().get());
         clips.push_back(piece.clip);
     }
-    std::vector<ReportSource> sources;
-    std::vector<std::string> named = clips;
+    // Every clip once, then the excerpt and its GPX: all hashed at once, those the caller
+    // hashed already (while the excerpt was made) taken as they are.
+    std::vector<std::string> named;
+    std::vector<std::string> absolute;
+    for (const std::string& clip : clips) {
+        named.push_back(clip);
+    }
     named.insert(named.end(), job.excerpt.beside.begin(), job.excerpt.beside.end());
-    for (size_t i = 0; i < named.size(); ++i) {
-        const std::string path = Absolute(named[i]);
-        if (named[i].empty() || std::any_of(sources.begin(), sources.end(),
-                                            [&](const auto& s) { return s.path == path; })) {
+    std::vector<std::string> unique;
+    for (const std::string& clip : named) {
+        if (!clip.empty() &&
+            std::find(absolute.begin(), absolute.end(), Absolute(clip)) == absolute.end()) {
+            unique.push_back(clip);
+            absolute.push_back(Absolute(clip));
+        }
+    }
+    const size_t sourceCount = unique.size();
+    unique.push_back(job.excerpt.output);
+    unique.push_back(paths.gpx);
+    std::vector<std::string> missing;
+    for (const std::string& path : unique) {
+        if (job.known.count(path) == 0) {
+            missing.push_back(path);
+        }
+    }
+    const std::vector<DigestResult> made =
+        DigestFiles(missing, std::max(QThread::idealThreadCount(), 1));
+    std::vector<FileDigest> digests;
+    for (const std::string& path : unique) {
+        const auto known = job.known.find(path);
+        if (known != job.known.end()) {
+            digests.push_back(known->second);
             continue;
         }
-        const std::optional<FileDigest> digest = DigestOfFile(named[i], why);
-        if (!digest) {
+        const auto at = std::find(missing.begin(), missing.end(), path) - missing.begin();
+        const DigestResult& result = made[static_cast<size_t>(at)];
+        if (!result.digest) {
+            why = result.why;
             return false;
         }
-        ClipTrack beside;
-        if (i >= clips.size()) {
-            beside.Load(named[i]);
+        digests.push_back(*result.digest);
+    }
+
+    std::vector<ReportSource> sources;
+    for (size_t i = 0; i < sourceCount; ++i) {
+        const auto piece = std::find(clips.begin(), clips.end(), unique[i]);
+        ClipTrack other;
+        if (piece == clips.end()) {
+            other.Load(unique[i]);
         }
-        sources.push_back({path, *digest, FirstUtc(i < clips.size() ? *trackOf[i] : beside)});
+        sources.push_back(
+            {absolute[i], digests[i],
+             FirstUtc(piece != clips.end() ? *trackOf[static_cast<size_t>(piece - clips.begin())]
+                                           : other)});
     }
     const ReportFacts facts = GatherReportFacts(trackOf, clips, job.spans);
 
@@ -98,15 +135,10 @@ bool WriteEvidenceReport(const ReportJob& job, std::string& why) {
     for (const ReportSource& source : sources) {
         files.push_back({"source", source.path, source.digest.sha256, source.digest.bytes});
     }
-    std::vector<ManifestFile> beside;
-    for (const auto& [role, path] :
-         {std::pair<const char*, std::string>{"excerpt", job.excerpt.output}, {"gpx", paths.gpx}}) {
-        const std::optional<FileDigest> digest = DigestOfFile(path, why);
-        if (!digest) {
-            return false;
-        }
-        beside.push_back({role, NameOf(path), digest->sha256, digest->bytes});
-    }
+    std::vector<ManifestFile> beside = {{"excerpt", NameOf(job.excerpt.output),
+                                         digests[sourceCount].sha256, digests[sourceCount].bytes},
+                                        {"gpx", NameOf(paths.gpx), digests[sourceCount + 1].sha256,
+                                         digests[sourceCount + 1].bytes}};
     const std::string csv = ReportCsv(facts);
     if (!written.Write(paths.csv, csv, why)) {
         return false;

@@ -7,8 +7,10 @@
 
 #include "evidence/ExcerptRequest.h"
 #include "evidence/ExcerptSeconds.h"
+#include "evidence/FileDigest.h"
 #include "evidence/ReportText.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,9 @@ struct ReportJob {
     ExcerptRequest excerpt;         // as the excerpt job was given it, output included
     std::vector<ExcerptSpan> spans; // as the job cut the pieces (ExcerptJob::Spans)
     ReportOrigin origin;
+    // Digests made already, by path as the request names it: the clips can be hashed while
+    // ffmpeg cuts the excerpt from them.
+    std::map<std::string, FileDigest> known;
 };
 
 // False, with `why`, when the report could not be written whole.
