@@ -38,14 +38,15 @@ int64_t UtcAt(const std::vector<ReportSecond>& seconds, size_t piece, double at,
     return found->track.utc + std::llround(at - found->track.source);
 }
 
+// The second whose middle lies nearest to `at` on the excerpt's clock.
 std::optional<size_t> NearestSecond(const std::vector<ReportSecond>& seconds, double at) {
     std::optional<size_t> nearest;
+    double best = 0;
     for (size_t i = 0; i < seconds.size(); ++i) {
-        const double middle = (seconds[i].track.begin + seconds[i].track.end) / 2;
-        if (!nearest ||
-            std::fabs(middle - at) <
-                std::fabs((seconds[*nearest].track.begin + seconds[*nearest].track.end) / 2 - at)) {
+        const double off = std::fabs((seconds[i].track.begin + seconds[i].track.end) / 2 - at);
+        if (!nearest || off < best) {
             nearest = i;
+            best = off;
         }
     }
     return nearest;

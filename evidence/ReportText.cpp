@@ -119,7 +119,7 @@ std::vector<ReportSection> FactSections(const ReportFacts& facts) {
         }
     }
 
-    ReportSection motion{"Speed and G-sensor", {}};
+    ReportSection motion{kMotionTitle, {}};
     if (!facts.HasSpeed()) {
         motion.lines.push_back("No speed: the clips' track holds none for this excerpt.");
     }

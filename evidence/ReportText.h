@@ -39,6 +39,9 @@ std::string LocalLine(int64_t utc);
 // The zone the local times are in: TZ when set, else the system's.
 std::string ZoneName();
 
+// The title of the section the PDF sets its route and charts above.
+inline constexpr const char* kMotionTitle = "Speed and G-sensor";
+
 // Time, place, motion and events, each section with at least one line.
 std::vector<ReportSection> FactSections(const ReportFacts& facts);
 // Where the report came from: program, command, made, case.

@@ -49,7 +49,7 @@ QByteArray ReportPdf(const ReportContent& content, const ReportFacts& facts) {
             flow.Write(QStringLiteral("Case: ") + content.caseText, Sized(body, 10, true));
         }
         for (const ReportSection& section : content.facts) {
-            if (section.title == "Speed and G-sensor") {
+            if (section.title == kMotionTitle) {
                 flow.Skip(6);
                 flow.Room(kPictureHeight);
                 const double half = (flow.Width() - 10) / 2;
