@@ -1,10 +1,13 @@
 #include "app/CExportDlg.h"
 
 #include "evidence/ExcerptJob.h"
+#include "evidence/ReportPaths.h"
+#include "evidence/report/EvidenceReport.h"
 #include "playback/VideoPaneRules.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -61,6 +64,8 @@ CExportDlg::CExportDlg(QWidget* parent) : QDialog(parent), m_job(new ExcerptJob(
     m_text = new QLineEdit(this);
     m_text->setPlaceholderText(tr("An extra line on the picture: case number, watermark"));
     m_cameras = new QCheckBox(tr("The other cameras' picture in a corner"), this);
+    m_report = new QCheckBox(
+        tr("A report beside it: a PDF page of the facts and a manifest of SHA-256 hashes"), this);
     m_path = new QLineEdit(this);
     m_browse = new QPushButton(tr("Browse…"), this);
     m_progress = new QProgressBar(this);
@@ -85,12 +90,16 @@ CExportDlg::CExportDlg(QWidget* parent) : QDialog(parent), m_job(new ExcerptJob(
     layout->addWidget(m_overlay);
     layout->addWidget(m_text);
     layout->addWidget(m_cameras);
+    layout->addWidget(m_report);
     layout->addLayout(where);
     layout->addWidget(m_progress);
     layout->addWidget(m_status);
     layout->addLayout(buttons);
 
     connect(m_copy, &QRadioButton::toggled, this, &CExportDlg::UpdateChoices);
+    // An overlay excerpt is the one made for others to see, so it comes with its report
+    // unless the user says otherwise.
+    connect(m_overlay, &QRadioButton::toggled, m_report, &QCheckBox::setChecked);
     connect(m_browse, &QPushButton::clicked, this, &CExportDlg::Browse);
     connect(m_export, &QPushButton::clicked, this, &CExportDlg::StartExport);
     connect(m_cancel, &QPushButton::clicked, this, [this] {
@@ -180,7 +189,7 @@ ExcerptRequest CExportDlg::Request() const {
 }
 
 bool CExportDlg::Running() const {
-    return m_job->Running();
+    return m_job->Running() || m_reporting;
 }
 
 void CExportDlg::UpdateChoices() {
@@ -196,7 +205,10 @@ void CExportDlg::UpdateChoices() {
     m_snap->setEnabled(!overlay);
     const bool running = Running();
     m_export->setEnabled(!running && !m_excerpt.pieces.empty());
+    m_report->setEnabled(!running);
     m_cancel->setText(running ? tr("Cancel") : tr("Close"));
+    // The report takes a second or two, and leaves nothing half written if the window closes.
+    m_cancel->setEnabled(!m_reporting);
 }
 
 void CExportDlg::Browse() {
@@ -217,7 +229,17 @@ void CExportDlg::StartExport() {
         ShowStatus(tr("Not exported: the folder %1 cannot be made.").arg(folder));
         return;
     }
-    if (!m_job->Start(Request())) {
+    std::string why;
+    if (m_report->isChecked() && !FolderTakesFiles(QFile::encodeName(folder).toStdString(), why)) {
+        ShowStatus(tr("Not exported: %1").arg(QString::fromStdString(why)));
+        return;
+    }
+    const ExcerptRequest request = Request();
+    m_reportFor.reset();
+    if (m_report->isChecked()) {
+        m_reportFor = request;
+    }
+    if (!m_job->Start(request)) {
         ShowStatus(tr("Not exported: %1").arg(m_job->Error()));
         return;
     }
@@ -247,8 +269,64 @@ void CExportDlg::OnFinished(bool ok, const QString& why) {
         return;
     }
     m_progress->setValue(kProgressSteps);
+    if (m_reportFor) {
+        WriteReport(*m_reportFor);
+        return;
+    }
     ShowStatus(tr("Saved as %1, with its track beside it as GPX.").arg(m_path->text()));
     emit exported(m_path->text());
+}
+
+// The command line's counterpart in the report: what was chosen here.
+QString CExportDlg::Choices(const ExcerptRequest& request) const {
+    QString choices = tr("the export dialog: %1 of %2 clip(s) from %3 at %4 s")
+                          .arg(request.overlay ? tr("overlay excerpt") : tr("stream copy"))
+                          .arg(request.pieces.size())
+                          .arg(QString::fromStdString(request.pieces.front().clip))
+                          .arg(request.pieces.front().from, 0, 'f', 1);
+    if (request.overlay) {
+        choices += request.kmh ? tr(", km/h") : tr(", mile/h");
+        choices += request.beside.empty() ? QString() : tr(", other cameras in a corner");
+    }
+    return choices;
+}
+
+// Off the UI thread: hashing the clips reads every byte of them.
+void CExportDlg::WriteReport(const ExcerptRequest& request) {
+    m_reporting = true;
+    UpdateChoices();
+    ShowStatus(tr("Writing the report…"));
+    const ReportJob job{
+        request,
+        m_job->Spans(),
+        {(QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion())
+             .toStdString(),
+         Choices(request).toStdString(), request.text, QDateTime::currentSecsSinceEpoch()},
+        {}};
+    QThreadPool::globalInstance()->start([job, dialog = QPointer<CExportDlg>(this)] {
+        std::string why;
+        const bool ok = WriteEvidenceReport(job, why);
+        QMetaObject::invokeMethod(
+            qApp,
+            [dialog, ok, why] {
+                if (dialog == nullptr) {
+                    return;
+                }
+                dialog->m_reporting = false;
+                dialog->UpdateChoices();
+                const QString path = dialog->m_path->text();
+                const QString report = QFile::decodeName(
+                    ReportPathsOf(QFile::encodeName(path).toStdString()).pdf.c_str());
+                dialog->ShowStatus(
+                    ok ? tr("Saved as %1, with its track as GPX and CSV, and its report %2 "
+                            "with a manifest of hashes.")
+                             .arg(path, report)
+                       : tr("Saved as %1, but its report could not be written: %2")
+                             .arg(path, QString::fromStdString(why)));
+                emit dialog->exported(path);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void CExportDlg::ShowStatus(const QString& text) {

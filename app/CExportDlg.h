@@ -43,6 +43,7 @@ public:
     QRadioButton* OverlayChoice() const { return m_overlay; }
     QLineEdit* TextLine() const { return m_text; }
     QCheckBox* CamerasChoice() const { return m_cameras; }
+    QCheckBox* ReportChoice() const { return m_report; }
     QLineEdit* PathLine() const { return m_path; }
     QPushButton* ExportButton() const { return m_export; }
     QPushButton* CancelButton() const { return m_cancel; }
@@ -63,6 +64,8 @@ private:
     void FindKeyframeSnap();
     void OnProgress(double fraction, double secondsLeft);
     void OnFinished(bool ok, const QString& why);
+    void WriteReport(const ExcerptRequest& request);
+    QString Choices(const ExcerptRequest& request) const;
 
     ExcerptRequest m_excerpt;
     // How far back a copy starts, once found; which search is the latest.
@@ -76,6 +79,9 @@ private:
     QRadioButton* m_overlay = nullptr;
     QLineEdit* m_text = nullptr;
     QCheckBox* m_cameras = nullptr;
+    QCheckBox* m_report = nullptr;
+    std::optional<ExcerptRequest> m_reportFor; // the export running asks for a report of it
+    bool m_reporting = false;                  // the report is being written
     bool m_kmh = true;
     QLineEdit* m_path = nullptr;
     QPushButton* m_browse = nullptr;

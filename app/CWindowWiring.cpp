@@ -4,6 +4,7 @@
 #include "app/CExportDlg.h"
 #include "app/ExcerptCameras.h"
 #include "app/MomentChannels.h"
+#include "app/SnapshotReportWriter.h"
 #include "instruments/CGSensesDlg.h"
 #include "instruments/CMyStatic.h"
 #include "instruments/CSpeedStatic.h"
@@ -47,6 +48,7 @@ void CWindowWiring::CreatePanes(const MivexOptions& engine) {
     });
     // A snapshot's time and place come from the very track the map and the dial show.
     m_video->SetSnapshotFacts([this](double offset) { return m_session.FactsAt(offset); });
+    m_video->SetSnapshotReport(MakeSnapshotReportWriter());
     m_gsenses = new CGSensesDlg(m_window);
     m_mapHost = new CHtmlViewDlg(m_window);
     m_dial = new CSpeedStatic(m_window);

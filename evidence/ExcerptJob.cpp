@@ -190,6 +190,7 @@ bool ExcerptJob::Start(const ExcerptRequest& request) {
         spans.push_back({start, piece.to, ClipHasSound(piece.clip)});
     }
     m_snap = std::max(request.pieces.front().from - spans.front().start, 0.0);
+    m_spans = spans;
     const std::vector<ExcerptSecond> seconds = ExcerptSeconds(trackOf, spans);
     m_length = ExcerptLength(spans);
 

@@ -14,8 +14,10 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "evidence/ExcerptRequest.h"
+#include "evidence/ExcerptSeconds.h"
 
 // How far a stream-copied excerpt's start moves back to the key frame before `from`, in
 // seconds (0 for an overlay excerpt); the dialog states it.
@@ -33,6 +35,8 @@ public:
     QString Error() const;
     // After a start: how far a copy's start moved back to the key frame before its mark.
     double SnapSeconds() const { return m_snap; }
+    // After a start: where each piece's picture begins and ends in its clip, for the report.
+    const std::vector<ExcerptSpan>& Spans() const { return m_spans; }
 
 signals:
     void progress(double fraction, double secondsLeft); // secondsLeft -1 until it can be told
@@ -58,5 +62,6 @@ private:
     QByteArray m_errorBuffer;
     double m_length = 0;
     double m_snap = 0;
+    std::vector<ExcerptSpan> m_spans;
     std::chrono::steady_clock::time_point m_started;
 };

@@ -28,6 +28,8 @@ std::vector<ExcerptSecond> ExcerptSeconds(const std::vector<const ClipTrack*>& t
             second.latitude = map.m_latitudes[at];
             second.longitude = map.m_longitudes[at];
             second.utc = map.m_utcTimes[at];
+            second.piece = i;
+            second.source = s;
             if (const SpeedRecord* record = dial.Find(s)) {
                 second.kmh = record->speed;
                 second.heading = record->heading;

@@ -19,7 +19,9 @@ struct ExcerptSecond {
     int kmh = 0;
     int heading = 0;
     bool hasSpeed = false;
-    int64_t utc = 0; // kUnknownUtc when the source gave no date and time
+    int64_t utc = 0;  // kUnknownUtc when the source gave no date and time
+    size_t piece = 0; // which piece of the request it shows
+    int source = 0;   // the second of that piece's clip
 };
 
 // Where each piece's picture starts in its clip: `from` when re-encoded, the key frame at

@@ -19,6 +19,8 @@
 #include <functional>
 #include <memory>
 
+class QImage;
+
 class CDriveTimeline;
 class CMySliderCtrl;
 class CSoundOutputVolumeImpl;
@@ -114,6 +116,13 @@ public:
         m_snapshotFacts = std::move(facts);
     }
 
+    // Writes a snapshot's one-page report when the user saves it as PDF: the frame, the clip,
+    // its play time and the track's facts there, and the path; false, with `why`, when not
+    // written. Without one, PDF is not offered.
+    using SnapshotReportWriter = std::function<bool(
+        const QImage&, const QString&, double, const SnapshotFacts&, const QString&, QString&)>;
+    void SetSnapshotReport(SnapshotReportWriter writer) { m_snapshotReport = std::move(writer); }
+
     // The clip last opened; empty before any.
     const QString& ClipPath() const { return m_clipPath; }
     const QString& CurrentText() const { return m_currentText; }
@@ -184,6 +193,7 @@ private:
     std::function<QString(const QString&)> m_savePathPrompt;
     std::function<ChannelMoment(const QString&)> m_channelFinder;
     std::function<SnapshotFacts(double)> m_snapshotFacts;
+    SnapshotReportWriter m_snapshotReport;
     CChannelPictures* m_pictures = nullptr;
     QTimer m_tick;
     // Watches for the stepped frame's time after a frame step.

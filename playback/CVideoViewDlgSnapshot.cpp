@@ -33,8 +33,17 @@ void CVideoViewDlg::GrabSnapshot() {
     if (path.isEmpty()) {
         return;
     }
-    if (!SaveSnapshot(frame, path, QFileInfo(m_clipPath).fileName(), offset,
-                      m_snapshotFacts ? m_snapshotFacts(offset) : SnapshotFacts{})) {
+    const SnapshotFacts facts = m_snapshotFacts ? m_snapshotFacts(offset) : SnapshotFacts{};
+    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+        QString why = QStringLiteral("no report writer");
+        if (!m_snapshotReport || !m_snapshotReport(frame, m_clipPath, offset, facts, path, why)) {
+            qWarning("snapshot: no report written: %s", qUtf8Printable(why));
+            return;
+        }
+        m_snapshotFolder = QFileInfo(path).absolutePath();
+        return;
+    }
+    if (!SaveSnapshot(frame, path, QFileInfo(m_clipPath).fileName(), offset, facts)) {
         qWarning("snapshot: cannot write %s", qUtf8Printable(path));
         return;
     }

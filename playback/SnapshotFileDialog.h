@@ -1,5 +1,6 @@
 // The save dialog of a snapshot: BMP files (PNG offered second, for a picture that carries
-// its clip, time and place), opening on the proposed name in its folder, in
+// its clip, time and place; PDF third, for a one-page report of the frame with the clip's
+// hash), opening on the proposed name in its folder, in
 // the platform's readable colours under the skin's dark sheet.
 #pragma once
 

@@ -37,6 +37,8 @@ PACKAGES=(
     lintian appstream
     # test clips and the tools we measure against
     ffmpeg fonts-dejavu-core libimage-exiftool-perl gpsbabel mpv
+    # pdftotext and pdftoppm, which read the evidence report back as a reader's viewer would
+    poppler-utils
 )
 
 missing=()
