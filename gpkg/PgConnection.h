@@ -22,7 +22,8 @@ public:
     bool Open(const std::string& conninfo, std::string& why);
 
     // Whether a connection string or URI holds a password, which a command line shows to
-    // every user of the machine; also true for one libpq cannot parse, which fails anyway.
+    // every user of the machine. False for one libpq cannot parse: connecting with it then
+    // fails with libpq's own reason.
     static bool HoldsPassword(const std::string& conninfo);
 
     PgResult Exec(const std::string& sql, const PgParams& params = {}) const;

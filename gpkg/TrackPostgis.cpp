@@ -201,11 +201,10 @@ bool TrackPostgis::RegroupDrives(std::string& why) {
     for (int row = 0; ok && row < seconds.Rows(); ++row) {
         routes[paths[seconds.Int(row, 0)]].push_back({seconds.Real(row, 1), seconds.Real(row, 2)});
     }
-    if (ok && why.empty()) {
-        ok = m_db.Run("DELETE FROM drives", why);
-    } else if (why.empty()) {
+    if (!ok && why.empty()) {
         why = clips.Ok() ? seconds.Error() : clips.Error();
     }
+    ok = ok && m_db.Run("DELETE FROM drives", why);
     for (const StoredDrive& drive :
          ok ? StoredDrives(std::move(summaries), routes) : std::vector<StoredDrive>()) {
         PgParams params;

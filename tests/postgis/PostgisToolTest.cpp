@@ -248,6 +248,15 @@ TEST_F(PostgisTool, PathsWithQuotesLineBreaksAndStrayBytesAreKeptExactly) {
                   "FROM clips ORDER BY path_bytes"),
               Hex(stray) + "|" + strayText + "\n" + Hex(quoted) + "|" + Hex(quoted) + "\n");
     EXPECT_EQ(Track(args).err, "ostvik-track: the database: 0 clips added, 2 already held\n");
+    // A clip whose file changed since replaces its row and its seconds, found by its bytes.
+    const std::string seconds = Sql("SELECT count(*) FROM seconds");
+    fs::last_write_time(quoted, fs::last_write_time(quoted) + std::chrono::seconds(5));
+    EXPECT_EQ(Track(args).err, "ostvik-track: the database: 1 clips added, 1 already held\n");
+    EXPECT_EQ(Sql("SELECT count(*) FROM seconds"), seconds);
+    const ToolRun stat = Shell("stat -c %Y " + Quoted(quoted));
+    EXPECT_EQ(Sql("SELECT mtime_ns / 1000000000 FROM clips WHERE path_bytes = decode('" +
+                  Hex(quoted) + "', 'hex')"),
+              stat.out);
 }
 
 TEST_F(PostgisTool, RefusesWhatItCannotWriteInOneLineWritingNothing) {
