@@ -23,6 +23,12 @@ struct GpkgSecond {
     std::optional<double> z;
 };
 
+// Whole seconds of a time in nanoseconds since 1970, rounded down also before 1970.
+inline int64_t FloorSeconds(int64_t nanoseconds) {
+    const int64_t seconds = nanoseconds / 1000000000;
+    return nanoseconds % 1000000000 < 0 ? seconds - 1 : seconds;
+}
+
 struct GpkgClipKey {
     std::string path;
     int64_t size = 0;

@@ -70,6 +70,16 @@ std::vector<uint8_t> GpkgLine(const std::vector<LonLat>& points, int32_t srsId) 
     for (double edge : {west->lon, east->lon, south->lat, north->lat}) {
         Put<double>(out, edge);
     }
+    const std::vector<uint8_t> wkb = WkbLine(points);
+    out.insert(out.end(), wkb.begin(), wkb.end());
+    return out;
+}
+
+std::vector<uint8_t> WkbLine(const std::vector<LonLat>& points) {
+    if (points.size() < 2) {
+        return {};
+    }
+    std::vector<uint8_t> out;
     out.push_back(kLittleEndian);
     Put<uint32_t>(out, kWkbLineString);
     Put<uint32_t>(out, static_cast<uint32_t>(points.size()));

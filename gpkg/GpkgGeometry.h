@@ -20,6 +20,10 @@ std::vector<uint8_t> GpkgPoint(const LonLat& point, int32_t srsId);
 // which make no line.
 std::vector<uint8_t> GpkgLine(const std::vector<LonLat>& points, int32_t srsId);
 
+// The same line as bare well-known binary, without the GeoPackage header, as PostGIS takes
+// it; empty for fewer than two points.
+std::vector<uint8_t> WkbLine(const std::vector<LonLat>& points);
+
 // The point of a blob GpkgPoint wrote, whatever envelope and byte order a GIS tool that
 // edited the file may have left; nothing for any other geometry or a damaged blob.
 std::optional<LonLat> ReadGpkgPoint(const std::vector<uint8_t>& blob);

@@ -3,9 +3,7 @@
 #include "gpkg/GpkgGeometry.h"
 #include "gpkg/GpkgSchema.h"
 #include "gpkg/SqliteStatement.h"
-
-#include "track/ChannelFolder.h"
-#include "track/DriveGrouping.h"
+#include "gpkg/StoredDrives.h"
 
 #include <sqlite3.h>
 
@@ -30,11 +28,6 @@ void BindOptional(SqliteStatement& statement, int index, const std::optional<T>&
     } else {
         statement.BindNull(index);
     }
-}
-
-int64_t FloorSeconds(int64_t nanoseconds) {
-    const int64_t seconds = nanoseconds / 1000000000;
-    return nanoseconds % 1000000000 < 0 ? seconds - 1 : seconds;
 }
 
 bool RunDelete(SqliteDb& db, const std::string& path, std::string& why) {
@@ -96,16 +89,6 @@ bool SetExtent(SqliteDb& db, const char* table, const Extent& extent, std::strin
     return true;
 }
 
-// The drive's start or end as the drive list prints it: UTC with Z, the camera's clock
-// (a local time of no known zone) without, nothing when neither is known.
-std::string DriveTime(const Drive& drive, int64_t seconds) {
-    std::string text = drive.clock == DriveClock::None ? std::string() : UtcText(seconds);
-    if (drive.clock == DriveClock::Camera) {
-        text.pop_back();
-    }
-    return text;
-}
-
 } // namespace
 
 bool TrackGeoPackage::Open(const std::string& path, std::string& why) {
@@ -148,7 +131,9 @@ void TrackGeoPackage::Rollback() {
     m_db.Exec("ROLLBACK", ignored);
 }
 
-bool TrackGeoPackage::Add(const GpkgClip& clip, std::string& why) {
+bool TrackGeoPackage::Add(const GpkgClip& clip, bool& held, std::string& why) {
+    // A writer has the file to itself from Begin on (BEGIN IMMEDIATE): none can come between.
+    held = false;
     if (!RunDelete(m_db, clip.key.path, why)) {
         return false;
     }
@@ -304,29 +289,21 @@ bool TrackGeoPackage::RegroupDrives(std::string& why) {
         return false;
     }
     std::vector<ClipSummary> summaries;
-    std::map<std::string, int64_t> fids;
-    std::map<int64_t, std::vector<LonLat>> routes;
+    std::map<std::string, std::vector<LonLat>> routes;
     Extent all;
-    SqliteStatement clips(m_db.Handle(), "SELECT fid, path, mtime_ns, length_s, km, max_kmh, "
+    SqliteStatement clips(m_db.Handle(), "SELECT path, mtime_ns, length_s, km, max_kmh, "
                                          "first_utc_s, last_utc_s FROM clips");
-    SqliteStatement seconds(m_db.Handle(), "SELECT clip, geom FROM seconds ORDER BY clip, second");
+    SqliteStatement seconds(m_db.Handle(), "SELECT path, geom FROM seconds ORDER BY clip, second");
     bool ok = clips.Ok() && seconds.Ok();
     while (ok && clips.Step()) {
-        ClipSummary summary;
-        summary.path = clips.Text(1);
-        summary.fileTime = FloorSeconds(clips.Int(2));
-        summary.seconds = clips.Real(3);
-        summary.km = clips.Real(4);
-        summary.maxKmh = static_cast<int>(clips.Int(5));
-        summary.firstUtc = clips.IsNull(6) ? kUnknownUtc : clips.Int(6);
-        summary.lastUtc = clips.IsNull(7) ? kUnknownUtc : clips.Int(7);
-        summary.name = ReadClipName(summary.path);
-        fids[summary.path] = clips.Int(0);
-        summaries.push_back(std::move(summary));
+        summaries.push_back(StoredClipSummary(clips.Text(0), clips.Int(1), clips.Real(2),
+                                              clips.Real(3), static_cast<int>(clips.Int(4)),
+                                              clips.IsNull(5) ? kUnknownUtc : clips.Int(5),
+                                              clips.IsNull(6) ? kUnknownUtc : clips.Int(6)));
     }
     while (ok && seconds.Step()) {
         if (const std::optional<LonLat> point = ReadGpkgPoint(seconds.Blob(1))) {
-            routes[seconds.Int(0)].push_back(*point);
+            routes[seconds.Text(0)].push_back(*point);
             all.Add(*point);
         }
     }
@@ -336,28 +313,17 @@ bool TrackGeoPackage::RegroupDrives(std::string& why) {
                                           "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
     ok = ok && insert.Ok();
     Extent drivesExtent;
-    for (const Drive& drive : ok ? GroupDrives(std::move(summaries)) : std::vector<Drive>()) {
-        if (drive.clips.size() < 2) {
-            continue;
-        }
-        std::vector<LonLat> route;
-        int64_t files = 0;
-        for (const DriveClip& clip : drive.clips) {
-            const std::vector<LonLat>& points = routes[fids[clip.main.path]];
-            route.insert(route.end(), points.begin(), points.end());
-            files += 1 + static_cast<int64_t>(clip.beside.size());
-        }
-        for (const LonLat& point : route) {
+    for (const StoredDrive& drive :
+         ok ? StoredDrives(std::move(summaries), routes) : std::vector<StoredDrive>()) {
+        for (const LonLat& point : drive.route) {
             drivesExtent.Add(point);
         }
-        insert.Bind(1, GpkgLine(route, kGpkgWgs84));
-        insert.Bind(2, drive.clips.front().main.path);
-        insert.Bind(3, drive.clips.back().main.path);
-        insert.Bind(4, files);
-        const std::string start = DriveTime(drive, drive.start);
-        const std::string end = DriveTime(drive, drive.end);
-        start.empty() ? insert.BindNull(5) : insert.Bind(5, start);
-        end.empty() ? insert.BindNull(6) : insert.Bind(6, end);
+        insert.Bind(1, GpkgLine(drive.route, kGpkgWgs84));
+        insert.Bind(2, drive.firstClip);
+        insert.Bind(3, drive.lastClip);
+        insert.Bind(4, drive.files);
+        drive.start.empty() ? insert.BindNull(5) : insert.Bind(5, drive.start);
+        drive.end.empty() ? insert.BindNull(6) : insert.Bind(6, drive.end);
         insert.Bind(7, drive.seconds);
         insert.Bind(8, drive.km);
         insert.Bind(9, static_cast<int64_t>(drive.maxKmh));

@@ -8,28 +8,22 @@
 // leaves a valid file holding every batch committed before.
 #pragma once
 
-#include "gpkg/GpkgClip.h"
+#include "gpkg/ClipStore.h"
 #include "gpkg/SqliteDb.h"
 
 #include <string>
 
-class TrackGeoPackage {
+class TrackGeoPackage : public ClipStore {
 public:
     // Opens the file, making it with its tables when it is new or empty. False, with the
     // reason in `why`, when it cannot be opened or is not a GeoPackage of this kind.
     bool Open(const std::string& path, std::string& why);
 
-    // Whether the file holds the clip of exactly this path, size and modification time.
-    bool Has(const GpkgClipKey& key) const;
-
-    bool Begin(std::string& why);
-    bool Commit(std::string& why);
-    // Drops what the open transaction wrote.
-    void Rollback();
-
-    // Adds the clip inside the open transaction, in place of any clip of the same path
-    // (a file that changed since it was added).
-    bool Add(const GpkgClip& clip, std::string& why);
+    bool Has(const GpkgClipKey& key) const override;
+    bool Begin(std::string& why) override;
+    bool Commit(std::string& why) override;
+    void Rollback() override;
+    bool Add(const GpkgClip& clip, bool& held, std::string& why) override;
 
     // Copies in the clips of the GeoPackage `part` that this file lacks, a transaction per
     // `batch` clips; where both hold a path, the clip with the later modification time

@@ -22,6 +22,9 @@ PACKAGES=(
     # the track tool's GeoPackage (SQLite, linked static into the tool) and the fleet script
     # that spreads its work over machines
     libsqlite3-dev parallel
+    # the track tool's PostGIS writer (libpq), and the tests' own PostgreSQL server with
+    # PostGIS, started in a temporary folder
+    libpq-dev postgresql-15 postgresql-15-postgis-3 postgresql-client-15
     # tests and benchmarks: sqlite3 to look into a GeoPackage, GDAL's ogrinfo to read one
     # back as GIS tools do
     sqlite3 gdal-bin

@@ -8,7 +8,10 @@
 #include "CommandLine.h"
 #include "DriveList.h"
 #include "GpkgBatch.h"
+#include "PostgisBatch.h"
 #include "TrackBatch.h"
+
+#include "gpkg/PgConnection.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -25,6 +28,8 @@ constexpr const char* kUsage =
     "       ostvik-track --drives PATH...\n"
     "       ostvik-track --format gpkg --out FILE.gpkg [--batch N] PATH...\n"
     "       ostvik-track --merge-gpkg --out FILE.gpkg PART.gpkg...\n"
+    "       ostvik-track --format postgis --db CONNINFO [--batch N] PATH...\n"
+    "       ostvik-track --drives-from-db --db CONNINFO\n"
     "Prints the per-second track of the clip PATH: its embedded GPS blocks, else its\n"
     "sidecar log read as NMEA, then the sidecar's track lines. With --out-dir, reads every\n"
     "clip PATH names or holds (.mp4, .mov, .avi below folders, any letter case) in parallel\n"
@@ -38,7 +43,11 @@ constexpr const char* kUsage =
     "With --format gpkg, adds the same clips to the GeoPackage FILE (layers seconds, clips,\n"
     "drives), skipping clips it holds (same path, size and modification time), N clips a\n"
     "transaction (default 50; 1000 for --merge-gpkg, which merges GeoPackages so made\n"
-    "into FILE).\n";
+    "into FILE).\n"
+    "With --format postgis, writes the same layers into the PostgreSQL database CONNINFO\n"
+    "(libpq's connection string or URI; the password from ~/.pgpass or PGPASSWORD) with\n"
+    "PostGIS, any number of runs at once, without grouping drives; --drives-from-db groups\n"
+    "the drives of all its clips once they are in.\n";
 
 constexpr CommandLine kTool{"ostvik-track", kUsage};
 
@@ -74,6 +83,33 @@ int PrintOne(const std::string& path, const std::string& format) {
     return 0;
 }
 
+int RunPostgis(const TrackBatchOptions& options, const std::string& db, bool drivesFromDb,
+               size_t batch, bool nothingElse) {
+    if (db.empty()) {
+        return UsageError("PostGIS needs --db CONNINFO");
+    }
+    if (PgConnection::HoldsPassword(db)) {
+        return UsageError("--db holds a password, which every user of the machine can see; "
+                          "give it in ~/.pgpass or PGPASSWORD");
+    }
+    if (!nothingElse) {
+        return UsageError("--db takes no --out, --out-dir, --merge, --events or --drives");
+    }
+    if (drivesFromDb) {
+        if (options.format != "csv" || !options.paths.empty()) {
+            return UsageError("--drives-from-db takes no --format and no PATH");
+        }
+        return RunPostgisDrives(db);
+    }
+    if (options.format != "postgis") {
+        return UsageError("--db is for --format postgis and --drives-from-db");
+    }
+    if (options.paths.empty()) {
+        return UsageError("no PATH given");
+    }
+    return RunPostgisBatch(db, options.paths, batch);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -83,6 +119,8 @@ int main(int argc, char** argv) {
     bool events = false;
     bool drives = false;
     bool mergeGpkg = false;
+    bool drivesFromDb = false;
+    std::string db;
     GpkgBatchOptions gpkg;
     bool batchGiven = false;
     const std::vector<std::string> args(argv + 1, argv + argc);
@@ -104,6 +142,13 @@ int main(int argc, char** argv) {
         } else if (arg.rfind("--out-dir=", 0) == 0) {
             options.outDir = arg.substr(10);
             outDirGiven = true;
+        } else if (arg == "--db") {
+            if (i + 1 == args.size()) {
+                return UsageError("--db needs a connection string");
+            }
+            db = args[++i];
+        } else if (arg == "--drives-from-db") {
+            drivesFromDb = true;
         } else if (arg == "--out" || arg == "--batch") {
             if (i + 1 == args.size()) {
                 return UsageError(arg + " needs a value");
@@ -129,6 +174,11 @@ int main(int argc, char** argv) {
         } else {
             options.paths.push_back(arg);
         }
+    }
+    if (options.format == "postgis" || drivesFromDb || !db.empty()) {
+        return RunPostgis(options, db, drivesFromDb, batchGiven ? gpkg.batch : kGpkgBatchClips,
+                          gpkg.out.empty() && !outDirGiven && !options.merge && !events &&
+                              !drives && !mergeGpkg);
     }
     if (options.format == "gpkg" || mergeGpkg) {
         if (gpkg.out.empty()) {

@@ -3,6 +3,7 @@
 // completes it, after a run with nothing new, and after merging parts made apart; and the
 // fleet script spreading a card over two "machines" that are both this one.
 #include "tests/support/ClipMaker.h"
+#include "tests/support/FleetCard.h"
 #include "tests/support/OgrInfo.h"
 #include "tests/support/Shell.h"
 
@@ -19,25 +20,10 @@ namespace fs = std::filesystem;
 
 using Counts = std::map<std::string, long>;
 
-// Two drives of five tracked clips, ten fixes each, and two clips alone: one tracked, one
-// without a track. So 7 clips, 6 x 10 = 60 seconds with a position, and 2 drives (the clips
-// 10 s apart join; the others stand an hour or more from any).
+// The fleet card's 7 clips, 60 seconds with a position and 2 drives.
 const Counts kWholeCard{{"clips", 7}, {"seconds", 60}, {"drives", 2}};
 
-struct CardClip {
-    std::string name;
-    std::string options;
-};
-
-const std::vector<CardClip> kCard{
-    {"2024_0601_140000_F.MP4", "--start 2024-06-01T12:00:00 --origin 59.00,18"},
-    {"2024_0601_140010_F.MP4", "--start 2024-06-01T12:00:10 --origin 59.01,18"},
-    {"2024_0601_140020_F.MP4", "--start 2024-06-01T12:00:20 --origin 59.02,18"},
-    {"2024_0601_140500_F.MP4", "--start 2024-06-01T12:05:00 --origin 59.03,18"},
-    {"2024_0601_140510_F.MP4", "--start 2024-06-01T12:05:10 --origin 59.04,18"},
-    {"2024_0601_150000_F.MP4", "--start 2024-06-01T13:00:00 --origin 59.05,18"},
-    {"2024_0601_160000_F.MP4", "--no-embedded"},
-};
+const std::vector<CardClip>& kCard = kFleetCard;
 
 class GpkgTool : public ::testing::Test {
 protected:
@@ -48,10 +34,7 @@ protected:
         m_folder = TestFolder("gpkg");
         fs::create_directories(m_folder / "card");
         for (const CardClip& clip : kCard) {
-            ASSERT_EQ(MakeClip(Clip(clip.name),
-                               clip.options + " --steady 72 --seconds 10 --size 64x48 --fps 5")
-                          .status,
-                      0)
+            ASSERT_EQ(MakeClip(Clip(clip.name), clip.options + kFleetCardClipOptions).status, 0)
                 << clip.name;
         }
     }
