@@ -5,16 +5,9 @@
 
 #include "gpkg/TrackGeoPackage.h"
 
-#include <csignal>
-#include <cstdlib>
 #include <iostream>
 
 namespace {
-
-size_t KillAfterBatches() {
-    const char* value = std::getenv(kGpkgKillAfterBatchesVariable);
-    return value != nullptr ? static_cast<size_t>(std::strtoull(value, nullptr, 10)) : 0;
-}
 
 bool Regroup(TrackGeoPackage& file, const std::string& out) {
     std::string why;
@@ -40,13 +33,7 @@ int RunGpkgBatch(const GpkgBatchOptions& options) {
         std::cerr << "ostvik-track: cannot open " << options.out << ": " << why << "\n";
         return 1;
     }
-    const size_t killAfter = KillAfterBatches();
-    const auto committed = [killAfter](size_t batches) {
-        if (batches == killAfter) {
-            std::raise(SIGKILL);
-        }
-    };
-    if (!FillStore(file, clips, options.batch, counts, committed) || !Regroup(file, options.out)) {
+    if (!FillStore(file, clips, options.batch, counts) || !Regroup(file, options.out)) {
         return 1;
     }
     std::cerr << "ostvik-track: " << options.out << ": " << counts.added << " clips added, "

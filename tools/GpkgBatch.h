@@ -17,10 +17,6 @@ struct GpkgBatchOptions {
     size_t batch = kGpkgBatchClips;
 };
 
-// Tests set this environment variable to a number of batches: the run kills itself with
-// SIGKILL once that many are committed, as a machine lost midway would stop.
-constexpr const char* kGpkgKillAfterBatchesVariable = "OSTVIK_TRACK_KILL_AFTER_BATCHES";
-
 // Exit status: 0 when every clip was added or already held and the drives were grouped
 // again, 1 when any clip or folder failed (each one line on standard error; the others
 // still go in), no clip was found, or the file could not be opened or written.

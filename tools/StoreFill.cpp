@@ -104,7 +104,7 @@ bool AddBatch(ClipStore& file, std::vector<Pending>& batch, StoreFillCounts& cou
 } // namespace
 
 bool FillStore(ClipStore& store, const std::vector<std::string>& clips, size_t batch,
-               StoreFillCounts& counts, const std::function<void(size_t)>& committed) {
+               StoreFillCounts& counts) {
     std::vector<Pending> pending;
     for (const std::string& path : clips) {
         const std::optional<GpkgClipKey> key = KeyOf(path);
@@ -119,16 +119,12 @@ bool FillStore(ClipStore& store, const std::vector<std::string>& clips, size_t b
     // whatever order the caller found the clips in.
     std::sort(pending.begin(), pending.end(),
               [](const Pending& a, const Pending& b) { return a.key.path < b.key.path; });
-    size_t batches = 0;
     for (size_t first = 0; first < pending.size(); first += batch) {
         const size_t end = std::min(pending.size(), first + batch);
         std::vector<Pending> part(pending.begin() + static_cast<std::ptrdiff_t>(first),
                                   pending.begin() + static_cast<std::ptrdiff_t>(end));
         if (!AddBatch(store, part, counts)) {
             return false;
-        }
-        if (committed) {
-            committed(++batches);
         }
     }
     return true;

@@ -6,7 +6,6 @@
 #include "gpkg/ClipStore.h"
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,9 +15,8 @@ struct StoreFillCounts {
     size_t failures = 0; // clips that could not be read, each said on standard error
 };
 
-// Writes `clips` (in path order) into `store`, `batch` clips a transaction, calling
-// `committed` with the number of batches written so far after each. False when a batch could
-// not be written (said on standard error): that batch is rolled back whole and the run
-// stops there.
+// Writes `clips` (in path order) into `store`, `batch` clips a transaction. False when a
+// batch could not be written (said on standard error): that batch is rolled back whole and
+// the run stops there.
 bool FillStore(ClipStore& store, const std::vector<std::string>& clips, size_t batch,
-               StoreFillCounts& counts, const std::function<void(size_t)>& committed = {});
+               StoreFillCounts& counts);

@@ -1,5 +1,5 @@
 // The track tool's GeoPackage over a card the clip maker writes, read back by GDAL's
-// ogrinfo: the layers' counts after one run, after a run killed midway and the run that
+// ogrinfo: the layers' counts after one run, after a run killed inside a batch and the run that
 // completes it, after a run with nothing new, and after merging parts made apart; and the
 // fleet script spreading a card over two "machines" that are both this one.
 #include "tests/support/ClipMaker.h"
@@ -8,6 +8,13 @@
 #include "tests/support/Shell.h"
 
 #include <gtest/gtest.h>
+
+#include <sqlite3.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 #include <filesystem>
 #include <map>
@@ -47,38 +54,87 @@ protected:
     fs::path m_folder;
 };
 
-ToolRun Track(const std::string& args, const std::string& environment = "") {
-    return Shell(environment + " " + Quoted(OSTVIK_TRACK_TOOL) + " " + args);
+ToolRun Track(const std::string& args) {
+    return Shell(Quoted(OSTVIK_TRACK_TOOL) + " " + args);
 }
 
-struct Step {
-    const char* what;
-    std::string environment;
-    bool succeeds;
-    Counts counts;
+// A reader's transaction on the file (a connection that could write, but only reads): while it
+// lasts, a writer can fill a transaction of its own but cannot commit it (SQLite's rollback journal
+// needs the file to itself for that).
+class ReadLock {
+public:
+    explicit ReadLock(const std::string& path) {
+        if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+            m_held = sqlite3_exec(m_db, "BEGIN; SELECT count(*) FROM clips;", nullptr, nullptr,
+                                  nullptr) == SQLITE_OK;
+        }
+    }
+    ~ReadLock() { sqlite3_close(m_db); }
+    ReadLock(const ReadLock&) = delete;
+    ReadLock& operator=(const ReadLock&) = delete;
+
+    bool Held() const { return m_held; }
+    // Ends the transaction and counts the clips again. A killed writer leaves its journal
+    // behind; this read rolls it back, as the next writer would, where a reader opened
+    // read-only (GDAL's) could not.
+    long ReleaseAndCountClips() {
+        sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        long clips = -1;
+        sqlite3_exec(
+            m_db, "SELECT count(*) FROM clips",
+            [](void* count, int, char** values, char**) {
+                *static_cast<long*>(count) = std::atol(values[0]);
+                return 0;
+            },
+            &clips, nullptr);
+        return clips;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_held = false;
 };
 
 TEST_F(GpkgTool, RunsKilledRepeatedAndCompletedLeaveEachClipOnce) {
-    const std::string args = "--format gpkg --batch 3 --out " + Quoted(File("all.gpkg")) + " " +
-                             Quoted((m_folder / "card").string());
-    // Batches of 3 in path order: the first holds the first drive's three clips, 30 fixes;
-    // killed then, no drive has been grouped yet.
-    const std::vector<Step> steps{
-        {"killed after the first batch",
-         "OSTVIK_TRACK_KILL_AFTER_BATCHES=1",
-         false,
-         {{"clips", 3}, {"seconds", 30}, {"drives", 0}}},
-        {"the next run completes it", "", true, kWholeCard},
-        {"a run with nothing new", "", true, kWholeCard},
-    };
-    for (const Step& step : steps) {
-        const ToolRun run = Track(args, step.environment);
-        EXPECT_EQ(run.status == 0, step.succeeds) << step.what << ": " << run.err;
-        EXPECT_EQ(OgrFeatureCounts(File("all.gpkg")), step.counts) << step.what;
+    const std::string out = File("all.gpkg");
+    std::string firstDrive;
+    for (size_t i = 0; i < 3; ++i) {
+        firstDrive += " " + Quoted(Clip(kCard[i].name));
     }
-    EXPECT_NE(Track(args).err.find("0 clips added, 7 already held"), std::string::npos);
+    ASSERT_EQ(Track("--format gpkg --out " + Quoted(out) + firstDrive).status, 0);
+    // The first drive's three clips, 30 fixes, grouped into one drive.
+    const Counts firstRun{{"clips", 3}, {"seconds", 30}, {"drives", 1}};
+    ASSERT_EQ(OgrFeatureCounts(out), firstRun);
+
+    const std::string whole =
+        "--format gpkg --batch 2 --out " + Quoted(out) + " " + Quoted((m_folder / "card").string());
+    ReadLock reader(out);
+    ASSERT_TRUE(reader.Held());
+    const ToolRun started =
+        Shell(Quoted(OSTVIK_TRACK_TOOL) + " " + whole + " >/dev/null 2>&1 & echo $!");
+    const pid_t worker = std::atoi(started.out.c_str());
+    ASSERT_GT(worker, 0);
+    // Its first batch has changed pages once the journal is there; it cannot have committed
+    // while the reader holds the file, so the kill lands inside that transaction.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+    while (!fs::exists(out + "-journal") && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(fs::exists(out + "-journal")) << "the tool never began to write";
+    ::kill(worker, SIGKILL);
+    ::waitpid(worker, nullptr, 0);
+    EXPECT_EQ(reader.ReleaseAndCountClips(), 3);
+    EXPECT_FALSE(fs::exists(out + "-journal"));
+    EXPECT_EQ(OgrFeatureCounts(out), firstRun) << "killed inside its first batch";
+
+    for (const char* what : {"the next run completes it", "a run with nothing new"}) {
+        const ToolRun run = Track(whole);
+        EXPECT_EQ(run.status, 0) << what << ": " << run.err;
+        EXPECT_EQ(OgrFeatureCounts(out), kWholeCard) << what;
+    }
+    EXPECT_NE(Track(whole).err.find("0 clips added, 7 already held"), std::string::npos);
     // Each drive's route runs through its clips' fixes: 3 x 10, then 2 x 10.
-    EXPECT_EQ(OgrLinePoints(File("all.gpkg"), "drives"), (std::vector<size_t>{30, 20}));
+    EXPECT_EQ(OgrLinePoints(out, "drives"), (std::vector<size_t>{30, 20}));
 }
 
 TEST_F(GpkgTool, AClipWrittenAgainReplacesItsRows) {
