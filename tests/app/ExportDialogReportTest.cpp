@@ -67,6 +67,8 @@ TEST(ExportDialogReport, AFolderThatTakesNoFilesStopsTheExportAtOnce) {
     EXPECT_FALSE(dialog.Running());
     EXPECT_TRUE(dialog.Status()->text().startsWith(QStringLiteral("Not exported")))
         << dialog.Status()->text().toStdString();
-    EXPECT_TRUE(dialog.Status()->text().contains(QStringLiteral("/proc")));
+    // The status may break a long path after its slashes, with zero-width spaces.
+    EXPECT_TRUE(dialog.Status()->text().remove(QChar(0x200B)).contains(QStringLiteral("/proc")))
+        << dialog.Status()->text().toStdString();
     std::filesystem::remove_all(folder);
 }
