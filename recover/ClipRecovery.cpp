@@ -68,7 +68,12 @@ std::optional<VideoCodec> CodecToWalk(ByteSource& clip, const CutClip& cut,
                       CodecName(*own) + ": give a clip of the same camera and settings";
         return std::nullopt;
     }
-    return known ? known->codec : own.value_or(VideoCodec::H264);
+    if (!known && !own) {
+        outcome.why = "no template given and the clip holds no SPS of its own (H.264 or H.265): "
+                      "give a healthy clip of the same camera with --template";
+        return std::nullopt;
+    }
+    return known ? known->codec : *own;
 }
 
 // When pictures are shown: H.265 slices always give their order count, so one that could

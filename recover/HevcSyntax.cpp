@@ -171,13 +171,16 @@ std::optional<SliceStart> HevcSyntax::ReadSlice(const NalHeader& header,
 }
 
 // The next picture in decoding order is shown near the last: its order count's low bits lie
-// a few steps from the last one's, which bytes of another kind seldom manage.
+// a few steps from the last one's, which bytes of another kind seldom manage. A key picture
+// whose slice reads is taken even as the first: its two header bytes are one pair in some
+// ten thousand, and a stream whose parameter sets are only in the template has nothing
+// but the slice before the sound that follows it.
 bool HevcSyntax::Continues(const NalHeader& header, const SliceStart& slice) const {
-    if (!m_lastPocLsb || !m_sps) {
-        return false;
-    }
     if (header.key) {
         return true;
+    }
+    if (!m_lastPocLsb || !m_sps) {
+        return false;
     }
     const uint32_t range = 1u << m_sps->pocLsbBits;
     const uint32_t step = std::min(kMaxPocStep, range / 4);

@@ -67,7 +67,8 @@ bool IsParameterSet(NalKind kind) {
 } // namespace
 
 MdatWalk::MdatWalk(ByteSource& source, uint64_t begin, uint64_t end, NalSyntax& syntax)
-    : m_source(source), m_syntax(syntax), m_begin(begin), m_end(std::min(end, source.Length())) {}
+    : m_source(source), m_syntax(syntax), m_begin(begin), m_end(std::min(end, source.Length())),
+      m_lastFrameEnd(begin) {}
 
 std::optional<SliceStart> MdatWalk::StartOf(uint64_t at, const Unit& unit) {
     if (!m_syntax.KnowsSlices()) {

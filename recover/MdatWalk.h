@@ -66,6 +66,6 @@ private:
     uint64_t m_start = 0;
     uint64_t m_last = 0;
     uint64_t m_biggestFrame = 0;
-    uint64_t m_lastFrameEnd = 0;
+    uint64_t m_lastFrameEnd; // the start of the data until a frame is taken
     std::vector<unsigned char> m_window;
 };

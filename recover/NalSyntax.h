@@ -54,8 +54,8 @@ public:
     // does not read as one with the sets known.
     virtual std::optional<SliceStart> ReadSlice(const NalHeader& header,
                                                 std::span<const unsigned char> nal) const = 0;
-    // Whether that picture carries on from the last one taken, as bytes of another kind
-    // seldom do; only asked once a picture has been taken.
+    // Whether that picture carries on from the last one taken (or, for a codec that can
+    // tell, may open the stream), as bytes of another kind seldom do.
     virtual bool Continues(const NalHeader& header, const SliceStart& slice) const = 0;
     // A picture the walk took, opened by a slice with `header` and `slice`, when it read.
     virtual void Taken(const NalHeader& header, const std::optional<SliceStart>& slice) = 0;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 namespace {
@@ -251,6 +252,82 @@ TEST_F(RecoverHevc, FramesStoredOutOfOrderAreShownInOrder) {
             std::filesystem::remove(clip);
             std::filesystem::remove(out);
         }
+    }
+}
+
+TEST_F(RecoverHevc, SoundBetweenTheFramesIsSteppedOver) {
+    const std::string options = std::string(kClipOptions) + kGop + " --codec h265";
+    const std::string healthy = Path("HEALTHY.MP4");
+    const std::string silent = Path("SILENT.MP4");
+    const std::string whole = Path("SOUND.MP4");
+    ASSERT_EQ(MakeClip(healthy, options).status, 0);
+    ASSERT_EQ(MakeClip(silent, options + " --colour 0x806040").status, 0);
+    // ffmpeg writes the index last, where a power cut takes it away, and the parameter sets
+    // only there: the template must give them, and the sound comes before the first frame.
+    ASSERT_EQ(Shell("ffmpeg -v error -nostdin -i " + Quoted(silent) +
+                    " -f lavfi -i sine=frequency=440:duration=4 -map 0:v -map 1:a -c:v copy "
+                    "-tag:v hvc1 -c:a aac -shortest " +
+                    Quoted(whole))
+                  .status,
+              0);
+    const std::vector<Packet> packets = VideoPackets(whole);
+    ASSERT_EQ(packets.size(), 40u);
+    for (const int cutFrame : {12, 37}) {
+        const uint64_t cut = packets[cutFrame].offset + packets[cutFrame].size / 3;
+        const std::string clip = Path("CUT.MP4");
+        const std::string out = Path("OUT.MP4");
+        CopyCut(whole, clip, cut);
+        const ToolRun run =
+            Recover("--template " + Quoted(healthy) + " " + Quoted(clip) + " -o " + Quoted(out));
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::string errors;
+        const std::vector<int> codes = FrameCodes(out, errors);
+        EXPECT_EQ(errors, "");
+        ASSERT_EQ(static_cast<int>(codes.size()), WholeBefore(packets, cut));
+        for (size_t i = 0; i < codes.size(); ++i) {
+            EXPECT_EQ(codes[i], static_cast<int>(i));
+        }
+        // Without the template nothing tells the codec or its setup.
+        const ToolRun alone = Recover(Quoted(clip) + " -o " + Quoted(Path("ALONE.MP4")));
+        EXPECT_EQ(alone.status, 1);
+        EXPECT_NE(alone.err.find("no template given"), std::string::npos) << alone.err;
+        std::filesystem::remove(clip);
+        std::filesystem::remove(out);
+    }
+}
+
+TEST_F(RecoverHevc, DamageWhereABlockShouldBeIsSkippedToTheNextFrame) {
+    const std::string clip = Path("RANDOM.MP4");
+    const std::string options = std::string(kClipOptions) + kGop + " --codec h265";
+    ASSERT_EQ(MakeClip(Path("HEALTHY.MP4"), options).status, 0);
+    ASSERT_EQ(MakeClip(clip, options + " --filler random --power-cut " + Quoted(Path("random.csv")))
+                  .status,
+              0);
+    const std::vector<LayoutRow> layout = ReadLayout(Path("random.csv"));
+    const auto block = std::find_if(layout.begin(), layout.end(), [](const LayoutRow& row) {
+        return !row.frame && row.index == 2;
+    });
+    ASSERT_NE(block, layout.end());
+    {
+        // The block's header gone: the walk must find the frames behind its random padding.
+        std::fstream file(clip, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(static_cast<std::streamoff>(block->offset));
+        file.write("\x5a\x17\xc3\x99\xe0\x44\x01\x7f\x00\x00\x00\x09", 12);
+    }
+    for (const bool withTemplate : {true, false}) {
+        const std::string out = Path("OUT.MP4");
+        const ToolRun run =
+            Recover((withTemplate ? "--template " + Quoted(Path("HEALTHY.MP4")) + " " : "") +
+                    Quoted(clip) + " -o " + Quoted(out));
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find("(sound or damage) skipped"), std::string::npos) << run.out;
+        std::string errors;
+        const std::vector<int> codes = FrameCodes(out, errors);
+        EXPECT_EQ(errors, "");
+        ASSERT_EQ(codes.size(), 40u);
+        EXPECT_EQ(codes[20], 20);
+        EXPECT_EQ(codes.back(), 39);
+        std::filesystem::remove(out);
     }
 }
 
