@@ -1,7 +1,7 @@
-// Walks arbitrary bytes as a cut clip's media data, as H.264 or H.265 by the first byte's
-// lowest bit, orders the frames it finds for showing, then reads the parameter sets it kept
-// and the whole input as an SPS of either codec; every frame the walk finds must lie inside
-// the data, in order, and no two may overlap.
+// Walks arbitrary bytes as a cut clip's media data, once as H.264 and once as H.265, orders
+// the frames each walk finds for showing, then reads the parameter sets it kept and the
+// whole input as an SPS of either codec; every frame a walk finds must lie inside the data,
+// in order, and no two may overlap.
 #include "recover/AvcSyntax.h"
 #include "recover/Composition.h"
 #include "recover/HevcSetFacts.h"
@@ -16,12 +16,10 @@
 #include <cstdlib>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+namespace {
+
+void Walk(const uint8_t* data, size_t size, NalSyntax& syntax) {
     MemoryBytes source(data, size);
-    AvcSyntax avc;
-    HevcSyntax hevc;
-    const bool h265 = size > 0 && (data[0] & 1) == 1;
-    NalSyntax& syntax = h265 ? static_cast<NalSyntax&>(hevc) : avc;
     const WalkedVideo video = MdatWalk(source, 0, size, syntax).Run();
     uint64_t after = 0;
     for (const AccessUnit& unit : video.units) {
@@ -41,6 +39,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReadHevcSps(video.sps);
     ReadHevcVps(video.vps);
     ReadHevcPps(video.pps);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    AvcSyntax avc;
+    Walk(data, size, avc);
+    HevcSyntax hevc;
+    Walk(data, size, hevc);
     if (size > 1) {
         std::vector<unsigned char> sps(data, data + size);
         sps[0] = 0x67;
