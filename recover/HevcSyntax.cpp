@@ -11,6 +11,7 @@ namespace {
 constexpr int kLastSubLayerType = 9;  // TRAIL, TSA, STSA, RADL, RASL: 0-9
 constexpr int kLastNonReference = 14; // the even types up to it are sub-layer non-reference
 constexpr int kRadlN = 6;
+constexpr int kRaslN = 8;
 constexpr int kRaslR = 9;
 constexpr int kFirstIrap = 16; // BLA 16-18, IDR 19-20, CRA 21
 constexpr int kFirstIdr = 19;
@@ -103,6 +104,7 @@ NalHeader HevcSyntax::Classify(std::span<const unsigned char> start) const {
     nal.reference = temporalIdPlus1 == 1 && !subLayerNonReference && !leading;
     // At a BLA or IDR picture; a CRA picture inside the stream counts on.
     nal.ordersAnew = nal.key && type != kCra;
+    nal.skippedAtStart = type == kRaslN || type == kRaslR;
     return nal;
 }
 

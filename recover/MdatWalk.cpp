@@ -209,7 +209,12 @@ uint64_t MdatWalk::Resynchronise(uint64_t from) {
 }
 
 void MdatWalk::Finish() {
-    if (m_open && m_sawSlice && (m_key || !m_video.units.empty())) {
+    if (m_open && m_sawSlice && m_key) {
+        m_skippingLeading = m_video.units.empty() ? !m_picture.ordersAnew : false;
+    }
+    // A player would skip such a picture, leaving a hole where its index puts it.
+    const bool skipped = m_skippedAtStart && m_skippingLeading;
+    if (m_open && m_sawSlice && (m_key || !m_video.units.empty()) && !skipped) {
         m_picture.offset = m_start;
         m_picture.size = static_cast<uint32_t>(m_last - m_start);
         m_picture.key = m_key;
@@ -220,6 +225,7 @@ void MdatWalk::Finish() {
     m_open = false;
     m_sawSlice = false;
     m_key = false;
+    m_skippedAtStart = false;
     m_picture = {};
 }
 
@@ -256,6 +262,7 @@ void MdatWalk::Take(uint64_t at, const Unit& unit) {
             const std::optional<SliceStart> slice = StartOf(at, unit);
             m_picture.reference = nal.reference;
             m_picture.ordersAnew = nal.ordersAnew;
+            m_skippedAtStart = nal.skippedAtStart;
             m_picture.hasPocLsb = slice && slice->hasPocLsb;
             m_picture.pocLsb = slice ? slice->pocLsb : 0;
             m_syntax.Taken(nal, slice);

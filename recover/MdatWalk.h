@@ -62,7 +62,11 @@ private:
     bool m_open = false;
     bool m_sawSlice = false;
     bool m_key = false;
-    AccessUnit m_picture; // what the first slice of the open frame says of it
+    AccessUnit m_picture;          // what the first slice of the open frame says of it
+    bool m_skippedAtStart = false; // the open frame's, by its first slice
+    // The frames taken start at a key picture after which a decoder skips leading pictures
+    // (a CRA picture), and no other key picture has come since.
+    bool m_skippingLeading = false;
     uint64_t m_start = 0;
     uint64_t m_last = 0;
     uint64_t m_biggestFrame = 0;

@@ -29,6 +29,9 @@ struct NalHeader {
     bool key = false;        // a picture a decoder may start at
     bool reference = false;  // a picture whose order count the next ones' are counted from
     bool ordersAnew = false; // the picture order count starts again at this picture
+    // A leading picture that refers to pictures before its key picture (H.265's RASL): a
+    // decoder that starts at that key picture skips it.
+    bool skippedAtStart = false;
 };
 
 class NalSyntax {

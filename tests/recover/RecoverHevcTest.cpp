@@ -255,6 +255,54 @@ TEST_F(RecoverHevc, FramesStoredOutOfOrderAreShownInOrder) {
     }
 }
 
+TEST_F(RecoverHevc, AfterALostFirstKeyFrameTheLeadingPicturesOfTheNextAreLeftOut) {
+    const std::string healthy = Path("HEALTHY.MP4");
+    const std::string clip = Path("CUT.MP4");
+    const std::string options = "--seconds 4 --size 160x120 --fps 10 --frame-code --codec h265";
+    ASSERT_EQ(MakeClip(healthy, options + kGop).status, 0);
+    ASSERT_EQ(MakeClip(clip, options + kGop + " --power-cut " + Quoted(Path("layout.csv"))).status,
+              0);
+    std::vector<LayoutRow> frames = ReadLayout(Path("layout.csv"));
+    std::erase_if(frames, [](const LayoutRow& row) { return !row.frame; });
+    {
+        // The first frame, key picture and parameter sets, turned to noise.
+        std::mt19937 random(3);
+        std::string noise(frames[0].size, '\0');
+        for (char& byte : noise) {
+            byte = static_cast<char>(random());
+        }
+        std::fstream file(clip, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(static_cast<std::streamoff>(frames[0].offset));
+        file.write(noise.data(), static_cast<std::streamsize>(noise.size()));
+    }
+    // With --gop 10 the next key picture is the one shown as picture 10, an open group's CRA:
+    // the pictures after it in decoding order but shown before it refer to the lost ones, and
+    // a player starting there skips them.
+    const auto key = std::find_if(frames.begin(), frames.end(),
+                                  [](const LayoutRow& row) { return row.shown == 10; });
+    ASSERT_NE(key, frames.end());
+    std::vector<int> expected;
+    for (auto row = key; row != frames.end(); ++row) {
+        if (row->shown >= 10) {
+            expected.push_back(row->shown);
+        }
+    }
+    std::sort(expected.begin(), expected.end());
+    ASSERT_LT(expected.size(), static_cast<size_t>(frames.end() - key)) << "no leading pictures";
+    const std::string out = Path("OUT.MP4");
+    const ToolRun run =
+        Recover("--template " + Quoted(healthy) + " " + Quoted(clip) + " -o " + Quoted(out));
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string errors;
+    EXPECT_EQ(FrameCodes(out, errors), expected);
+    EXPECT_EQ(errors, "");
+    const std::vector<double> at = FrameTimes(out);
+    ASSERT_EQ(at.size(), expected.size());
+    for (size_t i = 0; i < at.size(); ++i) {
+        EXPECT_NEAR(at[i], 0.1 * static_cast<double>(i), 1e-3);
+    }
+}
+
 TEST_F(RecoverHevc, SoundBetweenTheFramesIsSteppedOver) {
     const std::string options = std::string(kClipOptions) + kGop + " --codec h265";
     const std::string healthy = Path("HEALTHY.MP4");
