@@ -1,5 +1,5 @@
-// Reads an H.264 parameter set bit by bit, as its syntax is written: fixed-width fields and
-// Exp-Golomb codes, most significant bit first. Reading past the end gives zeros and sets a
+// Reads an H.264 or H.265 parameter set bit by bit, as its syntax is written: fixed-width fields
+// and Exp-Golomb codes, most significant bit first. Reading past the end gives zeros and sets a
 // flag, so a damaged set is refused once at the end instead of checked at every field.
 #pragma once
 
@@ -17,6 +17,12 @@ public:
             value = value << 1 | Bit();
         }
         return value;
+    }
+
+    void Skip(size_t count) {
+        for (size_t i = 0; i < count && !m_overrun; ++i) {
+            Bit();
+        }
     }
 
     // An unsigned Exp-Golomb code; more than 31 leading zeros is no valid code.

@@ -11,8 +11,7 @@
 #include "recover/MdatWalk.h"
 #include "recover/MovieIndex.h"
 #include "recover/RecoveredFile.h"
-#include "recover/SpsFacts.h"
-#include "recover/SpsSetup.h"
+#include "recover/StreamCodec.h"
 #include "recover/TemplateSetup.h"
 #include "track/ClipFile.h"
 
@@ -42,13 +41,13 @@ std::optional<VideoSetup> TemplateSetup(const std::string& templateClip, Recover
 
 // The setup for the frames walked: the template's, when it shows pictures of their size, or
 // the one their own parameter sets give.
-std::optional<VideoSetup> Setup(std::optional<VideoSetup> setup, bool fromTemplate,
+std::optional<VideoSetup> Setup(std::optional<VideoSetup> setup, VideoCodec codec,
                                 const WalkedVideo& video, RecoveryOutcome& outcome) {
-    if (!fromTemplate) {
-        return SetupFromParameterSets(video.sps, video.pps, outcome.timingAssumed, outcome.why);
+    if (!setup) {
+        return SetupFromStream(codec, video, outcome.timingAssumed, outcome.why);
     }
-    const std::optional<SpsFacts> own = ReadSpsFacts(video.sps);
-    if (setup && own && (own->width != setup->width || own->height != setup->height)) {
+    const std::optional<StreamPictures> own = PicturesOf(codec, video.sps);
+    if (own && (own->width != setup->width || own->height != setup->height)) {
         outcome.why = "the template's video is " + std::to_string(setup->width) + "x" +
                       std::to_string(setup->height) + ", the clip's " + std::to_string(own->width) +
                       "x" + std::to_string(own->height) +
@@ -56,6 +55,41 @@ std::optional<VideoSetup> Setup(std::optional<VideoSetup> setup, bool fromTempla
         return std::nullopt;
     }
     return setup;
+}
+
+// The codec the walk reads: the template's, unless the clip's own parameter sets are of the
+// other, which no template of another camera or setting can stand in for.
+std::optional<VideoCodec> CodecToWalk(ByteSource& clip, const CutClip& cut,
+                                      const std::optional<VideoSetup>& known,
+                                      RecoveryOutcome& outcome) {
+    const std::optional<VideoCodec> own = SniffCodec(clip, cut.mediaBegin, cut.mediaEnd);
+    if (known && own && *own != known->codec) {
+        outcome.why = "the template's video is " + CodecName(known->codec) + ", the clip's " +
+                      CodecName(*own) + ": give a clip of the same camera and settings";
+        return std::nullopt;
+    }
+    if (!known && !own) {
+        outcome.why = "no template given and the clip holds no SPS of its own (H.264 or H.265): "
+                      "give a healthy clip of the same camera with --template";
+        return std::nullopt;
+    }
+    return known ? known->codec : *own;
+}
+
+// When pictures are shown: H.265 slices always give their order count, so one that could
+// not be read would leave the order unknown, and timestamps guessed are refused instead.
+std::optional<Composition> ShownOrder(VideoCodec codec, const WalkedVideo& video,
+                                      const VideoSetup& setup, RecoveryOutcome& outcome) {
+    const std::optional<StreamPictures> stream =
+        PicturesOf(codec, video.sps.empty() ? setup.sps : video.sps);
+    const bool allOrdered = std::all_of(video.units.begin(), video.units.end(),
+                                        [](const AccessUnit& unit) { return unit.hasPocLsb; });
+    if (codec == VideoCodec::H265 && (!stream || !allOrdered)) {
+        outcome.why = "the order the clip's H.265 pictures are shown in cannot be read from "
+                      "their slices";
+        return std::nullopt;
+    }
+    return stream ? ComposeUnits(video.units, stream->pocLsbBits) : Composition();
 }
 
 // The cut clip as the walk and the copy read it, each read telling how far the work has come:
@@ -128,34 +162,39 @@ RecoveryOutcome RecoverClip(const std::string& cutClip, const std::string& templ
     if (!cut) {
         return outcome;
     }
-    const bool fromTemplate = !templateClip.empty();
     std::optional<VideoSetup> known;
-    if (fromTemplate) {
+    if (!templateClip.empty()) {
         known = TemplateSetup(templateClip, outcome);
         if (!known) {
             return outcome;
         }
     }
+    const std::optional<VideoCodec> codec = CodecToWalk(file, *cut, known, outcome);
+    if (!codec) {
+        return outcome;
+    }
+    const std::unique_ptr<NalSyntax> syntax = SyntaxFor(*codec, known ? &*known : nullptr);
     WatchedSource watched(file, progress, cut->mediaEnd);
-    const WalkedVideo video = MdatWalk(watched, cut->mediaBegin, cut->mediaEnd,
-                                       known ? known->sps : std::vector<unsigned char>())
-                                  .Run();
+    const WalkedVideo video = MdatWalk(watched, cut->mediaBegin, cut->mediaEnd, *syntax).Run();
     if (watched.Stopped()) {
         outcome.why = kStopped;
         return outcome;
     }
-    const std::optional<VideoSetup> setup = Setup(std::move(known), fromTemplate, video, outcome);
+    const std::optional<VideoSetup> setup = Setup(std::move(known), *codec, video, outcome);
     if (!setup) {
         return outcome;
     }
     if (video.units.empty()) {
-        outcome.why = "no whole H.264 frame from a key frame on in the media data";
+        outcome.why =
+            "no whole " + CodecName(*codec) + " frame from a key frame on in the media data";
         return outcome;
     }
+    const std::optional<Composition> shown = ShownOrder(*codec, video, *setup, outcome);
+    if (!shown) {
+        return outcome;
+    }
+    const Composition& composition = *shown;
     const std::vector<unsigned char>& fileType = cut->fileType.empty() ? kFileType : cut->fileType;
-    const std::optional<SpsFacts> stream = ReadSpsFacts(video.sps.empty() ? setup->sps : video.sps);
-    const Composition composition =
-        stream ? ComposeUnits(video.units, stream->pocLsbBits) : Composition();
     // The index's size does not depend on the offsets it holds, only on their width.
     bool wide = false;
     int64_t shift = 0;

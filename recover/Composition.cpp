@@ -6,7 +6,8 @@
 namespace {
 
 // The full picture order count from its low bits: the high bits carry on from the last
-// reference picture's, stepping up or down when the low bits wrap round.
+// reference picture's, stepping up or down when the low bits wrap round, and start again at
+// the first picture and wherever the stream says so (an IDR picture).
 std::vector<int64_t> OrderCounts(std::span<const AccessUnit> units, uint32_t pocLsbBits) {
     const int64_t range = int64_t{1} << pocLsbBits;
     std::vector<int64_t> counts;
@@ -14,7 +15,7 @@ std::vector<int64_t> OrderCounts(std::span<const AccessUnit> units, uint32_t poc
     int64_t previousHigh = 0;
     int64_t previousLow = 0;
     for (const AccessUnit& unit : units) {
-        if (unit.key) {
+        if (unit.ordersAnew || &unit == &units.front()) {
             previousHigh = 0;
             previousLow = 0;
         }
@@ -44,11 +45,13 @@ Composition ComposeUnits(std::span<const AccessUnit> units, uint32_t pocLsbBits)
         return composition;
     }
     const std::vector<int64_t> counts = OrderCounts(units, pocLsbBits);
-    // Each stretch from one IDR picture to the next is shown in the order of its counts.
+    // Each stretch from one start of the counts to the next is shown in the order of its
+    // counts; an H.265 CRA picture is no such start, so the leading pictures after it in
+    // decoding order are shown among the pictures before it.
     std::vector<int64_t> shown(units.size());
     for (size_t begin = 0; begin < units.size();) {
         size_t end = begin + 1;
-        while (end < units.size() && !units[end].key) {
+        while (end < units.size() && !units[end].ordersAnew) {
             ++end;
         }
         std::vector<size_t> order(end - begin);

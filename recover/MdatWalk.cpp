@@ -6,15 +6,10 @@
 #include <string_view>
 
 #include "recover/BitReader.h"
-#include "recover/SliceStart.h"
+#include "recover/CameraBoxes.h"
 #include "track/Mp4Boxes.h"
 
 namespace {
-
-// Box types cameras put between frames; their headers are told apart from NAL lengths by
-// the type, whose first letter read as a NAL header is never a valid one.
-constexpr std::array<std::string_view, 6> kCameraBoxes = {"free", "skip", "wide",
-                                                          "gps ", "GPS ", "udta"};
 
 // The look-ahead reads this much at a time, so skipping damage costs few reads.
 constexpr size_t kWindow = 1u << 20;
@@ -30,15 +25,6 @@ constexpr uint64_t kMaxSoundGap = 4u << 20;
 // A new start may be this much bigger than twice the biggest frame so far (a key frame after
 // a run of small ones).
 constexpr uint64_t kFrameSizeMargin = 256u << 10;
-
-bool IsCameraBox(const unsigned char* type) {
-    const std::string_view name(reinterpret_cast<const char*>(type), 4);
-    return std::find(kCameraBoxes.begin(), kCameraBoxes.end(), name) != kCameraBoxes.end();
-}
-
-bool IsSlice(int type) {
-    return type == 1 || type == 5;
-}
 
 // SEI messages fill their unit exactly: each a type and a size (in runs of 255 and a last
 // byte) and that many bytes, then the stop bit; random bytes rarely come out even.
@@ -68,73 +54,41 @@ bool SeiWhole(std::span<const unsigned char> rbsp) {
     return false;
 }
 
-// The NAL unit types a camera's H.264 stream holds, with the reference flag each must have:
-// IDR slices and parameter sets are always referenced, SEI and delimiters never.
-bool AllowedHeader(uint8_t header) {
-    if ((header & 0x80) != 0) {
-        return false;
-    }
-    const int type = header & 0x1F;
-    const bool referenced = (header & 0x60) != 0;
-    switch (type) {
-    case 1:
-        return true;
-    case 5:
-    case 7:
-    case 8:
-        return referenced;
-    case 6:
-    case 9:
-    case 10:
-    case 11:
-    case 12:
-        return !referenced;
-    default:
-        return false;
-    }
+// Units that may come before a picture's first slice, and so open a frame.
+bool Opens(NalKind kind) {
+    return kind == NalKind::Delimiter || kind == NalKind::Sei || kind == NalKind::Vps ||
+           kind == NalKind::Sps || kind == NalKind::Pps;
+}
+
+bool IsParameterSet(NalKind kind) {
+    return kind == NalKind::Vps || kind == NalKind::Sps || kind == NalKind::Pps;
 }
 
 } // namespace
 
-MdatWalk::MdatWalk(ByteSource& source, uint64_t begin, uint64_t end,
-                   std::span<const unsigned char> sps)
-    : m_source(source), m_begin(begin), m_end(std::min(end, source.Length())) {
-    if (!sps.empty()) {
-        m_sps = ReadSpsFacts(sps);
-    }
-}
+MdatWalk::MdatWalk(ByteSource& source, uint64_t begin, uint64_t end, NalSyntax& syntax)
+    : m_source(source), m_syntax(syntax), m_begin(begin), m_end(std::min(end, source.Length())),
+      m_lastFrameEnd(begin) {}
 
 std::optional<SliceStart> MdatWalk::StartOf(uint64_t at, const Unit& unit) {
-    if (!m_sps) {
+    if (!m_syntax.KnowsSlices()) {
         return std::nullopt;
     }
     const std::span<const unsigned char> read =
         m_source.Read(at + 4, static_cast<size_t>(std::min<uint64_t>(unit.length - 4, 64)));
     const std::vector<unsigned char> start(read.begin(), read.end());
-    const std::optional<SliceStart> slice = ReadSliceStart(start, *m_sps);
-    if (!slice) {
-        return std::nullopt;
-    }
-    // An IDR picture is intra-coded and numbered 0.
-    if ((unit.header & 0x1F) == 5 && (slice->sliceType != 2 || slice->frameNum != 0)) {
-        return std::nullopt;
-    }
-    return slice;
+    return m_syntax.ReadSlice(unit.nal, start);
 }
 
-// A picture's frame_num is one more than the last reference picture's, or 0 at an IDR: bytes
-// of another kind seldom match it, and a picture after a lost reference would not decode.
+// A picture that carries on from the last one taken, close enough after it that only sound
+// can lie between them: bytes of another kind seldom pass for one.
 bool MdatWalk::ContinuesStream(uint64_t at, const Unit& unit) {
-    if (!m_lastReference || !IsSlice(unit.header & 0x1F) || !unit.firstSlice ||
+    if (unit.nal.kind != NalKind::Slice || !unit.nal.firstSlice ||
         at - m_lastFrameEnd > kMaxSoundGap) {
         return false;
     }
     const std::optional<SliceStart> slice = StartOf(at, unit);
-    if (!slice) {
-        return false;
-    }
-    const uint32_t expected = (*m_lastReference + 1) % (1u << m_sps->frameNumBits);
-    return slice->frameNum == expected || (unit.header & 0x1F) == 5;
+    return slice && m_syntax.Continues(unit.nal, *slice);
 }
 
 MdatWalk::Unit MdatWalk::Look(uint64_t at) {
@@ -162,16 +116,13 @@ MdatWalk::Unit MdatWalk::Look(uint64_t at) {
         }
     }
     const uint64_t length = BigEndian(head, 0, 4);
-    unit.header = head[4];
-    if (length == 0 || length > kMaxNalLength || !AllowedHeader(unit.header)) {
+    if (length < m_syntax.HeaderLength() || length > kMaxNalLength) {
         return unit;
     }
-    if (IsSlice(unit.header & 0x1F)) {
-        if (length < 2) {
-            return unit;
-        }
-        // first_mb_in_slice is 0 exactly when its Exp-Golomb code is the single bit 1.
-        unit.firstSlice = (head[5] & 0x80) != 0;
+    unit.nal =
+        m_syntax.Classify(std::span(head).subspan(4, std::min<size_t>(read.size() - 4, length)));
+    if (unit.nal.kind == NalKind::Damage) {
+        return unit;
     }
     unit.length = 4 + length;
     unit.kind = unit.length > room ? Kind::PastEnd : Kind::Nal;
@@ -188,8 +139,8 @@ bool MdatWalk::PlausibleStart(uint64_t at) {
     if (unit.kind != Kind::Nal) {
         return false;
     }
-    const int type = unit.header & 0x1F;
-    if ((IsSlice(type) ? !unit.firstSlice : type < 6 || type > 9) || !WellFormed(at, unit)) {
+    const NalKind kind = unit.nal.kind;
+    if ((kind == NalKind::Slice ? !unit.nal.firstSlice : !Opens(kind)) || !WellFormed(at, unit)) {
         return false;
     }
     const uint64_t next = at + unit.length;
@@ -204,29 +155,29 @@ bool MdatWalk::PlausibleStart(uint64_t at) {
 // What a unit of each kind that may open a frame must look like inside, checked only where
 // the walk looks for a new start, so that damage seldom passes for one.
 bool MdatWalk::WellFormed(uint64_t at, const Unit& unit) {
-    const int type = unit.header & 0x1F;
-    const uint64_t payload = unit.length - 4;
-    if (IsSlice(type)) {
+    const NalKind kind = unit.nal.kind;
+    const uint64_t length = unit.length - 4; // the NAL unit, header included
+    if (kind == NalKind::Slice) {
         // Frames keep to their size: a slice far bigger than any frame before is damage.
-        const bool sized = m_biggestFrame == 0 || payload <= 2 * m_biggestFrame + kFrameSizeMargin;
-        return sized && (!m_sps || StartOf(at, unit).has_value());
+        const bool sized = m_biggestFrame == 0 || length <= 2 * m_biggestFrame + kFrameSizeMargin;
+        return sized && (!m_syntax.KnowsSlices() || StartOf(at, unit).has_value());
     }
-    if (type == 9) {
-        return payload == 2; // the header and primary_pic_type with its stop bit
+    if (kind == NalKind::Delimiter) {
+        return length == m_syntax.DelimiterLength();
     }
-    const uint64_t cap = type == 6 ? kMaxSei : kMaxParameterSet;
-    if (payload > cap) {
+    const uint64_t cap = kind == NalKind::Sei ? kMaxSei : kMaxParameterSet;
+    if (length > cap || length <= m_syntax.HeaderLength()) {
         return false;
     }
-    const std::span<const unsigned char> read = m_source.Read(at + 4, static_cast<size_t>(payload));
+    const std::span<const unsigned char> read = m_source.Read(at + 4, static_cast<size_t>(length));
     const std::vector<unsigned char> bytes(read.begin(), read.end());
-    if (bytes.size() != payload || bytes.back() == 0) {
+    if (bytes.size() != length || bytes.back() == 0) {
         return false;
     }
-    if (type == 7) {
-        return ReadSpsFacts(bytes).has_value();
+    if (kind == NalKind::Sei) {
+        return SeiWhole(UnescapedPayload(std::span(bytes).subspan(m_syntax.HeaderLength())));
     }
-    return type != 6 || SeiWhole(UnescapedPayload(std::span(bytes).subspan(1)));
+    return m_syntax.Reads(kind, bytes);
 }
 
 uint64_t MdatWalk::Resynchronise(uint64_t from) {
@@ -240,8 +191,13 @@ uint64_t MdatWalk::Resynchronise(uint64_t from) {
         // a box type after them is whole.
         const size_t usable = m_window.size() < kWindow ? m_window.size() - 5 : m_window.size() - 8;
         for (size_t i = 0; i < usable; ++i) {
-            // A length below kMaxNalLength opens with a zero byte; a NAL header is never zero.
-            const bool nal = m_window[i] == 0 && m_window[i + 4] != 0;
+            // A length below kMaxNalLength opens with a zero byte.
+            const bool nal =
+                m_window[i] == 0 &&
+                m_syntax.Classify(std::span(m_window).subspan(
+                                      i + 4, std::min<size_t>(m_window.size() - i - 4,
+                                                              m_syntax.HeaderLength() + 1)))
+                        .kind != NalKind::Damage;
             const bool box = i + 8 <= m_window.size() && IsCameraBox(&m_window[i + 4]);
             if ((nal || box) && PlausibleStart(from + i)) {
                 return from + i;
@@ -253,7 +209,12 @@ uint64_t MdatWalk::Resynchronise(uint64_t from) {
 }
 
 void MdatWalk::Finish() {
-    if (m_open && m_sawSlice && (m_key || !m_video.units.empty())) {
+    if (m_open && m_sawSlice && m_key) {
+        m_skippingLeading = m_video.units.empty() ? !m_picture.ordersAnew : false;
+    }
+    // A player would skip such a picture, leaving a hole where its index puts it.
+    const bool skipped = m_skippedAtStart && m_skippingLeading;
+    if (m_open && m_sawSlice && (m_key || !m_video.units.empty()) && !skipped) {
         m_picture.offset = m_start;
         m_picture.size = static_cast<uint32_t>(m_last - m_start);
         m_picture.key = m_key;
@@ -264,51 +225,51 @@ void MdatWalk::Finish() {
     m_open = false;
     m_sawSlice = false;
     m_key = false;
+    m_skippedAtStart = false;
     m_picture = {};
 }
 
 void MdatWalk::KeepParameterSet(uint64_t at, const Unit& unit) {
-    const int type = unit.header & 0x1F;
-    std::vector<unsigned char>& kept = type == 7 ? m_video.sps : m_video.pps;
-    if (!kept.empty() || unit.length - 4 > kMaxParameterSet) {
+    if (unit.length - 4 > kMaxParameterSet) {
         return;
     }
     const std::span<const unsigned char> bytes =
         m_source.Read(at + 4, static_cast<size_t>(unit.length - 4));
-    kept.assign(bytes.begin(), bytes.end());
-    // The stream's own SPS is the truth, whatever a template says, when it can be read.
-    if (type == 7) {
-        if (const std::optional<SpsFacts> facts = ReadSpsFacts(kept)) {
-            m_sps = facts;
-        }
+    // Every set is learnt, since a later one may replace it; the first stands in the setup.
+    m_syntax.Learn(unit.nal.kind, bytes);
+    std::vector<unsigned char>& kept = unit.nal.kind == NalKind::Vps   ? m_video.vps
+                                       : unit.nal.kind == NalKind::Sps ? m_video.sps
+                                                                       : m_video.pps;
+    if (kept.empty()) {
+        kept.assign(bytes.begin(), bytes.end());
     }
 }
 
 void MdatWalk::Take(uint64_t at, const Unit& unit) {
-    const int type = unit.header & 0x1F;
-    if (IsSlice(type)) {
-        if (unit.firstSlice && m_sawSlice) {
+    const NalHeader& nal = unit.nal;
+    if (nal.kind == NalKind::Slice) {
+        if (nal.firstSlice && m_sawSlice) {
             Finish();
         }
         if (!m_open) {
-            if (!unit.firstSlice) {
+            if (!nal.firstSlice) {
                 return; // the rest of a picture whose start was lost
             }
             m_open = true;
             m_start = at;
         }
-        if (unit.firstSlice) {
+        if (nal.firstSlice) {
             const std::optional<SliceStart> slice = StartOf(at, unit);
-            m_picture.reference = (unit.header & 0x60) != 0;
+            m_picture.reference = nal.reference;
+            m_picture.ordersAnew = nal.ordersAnew;
+            m_skippedAtStart = nal.skippedAtStart;
             m_picture.hasPocLsb = slice && slice->hasPocLsb;
             m_picture.pocLsb = slice ? slice->pocLsb : 0;
-            if (m_picture.reference) {
-                m_lastReference = slice ? std::optional<uint32_t>(slice->frameNum) : std::nullopt;
-            }
+            m_syntax.Taken(nal, slice);
         }
         m_sawSlice = true;
-        m_key = m_key || type == 5;
-    } else if (type >= 6 && type <= 9) {
+        m_key = m_key || nal.key;
+    } else if (Opens(nal.kind)) {
         if (m_sawSlice) {
             Finish();
         }
@@ -316,7 +277,7 @@ void MdatWalk::Take(uint64_t at, const Unit& unit) {
             m_open = true;
             m_start = at;
         }
-        if (type == 7 || type == 8) {
+        if (IsParameterSet(nal.kind)) {
             KeepParameterSet(at, unit);
         }
     } else if (!m_open) {
@@ -332,13 +293,13 @@ WalkedVideo MdatWalk::Run() {
         if (unit.kind == Kind::PastEnd) {
             // A cut slice that continues a picture leaves that picture incomplete; any
             // other cut unit follows a whole one.
-            if (IsSlice(unit.header & 0x1F) && !unit.firstSlice) {
+            if (unit.nal.kind == NalKind::Slice && !unit.nal.firstSlice) {
                 m_open = false;
             }
             Finish();
             // Sound between frames may look like a NAL unit too long for what is left, so
             // the rest is still searched for frames; a cut block of the camera's is the end.
-            if (unit.header == 0) {
+            if (unit.nal.kind == NalKind::Damage) {
                 break;
             }
             const uint64_t resumed = Resynchronise(at + 1);

@@ -10,10 +10,12 @@
 
 #include "recover/SpsFacts.h"
 
+// The fields either codec's first slice gives the walk.
 struct SliceStart {
-    uint32_t sliceType = 0; // 0-4, the same for 5-9
-    uint32_t frameNum = 0;
-    // pic_order_cnt_lsb, which only streams of picture order count type 0 carry.
+    uint32_t sliceType = 0; // H.264's 0-4 (the same for 5-9); H.265's 0-2
+    uint32_t frameNum = 0;  // H.264 only
+    // The low bits of the picture order count: H.264 streams of count type 0 carry them,
+    // H.265 streams always (0 at an IDR picture, which has none written).
     bool hasPocLsb = false;
     uint32_t pocLsb = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "recover/BoxWriter.h"
 #include "recover/SpsFacts.h"
+#include "recover/VisualEntry.h"
 
 namespace {
 
@@ -36,18 +37,7 @@ std::optional<VideoSetup> SetupFromParameterSets(std::span<const unsigned char> 
 
     BoxWriter entry;
     entry.Open("avc1");
-    entry.Zeros(6);
-    entry.U16(1); // data reference index
-    entry.Zeros(16);
-    entry.U16(static_cast<uint16_t>(setup.width));
-    entry.U16(static_cast<uint16_t>(setup.height));
-    entry.U32(0x00480000); // 72 dpi, both ways
-    entry.U32(0x00480000);
-    entry.U32(0);
-    entry.U16(1); // frames per sample
-    entry.Zeros(32);
-    entry.U16(0x0018);
-    entry.U16(0xFFFF);
+    WriteVisualEntryFields(entry, setup.width, setup.height);
     entry.Open("avcC");
     entry.U8(1);
     entry.U8(facts->profile);

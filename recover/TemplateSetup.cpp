@@ -8,6 +8,8 @@ namespace {
 
 // A sample entry with its avcC is a few hundred bytes; a bigger one is damage.
 constexpr uint64_t kMaxEntry = 65536;
+constexpr int kHevcSps = 33;
+constexpr int kHevcPps = 34;
 
 std::optional<Mp4Box> Child(ByteSource& source, const Mp4Box& parent, std::string_view type) {
     std::optional<Mp4Box> found;
@@ -52,6 +54,51 @@ std::optional<Mp4Box> VideoTrack(ByteSource& source, const Mp4Box& movie) {
     return video;
 }
 
+// The avcC's first SPS; false unless it gives 4-byte NAL lengths.
+bool ReadAvcConfig(VideoSetup& setup, size_t at) {
+    const std::vector<unsigned char>& entry = setup.sampleEntry;
+    if (at + 5 > entry.size() || (entry[at + 4] & 3) != 3) {
+        return false;
+    }
+    const size_t spsLength = at + 8 <= entry.size() && (entry[at + 5] & 0x1F) > 0
+                                 ? static_cast<size_t>(BigEndian(entry, at + 6, 2))
+                                 : 0;
+    if (at + 8 + spsLength <= entry.size()) {
+        setup.sps.assign(entry.begin() + at + 8, entry.begin() + at + 8 + spsLength);
+    }
+    return true;
+}
+
+// The hvcC's first SPS and PPS, from its arrays of parameter sets; false unless it gives
+// 4-byte NAL lengths.
+bool ReadHevcConfig(VideoSetup& setup, size_t at) {
+    const std::vector<unsigned char>& entry = setup.sampleEntry;
+    if (at + 23 > entry.size() || (entry[at + 21] & 3) != 3) {
+        return false;
+    }
+    const size_t arrays = entry[at + 22];
+    at += 23;
+    for (size_t array = 0; array < arrays && at + 3 <= entry.size(); ++array) {
+        const int type = entry[at] & 0x3F;
+        const size_t count = static_cast<size_t>(BigEndian(entry, at + 1, 2));
+        at += 3;
+        for (size_t i = 0; i < count && at + 2 <= entry.size(); ++i) {
+            const size_t length = static_cast<size_t>(BigEndian(entry, at, 2));
+            if (at + 2 + length > entry.size()) {
+                return true;
+            }
+            std::vector<unsigned char>* kept = type == kHevcSps   ? &setup.sps
+                                               : type == kHevcPps ? &setup.pps
+                                                                  : nullptr;
+            if (kept && kept->empty()) {
+                kept->assign(entry.begin() + at + 2, entry.begin() + at + 2 + length);
+            }
+            at += 2 + length;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<VideoSetup> ReadTemplateSetup(ByteSource& source, std::string& why) {
@@ -86,25 +133,22 @@ std::optional<VideoSetup> ReadTemplateSetup(ByteSource& source, std::string& why
     }
     setup.sampleEntry = Bytes(source, entries->payload + 8, entrySize);
     const std::string codec(setup.sampleEntry.begin() + 4, setup.sampleEntry.begin() + 8);
-    if (codec != "avc1" && codec != "avc3") {
-        why = "the template's video is '" + codec + "', not H.264 (avc1)";
+    const bool avc = codec == "avc1" || codec == "avc3";
+    if (!avc && codec != "hvc1" && codec != "hev1") {
+        why = "the template's video is '" + codec + "', not H.264 (avc1) or H.265 (hvc1)";
         return std::nullopt;
     }
-    // The walk reads 4-byte NAL lengths; the avcC says how long the camera writes them.
+    setup.codec = avc ? VideoCodec::H264 : VideoCodec::H265;
+    // The walk reads 4-byte NAL lengths; the configuration box says how long the camera
+    // writes them.
     const std::string_view entry(reinterpret_cast<const char*>(setup.sampleEntry.data()),
                                  setup.sampleEntry.size());
-    const size_t config = entry.find("avcC", 86);
-    if (config == std::string_view::npos || config + 9 > entry.size() ||
-        (setup.sampleEntry[config + 8] & 3) != 3) {
-        why = "the template's H.264 setup (avcC) is missing or not of 4-byte NAL lengths";
+    const size_t config = entry.find(avc ? "avcC" : "hvcC", 86);
+    if (config == std::string_view::npos ||
+        !(avc ? ReadAvcConfig(setup, config + 4) : ReadHevcConfig(setup, config + 4))) {
+        why = "the template's " + CodecName(setup.codec) + " setup (" + (avc ? "avcC" : "hvcC") +
+              ") is missing or not of 4-byte NAL lengths";
         return std::nullopt;
-    }
-    const size_t spsLength = config + 12 <= entry.size() && (entry[config + 9] & 0x1F) > 0
-                                 ? static_cast<size_t>(BigEndian(setup.sampleEntry, config + 10, 2))
-                                 : 0;
-    if (config + 12 + spsLength <= entry.size()) {
-        setup.sps.assign(setup.sampleEntry.begin() + config + 12,
-                         setup.sampleEntry.begin() + config + 12 + spsLength);
     }
     setup.width = static_cast<uint32_t>(BigEndian(setup.sampleEntry, 32, 2));
     setup.height = static_cast<uint32_t>(BigEndian(setup.sampleEntry, 34, 2));

@@ -1,5 +1,5 @@
 // The video setup of a healthy clip of the same camera: its first video track's sample
-// entry, picture size, timescale and frame spacing, read from its index.
+// entry (H.264's or H.265's), picture size, timescale and frame spacing, read from its index.
 #pragma once
 
 #include <optional>

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Make synthetic dash-camera clips for Ostvik's tests, benchmarks and demo.
 
-A clip is a small H.264 video made by ffmpeg, followed (for MP4/MOV) by one
-extra top-level 'mdat' box that carries one binary "freeGPS" record per second
-of a synthetic drive: the car waits, pulls away, cruises, slows for a corner,
-turns by 90 degrees, brakes and stops; longer drives repeat such trips,
-turning left and right in turn. Optional companions are the camera's text log
-(.TXT beside the clip), a plain NMEA log and a CSV of the drive's ground truth
-computed from exactly the values stored in the clip.
+A clip is a small H.264 video (H.265 with --codec h265) made by ffmpeg,
+followed (for MP4/MOV) by one extra top-level 'mdat' box that carries one
+binary "freeGPS" record per second of a synthetic drive: the car waits,
+pulls away, cruises, slows for a corner, turns by 90 degrees, brakes and
+stops; longer drives repeat such trips, turning left and right in turn.
+Optional companions are the camera's text log (.TXT beside the clip), a plain
+NMEA log and a CSV of the drive's ground truth computed from exactly the
+values stored in the clip.
 
 Only the Python standard library and the ffmpeg command are needed. The drive
 is made in mkclip_drive.py and each camera's record layout in mkclip_layouts.py.
@@ -26,6 +27,7 @@ from mkclip_layouts import (LAYOUTS, LAYOUT_LENGTHS, block_length, decimal_degre
                             seventymai_gps_box)
 
 import mkclip_sources
+import mkclip_codec
 import mkclip_gpmf
 import mkclip_insta360
 import mkclip_ligo
@@ -112,7 +114,7 @@ def data_subtitles(records, seconds):
 
 def write_video(path, container, seconds, size, fps, burn_records, subtitles, colour=None,
                 moov_room=0, created=None, frame_code=False, moov_last=False,
-                encoder_options=()):
+                encoder_options=("-c:v", "libx264")):
     if colour:
         source = f"color=c={colour}:size={size}:rate={fps}:duration={seconds}"
     else:
@@ -134,8 +136,8 @@ def write_video(path, container, seconds, size, fps, burn_records, subtitles, co
             script.write(",\n".join(filters))
             script.flush()
             cmd += ["-filter_script:v", script.name]
-        cmd += ["-c:v", "libx264", "-pix_fmt", "yuv420p", "-fflags", "+bitexact",
-                "-flags:v", "+bitexact", "-map_metadata", "-1", *encoder_options]
+        cmd += [*encoder_options, "-pix_fmt", "yuv420p", "-fflags", "+bitexact",
+                "-flags:v", "+bitexact", "-map_metadata", "-1"]
         if created:
             cmd += ["-metadata", f"creation_time={created:%Y-%m-%dT%H:%M:%S}Z"]
         if moov_room:
@@ -522,6 +524,7 @@ def build_parser():
     parser.add_argument("--truth", metavar="PATH",
                         help="also write the drive as CSV with the stored values")
     mkclip_powercut.add_arguments(parser)
+    mkclip_codec.add_arguments(parser)
     return parser
 
 
@@ -633,6 +636,7 @@ def main(argv=None):
     container = CONTAINERS.get(ext.lower())
     check_args(parser, args, container)
     mkclip_powercut.check(parser, args)
+    mkclip_codec.check(parser, args)
     try:
         seconds, video_seconds, planned_box = plan(args)
     except LayoutError as error:
@@ -664,7 +668,7 @@ def main(argv=None):
                         moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel",
                                                   "kenwood", "vantrue-n2s", "dji-djmd", "camm",
                                                   "sony-rtmd"),
-                        encoder_options=mkclip_powercut.encoder_options(args))
+                        encoder_options=mkclip_codec.encoder_options(args))
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if args.power_cut:

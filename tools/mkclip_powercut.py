@@ -1,13 +1,16 @@
 """A clip as a dash camera leaves it when its power is cut while recording: the file type
 box, then one media box of unwritten size (0) holding, second after second, that second's
-freeGPS block and its video frames, each key frame led by the SPS and PPS as cameras write
-them; no movie box. The layout file names where each frame and block lies, so a test can
-cut the clip anywhere and know which frames were whole before the cut."""
+freeGPS block and its video frames, each key frame led by the parameter sets (H.264's SPS
+and PPS, H.265's VPS, SPS and PPS) as cameras write them; no movie box. The layout file
+names where each frame and block lies, so a test can cut the clip anywhere and know which
+frames were whole before the cut."""
 
 import json
 import os
 import struct
 import subprocess
+
+from mkclip_codec import parameter_sets
 
 MIB = 1 << 20
 
@@ -18,12 +21,6 @@ def add_arguments(parser):
                         "moov, frames and freeGPS blocks interleaved in one open-ended mdat) "
                         "and the offset and size of each frame and block as CSV to LAYOUT, "
                         "with the number each frame is shown as")
-    parser.add_argument("--no-b-frames", action="store_true",
-                        help="encode the video without B-frames, as dash cameras do")
-
-
-def encoder_options(args):
-    return ["-bf", "0"] if args.no_b_frames else []
 
 
 def check(parser, args):
@@ -40,22 +37,6 @@ def video_packets(path, fps):
                          check=True, capture_output=True, text=True).stdout
     return [(int(p["pos"]), int(p["size"]), "K" in p["flags"],
              round(float(p["pts_time"]) * fps)) for p in json.loads(out)["packets"]]
-
-
-def parameter_sets(data):
-    """The SPS and PPS of the clip's avcC, each behind a 4-byte length."""
-    at = data.index(b"avcC") + 4
-    sets = b""
-    count = data[at + 5] & 0x1F
-    at += 6
-    for kinds in range(2):
-        for _ in range(count):
-            length = struct.unpack(">H", data[at:at + 2])[0]
-            sets += struct.pack(">I", length) + data[at + 2:at + 2 + length]
-            at += 2 + length
-        count = data[at]
-        at += 1
-    return sets
 
 
 def rewrite(path, records, fps, spacing, gps_block, filler):

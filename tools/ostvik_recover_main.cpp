@@ -19,9 +19,9 @@ constexpr const char* kUsage =
     "and writes the playable clip to OUT.MP4 (by default NAME.recovered.MP4 beside CUT.MP4,\n"
     "or in the current folder when that folder cannot be written). HEALTHY.MP4, a whole clip\n"
     "of the same camera and settings, gives the video's setup and frame rate; without it\n"
-    "they come from the parameter sets inside the cut clip. H.264 video is recovered; sound\n"
-    "is stepped over, not recovered. The cut clip is only read, and an existing OUT.MP4 is\n"
-    "never overwritten.\n";
+    "they come from the parameter sets inside the cut clip. H.264 and H.265 video is\n"
+    "recovered; sound is stepped over, not recovered. The cut clip is only read, and an\n"
+    "existing OUT.MP4 is never overwritten.\n";
 
 constexpr CommandLine kTool{"ostvik-recover", kUsage};
 
