@@ -16,7 +16,10 @@ the player's video window, also without sound. Figures per program:
   X         the X server's CPU seconds during the run (both draw through it; mpv's EGL
             output costs it far more than the player's GLX one);
   rss       peak resident memory of the program's own process (VmHWM);
-  tree rss  peak of the summed resident memory of the whole process tree, sampled.
+  tree rss  peak of the summed resident memory of the whole process tree, sampled: a
+            library's pages that several of its processes map count once in each;
+  tree pss  peak of the summed proportional memory of the tree (each shared page split
+            among the processes that map it): what the tree adds to the machine's use.
 
 Then the median, minimum and maximum of each figure over the runs and the player/mpv ratios.
 """
@@ -74,6 +77,17 @@ def status_kb(pid, key):
     return 0
 
 
+def pss_kb(pid):
+    try:
+        with open(f"/proc/{pid}/smaps_rollup") as f:
+            for line in f:
+                if line.startswith("Pss:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
+
+
 def all_children_cpu():
     usage = os.times()
     return usage.children_user + usage.children_system
@@ -112,6 +126,7 @@ class Sampler(threading.Thread):
         self.settle = settle
         self.hwm_kb = 0
         self.tree_kb = 0
+        self.tree_pss_kb = 0
         self.first = None  # (moment, {pid: cpu seconds}) once settled
         self.last = None
         self.stop = threading.Event()
@@ -122,6 +137,7 @@ class Sampler(threading.Thread):
             pids = descendants(self.root)
             self.hwm_kb = max(self.hwm_kb, status_kb(self.root, "VmHWM"))
             self.tree_kb = max(self.tree_kb, sum(status_kb(pid, "VmRSS") for pid in pids))
+            self.tree_pss_kb = max(self.tree_pss_kb, sum(pss_kb(pid) for pid in pids))
             now = time.monotonic()
             if now - started < self.settle:
                 continue
@@ -179,6 +195,7 @@ def run_one(command, env, limit, keep, settle):
         "steady_main": sampler.steady(process.pid),
         "rss": sampler.hwm_kb / 1024,
         "tree": sampler.tree_kb / 1024,
+        "tree_pss": sampler.tree_pss_kb / 1024,
         "wall": wall,
         "status": process.returncode,
         "timed_out": wall >= limit,
@@ -287,7 +304,8 @@ def main():
             for name, f in (("  player", player), ("  mpv", mpv)):
                 print(f"{name:8} cpu {f['cpu']:6.2f} s (own process {f['main']:6.2f} s), "
                       f"X server {f['x']:5.2f} s, rss {f['rss']:5.0f} MB, "
-                      f"tree rss {f['tree']:5.0f} MB", flush=True)
+                      f"tree rss {f['tree']:5.0f} MB, tree pss {f['tree_pss']:5.0f} MB",
+                      flush=True)
                 print(f"{'':8} steady playback {f['steady'] or 0:5.1f} % of a core "
                       f"(own process {f['steady_main'] or 0:5.1f} %)", flush=True)
 
@@ -307,6 +325,7 @@ def main():
     row("CPU s, helpers and X server", "cpu_x")
     row("peak RSS MB, own process", "rss")
     row("peak RSS MB, process tree", "tree")
+    row("peak PSS MB, process tree", "tree_pss")
 
 
 if __name__ == "__main__":
