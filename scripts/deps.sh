@@ -22,6 +22,8 @@ PACKAGES=(
     # the track tool's GeoPackage (SQLite, linked static into the tool) and the fleet script
     # that spreads its work over machines
     libsqlite3-dev parallel
+    # the evidence report's SHA-256 (OpenSSL's libcrypto)
+    libssl-dev
     # the track tool's PostGIS writer (libpq), and the tests' own PostgreSQL server with
     # PostGIS, started in a temporary folder
     libpq-dev postgresql-15 postgresql-15-postgis-3 postgresql-client-15
