@@ -31,15 +31,19 @@ void LigoSecondRun::Block(std::span<const unsigned char> block, uint64_t offset,
                           bool contiguous) {
     const auto where = [&](size_t at) { return contiguous ? offset + at : offset; };
     if (block.size() < kLigoHeaderBytes) {
+        // A block holds at least one slot: its second stays, without fix.
         Damage(offset);
+        ++m_second;
         return;
     }
     for (size_t at = kLigoHeaderBytes; at < block.size(); at += kLigoSlotBytes) {
         const std::span<const unsigned char> bytes = block.subspan(at);
         if (bytes.size() < kLigoSlotBytes) {
-            // Zeros the writer padded with are no record; anything else was cut short.
+            // Zeros the writer padded with are no record; anything else is a slot cut
+            // short, whose second stays without fix.
             if (std::any_of(bytes.begin(), bytes.end(), [](unsigned char b) { return b != 0; })) {
                 Damage(where(at));
+                ++m_second;
             }
             return;
         }

@@ -46,8 +46,8 @@ struct Region {
 };
 
 // Where an MP4's trailer may lie: bytes after the last whole top-level box that are no
-// box, or the payload of a last `skip` box that opens with a block's name. A last box cut
-// short (a clip the camera never closed) has no trailer.
+// box, or the payload of a last `skip` box that opens with a block's name, cut short or
+// not. Another box cut short (a clip the camera never closed) leaves no trailer.
 std::optional<Region> Mp4TrailerRegion(ByteSource& bytes) {
     const uint64_t length = bytes.Length();
     uint64_t at = 0;
@@ -69,6 +69,11 @@ std::optional<Region> Mp4TrailerRegion(ByteSource& bytes) {
             break;
         }
         if (size > length - at) {
+            // A box cut short: a clip the camera never closed, or a trailer cut in its slots.
+            const bool skip = Equal(head.subspan(4, 4), "skip");
+            if (skip && Equal(bytes.Read(at + header, kLigoMagic.size()), kLigoMagic)) {
+                return Region{at + header, length};
+            }
             return std::nullopt;
         }
         Mp4Box box;
