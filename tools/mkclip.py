@@ -502,9 +502,6 @@ def build_parser():
                         "records in the Insta360 trailer), camm (GPS and acceleration "
                         "packets in a camm track), sony-rtmd (GPS tags in an rtmd track); "
                         "default plain")
-    parser.add_argument("--straddle", action="store_true",
-                        help="with --layout ligo-ts, cut each record's PES packet in two "
-                        "transport packets with a packet of the video between them")
     parser.add_argument("--filler", choices=["holes", "random"], default="holes",
                         help="what lies between the records: holes (sparse, the default) or "
                         "seeded random bytes actually written, standing in for video data")
@@ -531,6 +528,7 @@ def build_parser():
     parser.add_argument("--truth", metavar="PATH",
                         help="also write the drive as CSV with the stored values")
     mkclip_powercut.add_arguments(parser)
+    mkclip_ligo.add_arguments(parser)
     mkclip_codec.add_arguments(parser)
     return parser
 
@@ -542,10 +540,6 @@ def check_args(parser, args, container):
     if container == "mpegts" and (args.layout not in TS_LAYOUTS or args.index or args.sparse_size
                                   or args.data_subtitles or args.nmea_subtitles is not None):
         parser.error("a .ts clip carries the Novatek stream's records or LIGOGPSINFO blocks only")
-    if args.layout == "ligo-ts" and container != "mpegts":
-        parser.error("--layout ligo-ts needs a .ts clip")
-    if args.straddle and args.layout != "ligo-ts":
-        parser.error("--straddle needs --layout ligo-ts")
     if args.sparse_size is not None:
         if args.seconds is not None:
             parser.error("--sparse-size sets the drive length; drop --seconds")
@@ -654,6 +648,7 @@ def main(argv=None):
     container = CONTAINERS.get(ext.lower())
     check_args(parser, args, container)
     mkclip_powercut.check(parser, args)
+    mkclip_ligo.check(parser, args)
     mkclip_codec.check(parser, args)
     try:
         seconds, video_seconds, planned_box = plan(args)

@@ -73,6 +73,19 @@ def scramble(lat, lon):
     return lat_tens + (lon - lon_tens) / SCALE, lon_tens + (lat - lat_tens) / SCALE
 
 
+def add_arguments(parser):
+    parser.add_argument("--straddle", action="store_true",
+                        help="with --layout ligo-ts, cut each record's PES packet in two "
+                        "transport packets with a packet of the video between them")
+
+
+def check(parser, args):
+    if args.layout == "ligo-ts" and args.container != "mpegts":
+        parser.error("--layout ligo-ts needs a .ts clip")
+    if args.straddle and args.layout != "ligo-ts":
+        parser.error("--straddle needs --layout ligo-ts")
+
+
 def text(record, scrambled=True):
     lat = abs(decimal_degrees(record.lat, record.lat_hemi))
     lon = abs(decimal_degrees(record.lon, record.lon_hemi))
