@@ -205,10 +205,13 @@ TEST_F(LigoElsewhere, ATrailerAfterTheStreamsPacketsGivesEverySecond) {
     const size_t name = FileBytes(clip).find(kName);
     ASSERT_NE(name, std::string::npos);
     EXPECT_EQ((name - kBoxHeader) % kPacket, 0u); // right after the last packet
+    testing::internal::CaptureStderr();
     ASSERT_TRUE(Load(clip));
+    const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_EQ(outcome.family, "SigmaStar LigoGPS (trailer)");
     // The stream's readers walk up to the box and call nothing there damage.
     EXPECT_FALSE(outcome.damagedAt.has_value());
+    EXPECT_EQ(log.find("damaged"), std::string::npos) << log;
     ExpectTruth(2e-6);
 }
 
