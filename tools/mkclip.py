@@ -62,6 +62,7 @@ SPARSE_VIDEO_SECONDS = 2
 FILLER_SEED = 20240602
 FILLER_CHUNK = 4 * MIB
 CONTAINERS = {".mp4": "mp4", ".mov": "mov", ".avi": "avi", ".ts": "mpegts"}
+TS_LAYOUTS = ("plain", "ligo-ts", "ligo-trailer")
 
 
 # ---------------------------------------------------------------- video
@@ -157,7 +158,7 @@ def box_header(kind, size, large=False):
     return struct.pack(">I4s", size, kind)
 
 
-OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box", "ligo-ssmd", "navitel",
+OTHER_LAYOUTS = ["blackvue", "gopro", "70mai-box", "ligo-ssmd", "ligo-ts", "ligo-trailer", "navitel",
                  "kenwood", "vantrue-n2s", "tesla", "dji-djmd", "insta360", "camm",
                  "sony-rtmd"] + TEXT_TRACK_LAYOUTS
 
@@ -488,7 +489,10 @@ def build_parser():
                         "garmin (binary PNDM records in a text track), nextbase-322gw (binary samples "
                         "of clock, accelerations, RMC and GGA in a text track), gopro (GPMF in a gpmd "
                         "track, 18 fixes a second), 70mai-box (a top-level 'GPS ' box), "
-                        "ligo-ssmd (LIGOGPSINFO blocks in an ssmd track), navitel "
+                        "ligo-ssmd (LIGOGPSINFO blocks in an ssmd track), ligo-ts (a "
+                        "LIGOGPSINFO block a second in a .ts clip's private stream), "
+                        "ligo-trailer (a LIGOGPSINFO block of a slot a second in a 'skip' box "
+                        "after the movie or the packets, closed by '&&&&' and its size), navitel "
                         "('gps0', 'gsen' and 'IDIT' boxes after the movie), "
                         "kenwood (text records in a top-level 'udta' box), vantrue-s1 "
                         "(the S1's 'horsontech' block), vantrue-n2s (FMAS records in a gpmd "
@@ -524,6 +528,7 @@ def build_parser():
     parser.add_argument("--truth", metavar="PATH",
                         help="also write the drive as CSV with the stored values")
     mkclip_powercut.add_arguments(parser)
+    mkclip_ligo.add_arguments(parser)
     mkclip_codec.add_arguments(parser)
     return parser
 
@@ -532,9 +537,9 @@ def check_args(parser, args, container):
     if container is None:
         parser.error("output must end in .mp4, .mov, .avi or .ts")
     args.container = container
-    if container == "mpegts" and (args.layout != "plain" or args.index or args.sparse_size
+    if container == "mpegts" and (args.layout not in TS_LAYOUTS or args.index or args.sparse_size
                                   or args.data_subtitles or args.nmea_subtitles is not None):
-        parser.error("a .ts clip carries the Novatek stream's records only")
+        parser.error("a .ts clip carries the Novatek stream's records or LIGOGPSINFO blocks only")
     if args.sparse_size is not None:
         if args.seconds is not None:
             parser.error("--sparse-size sets the drive length; drop --seconds")
@@ -576,6 +581,13 @@ def plan(args):
 
 
 def embed(args, records, planned_box):
+    if args.layout == "ligo-trailer":
+        mkclip_ligo.append_trailer(args.output, records)
+        return
+    if args.layout == "ligo-ts":
+        mkclip_ts.add_gps_stream(args.output, records, lambda record, counter:
+                                 mkclip_ligo.ts_packets(record, counter, args.straddle))
+        return
     if args.container == "mpegts":
         mkclip_ts.add_gps_stream(args.output, records)
         return
@@ -636,6 +648,7 @@ def main(argv=None):
     container = CONTAINERS.get(ext.lower())
     check_args(parser, args, container)
     mkclip_powercut.check(parser, args)
+    mkclip_ligo.check(parser, args)
     mkclip_codec.check(parser, args)
     try:
         seconds, video_seconds, planned_box = plan(args)

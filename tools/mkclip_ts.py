@@ -25,8 +25,12 @@ def gps_packet(record, counter):
     return header + adaptation + pes
 
 
-def add_gps_stream(path, records):
-    """Spreads one GPS packet a second evenly among the stream's packets."""
+def add_gps_stream(path, records, packets_of=None):
+    """Spreads one GPS record a second evenly among the stream's packets. `packets_of(record,
+    counter)` gives a record's transport packets (the Viofo record's one by default); when
+    there are more, each further one follows the next packet of the stream, so a record
+    spans packets of other streams as a camera's may."""
+    packets_of = packets_of or (lambda record, counter: [gps_packet(record, counter)])
     with open(path, "rb") as f:
         stream = f.read()
     packets = [stream[i:i + PACKET] for i in range(0, len(stream) - PACKET + 1, PACKET)]
@@ -35,12 +39,27 @@ def add_gps_stream(path, records):
     out = bytearray()
     every = max(1, len(packets) // max(1, len(records)))
     pending = list(records)
+    following = []
+    counter = 0
+
+    def take(record):
+        nonlocal counter
+        mine = packets_of(record, counter)
+        counter += len(mine)
+        return mine
+
     for index, packet in enumerate(packets):
         if pending and index % every == 0:
-            out += gps_packet(pending.pop(0), len(records) - len(pending) - 1)
+            out += b"".join(following)
+            mine = take(pending.pop(0))
+            out += mine[0]
+            following = mine[1:]
         out += packet
+        if following:
+            out += following.pop(0)
     for record in pending:
-        out += gps_packet(record, len(records) - len(pending))
-        pending = pending[1:]
+        out += b"".join(following) + b"".join(take(record))
+        following = []
+    out += b"".join(following)
     with open(path, "wb") as f:
         f.write(out)

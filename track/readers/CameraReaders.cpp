@@ -7,6 +7,7 @@ const CameraReader& VantrueFmasInClipReader();
 const CameraReader& GoProGpmfReader();
 const CameraReader& SeventyMaiInClipReader();
 const CameraReader& NovatekTsReader();
+const CameraReader& LigoGpsTsReader();
 const CameraReader& ThinkwareInClipReader();
 const CameraReader& GarminInClipReader();
 const CameraReader& NextbaseInClipReader();
@@ -17,6 +18,7 @@ const CameraReader& DjiDjmdInClipReader();
 const CameraReader& Insta360TrailerReader();
 const CameraReader& CammTrackReader();
 const CameraReader& SonyRtmdTrackReader();
+const CameraReader& LigoGpsTrailerReader();
 const CameraReader& FreeGpsBlocksReader();
 const CameraReader& KenwoodInClipReader();
 const CameraReader& BlackVueInClipReader();
@@ -33,6 +35,7 @@ std::span<const CameraReader* const> CameraReaders() {
         &GoProGpmfReader(),         // the gpmd track
         &SeventyMaiInClipReader(),  // the top-level GPS box
         &NovatekTsReader(),         // a transport stream's private stream
+        &LigoGpsTsReader(),         // LIGOGPSINFO blocks in a transport stream's PES packets
         &ThinkwareInClipReader(),   // gsensori and RMC cues in a text track
         &GarminInClipReader(),      // PNDM records in a text track
         &NextbaseInClipReader(),    // 288-byte samples of clock, g, RMC and GGA in a text track
@@ -43,6 +46,7 @@ std::span<const CameraReader* const> CameraReaders() {
         &Insta360TrailerReader(),   // GPS records in the Insta360 trailer
         &CammTrackReader(),         // GPS and acceleration packets in a camm track
         &SonyRtmdTrackReader(),     // GPS tags in an rtmd track
+        &LigoGpsTrailerReader(),    // LIGOGPSINFO blocks after the movie or the packets
         &FreeGpsBlocksReader(),     // the index, else the scan of the whole clip
         &KenwoodInClipReader(),  // udta text, after the richer freeGPS blocks of the same cameras
         &BlackVueInClipReader(), // gps and 3gf boxes

@@ -9,6 +9,7 @@
 #include "track/Truncate.h"
 #include "track/readers/BlockSecond.h"
 #include "track/readers/LigoGpsRecord.h"
+#include "track/readers/LigoGpsSeconds.h"
 
 #include <algorithm>
 
@@ -32,24 +33,6 @@ bool FirstSampleIsLigo(ByteSource& bytes, const Mp4Track& track) {
         return false;
     });
     return ligo;
-}
-
-FreeGpsBlock BlockOf(const LigoGpsFix& fix, uint64_t offset) {
-    FreeGpsBlock block;
-    block.offset = offset;
-    block.status = 'A';
-    block.latitude = fix.latitude;
-    block.longitude = fix.longitude;
-    block.speed = static_cast<float>(fix.speedKmh);
-    block.course = static_cast<float>(fix.course.value_or(0.0));
-    block.hasSensor = fix.accel.has_value();
-    if (fix.accel) {
-        block.x = (*fix.accel)[0];
-        block.y = (*fix.accel)[1];
-        block.z = (*fix.accel)[2];
-    }
-    block.utcTime = fix.utc;
-    return block;
 }
 
 class LigoGpsReader : public CameraReader {
@@ -111,7 +94,7 @@ public:
                 if (second <= lastPut || second > stores.map.LastSecond()) {
                     continue;
                 }
-                PutBlockSecond(stores, second, BlockOf(slot.fix, sample.offset + at));
+                PutBlockSecond(stores, second, LigoBlockOf(slot.fix, sample.offset + at));
                 outcome.fix = outcome.fix || stores.map.HasPosition(second);
                 lastPut = second;
             }

@@ -111,6 +111,19 @@ bool StartsWithThreeDigits(std::string_view word) {
 
 } // namespace
 
+std::optional<size_t> LigoBlockAt(std::span<const unsigned char> record) {
+    constexpr size_t kBoxHeader = 8;
+    for (const size_t at : {size_t{0}, kBoxHeader}) {
+        if (record.size() >= at + kLigoMagic.size() &&
+            std::equal(
+                kLigoMagic.begin(), kLigoMagic.end(), record.begin() + at,
+                [](char a, unsigned char b) { return static_cast<unsigned char>(a) == b; })) {
+            return at;
+        }
+    }
+    return std::nullopt;
+}
+
 bool LigoCoordinatesPlain(std::span<const unsigned char> block) {
     if (block.size() < kLigoHeaderBytes) {
         return false;

@@ -36,6 +36,10 @@ struct LigoSlot {
     LigoGpsFix fix;
 };
 
+// Where a block opens in a stream's record: at its start, or after the 8-byte `skip` box
+// header some cameras put before it. Nothing when neither holds the name.
+std::optional<size_t> LigoBlockAt(std::span<const unsigned char> record);
+
 // Whether the block's header word says the coordinates and speed are written as they are.
 bool LigoCoordinatesPlain(std::span<const unsigned char> block);
 
