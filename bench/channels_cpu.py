@@ -32,33 +32,17 @@ def main():
     if libc.prctl(playback_cpu.PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0) != 0:
         sys.exit("channels_cpu: cannot become the subreaper of the runs")
 
-    runs = {"with rear": [], "alone": []}
     with tempfile.TemporaryDirectory() as folder:
-        for run in range(1, args.runs + 1):
-            for label, clip in (("with rear", args.with_rear), ("alone", args.alone)):
-                args.clip = clip
-                figures = playback_cpu.player_run(
-                    args, os.path.join(folder, f"{run}-{label.replace(' ', '-')}.png"))
-                runs[label].append(figures)
-                w, h = figures["video"]
-                print(f"run {run} {label:9}: picture {w}x{h}, played to "
-                      f"{figures.get('played', '?')} s; steady {figures['steady'] or 0:5.1f} % "
-                      f"of a core, cpu {figures['cpu']:6.2f} s, X {figures['x']:5.2f} s",
-                      flush=True)
-
-    def row(label, key):
-        a = [f[key] or 0 for f in runs["with rear"]]
-        b = [f[key] or 0 for f in runs["alone"]]
-        ratios = [x / y for x, y in zip(a, b) if y > 0]
-        print(f"{label:34} {playback_cpu.spread(a)}   {playback_cpu.spread(b)}   "
-              f"{playback_cpu.spread(ratios)}")
+        runs = playback_cpu.alternate(args, (("with rear", [args.with_rear], args.seconds),
+                                             ("alone", [args.alone], args.seconds)), folder)
 
     print(f"\nover {args.runs} runs, median [min .. max]:"
           f"{'with rear':>22}{'front alone':>26}{'ratio':>24}")
-    row("steady playback, % of a core", "steady")
-    row("CPU s, with web engine helpers", "cpu")
-    row("CPU s, helpers and X server", "cpu_x")
-    row("peak RSS MB, own process", "rss")
+    playback_cpu.compare(runs["with rear"], runs["alone"], (
+        ("steady playback, % of a core", "steady"),
+        ("CPU s, with web engine helpers", "cpu"),
+        ("CPU s, helpers and X server", "cpu_x"),
+        ("peak RSS MB, own process", "rss")))
 
 
 if __name__ == "__main__":

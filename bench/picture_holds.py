@@ -40,7 +40,9 @@ def corner(frame, width, height):
     return None
 
 
-def frame_numbers(raw, width, height, box):
+def frame_numbers(raw, width, height, box, row=0):
+    """The number each grab shows in the given row of squares (the frame number is row 0;
+    a clip's own number, where the clip maker drew one, row 1)."""
     size = width * height
     with open(raw, "rb") as f:
         frames = []
@@ -58,7 +60,7 @@ def frame_numbers(raw, width, height, box):
     left, top = found
     numbers = []
     for frame in frames:
-        y = top + int(box / 2)
+        y = top + int((row + 0.5) * box)
         number = 0
         for bit in range(BITS):
             x = left + int((bit + 0.5) * box)

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """CPU time and memory of the player beside mpv alone, playing the same clip.
 
-usage: playback_cpu.py PLAYER CLIP [--runs N] [--seconds S] [--screen WxH]
+usage: playback_cpu.py PLAYER CLIP... [--runs N] [--seconds S] [--screen WxH]
 
-Each run starts its own virtual X server, then plays the clip there for S seconds: first in
+Each run starts its own virtual X server, then plays the clips there for S seconds: first in
 the player (no sound, quitting by itself), then in `mpv --vo=gpu` with its window the size of
 the player's video window, also without sound. Figures per program:
 
@@ -248,7 +248,7 @@ def player_run(args, grab):
     env = dict(os.environ, QT_QPA_PLATFORM="xcb", QTWEBENGINE_DISABLE_SANDBOX="1")
     env.pop("WAYLAND_DISPLAY", None)
     command = [args.player, "--no-audio", "--quit-after", str(int(args.seconds * 1000)),
-               "--grab", grab, args.clip]
+               "--grab", grab, *args.clips]
     figures = measured(command, env, args.screen, args.seconds + 90, args.settle)
     video = re.search(r"^video (\d+)x(\d+)", figures["out"], re.M)
     played = re.search(r"^time (\d+):(\d+):(\d+)/", figures["out"], re.M)
@@ -266,7 +266,7 @@ def mpv_run(args, size):
     command = ["mpv", "--no-config", "--vo=gpu", "--gpu-sw", "--no-audio", "--really-quiet",
                "--osc=no", "--load-scripts=no", "--ytdl=no", "--no-border",
                "--keepaspect-window=no", f"--geometry={width}x{height}+0+0",
-               f"--length={args.seconds}", args.clip]
+               f"--length={args.seconds}", *args.clips]
     figures = measured(command, dict(os.environ), args.screen, args.seconds + 60, args.settle)
     if figures["status"] != 0:
         raise RuntimeError(f"mpv failed (status {figures['status']})")
@@ -277,10 +277,36 @@ def spread(values):
     return f"{statistics.median(values):7.2f} [{min(values):6.2f} .. {max(values):6.2f}]"
 
 
+def alternate(args, ways, folder):
+    """Plays each way of ways, (label, clips, seconds), in the player once a run, in turn,
+    so that the machine's other load falls on all alike. Returns each way's figures."""
+    runs = {label: [] for label, _, _ in ways}
+    for run in range(1, args.runs + 1):
+        for label, clips, seconds in ways:
+            args.clips, args.seconds = clips, seconds
+            figures = player_run(args, os.path.join(folder, f"{run}-{len(runs[label])}.png"))
+            runs[label].append(figures)
+            w, h = figures["video"]
+            print(f"run {run} {label:9}: picture {w}x{h}, played to "
+                  f"{figures.get('played', '?')} s; steady {figures['steady'] or 0:5.1f} % "
+                  f"of a core, cpu {figures['cpu']:6.2f} s, X {figures['x']:5.2f} s",
+                  flush=True)
+    return runs
+
+
+def compare(ours, theirs, rows):
+    """A line per (label, key) of rows: the figure's spread in both, and their ratios."""
+    for label, key in rows:
+        a = [f[key] or 0 for f in ours]
+        b = [f[key] or 0 for f in theirs]
+        ratios = [x / y for x, y in zip(a, b) if y > 0]
+        print(f"{label:34} {spread(a)}   {spread(b)}   {spread(ratios)}")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("player")
-    parser.add_argument("clip")
+    parser.add_argument("clips", nargs="+", metavar="clip")
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--seconds", type=float, default=20)
     parser.add_argument("--screen", default="1920x1200")
@@ -309,23 +335,18 @@ def main():
                 print(f"{'':8} steady playback {f['steady'] or 0:5.1f} % of a core "
                       f"(own process {f['steady_main'] or 0:5.1f} %)", flush=True)
 
-    def row(label, key):
-        a = [f[key] or 0 for f in ours]
-        b = [f[key] or 0 for f in theirs]
-        ratios = [x / y for x, y in zip(a, b) if y > 0]
-        print(f"{label:34} {spread(a)}   {spread(b)}   {spread(ratios)}")
-
     print(f"\nover {args.runs} runs, median [min .. max]:"
           f"{'player':>22}{'mpv --vo=gpu':>26}{'ratio':>24}")
-    row("CPU s, with web engine helpers", "cpu")
-    row("CPU s, own process only", "main")
-    row("steady playback, % of a core", "steady")
-    row("steady playback, own process %", "steady_main")
-    row("X server CPU s", "x")
-    row("CPU s, helpers and X server", "cpu_x")
-    row("peak RSS MB, own process", "rss")
-    row("peak RSS MB, process tree", "tree")
-    row("peak PSS MB, process tree", "tree_pss")
+    compare(ours, theirs, (
+        ("CPU s, with web engine helpers", "cpu"),
+        ("CPU s, own process only", "main"),
+        ("steady playback, % of a core", "steady"),
+        ("steady playback, own process %", "steady_main"),
+        ("X server CPU s", "x"),
+        ("CPU s, helpers and X server", "cpu_x"),
+        ("peak RSS MB, own process", "rss"),
+        ("peak RSS MB, process tree", "tree"),
+        ("peak PSS MB, process tree", "tree_pss")))
 
 
 if __name__ == "__main__":

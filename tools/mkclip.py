@@ -88,15 +88,19 @@ def frame_code_box(width):
     return max(8, width // 24)
 
 
-def frame_code_filter(width):
+def frame_code_filter(width, clip_code=None):
     """Each frame's number in binary across the top-left corner, lowest bit first: a white
     square for a 1, black for a 0, so a reader of a scaled or composed picture can tell
-    exactly which frame of which clip it shows."""
+    exactly which frame of which clip it shows. A clip code is a second row under it, the
+    same on every frame, for drives of clips whose frames count from 0 alike."""
     box = frame_code_box(width)
-    parts = [f"drawbox=x=0:y=0:w={box * FRAME_CODE_BITS}:h={box}:color=black:t=fill"]
+    rows = 1 if clip_code is None else 2
+    parts = [f"drawbox=x=0:y=0:w={box * FRAME_CODE_BITS}:h={box * rows}:color=black:t=fill"]
     for bit in range(FRAME_CODE_BITS):
         parts.append(f"drawbox=x={bit * box}:y=0:w={box}:h={box}:color=white:t=fill"
                      f":enable='mod(floor(n/{1 << bit}),2)'")
+        if clip_code is not None and clip_code >> bit & 1:
+            parts.append(f"drawbox=x={bit * box}:y={box}:w={box}:h={box}:color=white:t=fill")
     return ",\n".join(parts)
 
 
@@ -115,7 +119,7 @@ def data_subtitles(records, seconds):
 
 def write_video(path, container, seconds, size, fps, burn_records, subtitles, colour=None,
                 moov_room=0, created=None, frame_code=False, moov_last=False,
-                encoder_options=("-c:v", "libx264")):
+                encoder_options=("-c:v", "libx264"), clip_code=None):
     if colour:
         source = f"color=c={colour}:size={size}:rate={fps}:duration={seconds}"
     else:
@@ -132,7 +136,7 @@ def write_video(path, container, seconds, size, fps, burn_records, subtitles, co
         if burn_records:
             filters.append(burn_filter(burn_records, seconds))
         if frame_code:
-            filters.append(frame_code_filter(int(size.split("x")[0])))
+            filters.append(frame_code_filter(int(size.split("x")[0]), clip_code))
         if filters:
             script.write(",\n".join(filters))
             script.flush()
@@ -461,6 +465,10 @@ def build_parser():
     parser.add_argument("--frame-code", action="store_true",
                         help="draw each frame's number in binary across the top-left corner "
                              f"({FRAME_CODE_BITS} squares, lowest bit first, white for 1)")
+    parser.add_argument("--clip-code", type=int, metavar="N",
+                        help="with --frame-code, also draw N (0 to 4095) in binary in a "
+                             "second row under the frame number, to tell the clips of a "
+                             "drive apart")
     parser.add_argument("--colour", metavar="COLOUR",
                         help="a picture of one colour (an ffmpeg colour: red, 0x00ff00, ...) "
                              "instead of the test pattern")
@@ -537,6 +545,8 @@ def check_args(parser, args, container):
     if container is None:
         parser.error("output must end in .mp4, .mov, .avi or .ts")
     args.container = container
+    if args.clip_code is not None and not (args.frame_code and 0 <= args.clip_code < 4096):
+        parser.error("--clip-code needs --frame-code and a number from 0 to 4095")
     if container == "mpegts" and (args.layout not in TS_LAYOUTS or args.index or args.sparse_size
                                   or args.data_subtitles or args.nmea_subtitles is not None):
         parser.error("a .ts clip carries the Novatek stream's records or LIGOGPSINFO blocks only")
@@ -681,7 +691,8 @@ def main(argv=None):
                         moov_last=args.layout in ("gopro", "70mai-box", "ligo-ssmd", "navitel",
                                                   "kenwood", "vantrue-n2s", "dji-djmd", "camm",
                                                   "sony-rtmd"),
-                        encoder_options=mkclip_codec.encoder_options(args))
+                        encoder_options=mkclip_codec.encoder_options(args),
+                        clip_code=args.clip_code)
     except subprocess.CalledProcessError:
         sys.exit("mkclip: ffmpeg failed (its message is above)")
     if args.power_cut:
