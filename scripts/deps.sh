@@ -28,8 +28,8 @@ PACKAGES=(
     # PostGIS, started in a temporary folder
     libpq-dev postgresql-15 postgresql-15-postgis-3 postgresql-client-15
     # tests and benchmarks: sqlite3 to look into a GeoPackage, GDAL's ogrinfo to read one
-    # back as GIS tools do
-    sqlite3 gdal-bin
+    # back as GIS tools do; xdotool, which clicks the player's window in the seek benchmark
+    sqlite3 gdal-bin xdotool
     libgtest-dev libgmock-dev libbenchmark-dev python3
     # a fake camera for the discovery tests
     umockdev libumockdev-dev
