@@ -73,6 +73,13 @@ int ColouredPoints(const QImage& picture) {
         picture, [](QColor c) { return c.red() + c.green() + c.blue() > 200; }, picture.rect(), 8);
 }
 
+// What the X server shows in the video's own window, as a user would see it.
+QImage Grab(CNaviPlayWnd& window) {
+    return window.Surface() != nullptr
+               ? QGuiApplication::primaryScreen()->grabWindow(window.Surface()->winId()).toImage()
+               : QImage();
+}
+
 // Plays plain.MP4 into `window` once `shown` is on screen and returns a picture of it.
 QImage PlayAndGrab(CNaviPlayWnd& window, QWidget& shown) {
     if (mivex_open_file(Clip("plain.MP4").c_str(), 0, 0) != 1) {
@@ -84,11 +91,7 @@ QImage PlayAndGrab(CNaviPlayWnd& window, QWidget& shown) {
     PlayThread thread;
     EXPECT_TRUE(PumpUntil([] { return mivex_curr_play_time() > 0.5; }));
     PumpFor(100ms);
-    // What the X server shows in the video's own window, as a user would see it.
-    const QImage picture =
-        window.Surface() != nullptr
-            ? QGuiApplication::primaryScreen()->grabWindow(window.Surface()->winId()).toImage()
-            : QImage();
+    const QImage picture = Grab(window);
     mivex_stop();
     EXPECT_TRUE(thread.Finish());
     return picture;
@@ -138,6 +141,41 @@ TEST_F(VideoWindow, AWindowClosedWhileItsClipPlaysGoesCleanly) {
     ASSERT_TRUE(child->HasRenderContext());
     mivex_unsubclasswindow(child);
     topLevel.reset();
+    mivex_stop();
+    EXPECT_TRUE(thread.Finish());
+}
+
+// The frames are drawn apart from the window's thread: hidden a while as mpv goes on giving
+// frames, then moved to another top-level (whose native window is made anew), the window
+// draws the clip again, and the window's thread is never held up meanwhile.
+TEST_F(VideoWindow, DrawsAgainAfterBeingHiddenAndMovedToAnotherTopLevel) {
+    if (Offscreen()) {
+        GTEST_SKIP() << "no OpenGL for widgets on the offscreen platform";
+    }
+    mivex_unsubclasswindow(&m_window);
+    QWidget first;
+    QWidget second;
+    for (QWidget* topLevel : {&first, &second}) {
+        topLevel->resize(400, 300);
+    }
+    auto* child = new CNaviPlayWnd(&first);
+    child->setGeometry(10, 10, 320, 240);
+    mivex_subclasswindow(child);
+    ASSERT_EQ(mivex_open_file(Clip("plain.MP4").c_str(), 0, 0), 1);
+    first.show();
+    child->show();
+    PlayThread thread;
+    ASSERT_TRUE(PumpUntil([] { return mivex_curr_play_time() > 0.3; }));
+    child->hide();
+    const double hiddenAt = mivex_curr_play_time();
+    PumpFor(400ms);
+    EXPECT_GT(mivex_curr_play_time(), hiddenAt + 0.2) << "the clip stopped while hidden";
+    child->setParent(&second);
+    child->setGeometry(10, 10, 320, 240);
+    second.show();
+    child->show();
+    EXPECT_TRUE(PumpUntil([&] { return ColouredPoints(Grab(*child)) > 100; }, 3s));
+    mivex_unsubclasswindow(child);
     mivex_stop();
     EXPECT_TRUE(thread.Finish());
 }
