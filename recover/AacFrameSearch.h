@@ -1,7 +1,7 @@
 // The raw AAC frames in the stretches of a cut clip's media data that are neither video nor
 // camera blocks. A camera writes its sound as runs of frames back to back, so a frame is
 // taken only when a neighbour vouches for it: the frame before ends where it starts, the
-// next one decodes from where it ends, or it ends where the stretch does. Anywhere else the
+// next one decodes from where it ends, or it fills the stretch alone. Anywhere else the
 // search moves on a byte at a time until frames line up again, so damage costs the frames it
 // hit and no more, and bytes that merely decode once are not taken for sound.
 #pragma once
@@ -19,6 +19,8 @@ struct SoundFrame {
     uint32_t size = 0;
 };
 
-// The frames found in `stretches`, in order; a frame the end of the data cut is left out.
+// The frames found in `stretches` with `trial`, in order, each of them decoded in turn by
+// `player`, a decoder of the same setup that has decoded nothing else; a frame the end of
+// the data cut is left out.
 std::vector<SoundFrame> FindAacFrames(ByteSource& source, std::span<const ByteRange> stretches,
-                                      AacFrameTrial& trial);
+                                      AacFrameTrial& trial, AacFrameTrial& player);

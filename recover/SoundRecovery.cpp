@@ -22,10 +22,11 @@ RecoveredSound RecoverSound(ByteSource& clip, const std::string& templateClip,
         return sound;
     }
     AacFrameTrial trial(sound.setup->config, sound.setup->channels);
-    if (!trial.Ready()) {
+    AacFrameTrial player(sound.setup->config, sound.setup->channels);
+    if (!trial.Ready() || !player.Ready()) {
         sound.note = "sound left out: no AAC decoder takes the template's setup";
         return sound;
     }
-    sound.frames = FindAacFrames(clip, skipped, trial);
+    sound.frames = FindAacFrames(clip, skipped, trial, player);
     return sound;
 }
