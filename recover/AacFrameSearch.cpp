@@ -18,40 +18,57 @@ public:
 
     void Run() {
         uint64_t at = m_begin;
-        uint64_t lastEnd = UINT64_MAX;                    // where the last frame taken ends
+        uint64_t lastEnd = m_begin;                       // where the last frame taken ends
         std::optional<std::pair<uint64_t, size_t>> known; // a length found ahead
-        while (at < m_end) {
+        while (at < m_end && !m_failed) {
             const size_t length = known && known->first == at ? known->second : LengthAt(at);
-            if (m_failed) {
-                return;
-            }
             if (length == 0) {
                 ++at;
                 continue;
             }
             const uint64_t next = at + length;
-            // A frame alone that fills the whole stretch is a run of one frame.
-            bool vouched = at == lastEnd || (at == m_begin && next == m_end);
-            if (!vouched) {
+            bool confirmed = next == m_end;
+            if (!confirmed) {
                 known = {next, LengthAt(next)};
-                vouched = known->second > 0;
+                confirmed = known->second > 0;
             }
-            if (!vouched) {
+            if (confirmed) {
+                Settle(at);
+                Take(at, length);
+                lastEnd = next;
+                at = next;
+            } else if (at == lastEnd) {
+                // The frame before damage, or one whose damage made it decode to another
+                // length: it stands unless a confirmed frame starts inside it.
+                Settle(at);
+                m_tentative = {at, length};
                 ++at;
-                continue;
+            } else {
+                ++at;
             }
-            // One the decoder takes alone but not after the frames before it would fail a
-            // player the same way, so it is left out.
-            const std::optional<std::span<const unsigned char>> bytes = Window(at, length);
-            if (bytes && m_player.DecodesInTurn(bytes->first(length))) {
-                m_found.push_back({at, static_cast<uint32_t>(length)});
-            }
-            lastEnd = next;
-            at = next;
         }
+        Settle(m_end);
     }
 
 private:
+    // A tentative frame is taken when the next confirmed one starts at `at`, at or after its
+    // end (or the stretch ends), and dropped when that starts inside it.
+    void Settle(uint64_t at) {
+        if (m_tentative && m_tentative->first + m_tentative->second <= at) {
+            Take(m_tentative->first, m_tentative->second);
+        }
+        m_tentative.reset();
+    }
+
+    // One the decoder takes alone but not after the frames before it would fail a player the
+    // same way, so it is left out.
+    void Take(uint64_t at, size_t length) {
+        const std::optional<std::span<const unsigned char>> bytes = Window(at, length);
+        if (bytes && m_player.DecodesInTurn(bytes->first(length))) {
+            m_found.push_back({at, static_cast<uint32_t>(length)});
+        }
+    }
+
     size_t LengthAt(uint64_t at) {
         if (at >= m_end) {
             return 0;
@@ -80,6 +97,7 @@ private:
     ByteSource& m_source;
     uint64_t m_begin;
     uint64_t m_end;
+    std::optional<std::pair<uint64_t, size_t>> m_tentative;
     AacFrameTrial& m_trial;
     AacFrameTrial& m_player;
     std::vector<SoundFrame>& m_found;
