@@ -1,6 +1,7 @@
-// Reads an H.264 or H.265 parameter set bit by bit, as its syntax is written: fixed-width fields
-// and Exp-Golomb codes, most significant bit first. Reading past the end gives zeros and sets a
-// flag, so a damaged set is refused once at the end instead of checked at every field.
+// Reads an H.264 or H.265 parameter set (or the start of an AAC frame) bit by bit, as its
+// syntax is written: fixed-width fields and Exp-Golomb codes, most significant bit first. Reading
+// past the end gives zeros and sets a flag, so a damaged set is refused once at the end instead of
+// checked at every field.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,9 @@ public:
             Bit();
         }
     }
+
+    // On to the next byte boundary.
+    void Align() { Skip((8 - m_at % 8) % 8); }
 
     // An unsigned Exp-Golomb code; more than 31 leading zeros is no valid code.
     uint32_t Ue() {

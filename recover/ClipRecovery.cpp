@@ -11,6 +11,7 @@
 #include "recover/MdatWalk.h"
 #include "recover/MovieIndex.h"
 #include "recover/RecoveredFile.h"
+#include "recover/SoundRecovery.h"
 #include "recover/StreamCodec.h"
 #include "recover/TemplateSetup.h"
 #include "track/ClipFile.h"
@@ -194,21 +195,31 @@ RecoveryOutcome RecoverClip(const std::string& cutClip, const std::string& templ
         return outcome;
     }
     const Composition& composition = *shown;
+    const RecoveredSound sound = RecoverSound(watched, templateClip, video.skipped);
+    if (watched.Stopped()) {
+        outcome.why = kStopped;
+        return outcome;
+    }
+    const SoundSetup* soundSetup = sound.setup ? &*sound.setup : nullptr;
     const std::vector<unsigned char>& fileType = cut->fileType.empty() ? kFileType : cut->fileType;
     // The index's size does not depend on the offsets it holds, only on their width.
     bool wide = false;
     int64_t shift = 0;
     for (int pass = 0; pass < 2; ++pass) {
         const uint64_t indexSize =
-            BuildMovieIndex(*setup, video.units, composition, 0, wide).size();
+            BuildMovieIndex(*setup, video.units, composition, soundSetup, sound.frames, 0, wide)
+                .size();
         shift = static_cast<int64_t>(fileType.size() + indexSize + kMediaHeaderLength) -
                 static_cast<int64_t>(cut->mediaBegin);
-        const AccessUnit& last = video.units.back();
-        wide = wide || static_cast<int64_t>(last.offset) + shift > int64_t{0xFFFFFFFF};
+        uint64_t lastOffset = video.units.back().offset;
+        if (!sound.frames.empty()) {
+            lastOffset = std::max(lastOffset, sound.frames.back().offset);
+        }
+        wide = wide || static_cast<int64_t>(lastOffset) + shift > int64_t{0xFFFFFFFF};
     }
     std::vector<unsigned char> head = fileType;
     const std::vector<unsigned char> index =
-        BuildMovieIndex(*setup, video.units, composition, shift, wide);
+        BuildMovieIndex(*setup, video.units, composition, soundSetup, sound.frames, shift, wide);
     head.insert(head.end(), index.begin(), index.end());
     watched.StartCopy();
     if (!WriteRecoveredFile(watched, cut->mediaBegin, cut->mediaEnd, head, output, outcome.why)) {
@@ -223,6 +234,8 @@ RecoveryOutcome RecoverClip(const std::string& cutClip, const std::string& templ
         outcome.keyFrames += unit.key ? 1 : 0;
     }
     outcome.skippedBytes = video.skippedBytes;
+    outcome.soundFrames = sound.frames.size();
+    outcome.soundNote = sound.note;
     outcome.frameRate = double(setup->timescale) / setup->sampleDelta;
     return outcome;
 }

@@ -12,6 +12,8 @@ struct RecoveryOutcome {
     uint64_t frames = 0;
     uint64_t keyFrames = 0;
     uint64_t skippedBytes = 0;  // neither frames nor camera blocks
+    uint64_t soundFrames = 0;   // AAC frames found in those bytes
+    std::string soundNote;      // one line when sound may have been left out
     bool timingAssumed = false; // no template and no frame rate in the stream
     double frameRate = 0.0;
 };

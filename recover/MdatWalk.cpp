@@ -286,6 +286,13 @@ void MdatWalk::Take(uint64_t at, const Unit& unit) {
     m_last = at + unit.length;
 }
 
+uint64_t MdatWalk::Skip(uint64_t at) {
+    const uint64_t resumed = Resynchronise(at + 1);
+    m_video.skippedBytes += resumed - at;
+    m_video.skipped.push_back({at, static_cast<size_t>(resumed - at)});
+    return resumed;
+}
+
 WalkedVideo MdatWalk::Run() {
     uint64_t at = m_begin;
     while (at < m_end) {
@@ -302,9 +309,7 @@ WalkedVideo MdatWalk::Run() {
             if (unit.nal.kind == NalKind::Damage) {
                 break;
             }
-            const uint64_t resumed = Resynchronise(at + 1);
-            m_video.skippedBytes += resumed - at;
-            at = resumed;
+            at = Skip(at);
             continue;
         }
         if (unit.kind == Kind::Block) {
@@ -315,9 +320,7 @@ WalkedVideo MdatWalk::Run() {
         if (unit.kind == Kind::Damage) {
             // Cameras write a frame as one slice, so the frame before the damage is whole.
             Finish();
-            const uint64_t resumed = Resynchronise(at + 1);
-            m_video.skippedBytes += resumed - at;
-            at = resumed;
+            at = Skip(at);
             continue;
         }
         Take(at, unit);

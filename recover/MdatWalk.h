@@ -2,9 +2,9 @@
 // NAL units each after a 4-byte length; what each unit is, the codec's syntax says. The camera's
 // own blocks between frames (freeGPS and other boxes) are stepped over by their box headers; bytes
 // that are neither are skipped by looking ahead for the next place where a plausible run of NAL
-// units begins, or where a slice continues the stream (so sound between frames is stepped over).
-// The walk ends at the end of the data or where the last unit or block runs past it, and the frame
-// it cut is left out.
+// units begins, or where a slice continues the stream; those stretches are kept, since the sound
+// between the frames lies in them. The walk ends at the end of the data or where the last unit or
+// block runs past it, and the frame it cut is left out.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,7 @@
 
 #include "recover/AccessUnit.h"
 #include "recover/NalSyntax.h"
+#include "track/ByteRange.h"
 #include "track/ByteSource.h"
 
 struct WalkedVideo {
@@ -22,7 +23,8 @@ struct WalkedVideo {
     std::vector<unsigned char> vps;
     std::vector<unsigned char> sps;
     std::vector<unsigned char> pps;
-    uint64_t skippedBytes = 0; // neither frames nor camera blocks
+    uint64_t skippedBytes = 0;      // neither frames nor camera blocks
+    std::vector<ByteRange> skipped; // where those bytes lie, in order
 };
 
 // NAL units longer than this are taken for damage: no frame of a dash camera comes near.
@@ -53,6 +55,7 @@ private:
     void Take(uint64_t at, const Unit& unit);
     void Finish();
     void KeepParameterSet(uint64_t at, const Unit& unit);
+    uint64_t Skip(uint64_t at);
 
     ByteSource& m_source;
     NalSyntax& m_syntax;

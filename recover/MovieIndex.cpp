@@ -1,20 +1,13 @@
 #include "recover/MovieIndex.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "recover/BoxWriter.h"
+#include "recover/SoundTrack.h"
+#include "recover/TrackParts.h"
 
 namespace {
-
-// The movie's own clock; the track keeps the setup's.
-constexpr uint32_t kMovieTimescale = 1000;
-
-void Matrix(BoxWriter& box) {
-    const uint32_t identity[9] = {0x10000, 0, 0, 0, 0x10000, 0, 0, 0, 0x40000000};
-    for (uint32_t value : identity) {
-        box.U32(value);
-    }
-}
 
 // Runs of equal offsets, as the box stores them.
 void CompositionOffsets(BoxWriter& box, const VideoSetup& setup, const Composition& composition) {
@@ -92,22 +85,27 @@ void SampleTable(BoxWriter& box, const VideoSetup& setup, std::span<const Access
 
 std::vector<unsigned char> BuildMovieIndex(const VideoSetup& setup,
                                            std::span<const AccessUnit> units,
-                                           const Composition& composition, int64_t shift,
+                                           const Composition& composition, const SoundSetup* sound,
+                                           std::span<const SoundFrame> soundFrames, int64_t shift,
                                            bool wide) {
     const uint64_t duration = uint64_t{setup.sampleDelta} * units.size();
     const uint64_t movieDuration = duration * kMovieTimescale / setup.timescale;
+    const bool withSound = sound && !soundFrames.empty();
+    const uint64_t longest = withSound
+                                 ? std::max(movieDuration, SoundMovieDuration(*sound, soundFrames))
+                                 : movieDuration;
     BoxWriter box;
     box.Open("moov");
     box.OpenFull("mvhd", 1, 0);
     box.Zeros(16); // creation and modification times: unknown
     box.U32(kMovieTimescale);
-    box.U64(movieDuration);
+    box.U64(longest);
     box.U32(0x00010000); // normal rate
     box.U16(0x0100);     // full volume
     box.Zeros(10);
-    Matrix(box);
+    WriteMatrix(box);
     box.Zeros(24);
-    box.U32(2); // next track id
+    box.U32(withSound ? 3 : 2); // next track id
     box.Close();
 
     box.Open("trak");
@@ -117,7 +115,7 @@ std::vector<unsigned char> BuildMovieIndex(const VideoSetup& setup,
     box.U32(0);
     box.U64(movieDuration);
     box.Zeros(16); // reserved, layer, alternate group, volume, reserved
-    Matrix(box);
+    WriteMatrix(box);
     box.U32(setup.width << 16);
     box.U32(setup.height << 16);
     box.Close();
@@ -151,17 +149,14 @@ std::vector<unsigned char> BuildMovieIndex(const VideoSetup& setup,
     box.OpenFull("vmhd", 0, 1);
     box.Zeros(8);
     box.Close();
-    box.Open("dinf");
-    box.OpenFull("dref", 0, 0);
-    box.U32(1);
-    box.OpenFull("url ", 0, 1); // the data is in this file
-    box.Close();
-    box.Close();
-    box.Close();
+    WriteDataHere(box);
     SampleTable(box, setup, units, composition, shift, wide);
     box.Close();
     box.Close();
     box.Close();
+    if (withSound) {
+        WriteSoundTrack(box, *sound, soundFrames, 2, shift, wide);
+    }
     box.Close();
     return box.Result();
 }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "recover/TrackBoxes.h"
 #include "track/Mp4Boxes.h"
 
 namespace {
@@ -10,49 +11,6 @@ namespace {
 constexpr uint64_t kMaxEntry = 65536;
 constexpr int kHevcSps = 33;
 constexpr int kHevcPps = 34;
-
-std::optional<Mp4Box> Child(ByteSource& source, const Mp4Box& parent, std::string_view type) {
-    std::optional<Mp4Box> found;
-    ForEachMp4Box(source, parent.payload, parent.end, [&](const Mp4Box& box) {
-        if (box.Is(type)) {
-            found = box;
-        }
-        return !found;
-    });
-    return found;
-}
-
-std::optional<Mp4Box> Path(ByteSource& source, Mp4Box box, std::string_view path) {
-    for (size_t at = 0; at + 4 <= path.size(); at += 5) {
-        const std::optional<Mp4Box> next = Child(source, box, path.substr(at, 4));
-        if (!next) {
-            return std::nullopt;
-        }
-        box = *next;
-    }
-    return box;
-}
-
-std::vector<unsigned char> Bytes(ByteSource& source, uint64_t at, uint64_t count) {
-    const std::span<const unsigned char> read = source.Read(at, static_cast<size_t>(count));
-    return {read.begin(), read.end()};
-}
-
-std::optional<Mp4Box> VideoTrack(ByteSource& source, const Mp4Box& movie) {
-    std::optional<Mp4Box> video;
-    ForEachMp4Box(source, movie.payload, movie.end, [&](const Mp4Box& box) {
-        if (box.Is("trak")) {
-            const std::optional<Mp4Box> handler = Path(source, box, "mdia/hdlr");
-            if (handler && handler->end - handler->payload >= 12 &&
-                Bytes(source, handler->payload + 8, 4) ==
-                    std::vector<unsigned char>{'v', 'i', 'd', 'e'}) {
-                video = box;
-            }
-        }
-        return !video;
-    });
-    return video;
-}
 
 // The avcC's first SPS; false unless it gives 4-byte NAL lengths.
 bool ReadAvcConfig(VideoSetup& setup, size_t at) {
@@ -107,7 +65,7 @@ std::optional<VideoSetup> ReadTemplateSetup(ByteSource& source, std::string& why
         why = "the template has no index (moov): it must be a whole clip";
         return std::nullopt;
     }
-    const std::optional<Mp4Box> track = VideoTrack(source, *movie);
+    const std::optional<Mp4Box> track = TrackOf(source, *movie, "vide");
     const std::optional<Mp4Box> header = track ? Path(source, *track, "mdia/mdhd") : std::nullopt;
     const std::optional<Mp4Box> table =
         track ? Path(source, *track, "mdia/minf/stbl") : std::nullopt;

@@ -24,6 +24,8 @@ PACKAGES=(
     libsqlite3-dev parallel
     # the evidence report's SHA-256 (OpenSSL's libcrypto)
     libssl-dev
+    # the recovery's AAC decoder, which finds where the raw sound frames of a cut clip end
+    libavcodec-dev libavutil-dev
     # the track tool's PostGIS writer (libpq), and the tests' own PostgreSQL server with
     # PostGIS, started in a temporary folder
     libpq-dev postgresql-15 postgresql-15-postgis-3 postgresql-client-15

@@ -20,7 +20,8 @@ constexpr const char* kUsage =
     "or in the current folder when that folder cannot be written). HEALTHY.MP4, a whole clip\n"
     "of the same camera and settings, gives the video's setup and frame rate; without it\n"
     "they come from the parameter sets inside the cut clip. H.264 and H.265 video is\n"
-    "recovered; sound is stepped over, not recovered. The cut clip is only read, and an\n"
+    "recovered, and AAC sound as a second track when HEALTHY.MP4 has sound (it gives the\n"
+    "sound's setup; without it the sound is left out). The cut clip is only read, and an\n"
     "existing OUT.MP4 is never overwritten.\n";
 
 constexpr CommandLine kTool{"ostvik-recover", kUsage};
@@ -64,6 +65,13 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(outcome.frames),
                 static_cast<unsigned long long>(outcome.keyFrames), outcome.frameRate,
                 outcome.timingAssumed ? " (assumed: the stream gives no rate)" : "");
+    if (outcome.soundFrames > 0) {
+        std::printf("%s: %llu AAC sound frames\n", output.c_str(),
+                    static_cast<unsigned long long>(outcome.soundFrames));
+    }
+    if (!outcome.soundNote.empty()) {
+        std::printf("%s: %s\n", output.c_str(), outcome.soundNote.c_str());
+    }
     if (outcome.skippedBytes > 0) {
         std::printf("%s: %llu bytes of neither frames nor camera blocks (sound or damage) "
                     "skipped\n",

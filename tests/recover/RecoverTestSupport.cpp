@@ -88,6 +88,20 @@ std::vector<Packet> VideoPackets(const std::string& clip) {
     return packets;
 }
 
+std::vector<SoundPacket> SoundPackets(const std::string& clip) {
+    const ToolRun run = Shell("ffprobe -v error -select_streams a:0 -show_entries "
+                              "packet=pts_time,duration_time,pos,size -of csv=p=0 " +
+                              Quoted(clip));
+    std::vector<SoundPacket> packets;
+    for (const std::vector<double>& row : NumberRows(run.out)) {
+        if (row.size() >= 4) {
+            packets.push_back(
+                {static_cast<uint64_t>(row[3]), static_cast<uint64_t>(row[2]), row[0], row[1]});
+        }
+    }
+    return packets;
+}
+
 int WholeBefore(const std::vector<Packet>& packets, uint64_t cut) {
     return static_cast<int>(std::count_if(
         packets.begin(), packets.end(), [&](const Packet& p) { return p.offset + p.size <= cut; }));

@@ -46,6 +46,16 @@ struct Packet {
 // Where ffprobe finds each video packet of a whole clip, in the order they are decoded.
 std::vector<Packet> VideoPackets(const std::string& clip);
 
+struct SoundPacket {
+    uint64_t offset = 0;
+    uint64_t size = 0;
+    double time = 0.0;     // its presentation time, in seconds
+    double duration = 0.0; // in seconds
+};
+
+// Where ffprobe finds each packet of the clip's first sound stream, and when it plays it.
+std::vector<SoundPacket> SoundPackets(const std::string& clip);
+
 // How many of `packets` lie whole before `cut`.
 int WholeBefore(const std::vector<Packet>& packets, uint64_t cut);
 
