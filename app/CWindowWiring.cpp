@@ -61,7 +61,6 @@ void CWindowWiring::CreatePanes(const MivexOptions& engine) {
     links.video = m_videoLink.get();
     links.track = &m_session;
     links.speedUnits = m_speedUnitsLink.get();
-    links.drives = m_driveLink.get();
     m_playlist = new CPlaylistDlg(m_window, links);
     m_trackSave = std::make_unique<CTrackSaveMenu>(
         m_playlist, [this]() -> const ExcerptMarks& { return m_excerpt->Marks(); }, m_window);
@@ -119,6 +118,17 @@ void CWindowWiring::ConnectPanes() {
     QObject::connect(m_video->DriveTimeline(), &CDriveTimeline::seekRequested, m_playlist,
                      &CPlaylistDlg::SeekInDrive);
     QObject::connect(Map(), &CMapView::driveSeekRequested, m_playlist, &CPlaylistDlg::SeekInDrive);
+    // The drive the playlist plays and its second, on the timeline, the map and the slider.
+    QObject::connect(m_playlist, &CPlaylistDlg::driveEntered, m_video,
+                     [this](std::shared_ptr<const LoadedDrive> drive) {
+                         m_driveLink->ShowDrive(std::move(drive));
+                     });
+    QObject::connect(m_playlist, &CPlaylistDlg::driveSecondShown, m_video,
+                     [this](double second) { m_driveLink->FollowDriveSecond(second); });
+    QObject::connect(m_playlist, &CPlaylistDlg::loneClipEventsShown, m_video,
+                     [this](std::shared_ptr<const LoadedDrive> lone) {
+                         m_driveLink->ShowClipEvents(std::move(lone));
+                     });
 }
 
 QString CWindowWiring::ClipTitle() const {
