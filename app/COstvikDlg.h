@@ -2,8 +2,8 @@
 // playlist, the G-sensor pane, the map host and the speed dial, and its own minimise,
 // maximise and close buttons. The panes and what connects them are made by its wiring root
 // (CWindowWiring); the window keeps a hidden set of transport controls that follow the video
-// pane's own, routes the transport commands, keys and drops to the video
-// pane and the playlist, and moves and resizes itself from its rim since it has no frame.
+// pane's own, routes the transport commands, keys and drops to the video pane and the
+// playlist, and moves and resizes itself from its rim since it has no frame.
 #pragma once
 
 #include "app/CWindowWiring.h"

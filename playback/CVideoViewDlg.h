@@ -1,8 +1,8 @@
 // The video pane: the picture and the transport controls under it. It drives the playback
 // engine, runs one play thread per opened clip, and owns the player's clock, the 500 ms
 // tick that moves the progress sliders and time labels and announces the current second.
-// What the transport shows and asks for goes out as signals; the wiring root connects the
-// window's twins of the controls, the playlist and the panes that follow the second.
+// What the transport shows and asks for goes out as signals, which the window connects to
+// its twins of the controls and the wiring root to the playlist and the panes that follow.
 #pragma once
 
 #include "playback/CChannelPictures.h"
