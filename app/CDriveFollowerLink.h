@@ -1,9 +1,7 @@
-// The window's panes as the playlist's drive follower: the drive timeline under the video,
+// The window's panes following the playlist's drive: the drive timeline under the video,
 // the map of the whole drive, and the marks of the playing clip's events on the progress
 // slider (for a clip alone, with the list of them on its right click).
 #pragma once
-
-#include "library/IDriveFollower.h"
 
 #include <QMetaObject>
 #include <QPoint>
@@ -14,15 +12,21 @@
 
 class CMapView;
 class CVideoViewDlg;
+struct LoadedDrive;
 
-class CDriveFollowerLink : public IDriveFollower {
+class CDriveFollowerLink {
 public:
     CDriveFollowerLink(CVideoViewDlg* video, CMapView* map);
-    ~CDriveFollowerLink() override;
+    ~CDriveFollowerLink();
+    CDriveFollowerLink(const CDriveFollowerLink&) = delete;
+    CDriveFollowerLink& operator=(const CDriveFollowerLink&) = delete;
 
-    void ShowDrive(std::shared_ptr<const LoadedDrive> drive) override;
-    void FollowDriveSecond(double driveSecond) override;
-    void ShowClipEvents(std::shared_ptr<const LoadedDrive> lone) override;
+    // The drive of the clip that now plays; null when the clip is in none (or alone).
+    void ShowDrive(std::shared_ptr<const LoadedDrive> drive);
+    // The second of that drive that plays now.
+    void FollowDriveSecond(double driveSecond);
+    // The driving events of a clip that plays alone; null for a clip of a drive.
+    void ShowClipEvents(std::shared_ptr<const LoadedDrive> lone);
 
     // The drive shown now; null while the clip plays alone.
     const std::shared_ptr<const LoadedDrive>& ShownDrive() const { return m_drive; }

@@ -54,7 +54,6 @@ Widget* MakeControl(QWidget* parent, int id, Args&&... args) {
 
 COstvikDlg::COstvikDlg(const MivexOptions& engine, QWidget* parent) : QWidget(parent) {
     g_instance = this;
-    IVideoPaneHost::SetInstance(this);
     setObjectName(QStringLiteral("102"));
     setWindowTitle(QStringLiteral("Ostvik"));
     setWindowIcon(QIcon(QStringLiteral(":/ostvik/ostvik.svg")));
@@ -96,9 +95,6 @@ COstvikDlg::~COstvikDlg() {
         m_volume->Finalize();
         m_volume.reset();
     }
-    if (IVideoPaneHost::Instance() == this) {
-        IVideoPaneHost::SetInstance(nullptr);
-    }
     if (g_instance == this) {
         g_instance = nullptr;
     }
@@ -128,8 +124,8 @@ void COstvikDlg::CreateWindowButtons() {
 }
 
 // The window keeps a second set of transport controls that the skin may show; ours keeps them
-// hidden, but their state is live: the video pane writes the progress and time, and the
-// speed slider sets the speed of every clip opened.
+// hidden, but their state is live: they follow the video pane's progress, time and play
+// face, and the speed slider sets the speed of every clip opened.
 void COstvikDlg::CreateHiddenControls() {
     m_progress = MakeControl<CMySliderCtrl>(this, kProgress, Qt::Horizontal);
     m_time = MakeControl<QLabel>(this, kTime, QStringLiteral("00:00:00/00:00:00"));
@@ -183,6 +179,7 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
     m_dial->setObjectName(QString::number(kDial));
     PlaceDial();
     PlaceTitle();
+    FollowVideoTransport();
     connect(m_video, &CVideoViewDlg::clipStarted, this, [this] {
         ShowClipTitle(true);
         ShowHintIfEmpty();
@@ -191,6 +188,19 @@ void COstvikDlg::CreatePanes(const MivexOptions& engine) {
         ShowClipTitle(false);
         ShowHintIfEmpty();
     });
+}
+
+void COstvikDlg::FollowVideoTransport() {
+    connect(m_video, &CVideoViewDlg::playFaceShown, this, [this](bool playFace) {
+        SkinSE_SubclassWindow(m_play, playFace ? QStringLiteral("control.btn.play")
+                                               : QStringLiteral("control.btn.pause"));
+        SkinSE_SetLayoutMainFrame(this);
+    });
+    connect(m_video, &CVideoViewDlg::progressRangeChanged, m_progress,
+            [this](int maximum) { m_progress->setRange(0, maximum); });
+    connect(m_video, &CVideoViewDlg::progressPositionChanged, m_progress, &QSlider::setValue);
+    connect(m_video, &CVideoViewDlg::timeTextChanged, m_time, &QLabel::setText);
+    connect(m_speed, &QSlider::valueChanged, m_video, &CVideoViewDlg::SetOpeningSpeed);
 }
 
 void COstvikDlg::ConnectCommands() {
@@ -239,35 +249,8 @@ void COstvikDlg::PlayPrev() {
     m_playlist->PlayPrev();
 }
 
-void COstvikDlg::PlayAfterEnd() {
-    m_playlist->PlayAfterEnd();
-}
-
-void COstvikDlg::PlayCurrent() {
-    m_playlist->PlayCurrent();
-}
-
-void COstvikDlg::SetPlayButtonLook(bool playFace) {
-    m_video->SetPlayButtonFace(playFace);
-    SkinSE_SubclassWindow(m_play, playFace ? QStringLiteral("control.btn.play")
-                                           : QStringLiteral("control.btn.pause"));
-    SkinSE_SetLayoutMainFrame(this);
-}
-
 void COstvikDlg::SetSpeedFromSlider() {
     m_video->SetSpeed(SpeedFactor(m_speed->value()));
-}
-
-void COstvikDlg::SetProgressRange(int maximum) {
-    m_progress->setRange(0, maximum);
-}
-
-void COstvikDlg::SetProgressPosition(int position) {
-    m_progress->setValue(position);
-}
-
-void COstvikDlg::SetTimeText(const QString& text) {
-    m_time->setText(text);
 }
 
 void COstvikDlg::OnVolumeChange(unsigned long volume) {

@@ -1,14 +1,13 @@
 // The player's one top-level window: borderless and skinned, it holds the video pane, the
 // playlist, the G-sensor pane, the map host and the speed dial, and its own minimise,
 // maximise and close buttons. The panes and what connects them are made by its wiring root
-// (CWindowWiring); the window keeps a hidden set of transport controls that the video pane
-// keeps in step with its own, routes the transport commands, keys and drops to the video
-// pane and the playlist, and moves and resizes itself from its rim since it has no frame.
+// (CWindowWiring); the window keeps a hidden set of transport controls that follow the video
+// pane's own, routes the transport commands, keys and drops to the video pane and the
+// playlist, and moves and resizes itself from its rim since it has no frame.
 #pragma once
 
 #include "app/CWindowWiring.h"
 #include "playback/ISoundOutputVolumeNotify.h"
-#include "playback/IVideoPaneHost.h"
 
 #include <QRect>
 #include <QStringList>
@@ -31,7 +30,7 @@ class QPushButton;
 class QSlider;
 struct MivexOptions;
 
-class COstvikDlg : public QWidget, public IVideoPaneHost, public ISoundOutputVolumeNotify {
+class COstvikDlg : public QWidget, public ISoundOutputVolumeNotify {
     Q_OBJECT
 
 public:
@@ -77,16 +76,9 @@ public:
     // Adds the clips to the playlist and plays the first of them.
     void AddClips(const QStringList& paths);
 
-    void SetPlayButtonLook(bool playFace) override;
-    void SetSpeedFromSlider() override;
-    void SetProgressRange(int maximum) override;
-    void SetProgressPosition(int position) override;
-    void SetTimeText(const QString& text) override;
-    QString GetCurrentFile() const override;
-    void PlayNext() override;
-    void PlayPrev() override;
-    void PlayCurrent() override;
-    void PlayAfterEnd() override;
+    QString GetCurrentFile() const;
+    void PlayNext();
+    void PlayPrev();
 
     void OnVolumeChange(unsigned long volume) override;
     void OnMuteChange(bool mute) override;
@@ -141,6 +133,9 @@ private:
     void CreateHiddenControls();
     void CreatePanes(const MivexOptions& engine);
     void ConnectCommands();
+    // The hidden twins follow the video pane's transport.
+    void FollowVideoTransport();
+    void SetSpeedFromSlider();
     void CreateKeys();
     void PlaceDial();
     void PlaceTitle();

@@ -1,20 +1,18 @@
-// The window's panes as the video pane's follower: the chart, the map and the dial at the
-// second shown, and the playlist told of it for the drive it plays.
+// The window's panes following the video pane's second: the chart, the map and the dial at
+// the second shown, and the playlist told of it for the drive it plays.
 #pragma once
-
-#include "playback/IPlayFollower.h"
 
 class CMapView;
 class CMyStatic;
 class CPlaylistDlg;
 class CSpeedStatic;
 
-class CPaneFollower : public IPlayFollower {
+class CPaneFollower {
 public:
     CPaneFollower(CMyStatic* chart, CMapView* map, CPlaylistDlg* playlist, CSpeedStatic* dial)
         : m_chart(chart), m_map(map), m_playlist(playlist), m_dial(dial) {}
 
-    void FollowSecond(unsigned second) override;
+    void FollowSecond(unsigned second);
 
 private:
     CMyStatic* m_chart;

@@ -61,14 +61,12 @@ void CWindowWiring::CreatePanes(const MivexOptions& engine) {
     links.video = m_videoLink.get();
     links.track = &m_session;
     links.speedUnits = m_speedUnitsLink.get();
-    links.drives = m_driveLink.get();
     m_playlist = new CPlaylistDlg(m_window, links);
     m_trackSave = std::make_unique<CTrackSaveMenu>(
         m_playlist, [this]() -> const ExcerptMarks& { return m_excerpt->Marks(); }, m_window);
     // The dial is drawn over the panes' corner.
     m_dial->raise();
     m_follower = std::make_unique<CPaneFollower>(Chart(), Map(), m_playlist, m_dial);
-    m_video->SetFollower(m_follower.get());
 }
 
 // The session is the only consumer of track lines and the only loader; every pane shows its
@@ -88,6 +86,18 @@ void CWindowWiring::ShowTrackInPanes() {
 }
 
 void CWindowWiring::ConnectPanes() {
+    // The panes follow the second shown before the pane's tick, seek or step goes on.
+    QObject::connect(m_video, &CVideoViewDlg::secondShown, m_dial,
+                     [this](unsigned second) { m_follower->FollowSecond(second); });
+    // The transport's clip commands and a clip played out go to the playlist, which decides
+    // what opens; it opens the next clip before the pane resets its transport.
+    QObject::connect(m_video, &CVideoViewDlg::nextClipAsked, m_playlist, &CPlaylistDlg::PlayNext);
+    QObject::connect(m_video, &CVideoViewDlg::previousClipAsked, m_playlist,
+                     &CPlaylistDlg::PlayPrev);
+    QObject::connect(m_video, &CVideoViewDlg::currentClipAsked, m_playlist,
+                     &CPlaylistDlg::PlayCurrent);
+    QObject::connect(m_video, &CVideoViewDlg::clipPlayedOut, m_playlist,
+                     &CPlaylistDlg::PlayAfterEnd);
     // A clip a power cut left without its index is offered for recovery as it is chosen, and
     // its copy plays in its place.
     m_recoveryNote = new CClipRecoveryNote(m_video, m_video->VideoWindow());
@@ -108,6 +118,17 @@ void CWindowWiring::ConnectPanes() {
     QObject::connect(m_video->DriveTimeline(), &CDriveTimeline::seekRequested, m_playlist,
                      &CPlaylistDlg::SeekInDrive);
     QObject::connect(Map(), &CMapView::driveSeekRequested, m_playlist, &CPlaylistDlg::SeekInDrive);
+    // The drive the playlist plays and its second, on the timeline, the map and the slider.
+    QObject::connect(m_playlist, &CPlaylistDlg::driveEntered, m_video,
+                     [this](std::shared_ptr<const LoadedDrive> drive) {
+                         m_driveLink->ShowDrive(std::move(drive));
+                     });
+    QObject::connect(m_playlist, &CPlaylistDlg::driveSecondShown, m_video,
+                     [this](double second) { m_driveLink->FollowDriveSecond(second); });
+    QObject::connect(m_playlist, &CPlaylistDlg::loneClipEventsShown, m_video,
+                     [this](std::shared_ptr<const LoadedDrive> lone) {
+                         m_driveLink->ShowClipEvents(std::move(lone));
+                     });
 }
 
 QString CWindowWiring::ClipTitle() const {

@@ -7,7 +7,6 @@
 #include "library/ClipFileDialog.h"
 #include "library/ClipFiles.h"
 #include "library/IClipTrackSession.h"
-#include "library/IDriveFollower.h"
 #include "library/IPlaylistVideoPane.h"
 #include "library/LibraryLog.h"
 #include "library/MomentRows.h"
@@ -41,7 +40,7 @@ QRect FromDialogUnits(int x, int y, int width, int height) {
 
 CPlaylistDlg::CPlaylistDlg(QWidget* parent, Links links)
     : QWidget(parent), m_video(links.video), m_track(links.track), m_speedUnits(links.speedUnits),
-      m_driveFollower(links.drives), m_locator(std::move(links.mounts)) {
+      m_locator(std::move(links.mounts)) {
     g_instance = this;
     setObjectName(QStringLiteral("133"));
     setAcceptDrops(true);

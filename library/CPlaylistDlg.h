@@ -4,7 +4,8 @@
 // and moves the selection. The pane also lists the clips of the dash camera when it is
 // plugged in over USB and drops vanished files when it is pulled. It knows the drives its
 // clips make (loaded in the background whenever the list changes), heads each with a line,
-// plays a drive through from clip to clip and seeks and jumps on the drive's time axis.
+// plays a drive through from clip to clip and seeks and jumps on the drive's time axis, and
+// announces the drive that plays and its second for whatever shows them.
 #pragma once
 
 #include "library/CCameraLocator.h"
@@ -21,7 +22,6 @@
 class CClipListModel;
 struct MomentRow;
 class CUdisksMounter;
-class IDriveFollower;
 class IClipTrackSession;
 class IPlaylistVideoPane;
 class QCheckBox;
@@ -50,8 +50,6 @@ public:
         IClipTrackSession* track = nullptr;
         // The dial whose units the setup dialog sets.
         ISpeedUnits* speedUnits = nullptr;
-        // What shows the drive of the clip playing; none by default.
-        IDriveFollower* drives = nullptr;
         MountTableSource mounts = ReadMountInfo;
         // Whether to ask udisks2 to mount a camera volume that nobody mounted.
         bool mountThroughUdisks = true;
@@ -74,8 +72,8 @@ public:
     void SeekInDrive(double driveSecond);
     // To the current drive's next driving event (or the one before); nothing when none.
     void JumpToDriveEvent(bool forward);
-    // The video pane shows `clipSecond` of the current clip: the drive follower is told
-    // the drive's second.
+    // The video pane shows `clipSecond` of the current clip: driveSecondShown tells the
+    // drive's second.
     void FollowClipSecond(double clipSecond);
     const QString& GetCurrentFile() const { return m_currentFile; }
     // The sidecar .TXT beside the current clip; empty without one.
@@ -123,6 +121,16 @@ public:
     int CameraCountdown() const { return m_cameraCountdown; }
     bool DeviceNotifyRegistered() const { return m_deviceNotify.IsRegistered(); }
 
+signals:
+    // The drive of the clip that now plays, when it changed; null when the clip is in none
+    // (or alone).
+    void driveEntered(std::shared_ptr<const LoadedDrive> drive);
+    // The second of that drive that plays now, on every second the clip shows.
+    void driveSecondShown(double driveSecond);
+    // The driving events of a clip that plays alone, as a drive of that one clip (its
+    // seconds are the clip's); null for a clip of a drive, whose events the drive shows.
+    void loneClipEventsShown(std::shared_ptr<const LoadedDrive> lone);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -141,7 +149,7 @@ private:
     int AddRow(const MomentRow& row);
     void LoadDrives();
     void OnDrivesLoaded();
-    // Finds the drive of the current clip and tells the follower when it changed.
+    // Finds the drive of the current clip and announces it when it changed.
     void EnterDrive();
     void ShowLoneClipEvents();
     // Makes `path` the current clip and loads its track; whether the clip holds its own.
@@ -158,7 +166,6 @@ private:
     IPlaylistVideoPane* m_video;
     IClipTrackSession* m_track;
     ISpeedUnits* m_speedUnits;
-    IDriveFollower* m_driveFollower;
     CPlaylistDrives* m_drives = nullptr;
     // Gathers the list's changes of one event-loop turn into one load of the drives.
     QTimer m_drivesTimer;

@@ -7,7 +7,6 @@
 #include "library/ClipWarming.h"
 #include "library/DriveHeader.h"
 #include "library/IClipTrackSession.h"
-#include "library/IDriveFollower.h"
 #include "library/IPlaylistVideoPane.h"
 #include "track/DriveAxis.h"
 
@@ -54,8 +53,8 @@ void CPlaylistDlg::EnterDrive() {
     const DriveOfClip now = m_drives->DriveOf(QFile::encodeName(m_currentFile).toStdString());
     const bool changed = now.drive != m_drive.drive;
     m_drive = now;
-    if (changed && m_driveFollower != nullptr) {
-        m_driveFollower->ShowDrive(m_drive.drive);
+    if (changed) {
+        emit driveEntered(m_drive.drive);
     }
     if (m_drive.drive == nullptr) {
         ShowLoneClipEvents();
@@ -70,9 +69,7 @@ void CPlaylistDlg::EnterDrive() {
 
 void CPlaylistDlg::ShowLoneClipEvents() {
     m_loneDrive = m_drives->LoneClipDrive(QFile::encodeName(m_currentFile).toStdString());
-    if (m_driveFollower != nullptr) {
-        m_driveFollower->ShowClipEvents(m_loneDrive);
-    }
+    emit loneClipEventsShown(m_loneDrive);
 }
 
 void CPlaylistDlg::FollowClipSecond(double clipSecond) {
@@ -81,9 +78,7 @@ void CPlaylistDlg::FollowClipSecond(double clipSecond) {
         return;
     }
     m_driveSecond = DriveSecondOf(m_drive.drive->drive, m_drive.clip, clipSecond);
-    if (m_driveFollower != nullptr) {
-        m_driveFollower->FollowDriveSecond(m_driveSecond);
-    }
+    emit driveSecondShown(m_driveSecond);
 }
 
 bool CPlaylistDlg::OpenInDrive(const QString& path) {

@@ -5,7 +5,6 @@
 #include "playback/CNaviPlayWnd.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/ClipCutNote.h"
-#include "playback/IVideoPaneHost.h"
 #include "playback/SnapshotFileDialog.h"
 #include "skin/SkinSE.h"
 #include "track/TrackDispatch.h"
@@ -195,11 +194,7 @@ void CVideoViewDlg::StartPlaying() {
     }
     m_logo->hide();
     m_speed->setValue(3);
-    if (IVideoPaneHost* host = IVideoPaneHost::Instance()) {
-        host->SetSpeedFromSlider();
-    } else {
-        SetSpeedFromSlider();
-    }
+    SetSpeed(SpeedFactor(m_openingSpeed));
     m_volumeObject->SetCurrentVolume(static_cast<unsigned long>(m_volume->value()));
 }
 
@@ -226,18 +221,11 @@ bool CVideoViewDlg::event(QEvent* event) {
 }
 
 void CVideoViewDlg::OnClipStarted() {
-    IVideoPaneHost* host = IVideoPaneHost::Instance();
-    if (host != nullptr) {
-        host->SetPlayButtonLook(false);
-    } else {
-        SetPlayButtonFace(false);
-    }
+    ShowPlayFace(false);
     m_tick.start();
     const double duration = mivex_duration();
     const int range = Milliseconds(duration);
-    if (host != nullptr) {
-        host->SetProgressRange(range);
-    }
+    emit progressRangeChanged(range);
     m_progress->setRange(0, range);
     m_totalText = TimeText(static_cast<unsigned>(duration));
     emit clipTrackStarts();
@@ -260,10 +248,7 @@ void CVideoViewDlg::OnTick() {
 
 void CVideoViewDlg::ShowPosition(double seconds, bool paused) {
     const int ms = Milliseconds(seconds);
-    IVideoPaneHost* host = IVideoPaneHost::Instance();
-    if (host != nullptr) {
-        host->SetProgressPosition(ms);
-    }
+    emit progressPositionChanged(ms);
     if (!m_progress->isSliderDown()) {
         m_progress->setValue(ms);
     }
@@ -271,18 +256,13 @@ void CVideoViewDlg::ShowPosition(double seconds, bool paused) {
     m_currentText = TimeText(second);
     const QString label =
         (paused ? TenthsTimeText(seconds) : m_currentText) + QLatin1Char('/') + m_totalText;
-    if (host != nullptr) {
-        host->SetTimeText(label);
-    }
+    emit timeTextChanged(label);
     m_timeLabel->setText(label);
 
-    if (m_follower != nullptr) {
-        m_follower->FollowSecond(second);
-    }
+    emit secondShown(second);
 }
 
 void CVideoViewDlg::OnClipEnded() {
-    IVideoPaneHost* host = IVideoPaneHost::Instance();
     // At 4x and 8x the last tick can show a second well before the end; only the engine
     // knows that the clip played out, rather than being stopped or failing.
     if (mivex_reached_end() == 1) {
@@ -291,9 +271,7 @@ void CVideoViewDlg::OnClipEnded() {
             EnterDriveClip(static_cast<int>(m_driveClips.size()) - 1);
         }
         m_currentText.clear();
-        if (host != nullptr) {
-            host->PlayAfterEnd();
-        }
+        emit clipPlayedOut();
     }
     ResetTransport();
     emit clipEnded();
@@ -317,14 +295,10 @@ void CVideoViewDlg::StopClip() {
 // The play face, the main window's time label reset, both progress sliders at 0 of 0; the
 // pane's own time label keeps the last time shown.
 void CVideoViewDlg::ResetTransport() {
-    if (IVideoPaneHost* host = IVideoPaneHost::Instance()) {
-        host->SetPlayButtonLook(true);
-        host->SetTimeText(QStringLiteral("00:00:00/00:00:00"));
-        host->SetProgressRange(0);
-        host->SetProgressPosition(0);
-    } else {
-        SetPlayButtonFace(true);
-    }
+    ShowPlayFace(true);
+    emit timeTextChanged(QStringLiteral("00:00:00/00:00:00"));
+    emit progressRangeChanged(0);
+    emit progressPositionChanged(0);
     ResetProgress();
 }
 
@@ -334,28 +308,18 @@ void CVideoViewDlg::ResetProgress() {
 }
 
 void CVideoViewDlg::TogglePlayPause() {
-    IVideoPaneHost* host = IVideoPaneHost::Instance();
-    auto face = [this, host](bool playFace) {
-        if (host != nullptr) {
-            host->SetPlayButtonLook(playFace);
-        } else {
-            SetPlayButtonFace(playFace);
-        }
-    };
     switch (mivex_get_play_status()) {
     case kMivexStopped:
-        if (host != nullptr) {
-            host->PlayCurrent();
-        }
+        emit currentClipAsked();
         break;
     case kMivexPaused:
         if (mivex_resume() == 1) {
-            face(false);
+            ShowPlayFace(false);
         }
         break;
     case kMivexPlaying:
         if (mivex_pause() == 1) {
-            face(true);
+            ShowPlayFace(true);
             ShowPosition(mivex_curr_play_time(), true);
         }
         break;
@@ -430,6 +394,11 @@ void CVideoViewDlg::SetPlayButtonFace(bool playFace) {
                                            : QStringLiteral("control.btn.pause"));
     m_play->setIcon(style()->standardIcon(playFace ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
     SkinSE_SetLayoutMainFrame(this);
+}
+
+void CVideoViewDlg::ShowPlayFace(bool playFace) {
+    SetPlayButtonFace(playFace);
+    emit playFaceShown(playFace);
 }
 
 void CVideoViewDlg::LayoutVideoWindow() {

@@ -1,11 +1,11 @@
 // The video pane: the picture and the transport controls under it. It drives the playback
 // engine, runs one play thread per opened clip, and owns the player's clock, the 500 ms
-// tick that moves the progress sliders and time labels and hands the current second to
-// the chart, the map and the dial.
+// tick that moves the progress sliders and time labels and announces the current second.
+// What the transport shows and asks for goes out as signals, which the window connects to
+// its twins of the controls and the wiring root to the playlist and the panes that follow.
 #pragma once
 
 #include "playback/CChannelPictures.h"
-#include "playback/IPlayFollower.h"
 #include "playback/ISoundOutputVolumeNotify.h"
 #include "playback/VideoPaneRules.h"
 #include "playback/mivex.h"
@@ -63,9 +63,6 @@ public:
 
     static CVideoViewDlg* Instance();
 
-    // Who follows the second shown; none by default.
-    void SetFollower(IPlayFollower* follower) { m_follower = follower; }
-
     // What other cameras recorded the moment of a clip; none by default.
     void SetChannelFinder(std::function<ChannelMoment(const QString&)> finder) {
         m_channelFinder = std::move(finder);
@@ -95,6 +92,9 @@ public:
     bool StepFrame(bool forward);
     void SetSpeed(float factor);
     void SetSpeedFromSlider();
+    // The speed slider position every clip opened plays at, while the pane's own slider
+    // shows normal speed again; normal unless the window's speed slider says otherwise.
+    void SetOpeningSpeed(int position) { m_openingSpeed = position; }
     void SetPlayButtonFace(bool playFace);
     void LayoutVideoWindow();
     void GrabSnapshot();
@@ -151,6 +151,23 @@ signals:
     void driveClipEntered(const QString& path);
     // The export button was pressed; the excerpt and its dialog belong to the main window.
     void exportRequested();
+    // The play button now shows the play face (else the pause face); the window's twin
+    // of it follows.
+    void playFaceShown(bool playFace);
+    // The progress slider's range and position and the time label's text, in the same
+    // steps as the pane's own, for the window's hidden twins of them.
+    void progressRangeChanged(int maximum);
+    void progressPositionChanged(int position);
+    void timeTextChanged(const QString& text);
+    // The second the picture shows, on every tick, paused seek and frame step: the chart,
+    // the map, the dial and the playlist's drive follow it, before the call returns.
+    void secondShown(unsigned second);
+    // The transport asks the playlist for the next, the previous or the current clip.
+    void nextClipAsked();
+    void previousClipAsked();
+    void currentClipAsked();
+    // The clip played to its end, before the transport resets: the playlist goes on.
+    void clipPlayedOut();
 
 protected:
     bool event(QEvent* event) override;
@@ -171,6 +188,8 @@ private:
     void OnStepWatch();
     // The slider, the time labels and the follower at `seconds` of the clip.
     void ShowPosition(double seconds, bool paused);
+    // The pane's play button and, through playFaceShown, the window's twin.
+    void ShowPlayFace(bool playFace);
     void OnMuteClicked(bool checked);
     void ApplyVolumeSlider();
     void ResetTransport();
@@ -187,7 +206,7 @@ private:
     int m_paneWidth = 0;
     int m_paneHeight = 0;
     std::unique_ptr<CSoundOutputVolumeImpl> m_volumeObject;
-    IPlayFollower* m_follower = nullptr;
+    int m_openingSpeed = 3;
     COpenGate m_openGate;
     std::function<uint32_t()> m_clock;
     std::function<QString(const QString&)> m_savePathPrompt;

@@ -5,7 +5,6 @@
 #include "playback/CDriveTimeline.h"
 #include "playback/CMySliderCtrl.h"
 #include "playback/ClipCutNote.h"
-#include "playback/IVideoPaneHost.h"
 #include "playback/VideoPaneRules.h"
 #include "skin/SkinSE.h"
 
@@ -109,17 +108,9 @@ void CVideoViewDlg::CreateControls() {
     SetPlayButtonFace(true);
 
     connect(m_stop, &QPushButton::clicked, this, [this] { StopClip(); });
-    connect(m_back, &QPushButton::clicked, this, [] {
-        if (IVideoPaneHost* host = IVideoPaneHost::Instance()) {
-            host->PlayPrev();
-        }
-    });
+    connect(m_back, &QPushButton::clicked, this, &CVideoViewDlg::previousClipAsked);
     connect(m_play, &QPushButton::clicked, this, [this] { TogglePlayPause(); });
-    connect(m_next, &QPushButton::clicked, this, [] {
-        if (IVideoPaneHost* host = IVideoPaneHost::Instance()) {
-            host->PlayNext();
-        }
-    });
+    connect(m_next, &QPushButton::clicked, this, &CVideoViewDlg::nextClipAsked);
     connect(m_snapshot, &QPushButton::clicked, this, [this] { GrabSnapshot(); });
     connect(m_export, &QPushButton::clicked, this, &CVideoViewDlg::exportRequested);
     connect(m_mute, &QCheckBox::clicked, this, &CVideoViewDlg::OnMuteClicked);

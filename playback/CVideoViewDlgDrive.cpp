@@ -5,7 +5,6 @@
 #include "playback/CMySliderCtrl.h"
 #include "playback/ClipCutNote.h"
 #include "playback/DriveChannels.h"
-#include "playback/IVideoPaneHost.h"
 #include "playback/VideoPaneRules.h"
 
 #include <QFile>
@@ -87,10 +86,7 @@ void CVideoViewDlg::EnterDriveClip(int clip) {
     m_cutNote->ShowFor(m_clipPath);
     const double duration = mivex_drive_clip_length(clip);
     const int range = Milliseconds(duration);
-    IVideoPaneHost* host = IVideoPaneHost::Instance();
-    if (host != nullptr) {
-        host->SetProgressRange(range);
-    }
+    emit progressRangeChanged(range);
     m_progress->setRange(0, range);
     m_totalText = TimeText(static_cast<unsigned>(duration));
     emit driveClipEntered(m_clipPath);

@@ -465,6 +465,22 @@ TEST_F(MainWindow, NextAndPreviousStepThroughTheClips) {
     EXPECT_EQ(window->GetCurrentFile(), kData + "/south.MP4");
 }
 
+// The window's own speed slider sets the speed every clip opens at; the pane's slider
+// starts each clip at normal speed whatever was chosen on it.
+TEST_F(MainWindow, AClipOpensAtTheSpeedOfTheWindowsSpeedSlider) {
+    window->AddClips({kData + "/drive.MP4", kData + "/south.MP4"});
+    ASSERT_TRUE(PumpUntil([&] { return started == 1; }));
+    EXPECT_DOUBLE_EQ(EngineSpeed(), 1.0);
+    Hidden<QSlider>(1024)->setValue(5); // 4x, not let go: nothing changes until a clip opens
+    window->VideoView()->SpeedSlider()->setValue(1);
+    EXPECT_DOUBLE_EQ(EngineSpeed(), 1.0);
+    PumpFor(1s); // past the one-second gate between opens
+    window->PlayNext();
+    ASSERT_TRUE(PumpUntil([&] { return started == 2; }));
+    EXPECT_DOUBLE_EQ(EngineSpeed(), 4.0);
+    EXPECT_EQ(window->VideoView()->SpeedSlider()->value(), 3);
+}
+
 // Two clips of 3 s, three seconds apart by their names and tracks, make a drive; a clip ten
 // minutes on makes another. The drive plays through its two clips and stops at its end,
 // with its timeline under the picture while it plays.

@@ -6,7 +6,6 @@
 #include "library/CPlaylistDlg.h"
 #include "library/CPlaylistDrives.h"
 #include "library/DriveHeader.h"
-#include "library/IDriveFollower.h"
 #include "track/LoadedDrive.h"
 
 #include "tests/support/ClipMaker.h"
@@ -22,12 +21,16 @@
 
 namespace {
 
-class RecordingFollower : public IDriveFollower {
-public:
-    void ShowDrive(std::shared_ptr<const LoadedDrive> drive) override {
-        shown.push_back(drive == nullptr ? 0 : static_cast<int>(drive->drive.clips.size()));
+// What the playlist announces of the drive it plays.
+struct DriveAnnouncements {
+    void Listen(CPlaylistDlg* pane) {
+        QObject::connect(
+            pane, &CPlaylistDlg::driveEntered, [this](std::shared_ptr<const LoadedDrive> drive) {
+                shown.push_back(drive == nullptr ? 0 : static_cast<int>(drive->drive.clips.size()));
+            });
+        QObject::connect(pane, &CPlaylistDlg::driveSecondShown,
+                         [this](double driveSecond) { second = driveSecond; });
     }
-    void FollowDriveSecond(double driveSecond) override { second = driveSecond; }
 
     std::vector<int> shown; // the clip count of each drive shown, 0 for none
     double second = -1;
@@ -58,10 +61,10 @@ protected:
         CPlaylistDlg::Links links;
         links.video = &video;
         links.track = &map;
-        links.drives = &follower;
         links.mounts = [] { return std::string(); };
         links.mountThroughUdisks = false;
         pane = std::make_unique<CPlaylistDlg>(nullptr, links);
+        follower.Listen(pane.get());
         for (const QString& clip : clips) {
             pane->List()->append(clip);
         }
@@ -80,7 +83,7 @@ protected:
     QStringList calls;
     FakeVideoPane video{&calls};
     FakeClipTrack map{&calls};
-    RecordingFollower follower;
+    DriveAnnouncements follower;
     std::unique_ptr<CPlaylistDlg> pane;
 };
 

@@ -1,5 +1,5 @@
-// The video pane driving the real engine, headless, with a recording stand-in for the main
-// window and the playlist.
+// The video pane driving the real engine, headless, with what it announces to the main
+// window and the playlist recorded.
 #include "PlaybackTestSupport.h"
 
 #include "tests/support/Pump.h"
@@ -9,8 +9,6 @@
 #include "playback/CMySliderCtrl.h"
 #include "playback/CSoundOutputVolumeImpl.h"
 #include "playback/CVideoViewDlg.h"
-#include "playback/IPlayFollower.h"
-#include "playback/IVideoPaneHost.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
@@ -43,68 +41,70 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct RecordingHost : IVideoPaneHost {
+// What the window's twins of the transport and the playlist hear from the pane.
+struct TransportRecord {
     std::vector<bool> faces;
     int progressRange = -1;
     int progressPosition = -1;
     QString timeText;
-    QString currentFile;
     int next = 0, prev = 0, current = 0;
 
-    void SetPlayButtonLook(bool playFace) override { faces.push_back(playFace); }
-    void SetSpeedFromSlider() override { CVideoViewDlg::Instance()->SetSpeedFromSlider(); }
-    void SetProgressRange(int maximum) override { progressRange = maximum; }
-    void SetProgressPosition(int position) override { progressPosition = position; }
-    void SetTimeText(const QString& text) override { timeText = text; }
-    QString GetCurrentFile() const override { return currentFile; }
-    void PlayNext() override { ++next; }
-    void PlayPrev() override { ++prev; }
-    void PlayCurrent() override { ++current; }
+    void Listen(CVideoViewDlg* pane) {
+        QObject::connect(pane, &CVideoViewDlg::playFaceShown,
+                         [this](bool playFace) { faces.push_back(playFace); });
+        QObject::connect(pane, &CVideoViewDlg::progressRangeChanged,
+                         [this](int maximum) { progressRange = maximum; });
+        QObject::connect(pane, &CVideoViewDlg::progressPositionChanged,
+                         [this](int position) { progressPosition = position; });
+        QObject::connect(pane, &CVideoViewDlg::timeTextChanged,
+                         [this](const QString& text) { timeText = text; });
+        QObject::connect(pane, &CVideoViewDlg::nextClipAsked, [this] { ++next; });
+        QObject::connect(pane, &CVideoViewDlg::previousClipAsked, [this] { ++prev; });
+        QObject::connect(pane, &CVideoViewDlg::currentClipAsked, [this] { ++current; });
+        // The playlist moves on from a clip played out as from Next.
+        QObject::connect(pane, &CVideoViewDlg::clipPlayedOut, [this] { ++next; });
+    }
 };
 
 // The chart and the dial a test made follow the pane, as the window's do.
-struct InstrumentsFollower : IPlayFollower {
-    void FollowSecond(unsigned second) override {
+void FollowWithInstruments(CVideoViewDlg* pane) {
+    QObject::connect(pane, &CVideoViewDlg::secondShown, [](unsigned second) {
         if (CMyStatic* chart = CMyStatic::Instance()) {
             chart->AdvanceTo(second);
         }
         if (CSpeedStatic* dial = CSpeedStatic::Instance()) {
             dial->ShowSpeedAt(static_cast<int>(second));
         }
-    }
-};
+    });
+}
 
 class VideoPane : public ::testing::Test {
 protected:
     void SetUp() override {
         ClipDir();
-        IVideoPaneHost::SetInstance(&host);
         MivexOptions options;
         options.headless = true;
         pane = std::make_unique<CVideoViewDlg>(nullptr, options);
         pane->SetClock([this] { return now; });
-        // The window's follower, so the chart and dial of a test follow the pane.
-        pane->SetFollower(&follower);
+        heard.Listen(pane.get());
+        // As the window's panes follow it, so the chart and dial of a test follow the pane.
+        FollowWithInstruments(pane.get());
         pane->resize(808, 572);
         pane->show();
         connect(pane.get());
     }
-    void TearDown() override {
-        pane.reset();
-        IVideoPaneHost::SetInstance(nullptr);
-    }
+    void TearDown() override { pane.reset(); }
     void connect(CVideoViewDlg* view) {
         QObject::connect(view, &CVideoViewDlg::clipStarted, [this] { ++started; });
         QObject::connect(view, &CVideoViewDlg::clipEnded, [this] { ++ended; });
     }
     bool OpenAndStart(const char* clip = "data.MP4") {
-        host.currentFile = QString::fromStdString(Clip(clip));
         const int before = started;
-        return pane->OpenClip(host.currentFile) && PumpUntil([&] { return started > before; });
+        return pane->OpenClip(QString::fromStdString(Clip(clip))) &&
+               PumpUntil([&] { return started > before; });
     }
 
-    RecordingHost host;
-    InstrumentsFollower follower;
+    TransportRecord heard;
     std::unique_ptr<CVideoViewDlg> pane;
     uint32_t now = 100000;
     int started = 0;
@@ -131,11 +131,11 @@ TEST_F(VideoPane, StartedClipSetsRangesTotalAndTheTick) {
     pane->SpeedSlider()->setValue(6);
     ASSERT_TRUE(OpenAndStart());
     EXPECT_EQ(pane->SpeedSlider()->value(), 3); // every open plays at normal speed
-    EXPECT_EQ(host.progressRange, 4000);
+    EXPECT_EQ(heard.progressRange, 4000);
     EXPECT_EQ(pane->TotalText(), "00:00:04");
     EXPECT_TRUE(pane->TickRunning());
-    ASSERT_FALSE(host.faces.empty());
-    EXPECT_FALSE(host.faces.back()); // the pause face while playing
+    ASSERT_FALSE(heard.faces.empty());
+    EXPECT_FALSE(heard.faces.back()); // the pause face while playing
     EXPECT_TRUE(pane->VideoWindow()->isVisibleTo(pane.get()));
     EXPECT_FALSE(pane->Logo()->isVisibleTo(pane.get()));
 }
@@ -159,30 +159,29 @@ TEST_F(VideoPane, TickHandsTheSameSecondToTheChartAndTheDial) {
     ASSERT_TRUE(PumpUntil([&] { return pane->CurrentText() == "00:00:02"; }));
     EXPECT_EQ(dial.Model().m_nSpeed, 30);
     EXPECT_EQ(chart.Store().m_nLastSecond, 2u);
-    EXPECT_EQ(host.timeText, "00:00:02/00:00:04");
+    EXPECT_EQ(heard.timeText, "00:00:02/00:00:04");
     EXPECT_EQ(pane->TimeLabel()->text(), "00:00:02/00:00:04");
 }
 
 TEST_F(VideoPane, ClipPlayedToItsEndMovesOnOnce) {
     ASSERT_TRUE(OpenAndStart());
     ASSERT_TRUE(PumpUntil([&] { return ended == 1; }, 15s));
-    EXPECT_EQ(host.next, 1);
+    EXPECT_EQ(heard.next, 1);
     EXPECT_TRUE(pane->CurrentText().isEmpty());
-    EXPECT_EQ(host.timeText, "00:00:00/00:00:00");
-    EXPECT_EQ(host.progressRange, 0);
-    EXPECT_TRUE(host.faces.back());
+    EXPECT_EQ(heard.timeText, "00:00:00/00:00:00");
+    EXPECT_EQ(heard.progressRange, 0);
+    EXPECT_TRUE(heard.faces.back());
 }
 
 // At 8x a 4-second clip lasts half a second, about one tick, so the last second shown can
 // lie seconds before the end: what moves on is the engine's end of file.
 TEST_F(VideoPane, AClipPlayedOutAtEightTimesMovesOn) {
-    host.currentFile = QString::fromStdString(Clip("data.MP4"));
-    ASSERT_TRUE(pane->OpenClip(host.currentFile));
+    ASSERT_TRUE(pane->OpenClip(QString::fromStdString(Clip("data.MP4"))));
     pane->SetSpeed(8.0f);
     // No tick runs while the UI thread sleeps; the engine plays on to the end meanwhile.
     std::this_thread::sleep_for(1500ms);
     ASSERT_TRUE(PumpUntil([&] { return ended == 1; }, 15s));
-    EXPECT_EQ(host.next, 1);
+    EXPECT_EQ(heard.next, 1);
 }
 
 TEST_F(VideoPane, StoppedClipDoesNotMoveOn) {
@@ -190,9 +189,9 @@ TEST_F(VideoPane, StoppedClipDoesNotMoveOn) {
     pane->StopClip();
     EXPECT_FALSE(pane->TickRunning());
     EXPECT_FALSE(pane->VideoWindow()->isVisibleTo(pane.get()));
-    EXPECT_EQ(host.progressRange, 0);
+    EXPECT_EQ(heard.progressRange, 0);
     ASSERT_TRUE(PumpUntil([&] { return ended == 1; }));
-    EXPECT_EQ(host.next, 0);
+    EXPECT_EQ(heard.next, 0);
     EXPECT_EQ(mivex_get_play_status(), 4);
 }
 
@@ -201,7 +200,7 @@ TEST_F(VideoPane, AStopNearTheEndDoesNotMoveOnWhenThePlayThreadEnds) {
     ASSERT_TRUE(PumpUntil([&] { return pane->CurrentText() == "00:00:03"; }));
     pane->StopClip(); // 1 s before the end of the 4 s clip: the user's stop, not the clip's end
     ASSERT_TRUE(PumpUntil([&] { return ended == 1; }));
-    EXPECT_EQ(host.next, 0);
+    EXPECT_EQ(heard.next, 0);
 }
 
 // The pane's progress slider, reached the way a user reaches it; data.MP4 lasts 4 s.
@@ -274,7 +273,7 @@ TEST_F(ProgressSlider, PausedAClickSeeksAndEverythingFollowsAtOnce) {
     Mouse(QEvent::MouseButtonPress, at);
     Mouse(QEvent::MouseButtonRelease, at);
     EXPECT_EQ(pane->TimeLabel()->text(), "00:00:02.4/00:00:04");
-    EXPECT_EQ(host.timeText, "00:00:02.4/00:00:04");
+    EXPECT_EQ(heard.timeText, "00:00:02.4/00:00:04");
     EXPECT_EQ(chart.Store().m_nLastSecond, 2u);
     EXPECT_EQ(dial.Model().m_nSpeed, 30); // second 2's record, as the chart's
     EXPECT_TRUE(PumpUntil([] { return std::abs(mivex_curr_play_time() - 2.49) < 0.1; }));
@@ -336,14 +335,14 @@ TEST_F(VideoPane, PlayButtonPausesResumesAndReopensAfterStop) {
     ASSERT_TRUE(OpenAndStart());
     pane->TogglePlayPause();
     EXPECT_EQ(mivex_get_play_status(), 2);
-    EXPECT_TRUE(host.faces.back());
+    EXPECT_TRUE(heard.faces.back());
     pane->TogglePlayPause();
     EXPECT_EQ(mivex_get_play_status(), 1);
-    EXPECT_FALSE(host.faces.back());
+    EXPECT_FALSE(heard.faces.back());
     EXPECT_TRUE(pane->SeekToFraction(0.5));
     pane->StopClip();
     pane->TogglePlayPause();
-    EXPECT_EQ(host.current, 1);
+    EXPECT_EQ(heard.current, 1);
 }
 
 TEST_F(VideoPane, ClipOpenedAfterAnotherIgnoresTheOldPlayThreadsEnd) {
