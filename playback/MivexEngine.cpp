@@ -328,6 +328,10 @@ bool MivexEngine::Stop() {
 
 bool MivexEngine::ReachedEnd() const {
     std::lock_guard<std::mutex> lock(m_mutex);
+    return PlayedOut();
+}
+
+bool MivexEngine::PlayedOut() const {
     return m_state.current != 0 && m_state.playedOut == m_state.current;
 }
 

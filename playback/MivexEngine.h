@@ -106,6 +106,7 @@ private:
         bool started = false;     // mivex_play ran on the current clip
         bool paused = true;
         bool seeking = false;
+        int driveClip = 0;         // the open drive's clip last known to play, or sought
         int64_t closedThrough = 0; // every entry up to this one was closed by us
         int width = 0;
         int height = 0;
@@ -118,6 +119,7 @@ private:
     int ClipOfDrive(double driveTime) const { return m_segments.ClipAt(driveTime); }
     bool SeekToDriveTime(double seconds);
     bool ClipActive() const;  // call with m_mutex held
+    bool PlayedOut() const;   // call with m_mutex held
     int StatusLocked() const; // call with m_mutex held
     bool OnOwnerThread() const;
     // Waits until `done` (called with m_mutex held) is true or the deadline passes. On the

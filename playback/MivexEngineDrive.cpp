@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 #include <string>
+#include <utility>
 
 bool MivexEngine::OpenDrive(const std::vector<std::string>& paths, int first) {
     m_segments.Clear();
@@ -19,6 +20,10 @@ bool MivexEngine::OpenDrive(const std::vector<std::string>& paths, int first) {
     const std::string start = "start=#" + std::to_string(first + 1);
     if (!Load(DriveTimelineAddress(paths).c_str(), 0, start.c_str())) {
         return false;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_state.driveClip = first;
     }
     mpv_handle* h = m_handle.get();
     const int64_t count = GetInt(h, mpvname::kChapterCount);
@@ -49,15 +54,25 @@ int MivexEngine::DriveClip() {
         return 0;
     }
     {
-        // Opened and not yet played is stopped to the panes, but its clip is known.
+        // Played to its end, the drive is at its last clip. Stopped, or on its way to a seek's
+        // place, the position mpv reports is no longer, or not yet, the drive's: the clip is
+        // the one last known, or the one sought. Opened and not yet played is stopped to the
+        // panes, but its position is known.
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (!ClipActive()) {
-            return 0;
+        if (PlayedOut()) {
+            return m_segments.Count() - 1;
+        }
+        if (!ClipActive() || m_state.seeking) {
+            return m_state.driveClip;
         }
     }
     double time = 0;
-    GetDouble(m_handle.get(), mpvname::kTimePos, &time);
-    return ClipOfDrive(time);
+    const bool known = GetDouble(m_handle.get(), mpvname::kTimePos, &time);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (known) {
+        m_state.driveClip = ClipOfDrive(time);
+    }
+    return m_state.driveClip;
 }
 
 bool MivexEngine::SeekInDrive(int clip, double second) {
@@ -81,11 +96,19 @@ bool MivexEngine::SeekToDriveTime(double seconds) {
     const auto written =
         std::to_chars(number, number + sizeof number - 1, seconds, std::chars_format::fixed, 6);
     *written.ptr = '\0';
+    int before = 0;
+    {
+        // Marked before mpv takes the seek, which it carries out only on its next turn.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        before = std::exchange(m_state.driveClip, ClipOfDrive(seconds));
+        m_state.seeking = true;
+    }
     const char* command[] = {mpvname::kSeek, number, mpvname::kAbsoluteExact, nullptr};
     if (mpv_command(m_handle.get(), command) < 0) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_state.driveClip = before;
+        m_state.seeking = false;
         return false;
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_state.seeking = true;
     return true;
 }

@@ -124,6 +124,8 @@ TEST_F(DrivePlayback, PlaybackGoesIntoTheNextClipWithNothingReopenedAndEndsWithT
     ASSERT_TRUE(thread.Finish());
     EXPECT_EQ(thread.Events(), (std::vector<std::string>{"started", "ended"}));
     EXPECT_EQ(mivex_reached_end(), 1);
+    // Played out, the drive is still at its last clip, not back at its first.
+    EXPECT_EQ(mivex_drive_clip(), 2);
 }
 
 TEST_F(DrivePlayback, WhatCannotBeADriveOpensNothing) {
