@@ -20,6 +20,7 @@ std::optional<CutClip> FindCutClip(ByteSource& source, std::string& why) {
     bool movie = false;
     uint64_t movieBegin = 0;
     uint64_t movieEnd = 0;
+    bool movieCut = false;
     bool media = false;
     bool runsPast = false;
     uint64_t at = 0;
@@ -47,6 +48,7 @@ std::optional<CutClip> FindCutClip(ByteSource& source, std::string& why) {
             movie = true;
             movieBegin = at + header;
             movieEnd = at + std::min(size, length - at);
+            movieCut = size > length - at;
         } else if (type == "mdat" && !media) {
             media = true;
             cut.mediaBegin = at + header;
@@ -61,7 +63,8 @@ std::optional<CutClip> FindCutClip(ByteSource& source, std::string& why) {
         why = "no media data (mdat) found: not an MP4/MOV clip";
         return std::nullopt;
     }
-    if (movie && !runsPast && IndexReach(source, movieBegin, movieEnd) <= length) {
+    // An index cut short (the camera lost power while writing it after the media) is no index.
+    if (movie && !movieCut && !runsPast && IndexReach(source, movieBegin, movieEnd) <= length) {
         why = "the clip has its index (moov) and is whole: nothing to recover";
         return std::nullopt;
     }
