@@ -7,6 +7,10 @@ namespace {
 
 // Bytes read at once; a stretch longer than this is read a window at a time.
 constexpr size_t kWindow = 1u << 20;
+// A camera writes its sound as runs of frames of at most a few kilobytes each: this far past
+// the last frame with none found, the rest of the stretch is damage, not sound, and searching
+// it byte by byte would cost a second or more a megabyte.
+constexpr uint64_t kNoSoundAfter = 64u << 10;
 
 // One stretch, read through a window that always holds the frame tried and the next.
 class StretchSearch {
@@ -20,7 +24,7 @@ public:
         uint64_t at = m_begin;
         uint64_t lastEnd = m_begin;                       // where the last frame taken ends
         std::optional<std::pair<uint64_t, size_t>> known; // a length found ahead
-        while (at < m_end && !m_failed) {
+        while (at < m_end && !m_failed && at - lastEnd < kNoSoundAfter) {
             const size_t length = known && known->first == at ? known->second : LengthAt(at);
             if (length == 0) {
                 ++at;
