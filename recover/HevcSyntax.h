@@ -25,6 +25,9 @@ public:
     bool Reads(NalKind kind, std::span<const unsigned char> nal) const override;
     void Learn(NalKind kind, std::span<const unsigned char> nal) override;
     bool KnowsSlices() const override { return m_sps && m_knowsPps; }
+    uint64_t PicturePoints() const override {
+        return m_sps ? uint64_t{m_sps->width} * m_sps->height : 0;
+    }
     std::optional<SliceStart> ReadSlice(const NalHeader& header,
                                         std::span<const unsigned char> nal) const override;
     bool Continues(const NalHeader& header, const SliceStart& slice) const override;

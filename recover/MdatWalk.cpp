@@ -22,6 +22,10 @@ constexpr size_t kMaxSei = 65536;
 // Sound between two frames is at most this long; beyond it a slice is only taken for a new
 // start when a valid unit follows it.
 constexpr uint64_t kMaxSoundGap = 4u << 20;
+// No coded slice is longer than its picture with three bytes a point (4:4:4 uncoded, or
+// twice a 4:2:0 picture) and this much for headers: a longer length is damage, however well
+// its first bytes read.
+constexpr uint64_t kSliceHeadroom = 64u << 10;
 // A new start may be this much bigger than twice the biggest frame so far (a key frame after
 // a run of small ones).
 constexpr uint64_t kFrameSizeMargin = 256u << 10;
@@ -116,7 +120,11 @@ MdatWalk::Unit MdatWalk::Look(uint64_t at) {
         }
     }
     const uint64_t length = BigEndian(head, 0, 4);
-    if (length < m_syntax.HeaderLength() || length > kMaxNalLength) {
+    const uint64_t points = m_syntax.PicturePoints();
+    const uint64_t longest = points != 0
+                                 ? std::min<uint64_t>(kMaxNalLength, 3 * points + kSliceHeadroom)
+                                 : kMaxNalLength;
+    if (length < m_syntax.HeaderLength() || length > longest) {
         return unit;
     }
     unit.nal =

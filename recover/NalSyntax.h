@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -52,6 +53,8 @@ public:
     virtual void Learn(NalKind kind, std::span<const unsigned char> nal) = 0;
     // Whether the sets slice headers are read with are known.
     virtual bool KnowsSlices() const = 0;
+    // The picture's width and height by its sequence set; 0 while none is known.
+    virtual uint64_t PicturePoints() const = 0;
 
     // The start of the picture whose first slice is `nal` (header first); nothing when it
     // does not read as one with the sets known.

@@ -179,6 +179,37 @@ TEST_P(RecoverSound, TwentyCutsDrawnAtRandomGiveBackTheSoundInStep) {
     }
 }
 
+// Megabytes of random bytes between two frames, as a damaged card gives: lengths in them that
+// happen to lead from one plausible unit to the next are no frames, and none is taken.
+TEST_P(RecoverSound, MegabytesOfRandomBytesBetweenFramesGiveNoFrame) {
+    std::string bytes = FileBytes(Path("SOUND.MP4"));
+    bytes.resize(bytes.rfind("moov") - 4);
+    std::mt19937 random(31);
+    std::string damage(6u << 20, '\0');
+    for (char& byte : damage) {
+        byte = static_cast<char>(random() & 0xFF);
+    }
+    bytes.insert(m_video[20].offset, damage);
+    const std::string clip = Path("CUT.MP4");
+    std::ofstream(clip, std::ios::binary) << bytes;
+    const std::string out = Path("OUT.MP4");
+    const ToolRun run = Recover("--template " + Quoted(Path("HEALTHY.MP4")) + " " + Quoted(clip) +
+                                " -o " + Quoted(out));
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string errors;
+    const std::vector<int> codes = FrameCodes(out, errors);
+    EXPECT_EQ(errors, "");
+    ASSERT_GE(codes.size(), 20u);
+    for (size_t i = 0; i < 20; ++i) {
+        EXPECT_EQ(codes[i], static_cast<int>(i));
+    }
+    for (size_t i = 20; i < codes.size(); ++i) {
+        EXPECT_GT(codes[i], codes[i - 1]) << "a frame out of order after the damage";
+        EXPECT_LT(codes[i], 40);
+    }
+    EXPECT_EQ(Shell("ffmpeg -v error -nostdin -i " + Quoted(out) + " -f null -").err, "");
+}
+
 // Random bytes over a whole run of sound and over part of a frame of another: the sound
 // around them comes back and nothing in their place that does not decode.
 TEST_P(RecoverSound, DamagedSoundGivesNoFrameThatFailsToDecode) {
