@@ -208,12 +208,25 @@ uint64_t MdatWalk::Resynchronise(uint64_t from) {
                         .kind != NalKind::Damage;
             const bool box = i + 8 <= m_window.size() && IsCameraBox(&m_window[i + 4]);
             if ((nal || box) && PlausibleStart(from + i)) {
-                return from + i;
+                return LastOverlappingStart(from + i);
             }
         }
         from += usable;
     }
     return m_end;
+}
+
+// A length is four bytes, the first ones zero: the end of sound padded with zeros and the
+// first bytes of a real length read as a length too, a few bytes before the real one, and
+// may pass for a start. Of starts that overlap so, the last is the real one.
+uint64_t MdatWalk::LastOverlappingStart(uint64_t first) {
+    uint64_t last = first;
+    for (uint64_t at = first + 1; at < first + 4 && at + 5 < m_end; ++at) {
+        if (PlausibleStart(at)) {
+            last = at;
+        }
+    }
+    return last;
 }
 
 void MdatWalk::Finish() {

@@ -51,6 +51,7 @@ private:
     bool WellFormed(uint64_t at, const Unit& unit);
     bool ContinuesStream(uint64_t at, const Unit& unit);
     std::optional<SliceStart> StartOf(uint64_t at, const Unit& unit);
+    uint64_t LastOverlappingStart(uint64_t first);
     uint64_t Resynchronise(uint64_t from);
     void Take(uint64_t at, const Unit& unit);
     void Finish();
