@@ -121,30 +121,10 @@ std::vector<unsigned char> BuildMovieIndex(const VideoSetup& setup,
     box.Close();
     if (composition.delay > 0) {
         // The first picture is shown once the delay the reordering needs has passed.
-        box.Open("edts");
-        box.OpenFull("elst", 1, 0);
-        box.U32(1);
-        box.U64(movieDuration);
-        box.U64(uint64_t{composition.delay} * setup.sampleDelta);
-        box.U32(0x00010000); // normal rate
-        box.Close();
-        box.Close();
+        WriteStartDelay(box, movieDuration, uint64_t{composition.delay} * setup.sampleDelta);
     }
 
-    box.Open("mdia");
-    box.OpenFull("mdhd", 1, 0);
-    box.Zeros(16);
-    box.U32(setup.timescale);
-    box.U64(duration);
-    box.U16(0x55C4); // language "und"
-    box.U16(0);
-    box.Close();
-    box.OpenFull("hdlr", 0, 0);
-    box.U32(0);
-    box.Bytes({reinterpret_cast<const unsigned char*>("vide"), 4});
-    box.Zeros(12);
-    box.Bytes({reinterpret_cast<const unsigned char*>("VideoHandler"), 13});
-    box.Close();
+    OpenMedia(box, setup.timescale, duration, "vide", "VideoHandler");
     box.Open("minf");
     box.OpenFull("vmhd", 0, 1);
     box.Zeros(8);

@@ -110,29 +110,9 @@ void WriteSoundTrack(BoxWriter& box, const SoundSetup& setup, std::span<const So
     if (Delay(setup, frames) > 0) {
         // The encoder's priming is played from before the first sample shown, as the camera's
         // own index has it.
-        box.Open("edts");
-        box.OpenFull("elst", 1, 0);
-        box.U32(1);
-        box.U64(movieDuration);
-        box.U64(Delay(setup, frames));
-        box.U32(0x00010000); // normal rate
-        box.Close();
-        box.Close();
+        WriteStartDelay(box, movieDuration, Delay(setup, frames));
     }
-    box.Open("mdia");
-    box.OpenFull("mdhd", 1, 0);
-    box.Zeros(16);
-    box.U32(setup.timescale);
-    box.U64(duration);
-    box.U16(0x55C4); // language "und"
-    box.U16(0);
-    box.Close();
-    box.OpenFull("hdlr", 0, 0);
-    box.U32(0);
-    box.Bytes({reinterpret_cast<const unsigned char*>("soun"), 4});
-    box.Zeros(12);
-    box.Bytes({reinterpret_cast<const unsigned char*>("SoundHandler"), 13});
-    box.Close();
+    OpenMedia(box, setup.timescale, duration, "soun", "SoundHandler");
     box.Open("minf");
     box.OpenFull("smhd", 0, 0);
     box.Zeros(4); // balance, reserved
