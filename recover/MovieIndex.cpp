@@ -30,15 +30,7 @@ void CompositionOffsets(BoxWriter& box, const VideoSetup& setup, const Compositi
 void SampleTable(BoxWriter& box, const VideoSetup& setup, std::span<const AccessUnit> units,
                  const Composition& composition, int64_t shift, bool wide) {
     box.Open("stbl");
-    box.OpenFull("stsd", 0, 0);
-    box.U32(1);
-    box.Bytes(setup.sampleEntry);
-    box.Close();
-    box.OpenFull("stts", 0, 0);
-    box.U32(1);
-    box.U32(static_cast<uint32_t>(units.size()));
-    box.U32(setup.sampleDelta);
-    box.Close();
+    WriteEntryAndSpacing(box, setup.sampleEntry, units.size(), setup.sampleDelta);
     if (!composition.offsets.empty()) {
         CompositionOffsets(box, setup, composition);
     }

@@ -70,15 +70,7 @@ void ChunkTables(BoxWriter& box, std::span<const SoundFrame> frames, int64_t shi
 void SampleTable(BoxWriter& box, const SoundSetup& setup, std::span<const SoundFrame> frames,
                  int64_t shift, bool wide) {
     box.Open("stbl");
-    box.OpenFull("stsd", 0, 0);
-    box.U32(1);
-    box.Bytes(setup.sampleEntry);
-    box.Close();
-    box.OpenFull("stts", 0, 0);
-    box.U32(1);
-    box.U32(static_cast<uint32_t>(frames.size()));
-    box.U32(setup.frameDuration);
-    box.Close();
+    WriteEntryAndSpacing(box, setup.sampleEntry, frames.size(), setup.frameDuration);
     ChunkTables(box, frames, shift, wide);
     box.Close();
 }

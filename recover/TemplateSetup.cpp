@@ -66,11 +66,12 @@ std::optional<VideoSetup> ReadTemplateSetup(ByteSource& source, std::string& why
         return std::nullopt;
     }
     const std::optional<Mp4Box> track = TrackOf(source, *movie, "vide");
-    const std::optional<Mp4Box> header = track ? Path(source, *track, "mdia/mdhd") : std::nullopt;
+    const std::optional<Mp4Box> header =
+        track ? FindMp4Box(source, *track, "mdia/mdhd") : std::nullopt;
     const std::optional<Mp4Box> table =
-        track ? Path(source, *track, "mdia/minf/stbl") : std::nullopt;
-    const std::optional<Mp4Box> entries = table ? Child(source, *table, "stsd") : std::nullopt;
-    const std::optional<Mp4Box> times = table ? Child(source, *table, "stts") : std::nullopt;
+        track ? FindMp4Box(source, *track, "mdia/minf/stbl") : std::nullopt;
+    const std::optional<Mp4Box> entries = table ? FindMp4Box(source, *table, "stsd") : std::nullopt;
+    const std::optional<Mp4Box> times = table ? FindMp4Box(source, *table, "stts") : std::nullopt;
     if (!header || !entries || !times) {
         why = "the template has no complete video track";
         return std::nullopt;

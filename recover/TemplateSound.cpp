@@ -91,7 +91,7 @@ std::vector<unsigned char> DecoderConfig(std::span<const unsigned char> esds) {
 // The media time the first edit that shows something starts at; empty edits (a sound that
 // starts late) are not carried over.
 uint64_t EditDelay(ByteSource& source, const Mp4Box& track, uint32_t timescale) {
-    const std::optional<Mp4Box> list = Path(source, track, "edts/elst");
+    const std::optional<Mp4Box> list = FindMp4Box(source, track, "edts/elst");
     if (!list) {
         return 0;
     }
@@ -124,8 +124,8 @@ std::optional<SoundSetup> ReadTemplateSound(ByteSource& source, std::string& why
         why = "the template has no sound track";
         return std::nullopt;
     }
-    const std::optional<Mp4Box> header = Path(source, *track, "mdia/mdhd");
-    const std::optional<Mp4Box> entries = Path(source, *track, "mdia/minf/stbl/stsd");
+    const std::optional<Mp4Box> header = FindMp4Box(source, *track, "mdia/mdhd");
+    const std::optional<Mp4Box> entries = FindMp4Box(source, *track, "mdia/minf/stbl/stsd");
     const std::vector<unsigned char> mdhd =
         header ? Bytes(source, header->payload, 32) : std::vector<unsigned char>();
     const std::vector<unsigned char> stsd =

@@ -1,27 +1,5 @@
 #include "recover/TrackBoxes.h"
 
-std::optional<Mp4Box> Child(ByteSource& source, const Mp4Box& parent, std::string_view type) {
-    std::optional<Mp4Box> found;
-    ForEachMp4Box(source, parent.payload, parent.end, [&](const Mp4Box& box) {
-        if (box.Is(type)) {
-            found = box;
-        }
-        return !found;
-    });
-    return found;
-}
-
-std::optional<Mp4Box> Path(ByteSource& source, Mp4Box box, std::string_view path) {
-    for (size_t at = 0; at + 4 <= path.size(); at += 5) {
-        const std::optional<Mp4Box> next = Child(source, box, path.substr(at, 4));
-        if (!next) {
-            return std::nullopt;
-        }
-        box = *next;
-    }
-    return box;
-}
-
 std::vector<unsigned char> Bytes(ByteSource& source, uint64_t at, uint64_t count) {
     const std::span<const unsigned char> read = source.Read(at, static_cast<size_t>(count));
     return {read.begin(), read.end()};
@@ -31,7 +9,7 @@ std::optional<Mp4Box> TrackOf(ByteSource& source, const Mp4Box& movie, std::stri
     std::optional<Mp4Box> found;
     ForEachMp4Box(source, movie.payload, movie.end, [&](const Mp4Box& box) {
         if (box.Is("trak")) {
-            const std::optional<Mp4Box> header = Path(source, box, "mdia/hdlr");
+            const std::optional<Mp4Box> header = FindMp4Box(source, box, "mdia/hdlr");
             if (header && header->end - header->payload >= 12) {
                 const std::vector<unsigned char> type = Bytes(source, header->payload + 8, 4);
                 if (std::string_view(reinterpret_cast<const char*>(type.data()), type.size()) ==

@@ -1,5 +1,5 @@
-// Finding the boxes of a healthy clip's tracks, for the setups a template gives: a child by
-// type, a path of children, a track by its handler, and a box's bytes.
+// Finding the boxes of a healthy clip's tracks, for the setups a template gives: a track by
+// its handler, and a box's bytes.
 #pragma once
 
 #include <optional>
@@ -8,11 +8,6 @@
 
 #include "track/ByteSource.h"
 #include "track/Mp4Boxes.h"
-
-std::optional<Mp4Box> Child(ByteSource& source, const Mp4Box& parent, std::string_view type);
-
-// `path` as FindMp4Box spells it, from `box` down.
-std::optional<Mp4Box> Path(ByteSource& source, Mp4Box box, std::string_view path);
 
 std::vector<unsigned char> Bytes(ByteSource& source, uint64_t at, uint64_t count);
 

@@ -1,9 +1,12 @@
 // Boxes every track of a rebuilt index writes alike: the identity matrix of the movie and
 // track headers, the edit that starts a track after a delay, the media header and handler,
-// and the data reference that says the samples are in this file.
+// the data reference that says the samples are in this file, and the one sample entry with
+// the even spacing of the samples.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "recover/BoxWriter.h"
@@ -59,5 +62,20 @@ inline void WriteDataHere(BoxWriter& box) {
     box.OpenFull("url ", 0, 1); // the data is in this file
     box.Close();
     box.Close();
+    box.Close();
+}
+
+// The sample table's description (`entry`, a whole box) and its times: `count` samples,
+// `spacing` apart in the track's clock.
+inline void WriteEntryAndSpacing(BoxWriter& box, std::span<const unsigned char> entry, size_t count,
+                                 uint32_t spacing) {
+    box.OpenFull("stsd", 0, 0);
+    box.U32(1);
+    box.Bytes(entry);
+    box.Close();
+    box.OpenFull("stts", 0, 0);
+    box.U32(1);
+    box.U32(static_cast<uint32_t>(count));
+    box.U32(spacing);
     box.Close();
 }

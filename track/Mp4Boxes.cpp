@@ -55,10 +55,11 @@ void ForEachMp4Box(ByteSource& source, uint64_t begin, uint64_t end,
     }
 }
 
-std::optional<Mp4Box> FindMp4Box(ByteSource& source, std::string_view path) {
+namespace {
+
+std::optional<Mp4Box> FindWithin(ByteSource& source, uint64_t begin, uint64_t end,
+                                 std::string_view path) {
     std::optional<Mp4Box> found;
-    uint64_t begin = 0;
-    uint64_t end = source.Length();
     while (!path.empty()) {
         const std::string_view wanted = path.substr(0, 4);
         path.remove_prefix(std::min<size_t>(path.size(), 5));
@@ -77,4 +78,14 @@ std::optional<Mp4Box> FindMp4Box(ByteSource& source, std::string_view path) {
         end = found->end;
     }
     return found;
+}
+
+} // namespace
+
+std::optional<Mp4Box> FindMp4Box(ByteSource& source, std::string_view path) {
+    return FindWithin(source, 0, source.Length(), path);
+}
+
+std::optional<Mp4Box> FindMp4Box(ByteSource& source, const Mp4Box& parent, std::string_view path) {
+    return FindWithin(source, parent.payload, parent.end, path);
 }

@@ -32,3 +32,6 @@ void ForEachMp4Box(ByteSource& source, uint64_t begin, uint64_t end,
 // The box at `path` ("moov/gps ", four characters per level, '/' between them) among the
 // clip's top-level boxes; the first one on each level.
 std::optional<Mp4Box> FindMp4Box(ByteSource& source, std::string_view path);
+
+// The same from inside `parent` down: "stsd" is a child, "mdia/minf/stbl" a grandchild's child.
+std::optional<Mp4Box> FindMp4Box(ByteSource& source, const Mp4Box& parent, std::string_view path);

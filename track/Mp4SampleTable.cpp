@@ -38,19 +38,8 @@ private:
     std::vector<unsigned char> m_bytes;
 };
 
-std::optional<Mp4Box> Child(ByteSource& source, const Mp4Box& parent, std::string_view type) {
-    std::optional<Mp4Box> found;
-    ForEachMp4Box(source, parent.payload, parent.end, [&](const Mp4Box& box) {
-        if (box.Is(type)) {
-            found = box;
-        }
-        return !found;
-    });
-    return found;
-}
-
 Table ChildTable(ByteSource& source, const Mp4Box& parent, std::string_view type) {
-    const std::optional<Mp4Box> box = Child(source, parent, type);
+    const std::optional<Mp4Box> box = FindMp4Box(source, parent, type);
     return box ? Table(source, *box) : Table();
 }
 
@@ -82,10 +71,10 @@ void ForEachMp4Track(ByteSource& source, const std::function<bool(const Mp4Track
         if (!trak.Is("trak")) {
             return true;
         }
-        const std::optional<Mp4Box> mdia = Child(source, trak, "mdia");
-        const std::optional<Mp4Box> minf = mdia ? Child(source, *mdia, "minf") : std::nullopt;
-        const std::optional<Mp4Box> stbl = minf ? Child(source, *minf, "stbl") : std::nullopt;
-        const std::optional<Mp4Box> stsd = stbl ? Child(source, *stbl, "stsd") : std::nullopt;
+        const std::optional<Mp4Box> mdia = FindMp4Box(source, trak, "mdia");
+        const std::optional<Mp4Box> minf = mdia ? FindMp4Box(source, *mdia, "minf") : std::nullopt;
+        const std::optional<Mp4Box> stbl = minf ? FindMp4Box(source, *minf, "stbl") : std::nullopt;
+        const std::optional<Mp4Box> stsd = stbl ? FindMp4Box(source, *stbl, "stsd") : std::nullopt;
         if (!stsd) {
             return true;
         }

@@ -53,19 +53,8 @@ private:
     std::vector<unsigned char> m_bytes;
 };
 
-std::optional<Mp4Box> Child(ByteSource& source, const Mp4Box& parent, std::string_view type) {
-    std::optional<Mp4Box> found;
-    ForEachMp4Box(source, parent.payload, parent.end, [&](const Mp4Box& box) {
-        if (box.Is(type)) {
-            found = box;
-        }
-        return !found;
-    });
-    return found;
-}
-
 std::optional<Table> ChildTable(ByteSource& source, const Mp4Box& parent, std::string_view type) {
-    if (const std::optional<Mp4Box> box = Child(source, parent, type)) {
+    if (const std::optional<Mp4Box> box = FindMp4Box(source, parent, type)) {
         return Table(Payload(source, *box));
     }
     return std::nullopt;
@@ -269,12 +258,12 @@ void ForEachMp4TextSample(ByteSource& source, const std::function<void(const Tex
         if (!trak.Is("trak")) {
             return true;
         }
-        const std::optional<Mp4Box> mdia = Child(source, trak, "mdia");
+        const std::optional<Mp4Box> mdia = FindMp4Box(source, trak, "mdia");
         if (!mdia || !IsTextHandler(source, *mdia)) {
             return true;
         }
-        const std::optional<Mp4Box> minf = Child(source, *mdia, "minf");
-        const std::optional<Mp4Box> stbl = minf ? Child(source, *minf, "stbl") : std::nullopt;
+        const std::optional<Mp4Box> minf = FindMp4Box(source, *mdia, "minf");
+        const std::optional<Mp4Box> stbl = minf ? FindMp4Box(source, *minf, "stbl") : std::nullopt;
         if (stbl) {
             ReadTrack(source, *stbl, track, Timescale(source, *mdia), take);
         }
