@@ -6,6 +6,7 @@
 
 #include "evidence/OverlayCaptions.h"
 #include "tests/support/ClipMaker.h"
+#include "tests/support/FileBytes.h"
 #include "track/ClipTrack.h"
 
 #include <gtest/gtest.h>
@@ -66,8 +67,7 @@ TEST(Excerpt, OverlayShowsTheStretchWithItsTrackInsideAndBeside) {
     }
     EXPECT_FALSE(back.Map().HasPosition(10));
 
-    std::ifstream gpx(folder / "out.gpx");
-    const std::string text(std::istreambuf_iterator<char>(gpx), {});
+    const std::string text = FileBytes(folder / "out.gpx");
     EXPECT_EQ(Count(text, "<trkpt"), 10u);
     EXPECT_EQ(FolderNames(folder),
               (std::vector<std::string>{"out.gpx", "out.mp4", "src.mp4", "truth.csv"}));

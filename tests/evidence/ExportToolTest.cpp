@@ -4,6 +4,7 @@
 #include "ExcerptTestSupport.h"
 
 #include "tests/support/ClipMaker.h"
+#include "tests/support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +29,7 @@ size_t Lines(const std::string& text) {
 }
 
 std::string ReadAll(const std::string& path) {
-    std::ifstream file(path);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return FileBytes(path);
 }
 
 // The ids of the ffmpeg processes whose command line names something in `folder`.

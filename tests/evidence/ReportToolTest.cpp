@@ -3,6 +3,7 @@
 // and the manifest rechecked by --verify after the files are tampered with.
 
 #include "tests/support/ClipMaker.h"
+#include "tests/support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +23,7 @@ constexpr int kFrom = 25;
 constexpr int kTo = 45;
 
 std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return FileBytes(path);
 }
 
 std::string Sha256Sum(const std::filesystem::path& path) {

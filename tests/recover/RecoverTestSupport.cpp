@@ -34,11 +34,6 @@ void CopyCut(const std::string& from, const std::string& to, uint64_t length) {
     std::filesystem::resize_file(to, length);
 }
 
-std::string FileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 ToolRun Recover(const std::string& arguments) {
     return Shell(Quoted(OSTVIK_RECOVER_TOOL) + " " + arguments);
 }

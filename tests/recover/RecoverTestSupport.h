@@ -4,6 +4,7 @@
 #pragma once
 
 #include "tests/support/ClipMaker.h"
+#include "tests/support/FileBytes.h"
 
 #include <cstdint>
 #include <string>
@@ -28,8 +29,6 @@ std::vector<LayoutRow> ReadLayout(const std::string& path);
 
 // The first `length` bytes of `from`, as a new file `to`.
 void CopyCut(const std::string& from, const std::string& to, uint64_t length);
-
-std::string FileBytes(const std::string& path);
 
 // ostvik-recover with `arguments` (quoted already).
 ToolRun Recover(const std::string& arguments);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FileBytes.h"
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -44,8 +45,7 @@ inline ToolRun Shell(const std::string& command) {
     }
     const int status = ::pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    run.err = FileBytes(errFile);
     return run;
 }
 

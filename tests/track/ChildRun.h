@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FileBytes.h"
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -62,8 +63,7 @@ inline ChildRun RunInChild(const std::function<int()>& body, unsigned seconds = 
         return run;
     }
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    run.err = FileBytes(errFile);
     std::remove(errFile.c_str());
     return run;
 }

@@ -1,5 +1,6 @@
 // The GoPro reader on two real recordings from GoPro's own GPMF samples, against exiftool's
 // reading of the same files (tests/data/cameras/gopro/*.ref.csv), through the real loader.
+#include "tests/support/FileBytes.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
@@ -187,10 +188,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    std::string Bytes(const std::string& name) {
-        std::ifstream in(kGoPro / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string Bytes(const std::string& name) { return FileBytes(kGoPro / name); }
     fs::path Write(const std::string& bytes) {
         const fs::path path = m_dir / "GOPR0001.MP4";
         std::ofstream(path, std::ios::binary) << bytes;

@@ -2,6 +2,7 @@
 // clip and checked second by second against exiftool's reading.
 #include "TextTrackClipTools.h"
 #include "tests/support/ClipMaker.h"
+#include "tests/support/FileBytes.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
@@ -38,8 +39,7 @@ protected:
     }
     // Where each record's two 0xFE bytes lie in the file, past the video's bytes.
     std::vector<uint64_t> RecordOffsets() {
-        std::ifstream file(clip, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+        const std::string bytes = FileBytes(clip);
         std::vector<uint64_t> offsets;
         const size_t box = bytes.rfind("VIDEOUUUUUUUUUUUUUUUUUUUUUU");
         for (size_t at = bytes.find("\xfe\xfe", box); at != std::string::npos;

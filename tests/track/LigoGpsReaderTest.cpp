@@ -5,6 +5,7 @@
 #include "TextTrackClipTools.h"
 #include "tests/support/ClipMaker.h"
 
+#include "tests/support/FileBytes.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
@@ -32,8 +33,7 @@ std::span<const unsigned char> Bytes(const std::string& text) {
 }
 
 std::vector<uint64_t> BlockOffsets(const std::string& clip) {
-    std::ifstream file(clip, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+    const std::string bytes = FileBytes(clip);
     std::vector<uint64_t> offsets;
     for (size_t at = bytes.find(kLigoMagic); at != std::string::npos;
          at = bytes.find(kLigoMagic, at + 1)) {

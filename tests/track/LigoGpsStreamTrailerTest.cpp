@@ -6,6 +6,7 @@
 #include "TextTrackClipTools.h"
 #include "tests/support/ClipMaker.h"
 
+#include "tests/support/FileBytes.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
@@ -35,11 +36,6 @@ constexpr uint64_t kBlockHeader = 20;
 constexpr uint64_t kSlot = 132;
 constexpr uint64_t kBoxHeader = 8;
 const std::string kName("LIGOGPSINFO\0", 12);
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
 
 // The file offset of each packet of the private stream (id 189) ffprobe finds, in order.
 std::vector<uint64_t> PrivatePacketsByFfprobe(const std::string& clip) {

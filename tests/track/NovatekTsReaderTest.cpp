@@ -1,6 +1,7 @@
 // Transport-stream clips of Novatek cameras: the GPS records of their private stream, read
 // as the player loads a clip and checked against exiftool's reading of the same clip.
 #include "tests/support/ClipMaker.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/Shell.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
@@ -32,10 +33,7 @@ protected:
 
     bool Load() { return LoadEmbeddedTrack(clip, {map, chart, dial}, outcome); }
 
-    std::vector<unsigned char> Bytes() const {
-        std::ifstream in(clip, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::vector<unsigned char> Bytes() const { return FileByteVector(clip); }
     void Write(const std::vector<unsigned char>& bytes) const {
         std::ofstream(clip, std::ios::binary | std::ios::trunc)
             .write(reinterpret_cast<const char*>(bytes.data()),

@@ -2,6 +2,7 @@
 // the player runs it when a clip is chosen.
 #include "NmeaText.h"
 #include "tests/support/ClipMaker.h"
+#include "tests/support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -49,8 +50,7 @@ std::vector<Row> Csv(const std::string& text) {
 // Ground truth written by the clip maker: second,latitude,longitude,speed_kmh,course,
 // x_raw,y_raw,z_raw,status.
 std::vector<Row> Truth(const std::string& stem) {
-    std::ifstream file(kData + "/" + stem + ".truth.csv");
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string text = FileBytes(kData + "/" + stem + ".truth.csv");
     std::vector<Row> rows = Csv(text);
     if (!rows.empty()) {
         rows.erase(rows.begin());
@@ -323,8 +323,7 @@ TEST(Pipeline, DialShowsTheSameSpeedFromBlocksAndFromTheSidecar) {
     const std::vector<Row> lastFromSidecar = Csv(Track(Quoted(both)).out);
     const std::vector<Row> fromBlocks = Csv(Track(Quoted(blocksOnly)).out);
     const std::vector<Row> fromSidecar = Csv(Track(Quoted(sidecarOnly)).out);
-    std::ifstream truthFile(::testing::TempDir() + "speed.truth.csv");
-    std::vector<Row> truth = Csv(std::string(std::istreambuf_iterator<char>(truthFile), {}));
+    std::vector<Row> truth = Csv(FileBytes(::testing::TempDir() + "speed.truth.csv"));
     ASSERT_EQ(truth.size(), 9u);
     ASSERT_EQ(lastFromSidecar.size(), 9u);
     ASSERT_EQ(fromBlocks.size(), 9u);

@@ -1,6 +1,7 @@
 // The 70mai `GPS ` box on a real recording, checked second by second against exiftool's
 // reading of the same file, and the 70mai A810's freeGPS block built from the bytes
 // exiftool's notes show, with values worked by hand.
+#include "tests/support/FileBytes.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
@@ -55,8 +56,7 @@ std::vector<Reference> ExiftoolRows() {
 }
 
 std::vector<unsigned char> ClipBytes() {
-    std::ifstream file(kClip, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return FileByteVector(kClip);
 }
 
 class SeventyMaiBox : public ::testing::Test {

@@ -3,6 +3,7 @@
 // exiftool 12.57 reads no SEI of an MP4's video, so the values are worked out by hand.
 #include "TextTrackClipTools.h"
 #include "tests/support/ClipMaker.h"
+#include "tests/support/FileBytes.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
@@ -43,8 +44,7 @@ protected:
     }
     // Where each frame's UUID lies in the file: the frames are in decoding order.
     std::vector<uint64_t> UuidOffsets() {
-        std::ifstream file(clip, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+        const std::string bytes = FileBytes(clip);
         std::vector<uint64_t> offsets;
         for (size_t at = bytes.find(kUuid); at != std::string::npos;
              at = bytes.find(kUuid, at + 1)) {

@@ -2,6 +2,7 @@
 // tests/make_test_clips.py): three clips with dated fixes, two positioned only by an undated
 // log, two without any track, a FIFO named like a clip and a file that is no clip.
 #include "NmeaText.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/Shell.h"
 
 #include <gtest/gtest.h>
@@ -45,8 +46,7 @@ std::set<std::string> FilesIn(const std::string& dir) {
 }
 
 std::string Contents(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return FileBytes(path);
 }
 
 std::vector<std::string> Lines(const std::string& text) {

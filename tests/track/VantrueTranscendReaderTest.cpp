@@ -4,6 +4,7 @@
 // reading (exiftool 12.57 reads the two freeGPS layouts only through the `gps ` index).
 #include "TextTrackClipTools.h"
 #include "tests/support/ClipMaker.h"
+#include "tests/support/FileBytes.h"
 #include "track/CGSampleStore.h"
 #include "track/CMapTrackStore.h"
 #include "track/CSpeedDialModel.h"
@@ -67,8 +68,7 @@ protected:
         EXPECT_NEAR(chart.m_samples[s].z, z, 1e-5) << "second " << s;
     }
     std::vector<uint64_t> Offsets(const std::string& marker) {
-        std::ifstream file(clip, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+        const std::string bytes = FileBytes(clip);
         std::vector<uint64_t> offsets;
         for (size_t at = bytes.find(marker); at != std::string::npos;
              at = bytes.find(marker, at + 1)) {

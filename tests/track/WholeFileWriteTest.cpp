@@ -1,5 +1,6 @@
 // A file written whole or not at all, and never through a link planted at its name.
 #include "track/WholeFileWrite.h"
+#include "tests/support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,7 @@
 namespace {
 
 std::string Read(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return FileBytes(path);
 }
 
 size_t Entries(const std::filesystem::path& folder) {
