@@ -15,11 +15,14 @@ the player's video window, also without sound. Figures per program:
             plays, from --settle seconds after start to the end: start-up left out;
   X         the X server's CPU seconds during the run (both draw through it; mpv's EGL
             output costs it far more than the player's GLX one);
-  rss       peak resident memory of the program's own process (VmHWM);
+  rss       peak resident memory of the program's own process, sampled;
   tree rss  peak of the summed resident memory of the whole process tree, sampled: a
             library's pages that several of its processes map count once in each;
   tree pss  peak of the summed proportional memory of the tree (each shared page split
             among the processes that map it): what the tree adds to the machine's use.
+The memory figures are sampled over the S seconds the clip plays, start-up included: what
+a program does as it quits is left out (the player's --grab, which this script uses to see
+that the picture was shown, holds a copy of the whole screen for a moment).
 
 Then the median, minimum and maximum of each figure over the runs and the player/mpv ratios.
 """
@@ -120,10 +123,11 @@ class Sampler(threading.Thread):
     """Samples the process tree: peak memory, and CPU time at each moment, for the rate of
     steady playback once start-up is over."""
 
-    def __init__(self, root, settle):
+    def __init__(self, root, settle, playing):
         super().__init__(daemon=True)
         self.root = root
         self.settle = settle
+        self.playing = playing
         self.hwm_kb = 0
         self.tree_kb = 0
         self.tree_pss_kb = 0
@@ -135,10 +139,11 @@ class Sampler(threading.Thread):
         started = time.monotonic()
         while not self.stop.wait(0.25):
             pids = descendants(self.root)
-            self.hwm_kb = max(self.hwm_kb, status_kb(self.root, "VmHWM"))
-            self.tree_kb = max(self.tree_kb, sum(status_kb(pid, "VmRSS") for pid in pids))
-            self.tree_pss_kb = max(self.tree_pss_kb, sum(pss_kb(pid) for pid in pids))
             now = time.monotonic()
+            if now - started < self.playing:
+                self.hwm_kb = max(self.hwm_kb, status_kb(self.root, "VmRSS"))
+                self.tree_kb = max(self.tree_kb, sum(status_kb(pid, "VmRSS") for pid in pids))
+                self.tree_pss_kb = max(self.tree_pss_kb, sum(pss_kb(pid) for pid in pids))
             if now - started < self.settle:
                 continue
             cpu = {}
@@ -161,13 +166,13 @@ class Sampler(threading.Thread):
         return 100 * sum(b.get(p, 0) - a.get(p, 0) for p in pids) / (t1 - t0)
 
 
-def run_one(command, env, limit, keep, settle):
+def run_one(command, env, limit, keep, settle, playing):
     """Runs command to its end, killed after limit seconds; returns its figures."""
     before = all_children_cpu()
     started = time.monotonic()
     process = subprocess.Popen(command, env=env, start_new_session=True,
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-    sampler = Sampler(process.pid, settle)
+    sampler = Sampler(process.pid, settle, playing)
     sampler.start()
     output = []
     reader = threading.Thread(target=lambda: output.extend(process.stdout), daemon=True)
@@ -231,12 +236,13 @@ class VirtualScreen:
             self.process.wait()
 
 
-def measured(command, env, screen_size, limit, settle):
+def measured(command, env, screen_size, limit, settle, playing):
     screen = VirtualScreen(screen_size)
     try:
         env = dict(env, DISPLAY=screen.display)
         x_before = screen.cpu()
-        figures = run_one(command, env, limit, keep=screen.process.pid, settle=settle)
+        figures = run_one(command, env, limit, keep=screen.process.pid, settle=settle,
+                          playing=playing)
         figures["x"] = screen.cpu() - x_before
         figures["cpu_x"] = figures["cpu"] + figures["x"]
     finally:
@@ -249,7 +255,7 @@ def player_run(args, grab):
     env.pop("WAYLAND_DISPLAY", None)
     command = [args.player, "--no-audio", "--quit-after", str(int(args.seconds * 1000)),
                "--grab", grab, *args.clips]
-    figures = measured(command, env, args.screen, args.seconds + 90, args.settle)
+    figures = measured(command, env, args.screen, args.seconds + 90, args.settle, args.seconds)
     video = re.search(r"^video (\d+)x(\d+)", figures["out"], re.M)
     played = re.search(r"^time (\d+):(\d+):(\d+)/", figures["out"], re.M)
     if figures["status"] != 0 or video is None:
@@ -267,7 +273,8 @@ def mpv_run(args, size):
                "--osc=no", "--load-scripts=no", "--ytdl=no", "--no-border",
                "--keepaspect-window=no", f"--geometry={width}x{height}+0+0",
                f"--length={args.seconds}", *args.clips]
-    figures = measured(command, dict(os.environ), args.screen, args.seconds + 60, args.settle)
+    figures = measured(command, dict(os.environ), args.screen, args.seconds + 60, args.settle,
+                       args.seconds)
     if figures["status"] != 0:
         raise RuntimeError(f"mpv failed (status {figures['status']})")
     return figures
