@@ -5,6 +5,7 @@
 
 #include "recover/BitReader.h"
 #include "recover/HevcProfileTierLevel.h"
+#include "recover/VuiPrefix.h"
 
 namespace {
 
@@ -107,24 +108,9 @@ bool ReadRefPicSet(BitReader& bits, const std::vector<RefPicSet>& earlier, RefPi
     return set.before.size() + set.after.size() <= kMaxDeltaPocs && !bits.Overrun();
 }
 
-// The VUI fields before the timing info are skipped by their presence flags.
+// The VUI's timing info, past the fields before it.
 void ReadTiming(BitReader& bits, HevcSpsFacts& facts) {
-    if (bits.Bits(1) == 1 && bits.Bits(8) == 255) {
-        bits.Bits(32); // sample aspect ratio, width and height
-    }
-    if (bits.Bits(1) == 1) {
-        bits.Bits(1);
-    }
-    if (bits.Bits(1) == 1) {
-        bits.Bits(4);
-        if (bits.Bits(1) == 1) {
-            bits.Bits(24);
-        }
-    }
-    if (bits.Bits(1) == 1) {
-        bits.Ue();
-        bits.Ue();
-    }
+    SkipVuiPrefix(bits);
     bits.Bits(3); // neutral chroma, field_seq, frame_field_info_present
     if (bits.Bits(1) == 1) {
         for (int side = 0; side < 4; ++side) {

@@ -1,6 +1,7 @@
 #include "recover/SpsFacts.h"
 
 #include "recover/BitReader.h"
+#include "recover/VuiPrefix.h"
 
 namespace {
 
@@ -38,24 +39,9 @@ void SkipScalingList(BitReader& bits, int size) {
     }
 }
 
-// The VUI fields before the timing info are skipped by their presence flags.
+// The VUI's timing info, past the fields before it.
 void ReadTiming(BitReader& bits, SpsFacts& facts) {
-    if (bits.Bits(1) == 1 && bits.Bits(8) == 255) {
-        bits.Bits(32); // sample aspect ratio, width and height
-    }
-    if (bits.Bits(1) == 1) {
-        bits.Bits(1);
-    }
-    if (bits.Bits(1) == 1) {
-        bits.Bits(4);
-        if (bits.Bits(1) == 1) {
-            bits.Bits(24);
-        }
-    }
-    if (bits.Bits(1) == 1) {
-        bits.Ue();
-        bits.Ue();
-    }
+    SkipVuiPrefix(bits);
     if (bits.Bits(1) == 1) {
         facts.unitsInTick = bits.Bits(32);
         facts.timeScale = bits.Bits(32);
