@@ -7,6 +7,8 @@ namespace {
 
 constexpr char kDisableSandbox[] = "QTWEBENGINE_DISABLE_SANDBOX";
 constexpr char kChromiumFlags[] = "QTWEBENGINE_CHROMIUM_FLAGS";
+constexpr char kLowMemory[] = "--enable-low-end-device-mode --js-flags=--lite-mode";
+constexpr char kNoZygote[] = " --no-zygote";
 
 } // namespace
 
@@ -14,9 +16,14 @@ void BrowserEnvironment::Prepare(bool root) {
     if (root && qEnvironmentVariableIsEmpty(kDisableSandbox)) {
         qputenv(kDisableSandbox, "1");
     }
-    // The web engine treats the sandbox variable as set whatever its value; flags of the
-    // user's own replace all of these, so they are left as they are.
-    if (qEnvironmentVariableIsSet(kDisableSandbox) && !qEnvironmentVariableIsSet(kChromiumFlags)) {
-        qputenv(kChromiumFlags, "--no-zygote");
+    // Flags of the user's own replace all of these, so they are left as they are.
+    if (qEnvironmentVariableIsSet(kChromiumFlags)) {
+        return;
     }
+    QByteArray flags(kLowMemory);
+    // The web engine treats the sandbox variable as set whatever its value.
+    if (qEnvironmentVariableIsSet(kDisableSandbox)) {
+        flags += kNoZygote;
+    }
+    qputenv(kChromiumFlags, flags);
 }

@@ -5,6 +5,10 @@
 
 class BrowserEnvironment {
 public:
+    // The map is one light page beside a video, so the engine runs in its low-memory mode
+    // and its script engine trades speed the page does not need for memory: smaller caches
+    // and heaps in both processes, and no optimised script code.
+    //
     // Chromium refuses to start its sandboxed renderer as root, and the map page then never
     // shows: for root the sandbox is switched off, for this process only. With the sandbox
     // off, whether by this or by the user, Chromium's zygotes (processes started up front

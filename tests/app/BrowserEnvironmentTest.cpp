@@ -1,5 +1,6 @@
 // The web engine's start-up settings: the sandbox goes only for root or by the user's word,
-// the zygotes only with the sandbox, and the user's own settings stay as they are.
+// the zygotes only with the sandbox, the engine runs low on memory, and the user's own
+// settings stay as they are.
 #include "app/BrowserEnvironment.h"
 
 #include <QByteArray>
@@ -24,20 +25,20 @@ protected:
 TEST_F(BrowserEnvironmentTest, AUserKeepsTheSandboxAndTheZygotes) {
     BrowserEnvironment::Prepare(false);
     EXPECT_FALSE(qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"));
-    EXPECT_FALSE(qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"));
+    EXPECT_EQ(Flags(), "--enable-low-end-device-mode --js-flags=--lite-mode");
 }
 
 TEST_F(BrowserEnvironmentTest, RootRunsWithoutTheSandboxAndWithoutZygotes) {
     BrowserEnvironment::Prepare(true);
     EXPECT_EQ(Sandbox(), "1");
-    EXPECT_EQ(Flags(), "--no-zygote");
+    EXPECT_EQ(Flags(), "--enable-low-end-device-mode --js-flags=--lite-mode --no-zygote");
 }
 
 TEST_F(BrowserEnvironmentTest, ASandboxTheUserSwitchedOffTakesTheZygotesWithIt) {
     // The web engine takes the variable as set whatever it holds.
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "");
     BrowserEnvironment::Prepare(false);
-    EXPECT_EQ(Flags(), "--no-zygote");
+    EXPECT_EQ(Flags(), "--enable-low-end-device-mode --js-flags=--lite-mode --no-zygote");
 }
 
 TEST_F(BrowserEnvironmentTest, TheUsersOwnSettingsStayAsTheyAre) {

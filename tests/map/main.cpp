@@ -1,3 +1,4 @@
+#include "app/BrowserEnvironment.h"
 #include "map/MapProfile.h"
 
 #include <QApplication>
@@ -46,6 +47,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // The pages are tested in the engine as the player starts it: low on memory, and without
+    // the sandbox (which CTest's environment turns off) and zygotes.
+    BrowserEnvironment::Prepare(false);
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
