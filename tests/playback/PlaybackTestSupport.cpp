@@ -27,9 +27,44 @@ constexpr char kCues[] = "1\n00:00:00,000 --> 00:00:01,000\n$GPRMC,A*00\n\n"
                          "3\n00:00:02,000 --> 00:00:03,000\nT:2000 first\nT:2500 second\n\n"
                          "4\n00:00:03,000 --> 00:00:04,000\nHello there\n";
 
-void Make(const char* name, const std::string& options) {
-    const ToolRun made = MakeClip(Clip(name), options);
+std::string PathIn(const QTemporaryDir& dir, const char* name) {
+    return QFile::encodeName(dir.filePath(QString::fromUtf8(name))).toStdString();
+}
+
+void Make(const QTemporaryDir& dir, const char* name, const std::string& options) {
+    const ToolRun made = MakeClip(PathIn(dir, name), options);
     ASSERT_EQ(made.status, 0) << name << "\n" << made.err;
+}
+
+void MakeClips(const QTemporaryDir& dir) {
+    ASSERT_TRUE(dir.isValid());
+    Make(dir, "data.MP4", "--seconds 4 --data-subtitles --sidecar --no-embedded");
+    Make(dir, "plain.MP4", "--seconds 3 --no-embedded");
+
+    QFile cues(dir.filePath(QStringLiteral("cues.srt")));
+    ASSERT_TRUE(cues.open(QIODevice::WriteOnly));
+    cues.write(kCues);
+    cues.close();
+    ASSERT_EQ(Run(QStringLiteral("ffmpeg"),
+                  {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                   "testsrc2=size=160x120:rate=10:duration=4", "-i", cues.fileName(), "-map", "0:v",
+                   "-map", "1:s", "-c:v", "libx264", "-c:s", "mov_text",
+                   dir.filePath(QStringLiteral("cues.MP4"))}),
+              0);
+
+    QFile notes(dir.filePath(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("Shopping list\nmilk\nbread\n");
+}
+
+// Each test runs in a process of its own and most use no clip: they are made at the first
+// test that asks for one, not for every process.
+const QTemporaryDir& Clips() {
+    if (g_clips == nullptr) {
+        g_clips = new QTemporaryDir;
+        MakeClips(*g_clips);
+    }
+    return *g_clips;
 }
 
 class PlaybackEnvironment : public ::testing::Environment {
@@ -45,26 +80,6 @@ public:
         m_app = std::make_unique<QApplication>(argc, argv);
         // mpv parses numbers with the C library and needs the C decimal point.
         std::setlocale(LC_NUMERIC, "C");
-
-        g_clips = new QTemporaryDir;
-        ASSERT_TRUE(g_clips->isValid());
-        Make("data.MP4", "--seconds 4 --data-subtitles --sidecar --no-embedded");
-        Make("plain.MP4", "--seconds 3 --no-embedded");
-
-        QFile cues(g_clips->filePath(QStringLiteral("cues.srt")));
-        ASSERT_TRUE(cues.open(QIODevice::WriteOnly));
-        cues.write(kCues);
-        cues.close();
-        ASSERT_EQ(Run(QStringLiteral("ffmpeg"),
-                      {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
-                       "testsrc2=size=160x120:rate=10:duration=4", "-i", cues.fileName(), "-map",
-                       "0:v", "-map", "1:s", "-c:v", "libx264", "-c:s", "mov_text",
-                       g_clips->filePath(QStringLiteral("cues.MP4"))}),
-                  0);
-
-        QFile notes(g_clips->filePath(QStringLiteral("notes.txt")));
-        ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
-        notes.write("Shopping list\nmilk\nbread\n");
     }
 
     void TearDown() override {
@@ -82,11 +97,11 @@ const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Playba
 } // namespace
 
 QString ClipDir() {
-    return g_clips->path();
+    return Clips().path();
 }
 
 std::string Clip(const char* name) {
-    return QFile::encodeName(g_clips->filePath(QString::fromUtf8(name))).toStdString();
+    return PathIn(Clips(), name);
 }
 
 int Run(const QString& program, const QStringList& arguments) {

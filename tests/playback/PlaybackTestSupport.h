@@ -1,6 +1,6 @@
-// What the engine tests share: the application and the clips made for them once per run,
-// a play thread that behaves like the video
-// pane's, and a volume sink that records what it is told.
+// What the engine tests share: the application and the clips made for them once per run
+// (at the first test that asks for one), a play thread that behaves like the video pane's,
+// and a volume sink that records what it is told.
 #pragma once
 
 #include "playback/ISoundOutputVolumeNotify.h"
