@@ -25,20 +25,22 @@ protected:
 TEST_F(BrowserEnvironmentTest, AUserKeepsTheSandboxAndTheZygotes) {
     BrowserEnvironment::Prepare(false);
     EXPECT_FALSE(qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"));
-    EXPECT_EQ(Flags(), "--enable-low-end-device-mode --js-flags=--lite-mode");
+    EXPECT_EQ(Flags(), "--enable-low-end-device-mode --js-flags=--lite-mode,--no-expose-wasm");
 }
 
 TEST_F(BrowserEnvironmentTest, RootRunsWithoutTheSandboxAndWithoutZygotes) {
     BrowserEnvironment::Prepare(true);
     EXPECT_EQ(Sandbox(), "1");
-    EXPECT_EQ(Flags(), "--enable-low-end-device-mode --js-flags=--lite-mode --no-zygote");
+    EXPECT_EQ(Flags(),
+              "--enable-low-end-device-mode --js-flags=--lite-mode,--no-expose-wasm --no-zygote");
 }
 
 TEST_F(BrowserEnvironmentTest, ASandboxTheUserSwitchedOffTakesTheZygotesWithIt) {
     // The web engine takes the variable as set whatever it holds.
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "");
     BrowserEnvironment::Prepare(false);
-    EXPECT_EQ(Flags(), "--enable-low-end-device-mode --js-flags=--lite-mode --no-zygote");
+    EXPECT_EQ(Flags(),
+              "--enable-low-end-device-mode --js-flags=--lite-mode,--no-expose-wasm --no-zygote");
 }
 
 TEST_F(BrowserEnvironmentTest, TheUsersOwnSettingsStayAsTheyAre) {
